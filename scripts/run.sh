@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds Ovelin and starts it. Without a display, Ovelin runs inside a private Xvfb with openbox.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/deps.sh
+cmake --preset default >/dev/null
+cmake --build build --target ovelin
+
+if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
+    source scripts/xsession.sh
+    ovelin_x_start
+    trap ovelin_x_stop EXIT
+    echo "Ovelin runs on the virtual display ${DISPLAY} (for example: DISPLAY=${DISPLAY} xclip -selection clipboard)"
+fi
+build/src/ovelin

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Builds and runs every test: the normal build, the sanitizer build, and a bounded fuzzing run.
+# Tests that need a real X server run on a private Xvfb with openbox.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/deps.sh
+jobs=$(nproc)
+
+cmake --preset default >/dev/null
+cmake --build build -j "$jobs"
+cmake --preset asan >/dev/null
+cmake --build build-asan -j "$jobs"
+cmake --preset fuzz >/dev/null
+cmake --build build-fuzz -j "$jobs"
+
+source scripts/xsession.sh
+ovelin_x_start
+trap ovelin_x_stop EXIT
+
+status=0
+echo "== tests =="
+ctest --test-dir build --output-on-failure -j "$jobs" || status=1
+echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer =="
+ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --test-dir build-asan --output-on-failure -j "$jobs" -LE slow || status=1
+echo "== fuzzing the history-file decoder (30 s) =="
+scripts/fuzz.sh 30 || status=1
+
+if [ "$status" -eq 0 ]; then echo "All test suites passed"; else echo "Some tests failed"; fi
+exit "$status"

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Source this file: starts a private Xvfb with openbox and exports DISPLAY.
+# Call ovelin_x_stop (installed as an EXIT trap by the caller if wanted) to end both.
+
+ovelin_x_start() {
+    local n=${OVELIN_X_DISPLAY_NUM:-}
+    if [ -z "$n" ]; then
+        for n in $(seq 90 140); do
+            [ -e "/tmp/.X${n}-lock" ] || [ -e "/tmp/.X11-unix/X${n}" ] || break
+        done
+    fi
+    Xvfb ":${n}" -screen 0 1920x1080x24 -nolisten tcp +extension XTEST +extension XInputExtension \
+        >/tmp/ovelin-xvfb-${n}.log 2>&1 &
+    OVELIN_XVFB_PID=$!
+    export DISPLAY=":${n}"
+    for _ in $(seq 1 100); do
+        xdpyinfo >/dev/null 2>&1 && break
+        sleep 0.1
+    done
+    if ! xdpyinfo >/dev/null 2>&1; then
+        echo "Could not start Xvfb on ${DISPLAY}" >&2
+        return 1
+    fi
+    openbox >/tmp/ovelin-openbox-${n}.log 2>&1 &
+    OVELIN_OPENBOX_PID=$!
+    for _ in $(seq 1 50); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+        sleep 0.1
+    done
+}
+
+ovelin_x_stop() {
+    [ -n "${OVELIN_OPENBOX_PID:-}" ] && kill "$OVELIN_OPENBOX_PID" 2>/dev/null
+    [ -n "${OVELIN_XVFB_PID:-}" ] && kill "$OVELIN_XVFB_PID" 2>/dev/null
+    true
+}

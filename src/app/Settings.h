@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QVariant>
+
+/// The persisted settings keys. Every key reads as its default until something writes it.
+namespace SettingsKey {
+inline constexpr char16_t historyLimit[] = u"historyLimit";
+inline constexpr char16_t useRichTextPaste[] = u"useRichTextPaste";
+inline constexpr char16_t playClickSound[] = u"playClickSound";
+inline constexpr char16_t launchAtLogin[] = u"launchAtLogin";
+inline constexpr char16_t shortcutKey[] = u"shortcutKey";
+inline constexpr char16_t enableShakeGesture[] = u"enableShakeGesture";
+inline constexpr char16_t selectedShakeModifier[] = u"selectedShakeModifier";
+inline constexpr char16_t appearanceStyle[] = u"appearance_style";
+inline constexpr char16_t windowHeight[] = u"ovelinWindowHeight";
+inline constexpr char16_t selectedAppTheme[] = u"selectedAppTheme";
+inline constexpr char16_t selectedLanguage[] = u"selectedLanguage";
+inline constexpr char16_t checkUpdatesAutomatically[] = u"checkUpdatesAutomatically";
+} // namespace SettingsKey
+
+/// The user's settings (QSettings, organisation and application "Ovelin").
+/// Reads fall back to the key's default when the key is absent or holds a value of the wrong type;
+/// nothing is ever written just to store a default. Every write through this object is announced
+/// with valueChanged, so views bound to a key follow writes made elsewhere. GUI thread only.
+class Settings : public QObject
+{
+    Q_OBJECT
+public:
+    static Settings& shared();
+
+    /// The default of a key of the table; an invalid QVariant for unknown keys and for keys
+    /// whose default is "absent" ("selectedAppTheme", "selectedLanguage").
+    static QVariant defaultValue(const QString& key);
+
+    bool contains(const QString& key) const;
+    /// The stored value as stored, or the default when absent.
+    QVariant value(const QString& key) const;
+    bool boolValue(const QString& key) const;
+    int intValue(const QString& key) const;
+    double doubleValue(const QString& key) const;
+    /// The stored text, or the default text ("" for keys without a default).
+    QString stringValue(const QString& key) const;
+
+    void setValue(const QString& key, const QVariant& value);
+    void remove(const QString& key);
+
+Q_SIGNALS:
+    void valueChanged(const QString& key);
+
+private:
+    Settings() = default;
+};

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+
+#include <QList>
+#include <QObject>
+#include <QUuid>
+
+#include "history/ClipboardItem.h"
+
+class ClipboardStorage;
+
+/// The one ordered history: pinned items first, then newest first; at most "historyLimit"
+/// unpinned items after each insertion. Every change is saved through the storage.
+/// GUI thread only.
+class ClipboardHistory : public QObject
+{
+    Q_OBJECT
+public:
+    /// Uses the history file "clipboard_history.json" in the application's data folder.
+    explicit ClipboardHistory(QObject* parent = nullptr);
+    explicit ClipboardHistory(std::unique_ptr<ClipboardStorage> storage, QObject* parent = nullptr);
+    ~ClipboardHistory() override;
+
+    const QList<ClipboardItem>& history() const { return m_history; }
+    std::optional<QUuid> lastInsertedID() const { return m_lastInsertedID; }
+    std::optional<QUuid> pinnedScrollTargetID() const { return m_pinnedScrollTargetID; }
+    /// The list view clears the scroll target once it has scrolled to it.
+    void setPinnedScrollTargetID(std::optional<QUuid> id);
+
+    void addItem(const ClipboardItem& item);
+    void togglePin(const QUuid& id);
+    void deleteItem(const QUuid& id);
+    void clearHistory();
+
+    ClipboardStorage& storage() const { return *m_storage; }
+
+Q_SIGNALS:
+    void historyChanged();
+    void lastInsertedIDChanged();
+    void pinnedScrollTargetIDChanged();
+
+private:
+    void sortHistory();
+    void save();
+
+    std::unique_ptr<ClipboardStorage> m_storage;
+    QList<ClipboardItem> m_history;
+    std::optional<QUuid> m_lastInsertedID;
+    std::optional<QUuid> m_pinnedScrollTargetID;
+};

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QUrl>
+
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+#include "history/ClipboardItem.h"
+
+/// The history file. `save` returns at once; one background worker writes the snapshots,
+/// newest wins, each write replacing the file atomically.
+class ClipboardStorage
+{
+public:
+    /// The file `fileName` in the application's private data folder.
+    explicit ClipboardStorage(const QString& fileName);
+    /// The file at an explicit path (tests, benchmarks).
+    static std::unique_ptr<ClipboardStorage> atPath(const QString& path);
+    ~ClipboardStorage();
+
+    ClipboardStorage(const ClipboardStorage&) = delete;
+    ClipboardStorage& operator=(const ClipboardStorage&) = delete;
+
+    QString filePath() const { return m_filePath; }
+    QUrl fileURL() const { return QUrl::fromLocalFile(m_filePath); }
+
+    /// Reads the whole file; an empty list (and one printed line) on any failure. A file that
+    /// exists but cannot be decoded is first moved aside so that no later save overwrites it.
+    QList<ClipboardItem> load();
+    /// Queues a snapshot for writing and returns at once.
+    void save(QList<ClipboardItem> items);
+    /// Blocks until every queued snapshot is on disk (tests and shutdown).
+    void waitForPendingSaves();
+
+private:
+    struct PathTag {};
+    ClipboardStorage(PathTag, QString path);
+    void run();
+    void write(const QList<ClipboardItem>& items);
+
+    QString m_filePath;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::condition_variable m_idle;
+    std::optional<QList<ClipboardItem>> m_pending;
+    bool m_writing = false;
+    bool m_stopping = false;
+    std::thread m_worker;
+};

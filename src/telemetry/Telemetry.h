@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+
+#include "telemetry/AppSignal.h"
+
+using SignalParameters = QHash<QString, QString>;
+
+/// The application's own layer over the analytics client: adds "app" = "Ovelin" to every
+/// signal and throttles the bursty ones per throttle key.
+class Telemetry
+{
+public:
+    static Telemetry& shared();
+
+    void send(AppSignal signal, const SignalParameters& parameters = {});
+    void sendThrottled(AppSignal signal, const SignalParameters& parameters, double interval);
+
+private:
+    Telemetry() = default;
+};
