@@ -23,6 +23,8 @@ Telemetry& Telemetry::shared()
     return instance;
 }
 
+void Telemetry::initializeAnalytics() {}
+
 // Until the analytics client is wired in, signals go nowhere.
 void Telemetry::send(AppSignal, const SignalParameters&) {}
 

@@ -14,6 +14,9 @@ class Telemetry
 public:
     static Telemetry& shared();
 
+    /// Configures and starts the analytics client with the application's identifier (start-up step).
+    static void initializeAnalytics();
+
     void send(AppSignal signal, const SignalParameters& parameters = {});
     void sendThrottled(AppSignal signal, const SignalParameters& parameters, double interval);
 

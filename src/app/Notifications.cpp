@@ -1,0 +1,7 @@
+#include "app/Notifications.h"
+
+Notifications& Notifications::shared()
+{
+    static Notifications instance;
+    return instance;
+}
