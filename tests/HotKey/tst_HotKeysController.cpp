@@ -1,0 +1,197 @@
+#include <QTest>
+
+#include "HotKey/HotKey.h"
+#include "HotKey/HotKeyBackend.h"
+#include "HotKey/HotKeysController.h"
+#include "support/TestMain.h"
+
+namespace {
+
+// Records what the controller asks of the system; refuses the combinations it is told to.
+class FakeBackend final : public HotKeyBackend
+{
+public:
+    struct Registration
+    {
+        KeyCombo combo;
+        std::uint32_t signature;
+        std::uint32_t id;
+        Handle handle;
+    };
+
+    std::vector<Registration> registered;
+    std::vector<Handle> unregistered;
+    std::vector<KeyCombo> refused;
+    int handlerInstalls = 0;
+    Handle lastHandle = 100;
+
+    std::optional<Handle> registerHotKey(std::uint32_t code, std::uint32_t mask, std::uint32_t signature,
+                                         std::uint32_t id) override
+    {
+        const KeyCombo combo(code, mask);
+        if (std::find(refused.begin(), refused.end(), combo) != refused.end()) {
+            return std::nullopt;
+        }
+        registered.push_back({combo, signature, id, ++lastHandle});
+        return lastHandle;
+    }
+    void unregisterHotKey(Handle handle) override { unregistered.push_back(handle); }
+    void installEventHandler() override { ++handlerInstalls; }
+};
+
+using Status = HotKeysController::DispatchStatus;
+
+Status send(std::uint32_t id, HotKeysController::EventKind kind)
+{
+    const HotKeysController::Event event{HotKeysController::signature(), id,
+                                         static_cast<std::uint32_t>(kind)};
+    return HotKeysController::dispatch(&event);
+}
+
+constexpr auto pressed = HotKeysController::EventKind::pressed;
+constexpr auto released = HotKeysController::EventKind::released;
+
+} // namespace
+
+class HotKeysControllerTest : public QObject
+{
+    Q_OBJECT
+    FakeBackend* m_backend = nullptr;
+
+private Q_SLOTS:
+    void init()
+    {
+        auto backend = std::make_unique<FakeBackend>();
+        m_backend = backend.get();
+        HotKeysController::setBackend(std::move(backend));
+    }
+
+    // Runs first: the IDs are counted for the whole process.
+    void idsStartAtOneAndAreNeverReused()
+    {
+        auto first = HotKey::create(Key::v, ModifierFlags(ModifierFlags::command));
+        QCOMPARE(HotKeysController::hotKeyID(first->identifier()), 1u);
+        const QUuid firstIdentifier = first->identifier();
+        first.reset();
+        QCOMPARE(HotKeysController::hotKeyID(firstIdentifier), std::nullopt);
+        QCOMPARE(m_backend->unregistered,
+                 std::vector<HotKeyBackend::Handle>{m_backend->registered[0].handle});
+
+        auto second = HotKey::create(KeyCombo(0x09, 0x1100));
+        QCOMPARE(HotKeysController::hotKeyID(second->identifier()), 2u);
+        QCOMPARE(m_backend->registered.back().signature, 0x5A764B79u); // "ZvKy"
+        QCOMPARE(m_backend->registered.back().id, 2u);
+        QCOMPARE(m_backend->handlerInstalls, 1);
+    }
+
+    void pauseAndResumeGiveANewID()
+    {
+        int presses = 0;
+        auto hotKey = HotKey::create(0x09, 0x1100, [&] { ++presses; });
+        const std::uint32_t oldID = *HotKeysController::hotKeyID(hotKey->identifier());
+
+        hotKey->setPaused(true);
+        QVERIFY(hotKey->isPaused());
+        QCOMPARE(HotKeysController::hotKeyID(hotKey->identifier()), std::nullopt);
+        QCOMPARE(send(oldID, pressed), Status::eventNotHandledErr);
+
+        hotKey->setPaused(false);
+        const std::uint32_t newID = *HotKeysController::hotKeyID(hotKey->identifier());
+        QVERIFY(newID > oldID);
+        QCOMPARE(send(oldID, pressed), Status::eventNotHandledErr);
+        QCOMPARE(send(newID, pressed), Status::noErr);
+        QCOMPARE(presses, 1);
+
+        // Un-pausing a registered hot key does not register it twice.
+        hotKey->setPaused(false);
+        QCOMPARE(HotKeysController::hotKeyID(hotKey->identifier()), newID);
+    }
+
+    void dispatchOutcomes_data()
+    {
+        QTest::addColumn<QString>("situation");
+        QTest::addColumn<int>("expected");
+        const int handled = int(Status::noErr);
+        const int notHandled = int(Status::eventNotHandledErr);
+        QTest::newRow("press with handler") << "press" << handled;
+        QTest::newRow("release with handler") << "release" << handled;
+        QTest::newRow("no event") << "null" << notHandled;
+        QTest::newRow("foreign signature") << "signature" << notHandled;
+        QTest::newRow("unknown ID") << "unknown" << notHandled;
+        QTest::newRow("other event kind") << "kind" << notHandled;
+        QTest::newRow("paused in between") << "paused" << notHandled;
+        QTest::newRow("press without key-down handler") << "noDown" << notHandled;
+        QTest::newRow("release without key-up handler") << "noUp" << notHandled;
+    }
+
+    void dispatchOutcomes()
+    {
+        QFETCH(QString, situation);
+        QFETCH(int, expected);
+        int calls = 0;
+        const HotKey::Handler count = [&] { ++calls; };
+        auto hotKey = HotKey::create(Key::k, ModifierFlags(ModifierFlags::control),
+                                     situation == QLatin1String("noDown") ? HotKey::Handler() : count,
+                                     situation == QLatin1String("noUp") ? HotKey::Handler() : count);
+        const std::uint32_t id = *HotKeysController::hotKeyID(hotKey->identifier());
+        HotKeysController::Event event{HotKeysController::signature(), id, std::uint32_t(pressed)};
+        const HotKeysController::Event* sent = &event;
+        if (situation == QLatin1String("release") || situation == QLatin1String("noUp")) {
+            event.kind = std::uint32_t(released);
+        } else if (situation == QLatin1String("null")) {
+            sent = nullptr;
+        } else if (situation == QLatin1String("signature")) {
+            event.signature = 0x4B795A76; // the same letters in another order
+        } else if (situation == QLatin1String("unknown")) {
+            event.hotKeyID = id + 1000;
+        } else if (situation == QLatin1String("kind")) {
+            event.kind = 7;
+        } else if (situation == QLatin1String("paused")) {
+            // A registration kept by the system while paused must still not run the handler.
+            hotKey->setPaused(true);
+            HotKeysController::registerHotKey(hotKey);
+            event.hotKeyID = *HotKeysController::hotKeyID(hotKey->identifier());
+        }
+        QCOMPARE(int(HotKeysController::dispatch(sent)), expected);
+        QCOMPARE(calls, expected == int(Status::noErr) ? 1 : 0);
+    }
+
+    void refusedRegistrationKeepsABoxWithoutHandle()
+    {
+        const KeyCombo taken(Key::t, ModifierFlags(ModifierFlags::control));
+        m_backend->refused.push_back(taken);
+        const int boxesBefore = HotKeysController::boxCount();
+        auto hotKey = HotKey::create(taken, [] {});
+        QVERIFY(HotKeysController::hotKeyID(hotKey->identifier()).has_value());
+        QVERIFY(!HotKeysController::hasSystemHandle(hotKey->identifier()));
+        QCOMPARE(m_backend->handlerInstalls, 0); // installed only after a success
+        QCOMPARE(HotKeysController::boxCount(), boxesBefore + 1);
+
+        // Registering again does nothing until the box is gone, even once the system would accept.
+        m_backend->refused.clear();
+        HotKeysController::registerHotKey(hotKey);
+        QVERIFY(!HotKeysController::hasSystemHandle(hotKey->identifier()));
+        QVERIFY(m_backend->registered.empty());
+
+        hotKey.reset();
+        QCOMPARE(HotKeysController::boxCount(), boxesBefore);
+        QVERIFY(m_backend->unregistered.empty()); // nothing to give back to the system
+    }
+
+    void handlerMayReleaseItsOwnHotKey()
+    {
+        std::shared_ptr<HotKey> hotKey;
+        bool ran = false;
+        hotKey = HotKey::create(Key::r, ModifierFlags(ModifierFlags::command), [&] {
+            hotKey.reset(); // as a handler that registers a new shortcut does
+            ran = true;
+        });
+        const std::uint32_t id = *HotKeysController::hotKeyID(hotKey->identifier());
+        QCOMPARE(send(id, pressed), Status::noErr);
+        QVERIFY(ran);
+        QCOMPARE(send(id, released), Status::eventNotHandledErr);
+    }
+};
+
+OVELIN_TEST_MAIN(HotKeysControllerTest)
+#include "tst_HotKeysController.moc"

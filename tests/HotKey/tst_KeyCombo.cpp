@@ -1,0 +1,169 @@
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+
+#include "HotKey/KeyCombo.h"
+#include "support/TestMain.h"
+
+using namespace Qt::StringLiterals;
+
+class KeyComboTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void modifierConversions_data()
+    {
+        QTest::addColumn<uint>("eventFlags");
+        QTest::addColumn<uint>("carbonMask");
+        QTest::addColumn<QString>("description");
+        QTest::newRow("none") << 0u << 0u << QString();
+        QTest::newRow("control") << 0x40000u << 0x1000u << u"⌃"_s;
+        QTest::newRow("option") << 0x80000u << 0x0800u << u"⌥"_s;
+        QTest::newRow("shift") << 0x20000u << 0x0200u << u"⇧"_s;
+        QTest::newRow("command") << 0x100000u << 0x0100u << u"⌘"_s;
+        QTest::newRow("control command") << 0x140000u << 0x1100u << u"⌃⌘"_s;
+        QTest::newRow("all four") << 0x1E0000u << 0x1B00u << u"⌃⌥⇧⌘"_s;
+    }
+
+    void modifierConversions()
+    {
+        QFETCH(uint, eventFlags);
+        QFETCH(uint, carbonMask);
+        QFETCH(QString, description);
+        QCOMPARE(ModifierFlags(eventFlags).carbonFlags(), carbonMask);
+        QCOMPARE(ModifierFlags::fromCarbonFlags(carbonMask).rawValue, eventFlags);
+        QCOMPARE(ModifierFlags(eventFlags).description(), description);
+        // Caps lock, function, numeric pad and device bits are dropped both ways.
+        QCOMPARE(ModifierFlags(eventFlags | 0x10000u | 0x800000u | 0x200000u | 0xFFu).carbonFlags(),
+                 carbonMask);
+        QCOMPARE(ModifierFlags::fromCarbonFlags(carbonMask | 0x0400u | 0x00FFu | 0xFFFF0000u).rawValue,
+                 eventFlags);
+        QCOMPARE(ModifierFlags(eventFlags | 0x10000u).description(), description);
+    }
+
+    void comboDescription_data()
+    {
+        QTest::addColumn<uint>("code");
+        QTest::addColumn<uint>("mask");
+        QTest::addColumn<QString>("description");
+        QTest::newRow("control command V") << 0x09u << 0x1100u << u"⌃⌘V"_s;
+        QTest::newRow("no key gives the symbols alone") << 0x34u << 0x0100u << u"⌘"_s;
+        QTest::newRow("bare F10") << 0x6Du << 0u << u"\uF861F10"_s;
+        QTest::newRow("foreign bits dropped") << 0x00u << 0xFFFF0400u << u"A"_s;
+    }
+
+    void comboDescription()
+    {
+        QFETCH(uint, code);
+        QFETCH(uint, mask);
+        QFETCH(QString, description);
+        QCOMPARE(KeyCombo(code, mask).description(), description);
+    }
+
+    void keyAndModifierProperties()
+    {
+        KeyCombo combo(Key::v, ModifierFlags(ModifierFlags::control | ModifierFlags::command));
+        QCOMPARE(combo, KeyCombo(0x09, 0x1100));
+        QCOMPARE(combo.key(), Key::v);
+        QCOMPARE(combo.modifiers(), ModifierFlags(0x140000));
+        combo.setKey(std::nullopt);
+        QCOMPARE(combo.carbonKeyCode, 0u);
+        QCOMPARE(combo.key(), Key::a); // code 0 is the A key
+        combo.setModifiers(ModifierFlags(ModifierFlags::shift | 0x10000));
+        QCOMPARE(combo.carbonModifiers, 0x0200u);
+        QVERIFY(KeyCombo(0x09, 0x1100) != KeyCombo(0x09, 0x0100));
+        QVERIFY(KeyCombo(0x09, 0x1100) != KeyCombo(0x08, 0x1100));
+    }
+
+    void dictionary_data()
+    {
+        QTest::addColumn<QVariantMap>("dictionary");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<uint>("code");
+        QTest::addColumn<uint>("mask");
+        const auto map = [](const QVariant& code, const QVariant& modifiers) {
+            QVariantMap result;
+            if (code.isValid()) {
+                result.insert(u"keyCode"_s, code);
+            }
+            if (modifiers.isValid()) {
+                result.insert(u"modifiers"_s, modifiers);
+            }
+            return result;
+        };
+        QTest::newRow("ints") << map(9, 0x1100) << true << 9u << 0x1100u;
+        QTest::newRow("64-bit maximum") << map(qint64(0xFFFFFFFF), qint64(0)) << true << 0xFFFFFFFFu << 0u;
+        QTest::newRow("unsigned") << map(9u, quint64(0x100)) << true << 9u << 0x100u;
+        QTest::newRow("missing keyCode") << map({}, 0x100) << false << 0u << 0u;
+        QTest::newRow("missing modifiers") << map(9, {}) << false << 0u << 0u;
+        QTest::newRow("negative code") << map(-1, 0x100) << false << 0u << 0u;
+        QTest::newRow("negative modifiers") << map(9, qint64(-2147483648LL)) << false << 0u << 0u;
+        QTest::newRow("code above 32 bits") << map(qint64(0x100000000LL), 0) << false << 0u << 0u;
+        QTest::newRow("huge unsigned") << map(quint64(0xFFFFFFFFFFFFFFFFULL), 0) << false << 0u << 0u;
+        QTest::newRow("text") << map(u"9"_s, 0) << false << 0u << 0u;
+        QTest::newRow("fraction") << map(9.5, 0) << false << 0u << 0u;
+        QTest::newRow("boolean") << map(true, 0) << false << 0u << 0u;
+        QTest::newRow("empty") << QVariantMap() << false << 0u << 0u;
+    }
+
+    void dictionary()
+    {
+        QFETCH(QVariantMap, dictionary);
+        QFETCH(bool, valid);
+        const auto combo = KeyCombo::fromDictionary(dictionary);
+        QCOMPARE(combo.has_value(), valid);
+        if (valid) {
+            QFETCH(uint, code);
+            QFETCH(uint, mask);
+            QCOMPARE(combo->carbonKeyCode, code);
+            QCOMPARE(combo->carbonModifiers, mask);
+            QCOMPARE(KeyCombo::fromDictionary(combo->dictionary()), combo);
+        }
+    }
+
+    void standardCombosInOrder()
+    {
+        QStringList descriptions;
+        for (const KeyCombo& combo : KeyCombo::standardKeyCombos()) {
+            descriptions.append(combo.description());
+        }
+        const QStringList expected =
+            u"⌘, ⌘H ⌥⌘H ⌘Q ⌘N ⌘O ⌘W ⌘S ⇧⌘S ⌘R ⇧⌘P ⌘P ⌘Z ⇧⌘Z ⌘X ⌘C ⌘V ⌥⇧⌘V ⌘A ⌘F ⌥⌘F ⌘G "
+            u"⇧⌘G ⌘E ⌘J ⇧⌘; ⌘; ⌘T ⌘B ⌘I ⌘U ⇧⌘= ⌘- ⇧⌘C ⌥⌘C ⌥⌘V ⇧⌘[ ⇧⌘\\ ⇧⌘] ⌃⌘C ⌃⌘V "
+            u"⌥⌘T ⌃⌘S ⌃⌘F ⌘M ⇧⌘/"_s.split(u' ');
+        QCOMPARE(descriptions.size(), 46);
+        QCOMPARE(descriptions, expected);
+    }
+
+    void menuCombosIncludeSubmenus()
+    {
+        QMenu menu;
+        menu.addAction(u"Copy"_s)->setShortcut(QKeySequence(Qt::META | Qt::Key_C));
+        menu.addAction(u"No shortcut"_s);
+        QMenu* sub = menu.addMenu(u"More"_s);
+        sub->addAction(u"Find"_s)->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_F));
+        sub->addAction(u"Media"_s)->setShortcut(QKeySequence(Qt::Key_MediaNext)); // no Key for it
+        menu.addAction(u"Help"_s)->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F1));
+
+        const std::vector<KeyCombo> expected{KeyCombo(Key::c, ModifierFlags(ModifierFlags::command)),
+                                             KeyCombo(Key::f, ModifierFlags(0x40000 | 0x80000)),
+                                             KeyCombo(Key::f1, ModifierFlags(ModifierFlags::shift))};
+        QCOMPARE(KeyCombo::keyCombos(&menu), expected);
+        QVERIFY(KeyCombo::keyCombos(nullptr).empty());
+    }
+
+    void mainMenuCombos()
+    {
+        QVERIFY(KeyCombo::mainMenuKeyCombos().empty());
+        QMainWindow window;
+        QMenu* file = window.menuBar()->addMenu(u"File"_s);
+        file->addAction(u"Quit"_s)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+        const std::vector<KeyCombo> expected{KeyCombo(Key::q, ModifierFlags(ModifierFlags::control))};
+        QCOMPARE(KeyCombo::mainMenuKeyCombos(), expected);
+        QVERIFY(KeyCombo::systemKeyCombos().empty());
+    }
+};
+
+OVELIN_TEST_MAIN(KeyComboTest)
+#include "tst_KeyCombo.moc"

@@ -1,0 +1,163 @@
+#include <QGuiApplication>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
+
+#include "HotKey/HotKey.h"
+#include "HotKey/HotKeysController.h"
+#include "support/TestMain.h"
+
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
+
+using namespace Qt::StringLiterals;
+
+Q_DECLARE_METATYPE(Key)
+
+namespace {
+
+void xdotool(const QStringList& arguments)
+{
+    QProcess process;
+    process.start(u"xdotool"_s, arguments);
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitCode(), 0);
+}
+
+int g_otherClientError = 0;
+int recordError(Display*, XErrorEvent* event)
+{
+    g_otherClientError = event->error_code;
+    return 0;
+}
+
+// Another X client: a connection of its own that grabs a key on the root window.
+class OtherClient
+{
+public:
+    OtherClient() : m_display(XOpenDisplay(nullptr)) {}
+    ~OtherClient()
+    {
+        if (m_display != nullptr) {
+            XCloseDisplay(m_display);
+        }
+    }
+    bool isOpen() const { return m_display != nullptr; }
+
+    /// Grabs keysym with the given X modifier mask (no locks); true when the server accepted.
+    bool grab(KeySym keysym, unsigned int modifiers)
+    {
+        const KeyCode keycode = XKeysymToKeycode(m_display, keysym);
+        XSync(m_display, False);
+        g_otherClientError = 0;
+        const XErrorHandler previous = XSetErrorHandler(recordError);
+        XGrabKey(m_display, keycode, modifiers, DefaultRootWindow(m_display), False, GrabModeAsync,
+                 GrabModeAsync);
+        XSync(m_display, False);
+        XSetErrorHandler(previous);
+        return g_otherClientError == 0;
+    }
+
+private:
+    Display* m_display;
+};
+
+const ModifierFlags controlCommand(ModifierFlags::control | ModifierFlags::command);
+
+} // namespace
+
+class X11HotKeyTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (QGuiApplication::platformName() != u"xcb"_s) {
+            QSKIP("needs an X server (run under Xvfb with the x11 label)");
+        }
+        if (QStandardPaths::findExecutable(u"xdotool"_s).isEmpty()) {
+            QSKIP("xdotool is not installed");
+        }
+    }
+
+    void pressAndReleaseRunTheHandlers()
+    {
+        int downs = 0;
+        int ups = 0;
+        auto hotKey = HotKey::create(
+            Key::v, controlCommand, [&] { ++downs; }, [&] { ++ups; });
+        QVERIFY(HotKeysController::hasSystemHandle(hotKey->identifier()));
+
+        xdotool({u"key"_s, u"ctrl+super+v"_s});
+        QTRY_COMPARE(downs, 1);
+        QTRY_COMPARE(ups, 1);
+
+        // Caps Lock on does not hide the combination.
+        xdotool({u"key"_s, u"Caps_Lock"_s});
+        xdotool({u"key"_s, u"ctrl+super+v"_s});
+        xdotool({u"key"_s, u"Caps_Lock"_s});
+        QTRY_COMPARE(downs, 2);
+        QTRY_COMPARE(ups, 2);
+
+        // Other modifiers make another combination.
+        xdotool({u"key"_s, u"ctrl+shift+super+v"_s});
+        xdotool({u"key"_s, u"ctrl+v"_s});
+        QTest::qWait(300);
+        QCOMPARE(downs, 2);
+    }
+
+    void releasingTheHotKeyGivesTheGrabBack()
+    {
+        int downs = 0;
+        auto hotKey = HotKey::create(Key::k, controlCommand, [&] { ++downs; });
+        QVERIFY(HotKeysController::hasSystemHandle(hotKey->identifier()));
+        OtherClient other;
+        QVERIFY(other.isOpen());
+        QVERIFY(!other.grab(XK_k, ControlMask | Mod4Mask));
+        hotKey.reset();
+        xdotool({u"key"_s, u"ctrl+super+k"_s});
+        QTest::qWait(300);
+        QCOMPARE(downs, 0);
+        QVERIFY(other.grab(XK_k, ControlMask | Mod4Mask));
+    }
+
+    void comboGrabbedByAnotherClientIsRefusedSilently()
+    {
+        OtherClient other;
+        QVERIFY(other.isOpen());
+        QVERIFY(other.grab(XK_j, ControlMask | Mod4Mask));
+
+        QTest::failOnWarning(QRegularExpression(u".*"_s));
+        int downs = 0;
+        auto hotKey = HotKey::create(Key::j, controlCommand, [&] { ++downs; });
+        QVERIFY(HotKeysController::hotKeyID(hotKey->identifier()).has_value());
+        QVERIFY(!HotKeysController::hasSystemHandle(hotKey->identifier()));
+
+        xdotool({u"key"_s, u"ctrl+super+j"_s});
+        QTest::qWait(300);
+        QCOMPARE(downs, 0);
+
+        // Only the other client's grab is there: none of ours lingers once the other one lets go.
+        hotKey.reset();
+        OtherClient third;
+        QVERIFY(!third.grab(XK_j, ControlMask | Mod4Mask));
+        QVERIFY(third.grab(XK_j, ControlMask | Mod4Mask | LockMask));
+    }
+
+    void keysTheKeyboardLacksAreRefused_data()
+    {
+        QTest::addColumn<Key>("key");
+        QTest::newRow("section (not on a US map)") << Key::section;
+        QTest::newRow("fn (no X keysym)") << Key::function;
+    }
+
+    void keysTheKeyboardLacksAreRefused()
+    {
+        QFETCH(Key, key);
+        auto hotKey = HotKey::create(key, controlCommand, [] {});
+        QVERIFY(!HotKeysController::hasSystemHandle(hotKey->identifier()));
+    }
+};
+
+OVELIN_TEST_MAIN(X11HotKeyTest)
+#include "tst_X11HotKey.moc"
