@@ -1,13 +1,23 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 
 #include <QLocale>
 #include <QObject>
 #include <QString>
 
-enum class AppearanceStyle { Classic, Modern };
-enum class AppTheme { System, Light, Dark };
+enum class AppearanceStyle
+{
+    Classic,
+    Modern
+};
+enum class AppTheme
+{
+    System,
+    Light,
+    Dark
+};
 
 QString rawValue(AppearanceStyle style);
 QString rawValue(AppTheme theme);
@@ -49,6 +59,8 @@ public:
 
     /// Re-reads the stored values, as a fresh process would (tests only).
     void reload();
+    /// Replaces the system locale that the language rule and `locale` consult (tests only).
+    static void setSystemLocaleForTesting(std::optional<QLocale> locale);
 
 Q_SIGNALS:
     void selectedLanguageChanged();

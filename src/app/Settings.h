@@ -6,18 +6,18 @@
 
 /// The persisted settings keys. Every key reads as its default until something writes it.
 namespace SettingsKey {
-inline constexpr char16_t historyLimit[] = u"historyLimit";
-inline constexpr char16_t useRichTextPaste[] = u"useRichTextPaste";
-inline constexpr char16_t playClickSound[] = u"playClickSound";
-inline constexpr char16_t launchAtLogin[] = u"launchAtLogin";
-inline constexpr char16_t shortcutKey[] = u"shortcutKey";
-inline constexpr char16_t enableShakeGesture[] = u"enableShakeGesture";
-inline constexpr char16_t selectedShakeModifier[] = u"selectedShakeModifier";
-inline constexpr char16_t appearanceStyle[] = u"appearance_style";
-inline constexpr char16_t windowHeight[] = u"ovelinWindowHeight";
-inline constexpr char16_t selectedAppTheme[] = u"selectedAppTheme";
-inline constexpr char16_t selectedLanguage[] = u"selectedLanguage";
-inline constexpr char16_t checkUpdatesAutomatically[] = u"checkUpdatesAutomatically";
+inline const QString historyLimit = QStringLiteral("historyLimit");
+inline const QString useRichTextPaste = QStringLiteral("useRichTextPaste");
+inline const QString playClickSound = QStringLiteral("playClickSound");
+inline const QString launchAtLogin = QStringLiteral("launchAtLogin");
+inline const QString shortcutKey = QStringLiteral("shortcutKey");
+inline const QString enableShakeGesture = QStringLiteral("enableShakeGesture");
+inline const QString selectedShakeModifier = QStringLiteral("selectedShakeModifier");
+inline const QString appearanceStyle = QStringLiteral("appearance_style");
+inline const QString windowHeight = QStringLiteral("ovelinWindowHeight");
+inline const QString selectedAppTheme = QStringLiteral("selectedAppTheme");
+inline const QString selectedLanguage = QStringLiteral("selectedLanguage");
+inline const QString checkUpdatesAutomatically = QStringLiteral("checkUpdatesAutomatically");
 } // namespace SettingsKey
 
 /// The user's settings (QSettings, organisation and application "Ovelin").

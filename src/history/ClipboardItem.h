@@ -11,7 +11,13 @@
 #include <QUuid>
 
 /// The payload of a history entry. The case order is fixed: other code uses it as an index.
-enum class ClipboardItemKind { Text = 0, File = 1, FileGroup = 2, Image = 3 };
+enum class ClipboardItemKind
+{
+    Text = 0,
+    File = 1,
+    FileGroup = 2,
+    Image = 3
+};
 
 class ClipboardItemType
 {

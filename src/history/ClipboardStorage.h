@@ -37,7 +37,9 @@ public:
     void waitForPendingSaves();
 
 private:
-    struct PathTag {};
+    struct PathTag
+    {
+    };
     ClipboardStorage(PathTag, QString path);
     void run();
     void write(const QList<ClipboardItem>& items);

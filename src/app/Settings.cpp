@@ -1,0 +1,107 @@
+#include "app/Settings.h"
+
+#include <QHash>
+#include <QSettings>
+
+namespace {
+
+const QHash<QString, QVariant>& defaults()
+{
+    static const QHash<QString, QVariant> table = {
+        {QString(SettingsKey::historyLimit), 50},
+        {QString(SettingsKey::useRichTextPaste), true},
+        {QString(SettingsKey::playClickSound), true},
+        {QString(SettingsKey::launchAtLogin), false},
+        {QString(SettingsKey::shortcutKey), QStringLiteral("⌃⌘V")},
+        {QString(SettingsKey::enableShakeGesture), true},
+        {QString(SettingsKey::selectedShakeModifier), QStringLiteral("shift")},
+        {QString(SettingsKey::appearanceStyle), QStringLiteral("classic")},
+        {QString(SettingsKey::windowHeight), 0.0},
+        {QString(SettingsKey::checkUpdatesAutomatically), true},
+    };
+    return table;
+}
+
+// The native format keeps every value as text; a value that does not read as the key's type
+// counts as absent.
+std::optional<bool> toBool(const QVariant& value)
+{
+    if (value.typeId() == QMetaType::Bool)
+        return value.toBool();
+    const QString text = value.toString().trimmed().toLower();
+    if (text == u"true" || text == u"1")
+        return true;
+    if (text == u"false" || text == u"0")
+        return false;
+    return std::nullopt;
+}
+
+} // namespace
+
+Settings& Settings::shared()
+{
+    static Settings instance;
+    return instance;
+}
+
+QVariant Settings::defaultValue(const QString& key)
+{
+    return defaults().value(key);
+}
+
+bool Settings::contains(const QString& key) const
+{
+    return QSettings().contains(key);
+}
+
+QVariant Settings::value(const QString& key) const
+{
+    QSettings settings;
+    return settings.contains(key) ? settings.value(key) : defaultValue(key);
+}
+
+bool Settings::boolValue(const QString& key) const
+{
+    if (const auto stored = toBool(QSettings().value(key)))
+        return *stored;
+    return defaultValue(key).toBool();
+}
+
+int Settings::intValue(const QString& key) const
+{
+    const QVariant stored = QSettings().value(key);
+    bool ok = false;
+    const int number = stored.toInt(&ok);
+    return ok ? number : defaultValue(key).toInt();
+}
+
+double Settings::doubleValue(const QString& key) const
+{
+    const QVariant stored = QSettings().value(key);
+    bool ok = false;
+    const double number = stored.toDouble(&ok);
+    return ok ? number : defaultValue(key).toDouble();
+}
+
+QString Settings::stringValue(const QString& key) const
+{
+    QSettings settings;
+    if (settings.contains(key)) {
+        const QVariant stored = settings.value(key);
+        if (stored.canConvert<QString>())
+            return stored.toString();
+    }
+    return defaultValue(key).toString();
+}
+
+void Settings::setValue(const QString& key, const QVariant& value)
+{
+    QSettings().setValue(key, value);
+    Q_EMIT valueChanged(key);
+}
+
+void Settings::remove(const QString& key)
+{
+    QSettings().remove(key);
+    Q_EMIT valueChanged(key);
+}

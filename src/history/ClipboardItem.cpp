@@ -1,0 +1,106 @@
+#include "history/ClipboardItem.h"
+
+#include <chrono>
+
+#include <QSet>
+
+namespace {
+
+// Canonically equivalent Unicode sequences (a precomposed "é" and "e" + combining accent) are
+// the same text; the normalisation is only computed when the plain comparison fails.
+bool sameText(const QString& a, const QString& b)
+{
+    if (a == b)
+        return true;
+    return a.normalized(QString::NormalizationForm_C) == b.normalized(QString::NormalizationForm_C);
+}
+
+} // namespace
+
+ClipboardItemType ClipboardItemType::text(QString text)
+{
+    return ClipboardItemType(Value(std::move(text)));
+}
+
+ClipboardItemType ClipboardItemType::file(QUrl url)
+{
+    return ClipboardItemType(Value(std::move(url)));
+}
+
+ClipboardItemType ClipboardItemType::fileGroup(QList<QUrl> urls)
+{
+    return ClipboardItemType(Value(std::move(urls)));
+}
+
+ClipboardItemType ClipboardItemType::image(QByteArray bytes)
+{
+    return ClipboardItemType(Value(std::move(bytes)));
+}
+
+bool ClipboardItemType::operator==(const ClipboardItemType& other) const
+{
+    if (kind() != other.kind())
+        return false;
+    if (kind() == ClipboardItemKind::Text)
+        return sameText(text(), other.text());
+    return m_value == other.m_value;
+}
+
+bool ClipboardItemType::hasSameContent(const ClipboardItemType& other) const
+{
+    if (kind() != other.kind())
+        return false;
+    if (kind() == ClipboardItemKind::FileGroup) {
+        const QSet<QUrl> mine(fileURLs().cbegin(), fileURLs().cend());
+        const QSet<QUrl> theirs(other.fileURLs().cbegin(), other.fileURLs().cend());
+        return mine == theirs;
+    }
+    return *this == other;
+}
+
+std::optional<QUrl> ClipboardItemType::faviconURL() const
+{
+    if (kind() != ClipboardItemKind::Text)
+        return std::nullopt;
+    const QUrl url(text(), QUrl::StrictMode);
+    if (!url.isValid() || !url.scheme().startsWith(u"http") || url.host().isEmpty())
+        return std::nullopt;
+    QUrl favicon;
+    favicon.setScheme(QStringLiteral("https"));
+    favicon.setHost(url.host());
+    favicon.setPath(QStringLiteral("/favicon.ico"));
+    return favicon;
+}
+
+ClipboardItem::ClipboardItem(ClipboardItemType type, std::optional<QByteArray> richTextRTF,
+                             std::optional<QByteArray> richTextHTML)
+    : ClipboardItem(QUuid::createUuid(), std::move(type), now(), false, std::move(richTextRTF),
+                    std::move(richTextHTML))
+{
+}
+
+ClipboardItem::ClipboardItem(QUuid id, ClipboardItemType type, double date, bool isPinned,
+                             std::optional<QByteArray> richTextRTF, std::optional<QByteArray> richTextHTML)
+    : m_id(id), m_type(std::move(type)), m_date(date), m_isPinned(isPinned),
+      m_richTextRTF(std::move(richTextRTF)), m_richTextHTML(std::move(richTextHTML))
+{
+}
+
+QDateTime ClipboardItem::dateTime() const
+{
+    return QDateTime::fromMSecsSinceEpoch(qint64((m_date + referenceDateOffset) * 1000.0), Qt::UTC);
+}
+
+bool ClipboardItem::operator==(const ClipboardItem& other) const
+{
+    return m_id == other.m_id && m_type == other.m_type && m_date == other.m_date &&
+           m_isPinned == other.m_isPinned && m_richTextRTF == other.m_richTextRTF &&
+           m_richTextHTML == other.m_richTextHTML;
+}
+
+double ClipboardItem::now()
+{
+    using namespace std::chrono;
+    const auto micros = duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
+    return double(micros) / 1e6 - referenceDateOffset;
+}

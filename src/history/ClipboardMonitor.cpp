@@ -1,0 +1,91 @@
+#include "history/ClipboardMonitor.h"
+
+#include <QTimer>
+
+#include "common/Console.h"
+#include "platform/ClipboardService.h"
+
+namespace {
+
+// Only file URLs count: a text/uri-list may also carry web links, which are not files.
+QList<QUrl> fileURLs(const QStringList& entries)
+{
+    QList<QUrl> urls;
+    for (const QString& entry : entries) {
+        const QUrl url(entry);
+        if (url.isValid() && url.isLocalFile())
+            urls.append(url);
+    }
+    return urls;
+}
+
+bool isBlank(const QString& text)
+{
+    for (const QChar c : text) {
+        if (!c.isSpace())
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+ClipboardMonitor::ClipboardMonitor(ClipboardHistory* history, ClipboardService& clipboard, QObject* parent)
+    : QObject(parent), m_history(history), m_clipboard(clipboard)
+{
+}
+
+ClipboardMonitor::~ClipboardMonitor() = default;
+
+void ClipboardMonitor::startMonitoring()
+{
+    if (m_timer)
+        return;
+    m_timer = new QTimer(this);
+    m_timer->setInterval(intervalMs);
+    m_timer->setTimerType(Qt::PreciseTimer);
+    connect(m_timer, &QTimer::timeout, this, &ClipboardMonitor::checkPasteboard);
+    m_timer->start();
+    ovelin::printLine(QStringLiteral("📋 Monitoramento da área de transferência iniciado!"));
+}
+
+void ClipboardMonitor::checkPasteboard()
+{
+    if (!m_history)
+        return;
+    // Taken before the transfer: a change during it moves the count again and is read next tick.
+    const quint64 changeCount = m_clipboard.changeCount();
+    if (!m_hasCache || changeCount != m_cachedChangeCount) {
+        m_cachedCandidate = candidateFrom(m_clipboard.read());
+        m_cachedChangeCount = changeCount;
+        m_hasCache = true;
+    }
+    if (!m_cachedCandidate || !m_history)
+        return;
+    const ClipboardItem& cached = *m_cachedCandidate;
+    // A fresh item every tick (new id and time), sharing the cached payload's buffers.
+    handleCapturedItem(ClipboardItem(cached.type(), cached.richTextRTF(), cached.richTextHTML()));
+}
+
+void ClipboardMonitor::handleCapturedItem(const ClipboardItem& item)
+{
+    m_lastCopiedItem = item;
+    if (m_history)
+        m_history->addItem(item);
+}
+
+std::optional<ClipboardItem> ClipboardMonitor::candidateFrom(const ClipboardSnapshot& snapshot)
+{
+    if (snapshot.concealed)
+        return std::nullopt;
+    const QList<QUrl> urls = fileURLs(snapshot.uriList);
+    if (urls.size() == 1)
+        return ClipboardItem(ClipboardItemType::file(urls.first()));
+    if (urls.size() > 1)
+        return ClipboardItem(ClipboardItemType::fileGroup(urls));
+    if (snapshot.text && !isBlank(*snapshot.text))
+        return ClipboardItem(ClipboardItemType::text(*snapshot.text), snapshot.rtf, snapshot.html);
+    if (snapshot.image)
+        return ClipboardItem(ClipboardItemType::image(*snapshot.image));
+    return std::nullopt;
+}

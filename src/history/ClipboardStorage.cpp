@@ -1,0 +1,154 @@
+#include "history/ClipboardStorage.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include "common/Console.h"
+#include "history/HistoryFileCodec.h"
+
+namespace {
+
+constexpr auto ownerOnlyFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+constexpr auto ownerOnlyFolder = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+
+QString dataFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Ovelin");
+}
+
+// The history holds whatever the user copied: its folder is private to the user.
+bool ensurePrivateFolder(const QString& folder, QString* error)
+{
+    QDir dir(folder);
+    if (!dir.exists() && !QDir().mkpath(folder)) {
+        *error = QStringLiteral("Não foi possível criar a pasta %1").arg(folder);
+        return false;
+    }
+    QFile::setPermissions(folder, ownerOnlyFolder);
+    return true;
+}
+
+} // namespace
+
+ClipboardStorage::ClipboardStorage(const QString& fileName)
+    : ClipboardStorage(PathTag{}, dataFolder() + QLatin1Char('/') + fileName)
+{
+}
+
+std::unique_ptr<ClipboardStorage> ClipboardStorage::atPath(const QString& path)
+{
+    return std::unique_ptr<ClipboardStorage>(new ClipboardStorage(PathTag{}, path));
+}
+
+ClipboardStorage::ClipboardStorage(PathTag, QString path) : m_filePath(std::move(path))
+{
+    m_worker = std::thread([this] { run(); });
+}
+
+ClipboardStorage::~ClipboardStorage()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_wake.notify_all();
+    m_worker.join();
+}
+
+QList<ClipboardItem> ClipboardStorage::load()
+{
+    static const QString failure =
+        QStringLiteral("⚠️ Nenhum histórico encontrado ou erro ao carregar: ");
+    QFile file(m_filePath);
+    if (!file.exists()) {
+        ovelin::printLine(failure +
+                          QStringLiteral("O arquivo “%1” não existe.").arg(QFileInfo(m_filePath).fileName()));
+        return {};
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        ovelin::printLine(failure + file.errorString());
+        return {};
+    }
+    const QByteArray bytes = file.readAll();
+    file.close();
+
+    HistoryFileCodec::DecodeResult result = HistoryFileCodec::decode(bytes);
+    if (result.ok())
+        return std::move(result.items);
+
+    ovelin::printLine(failure + result.error);
+    // One bad byte must not cost the user the whole history: keep the file aside for recovery
+    // before any save replaces it.
+    const QString aside = m_filePath + QStringLiteral(".unreadable-") +
+                          QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMddTHHmmss"));
+    if (QFile::rename(m_filePath, aside))
+        ovelin::printLine(QStringLiteral("🗂️ Histórico ilegível guardado em: ") + aside);
+    else
+        ovelin::printLine(QStringLiteral("❌ Não foi possível guardar o histórico ilegível: ") + m_filePath);
+    return {};
+}
+
+void ClipboardStorage::save(QList<ClipboardItem> items)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_pending = std::move(items);
+    }
+    m_wake.notify_one();
+}
+
+void ClipboardStorage::waitForPendingSaves()
+{
+    std::unique_lock lock(m_mutex);
+    m_idle.wait(lock, [this] { return !m_pending && !m_writing; });
+}
+
+void ClipboardStorage::run()
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [this] { return m_pending || m_stopping; });
+        if (!m_pending) // stopping, nothing left to write
+            break;
+        // Only the newest snapshot matters: older ones waiting behind a slow write are dropped.
+        QList<ClipboardItem> snapshot = std::move(*m_pending);
+        m_pending.reset();
+        m_writing = true;
+        lock.unlock();
+        write(snapshot);
+        snapshot.clear();
+        lock.lock();
+        m_writing = false;
+        if (!m_pending)
+            m_idle.notify_all();
+    }
+    m_idle.notify_all();
+}
+
+void ClipboardStorage::write(const QList<ClipboardItem>& items)
+{
+    static const QString failure = QStringLiteral("❌ Erro ao salvar histórico: ");
+    QString error;
+    if (!ensurePrivateFolder(QFileInfo(m_filePath).absolutePath(), &error)) {
+        ovelin::printLine(failure + error);
+        return;
+    }
+    const QByteArray bytes = HistoryFileCodec::encode(items);
+
+    // Written beside the file and renamed over it, so a crash mid-write leaves the previous file.
+    QSaveFile file(m_filePath);
+    if (!file.open(QIODevice::WriteOnly)) {
+        ovelin::printLine(failure + file.errorString());
+        return;
+    }
+    file.setPermissions(ownerOnlyFile);
+    if (file.write(bytes) != bytes.size() || !file.commit()) {
+        ovelin::printLine(failure + file.errorString());
+        file.cancelWriting();
+        return;
+    }
+}

@@ -1,0 +1,20 @@
+// Saves a growing history in a loop until killed; used by the kill test.
+#include <QCoreApplication>
+
+#include "history/ClipboardStorage.h"
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc < 2)
+        return 2;
+    auto storage = ClipboardStorage::atPath(QString::fromLocal8Bit(argv[1]));
+    QList<ClipboardItem> items;
+    for (int i = 0; i < 20; ++i)
+        items.append(ClipboardItem(ClipboardItemType::image(QByteArray(1024 * 1024, char('a' + i)))));
+    for (int round = 0;; ++round) {
+        items.prepend(ClipboardItem(ClipboardItemType::text(QStringLiteral("round %1").arg(round))));
+        storage->save(items);
+        storage->waitForPendingSaves();
+    }
+}

@@ -1,0 +1,252 @@
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "PrintedLines.h"
+#include "TestMain.h"
+#include "app/Settings.h"
+#include "history/ClipboardHistory.h"
+#include "history/ClipboardStorage.h"
+
+#include "HistoryFixtures.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString limitKey = QString(SettingsKey::historyLimit);
+
+ClipboardItem text(const QString& value, double date = ClipboardItem::now())
+{
+    return ClipboardItem(QUuid::createUuid(), ClipboardItemType::text(value), date, false, {}, {});
+}
+
+QStringList texts(const ClipboardHistory& history)
+{
+    QStringList out;
+    for (const ClipboardItem& item : history.history())
+        out << item.type().text() + (item.isPinned() ? u"*"_s : QString());
+    return out;
+}
+
+} // namespace
+
+class TestClipboardHistory : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<ClipboardHistory> m_history;
+    double m_clock = 1000;
+
+    ClipboardHistory& history() { return *m_history; }
+    // Each capture a little later than the one before, as the one-second tick makes them.
+    ClipboardItem next(const QString& value) { return text(value, m_clock += 1); }
+    void add(const QStringList& values)
+    {
+        for (const QString& value : values)
+            history().addItem(next(value));
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        Settings::shared().remove(limitKey);
+        m_history = std::make_unique<ClipboardHistory>(ClipboardStorage::atPath(m_dir.filePath(u"h.json"_s)));
+        m_history->clearHistory();
+    }
+    void cleanup()
+    {
+        m_history->storage().waitForPendingSaves();
+        m_history.reset();
+    }
+
+    void repeatedCopyChangesNothing()
+    {
+        add({u"a"_s});
+        ovelin::test::PrintedLines printed;
+        QSignalSpy changes(&history(), &ClipboardHistory::historyChanged);
+        const QUuid first = history().history().first().id();
+        history().addItem(next(u"a"_s));
+        QCOMPARE(changes.count(), 0);
+        QVERIFY(printed.lines().isEmpty());
+        QCOMPARE(history().history().first().id(), first);
+    }
+
+    void olderDuplicateMovesToTheTop()
+    {
+        add({u"a"_s, u"b"_s});
+        ovelin::test::PrintedLines printed;
+        history().addItem(next(u"a"_s));
+        QCOMPARE(texts(history()), (QStringList{u"a"_s, u"b"_s}));
+        QCOMPARE(printed.lines(), (QStringList{u"♻️ Removendo duplicata anterior no índice 1"_s,
+                                               u"⬆️ Inserindo item no topo do histórico"_s,
+                                               u"✅ Histórico atualizado (total: 2)"_s}));
+    }
+
+    // With a pinned item at the head, an unchanged clipboard used to replace the newest entry
+    // with a fresh copy on every tick, rewriting the file and printing three lines each second.
+    void unchangedClipboardUnderAPinnedHeadIsARepeat()
+    {
+        add({u"keep"_s, u"a"_s});
+        history().togglePin(history().history().at(1).id());
+        QCOMPARE(texts(history()), (QStringList{u"keep*"_s, u"a"_s}));
+        const QUuid newest = history().history().at(1).id();
+        ovelin::test::PrintedLines printed;
+        QSignalSpy inserted(&history(), &ClipboardHistory::lastInsertedIDChanged);
+        for (int tick = 0; tick < 3; ++tick)
+            history().addItem(next(u"a"_s));
+        QCOMPARE(history().history().at(1).id(), newest);
+        QCOMPARE(inserted.count(), 0);
+        QVERIFY(printed.lines().isEmpty());
+    }
+
+    void pinnedContentGetsAnUnpinnedCopy()
+    {
+        add({u"a"_s});
+        history().togglePin(history().history().first().id());
+        history().addItem(next(u"a"_s));
+        QCOMPARE(texts(history()), (QStringList{u"a*"_s, u"a"_s}));
+        // The pinned one is never taken for the older duplicate.
+        add({u"b"_s, u"a"_s});
+        QCOMPARE(texts(history()), (QStringList{u"a*"_s, u"a"_s, u"b"_s}));
+    }
+
+    void groupsInOtherOrderAreDuplicates()
+    {
+        const QUrl x = QUrl::fromLocalFile(u"/x"_s), y = QUrl::fromLocalFile(u"/y"_s);
+        history().addItem(ClipboardItem(ClipboardItemType::fileGroup({x, y})));
+        history().addItem(ClipboardItem(ClipboardItemType::fileGroup({y, x})));
+        QCOMPARE(history().history().size(), 1);
+        QCOMPARE(history().history().first().type().fileURLs().first(), x);
+    }
+
+    void richTextOnlyDifferenceIsARepeat()
+    {
+        ClipboardItem first = next(u"a"_s);
+        first.setRichTextRTF(QByteArray("old"));
+        history().addItem(first);
+        ClipboardItem again = next(u"a"_s);
+        again.setRichTextRTF(QByteArray("new"));
+        history().addItem(again);
+        QCOMPARE(*history().history().first().richTextRTF(), QByteArray("old"));
+        add({u"b"_s});
+        ClipboardItem later = next(u"a"_s);
+        later.setRichTextRTF(QByteArray("new"));
+        history().addItem(later);
+        QCOMPARE(*history().history().first().richTextRTF(), QByteArray("new"));
+        QCOMPARE(history().history().size(), 2);
+    }
+
+    void limitTrimsUnpinnedOnlyAtTheNextInsertion()
+    {
+        Settings::shared().setValue(limitKey, 60);
+        for (int i = 0; i < 60; ++i)
+            history().addItem(next(QString::number(i)));
+        history().togglePin(history().history().last().id());
+        history().togglePin(history().history().last().id());
+        Settings::shared().setValue(limitKey, 50);
+        QCOMPARE(history().history().size(), 60);
+        add({u"new"_s});
+        QCOMPARE(history().history().size(), 52);
+        QCOMPARE(texts(history()).filter(u"*"_s).size(), 2);
+        QCOMPARE(history().history().at(2).type().text(), u"new"_s);
+    }
+
+    void limit_data()
+    {
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<int>("unpinnedKept");
+        QTest::newRow("zero") << 0 << 0;
+        QTest::newRow("negative counts as zero") << -5 << 0;
+        QTest::newRow("one") << 1 << 1;
+    }
+    void limit()
+    {
+        QFETCH(int, limit);
+        QFETCH(int, unpinnedKept);
+        add({u"p"_s});
+        history().togglePin(history().history().first().id());
+        Settings::shared().setValue(limitKey, limit);
+        add({u"a"_s, u"b"_s});
+        QCOMPARE(history().history().size(), 1 + unpinnedKept);
+        QVERIFY(history().history().first().isPinned());
+        // The id of an insertion trimmed away at once still names the newest insertion.
+        QVERIFY(history().lastInsertedID().has_value());
+    }
+
+    void togglePinPointsAtTheRowThatTookItsPlace()
+    {
+        add({u"d"_s, u"c"_s, u"b"_s, u"a"_s});
+        const QUuid third = history().history().at(2).id();
+        const QUuid fourth = history().history().at(3).id();
+        ovelin::test::PrintedLines printed;
+        history().togglePin(fourth);
+        QCOMPARE(texts(history()), (QStringList{u"d*"_s, u"a"_s, u"b"_s, u"c"_s}));
+        QCOMPARE(history().pinnedScrollTargetID(), std::optional<QUuid>(third));
+        QVERIFY(printed.lines().isEmpty());
+        history().togglePin(fourth);
+        QCOMPARE(texts(history()), (QStringList{u"a"_s, u"b"_s, u"c"_s, u"d"_s}));
+    }
+
+    void pinnedItemsSortByDate()
+    {
+        add({u"old"_s, u"mid"_s, u"new"_s});
+        for (const ClipboardItem& item : QList<ClipboardItem>(history().history()))
+            history().togglePin(item.id());
+        QCOMPARE(texts(history()), (QStringList{u"new*"_s, u"mid*"_s, u"old*"_s}));
+    }
+
+    void unknownIdsChangeNothing()
+    {
+        add({u"a"_s});
+        QSignalSpy changes(&history(), &ClipboardHistory::historyChanged);
+        history().togglePin(QUuid::createUuid());
+        QCOMPARE(changes.count(), 0);
+        history().deleteItem(QUuid::createUuid());
+        QCOMPARE(history().history().size(), 1);
+    }
+
+    void deletingTheNewestForgetsItAndItComesBack()
+    {
+        add({u"a"_s, u"b"_s});
+        const QUuid newest = *history().lastInsertedID();
+        history().deleteItem(newest);
+        QVERIFY(!history().lastInsertedID());
+        QCOMPARE(texts(history()), QStringList{u"a"_s});
+        history().addItem(next(u"b"_s));
+        QCOMPARE(texts(history()), (QStringList{u"b"_s, u"a"_s}));
+    }
+
+    void clearRemovesPinnedToo()
+    {
+        add({u"a"_s, u"b"_s});
+        history().togglePin(history().history().first().id());
+        history().clearHistory();
+        QVERIFY(history().history().isEmpty());
+        QVERIFY(!history().lastInsertedID());
+        QVERIFY(!history().pinnedScrollTargetID());
+        history().storage().waitForPendingSaves();
+        ClipboardHistory reloaded(ClipboardStorage::atPath(m_dir.filePath(u"h.json"_s)));
+        QVERIFY(reloaded.history().isEmpty());
+    }
+
+    void loadingSortsButNeitherTrimsNorSaves()
+    {
+        const QString path = m_dir.filePath(u"unsorted.json"_s);
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(fixtures::unsortedHistory);
+        }
+        const QDateTime before = QFileInfo(path).lastModified();
+        Settings::shared().setValue(limitKey, 1);
+        ClipboardHistory loaded(ClipboardStorage::atPath(path));
+        QCOMPARE(texts(loaded), (QStringList{u"pin*"_s, u"new"_s, u"old"_s}));
+        loaded.storage().waitForPendingSaves();
+        QCOMPARE(QFileInfo(path).lastModified(), before);
+    }
+};
+
+OVELIN_TEST_GUILESS_MAIN(TestClipboardHistory)
+#include "tst_clipboardhistory.moc"

@@ -1,0 +1,194 @@
+#include <sys/stat.h>
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "PrintedLines.h"
+#include "TestMain.h"
+#include "history/ClipboardHistory.h"
+#include "history/ClipboardStorage.h"
+#include "history/HistoryFileCodec.h"
+
+#include "HistoryFixtures.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+ClipboardItem textItem(const QString& text)
+{
+    return ClipboardItem(ClipboardItemType::text(text));
+}
+
+mode_t modeOf(const QString& path)
+{
+    struct stat info
+    {
+    };
+    ::stat(QFile::encodeName(path).constData(), &info);
+    return info.st_mode & 0777;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+} // namespace
+
+class TestClipboardStorage : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void defaultLocationIsPrivate()
+    {
+        const QString folder = ovelin::test::isolatedEnvironment().dataHome() + u"/Ovelin"_s;
+        ClipboardStorage storage(u"clipboard_history.json"_s);
+        QCOMPARE(storage.filePath(), folder + u"/clipboard_history.json"_s);
+        storage.save({textItem(u"secret"_s)});
+        storage.waitForPendingSaves();
+        QCOMPARE(modeOf(folder), mode_t(0700));
+        QCOMPARE(modeOf(storage.filePath()), mode_t(0600));
+    }
+
+    void missingFileStartsEmptyWithOneLine()
+    {
+        QTemporaryDir dir;
+        ovelin::test::PrintedLines printed;
+        auto storage = ClipboardStorage::atPath(dir.filePath(u"clipboard_history.json"_s));
+        QVERIFY(storage->load().isEmpty());
+        QCOMPARE(printed.lines().size(), 1);
+        QVERIFY(printed.lines().first().startsWith(
+            u"⚠️ Nenhum histórico encontrado ou erro ao carregar: "_s));
+    }
+
+    // A file that cannot be decoded used to be overwritten by the next save, losing the whole
+    // history (pinned items included) to one bad byte.
+    void unreadableFileIsKeptAsideNotOverwritten()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"clipboard_history.json"_s);
+        const QByteArray broken = fixtures::handWritten.left(90);
+        writeFile(path, broken);
+
+        ovelin::test::PrintedLines printed;
+        {
+            ClipboardHistory history(ClipboardStorage::atPath(path));
+            QVERIFY(history.history().isEmpty());
+            history.addItem(textItem(u"new"_s));
+            history.storage().waitForPendingSaves();
+        }
+        QCOMPARE(printed.count(u"⚠️ Nenhum histórico encontrado ou erro ao carregar: "_s), 1);
+
+        const QStringList aside = QDir(dir.path()).entryList({u"clipboard_history.json.unreadable-*"_s});
+        QCOMPARE(aside.size(), 1);
+        QVERIFY(QRegularExpression(u"^clipboard_history\\.json\\.unreadable-\\d{8}T\\d{6}$"_s)
+                    .match(aside.first())
+                    .hasMatch());
+        QFile kept(dir.filePath(aside.first()));
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), broken);
+        QVERIFY(printed.count(u"🗂️ Histórico ilegível guardado em: "_s) == 1);
+
+        // The new history was still saved in the usual place.
+        QFile current(path);
+        QVERIFY(current.open(QIODevice::ReadOnly));
+        QCOMPARE(HistoryFileCodec::decode(current.readAll()).items.first().type().text(), u"new"_s);
+    }
+
+    void unwritableFolderReportsEachFailedSave()
+    {
+        QTemporaryDir dir;
+        // A plain file where the folder should be: the folder can never be created.
+        writeFile(dir.filePath(u"blocker"_s), "x");
+        ovelin::test::PrintedLines printed;
+        ClipboardHistory history(
+            ClipboardStorage::atPath(dir.filePath(u"blocker/sub/clipboard_history.json"_s)));
+        history.addItem(textItem(u"one"_s));
+        history.storage().waitForPendingSaves();
+        history.addItem(textItem(u"two"_s));
+        history.storage().waitForPendingSaves();
+        QCOMPARE(printed.count(u"❌ Erro ao salvar histórico: "_s), 2);
+        QCOMPARE(history.history().size(), 2);
+        QCOMPARE(history.history().first().type().text(), u"two"_s);
+    }
+
+    void readOnlyFileReportsFailure()
+    {
+        if (::geteuid() == 0)
+            QSKIP("root writes into read-only folders");
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(u"data"_s);
+        QDir().mkpath(folder);
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        ovelin::test::PrintedLines printed;
+        auto storage = ClipboardStorage::atPath(folder + u"/clipboard_history.json"_s);
+        storage->save({textItem(u"x"_s)});
+        storage->waitForPendingSaves();
+        QCOMPARE(printed.count(u"❌ Erro ao salvar histórico: "_s), 1);
+        QFile::setPermissions(folder,
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+
+    void fileEndsWithTheLatestSnapshot()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"h.json"_s);
+        auto storage = ClipboardStorage::atPath(path);
+        QList<ClipboardItem> items;
+        // A large first snapshot keeps the worker busy while later ones queue up.
+        items.append(ClipboardItem(ClipboardItemType::image(QByteArray(8 * 1024 * 1024, 'x'))));
+        for (int i = 0; i < 200; ++i) {
+            items.append(textItem(QString::number(i)));
+            storage->save(items);
+        }
+        storage->waitForPendingSaves();
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const auto decoded = HistoryFileCodec::decode(file.readAll());
+        QVERIFY(decoded.ok());
+        QCOMPARE(decoded.items, items);
+    }
+
+    void destructionWritesWhatIsQueued()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"h.json"_s);
+        {
+            auto storage = ClipboardStorage::atPath(path);
+            storage->save({textItem(u"last words"_s)});
+        }
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(HistoryFileCodec::decode(file.readAll()).items.size(), 1);
+    }
+
+    void saveAndReloadThroughTheStore()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"h.json"_s);
+        QList<ClipboardItem> saved;
+        {
+            ClipboardHistory history(ClipboardStorage::atPath(path));
+            history.addItem(
+                ClipboardItem(ClipboardItemType::text(u"a"_s), QByteArray("{\\rtf1 a}"), std::nullopt));
+            history.addItem(
+                ClipboardItem(ClipboardItemType::fileGroup({QUrl::fromLocalFile(u"/tmp/x y"_s)})));
+            history.addItem(ClipboardItem(ClipboardItemType::image(QByteArray("\x00\x01\x02", 3))));
+            history.togglePin(history.history().last().id());
+            saved = history.history();
+            history.storage().waitForPendingSaves();
+        }
+        ClipboardHistory reloaded(ClipboardStorage::atPath(path));
+        QCOMPARE(reloaded.history(), saved);
+    }
+};
+
+OVELIN_TEST_GUILESS_MAIN(TestClipboardStorage)
+#include "tst_clipboardstorage.moc"

@@ -1,0 +1,126 @@
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+
+#include "TestMain.h"
+#include "history/HistoryFileCodec.h"
+
+using namespace Qt::StringLiterals;
+
+#include "HistoryFixtures.h"
+
+class TestHistoryFileCodec : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void handWrittenFileLoadsWithEveryField()
+    {
+        const auto result = HistoryFileCodec::decode(fixtures::handWritten);
+        QVERIFY2(result.ok(), qPrintable(result.error));
+        QCOMPARE(result.items.size(), 6);
+
+        const ClipboardItem& text = result.items[0];
+        QCOMPARE(text.id(), QUuid(u"6a1b1f9e-0c4d-4b8e-9f10-2b3c4d5e6f70"_s));
+        QCOMPARE(text.type().text(), u"Olá, \"mundo\"\n✓"_s);
+        QCOMPARE(text.date(), 786012345.678901);
+        QVERIFY(text.isPinned());
+        QCOMPARE(*text.richTextRTF(), QByteArray("{\\rtf1 Olá}"));
+        QCOMPARE(*text.richTextHTML(), QByteArray("<b>Olá</b>"));
+
+        QVERIFY(!result.items[1].richTextRTF());
+        QVERIFY(!result.items[1].richTextHTML());
+        QCOMPARE(result.items[2].type().fileURL().toLocalFile(), u"/home/ana/Relatório final.pdf"_s);
+        QCOMPARE(result.items[3].type().kind(), ClipboardItemKind::FileGroup);
+        QCOMPARE(result.items[3].type().fileURLs().size(), 1);
+        QCOMPARE(result.items[4].type().fileURLs().at(1).toLocalFile(), u"/tmp/b.txt"_s);
+        QCOMPARE(result.items[5].type().imageData(), QByteArray("\x89PNG\r\n\x1a\n"));
+    }
+
+    void handWrittenFileWritesBackTheSameValues()
+    {
+        const auto first = HistoryFileCodec::decode(fixtures::handWritten);
+        const QByteArray written = HistoryFileCodec::encode(first.items);
+        const auto second = HistoryFileCodec::decode(written);
+        QVERIFY2(second.ok(), qPrintable(second.error));
+        QCOMPARE(second.items, first.items);
+        // Same values, key for key, as the file written by hand.
+        QCOMPARE(QJsonDocument::fromJson(written), QJsonDocument::fromJson(fixtures::handWritten));
+    }
+
+    void writerFormat()
+    {
+        const QUuid id = QUuid::createUuid();
+        const ClipboardItem item(id, ClipboardItemType::text(u"a\tb"_s), 1.5, false, {}, {});
+        const QByteArray json = HistoryFileCodec::encode({item});
+        const QString upper = id.toString(QUuid::WithoutBraces).toUpper();
+        QCOMPARE(json,
+                 (u"[{\"id\":\""_s + upper +
+                  u"\",\"type\":{\"type\":\"text\",\"value\":\"a\\tb\"},\"date\":1.5,\"isPinned\":false}]"_s)
+                     .toUtf8());
+        QCOMPARE(HistoryFileCodec::encode({}), QByteArray("[]"));
+    }
+
+    void richTextKeysFollowInOrder()
+    {
+        const ClipboardItem item(QUuid::createUuid(), ClipboardItemType::text(u"x"_s), 2, true,
+                                 QByteArray("rtf"), QByteArray("html"));
+        const QByteArray json = HistoryFileCodec::encode({item});
+        const qsizetype pinned = json.indexOf("\"isPinned\":true");
+        const qsizetype rtf = json.indexOf("\"richTextRTF\":\"cnRm\"");
+        const qsizetype html = json.indexOf("\"richTextHTML\":\"aHRtbA==\"");
+        QVERIFY(pinned > 0 && rtf > pinned && html > rtf);
+    }
+
+    void datesKeepFullPrecision()
+    {
+        const double date = 786012345.123456789;
+        const ClipboardItem item(QUuid::createUuid(), ClipboardItemType::text(u"x"_s), date, false, {}, {});
+        const auto back = HistoryFileCodec::decode(HistoryFileCodec::encode({item}));
+        QCOMPARE(back.items.first().date(), date);
+    }
+
+    void controlCharactersAndUnicodeRoundTrip()
+    {
+        QString text = u"zero\u0000one\u001ftwo \\ \" / 😀 \u00e9"_s;
+        const ClipboardItem item(QUuid::createUuid(), ClipboardItemType::text(text), 0, false, {}, {});
+        const auto back = HistoryFileCodec::decode(HistoryFileCodec::encode({item}));
+        QVERIFY(back.ok());
+        QCOMPARE(back.items.first().type().text(), text);
+    }
+
+    void unknownKeysAreIgnored()
+    {
+        const auto result = HistoryFileCodec::decode(fixtures::unknownKeys);
+        QVERIFY2(result.ok(), qPrintable(result.error));
+        QCOMPARE(result.items.first().type().text(), u"v"_s);
+    }
+
+    void badFilesFailWhole_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<QString>("error");
+        for (const auto& row : fixtures::badFiles())
+            QTest::newRow(row.name) << row.json << row.error;
+    }
+    void badFilesFailWhole()
+    {
+        QFETCH(QByteArray, json);
+        QFETCH(QString, error);
+        const auto result = HistoryFileCodec::decode(json);
+        QVERIFY(!result.ok());
+        QVERIFY(result.items.isEmpty());
+        if (!error.isEmpty())
+            QCOMPARE(result.error, error);
+    }
+
+    void emptyGroupIsAccepted()
+    {
+        const auto result = HistoryFileCodec::decode(fixtures::emptyGroup);
+        QVERIFY2(result.ok(), qPrintable(result.error));
+        QVERIFY(result.items.first().type().fileURLs().isEmpty());
+    }
+};
+
+OVELIN_TEST_GUILESS_MAIN(TestHistoryFileCodec)
+#include "tst_historyfilecodec.moc"
