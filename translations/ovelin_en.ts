@@ -3,5 +3,325 @@
 <TS version="2.1" language="en">
 <context>
     <name></name>
+    <message id="section_general">
+        <source>General</source>
+        <translation>General</translation>
+    </message>
+    <message id="section_appearance">
+        <source>Appearance</source>
+        <translation>Appearance</translation>
+    </message>
+    <message id="section_history">
+        <source>History</source>
+        <translation>History</translation>
+    </message>
+    <message id="section_language">
+        <source>Language</source>
+        <translation>Language</translation>
+    </message>
+    <message id="section_permissions">
+        <source>Permissions</source>
+        <translation>Permissions</translation>
+    </message>
+    <message id="section_about">
+        <source>About</source>
+        <translation>About</translation>
+    </message>
+    <message id="preferences_general_title">
+        <source>General</source>
+        <translation>General</translation>
+    </message>
+    <message id="preferences_launch_at_login">
+        <source>Launch at login</source>
+        <translation>Launch at login</translation>
+    </message>
+    <message id="preferences_rich_text_label">
+        <source>Paste with formatting</source>
+        <translation>Paste with formatting</translation>
+    </message>
+    <message id="preferences_rich_text_description">
+        <source>Pastes text with its rich-text (RTF) or HTML formatting when the copy had it.</source>
+        <translation>Pastes text with its rich-text (RTF) or HTML formatting when the copy had it.</translation>
+    </message>
+    <message id="preferences_click_sound">
+        <source>Play a sound when pasting with a click</source>
+        <translation>Play a sound when pasting with a click</translation>
+    </message>
+    <message id="shake_to_open">
+        <source>Shake the mouse to open</source>
+        <translation>Shake the mouse to open</translation>
+    </message>
+    <message id="shake_modifier_label">
+        <source>Hold while shaking</source>
+        <translation>Hold while shaking</translation>
+    </message>
+    <message id="modifier_shift">
+        <source>Shift (⇧)</source>
+        <translation>Shift (⇧)</translation>
+    </message>
+    <message id="modifier_command">
+        <source>Super (⌘)</source>
+        <translation>Super (⌘)</translation>
+    </message>
+    <message id="modifier_option">
+        <source>Alt (⌥)</source>
+        <translation>Alt (⌥)</translation>
+    </message>
+    <message id="shake_modifier_description">
+        <source>Shake the pointer left and right while holding this key to open the history.</source>
+        <translation>Shake the pointer left and right while holding this key to open the history.</translation>
+    </message>
+    <message id="preferences_shortcut_label">
+        <source>Shortcut</source>
+        <translation>Shortcut</translation>
+    </message>
+    <message id="preferences_shortcut_description">
+        <source>Click the field and press the new key combination. ⌃ is Ctrl, ⌥ is Alt, ⇧ is Shift and ⌘ is Super.</source>
+        <translation>Click the field and press the new key combination. ⌃ is Ctrl, ⌥ is Alt, ⇧ is Shift and ⌘ is Super.</translation>
+    </message>
+    <message id="preferences_shortcut_warning">
+        <source>Only a letter or a digit works as the key. Press Esc to keep the current shortcut.</source>
+        <translation>Only a letter or a digit works as the key. Press Esc to keep the current shortcut.</translation>
+    </message>
+    <message id="shortcut_field_placeholder">
+        <source>Record shortcut</source>
+        <translation>Record shortcut</translation>
+    </message>
+    <message id="cancel_button_label">
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message id="shortcut_field_help">
+        <source>Click to record a new shortcut for opening the history</source>
+        <translation>Click to record a new shortcut for opening the history</translation>
+    </message>
+    <message id="launch_error_title">
+        <source>Could not change launch at login</source>
+        <translation>Could not change launch at login</translation>
+    </message>
+    <message id="launch_error_message">
+        <source>Ovelin could not update its autostart entry. Check that your autostart folder can be written.</source>
+        <translation>Ovelin could not update its autostart entry. Check that your autostart folder can be written.</translation>
+    </message>
+    <message id="ok_button_label">
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message id="preferences_history_title">
+        <source>History</source>
+        <translation>History</translation>
+    </message>
+    <message id="preferences_history_limit_label">
+        <source>Items to keep</source>
+        <translation>Items to keep</translation>
+    </message>
+    <message id="preferences_history_description">
+        <source>Pinned items do not count toward the limit. The oldest items are removed when it is reached.</source>
+        <translation>Pinned items do not count toward the limit. The oldest items are removed when it is reached.</translation>
+    </message>
+    <message id="clear_history_button_title">
+        <source>Clear History</source>
+        <translation>Clear History</translation>
+    </message>
+    <message id="clear_history_button_subtitle">
+        <source>Removes every item, pinned ones included.</source>
+        <translation>Removes every item, pinned ones included.</translation>
+    </message>
+    <message id="clear_history_alert_title">
+        <source>Do you really want to delete every item of the history? This cannot be undone.</source>
+        <translation>Do you really want to delete every item of the history? This cannot be undone.</translation>
+    </message>
+    <message id="clear_history_alert_cancel">
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message id="clear_history_alert_confirm">
+        <source>Clear</source>
+        <translation>Clear</translation>
+    </message>
+    <message id="preferences_appearance_title">
+        <source>Appearance</source>
+        <translation>Appearance</translation>
+    </message>
+    <message id="appearance_style_picker_label">
+        <source>Panel style</source>
+        <translation>Panel style</translation>
+    </message>
+    <message id="appearance_option_classic">
+        <source>Classic</source>
+        <translation>Classic</translation>
+    </message>
+    <message id="appearance_option_modern">
+        <source>Modern</source>
+        <translation>Modern</translation>
+    </message>
+    <message id="appearance_style_description">
+        <source>Classic keeps the panel at 400 × 600. Modern lets you drag its height and remembers it.</source>
+        <translation>Classic keeps the panel at 400 × 600. Modern lets you drag its height and remembers it.</translation>
+    </message>
+    <message id="appearance_window_size_title">
+        <source>Panel size</source>
+        <translation>Panel size</translation>
+    </message>
+    <message id="appearance_window_size_description">
+        <source>The modern panel remembers the height you gave it.</source>
+        <translation>The modern panel remembers the height you gave it.</translation>
+    </message>
+    <message id="appearance_window_size_reset_button">
+        <source>Reset Height</source>
+        <translation>Reset Height</translation>
+    </message>
+    <message id="appearance_window_size_reset_help">
+        <source>Return the panel to its default height of 600</source>
+        <translation>Return the panel to its default height of 600</translation>
+    </message>
+    <message id="preferences_language_title">
+        <source>Language</source>
+        <translation>Language</translation>
+    </message>
+    <message id="preferences_language_picker_label">
+        <source>Interface language</source>
+        <translation>Interface language</translation>
+    </message>
+    <message id="language_option_system">
+        <source>System default</source>
+        <translation>System default</translation>
+    </message>
+    <message id="language_option_english">
+        <source>English</source>
+        <translation>English</translation>
+    </message>
+    <message id="language_option_portuguese">
+        <source>Português</source>
+        <translation>Português</translation>
+    </message>
+    <message id="preferences_language_note">
+        <source>The change applies at once to every Ovelin window.</source>
+        <translation>The change applies at once to every Ovelin window.</translation>
+    </message>
+    <message id="preferences_permissions_title">
+        <source>Permissions</source>
+        <translation>Permissions</translation>
+    </message>
+    <message id="permissions_accessibility_title">
+        <source>Accessibility</source>
+        <translation>Accessibility</translation>
+    </message>
+    <message id="permissions_accessibility_description">
+        <source>Lets Ovelin press Ctrl+V for you in the application you came from (XTEST).</source>
+        <translation>Lets Ovelin press Ctrl+V for you in the application you came from (XTEST).</translation>
+    </message>
+    <message id="permissions_input_monitoring_title">
+        <source>Input Monitoring</source>
+        <translation>Input Monitoring</translation>
+    </message>
+    <message id="permissions_input_monitoring_description">
+        <source>Lets Ovelin notice the mouse shake anywhere on the screen (XInput 2, not available under Wayland).</source>
+        <translation>Lets Ovelin notice the mouse shake anywhere on the screen (XInput 2, not available under Wayland).</translation>
+    </message>
+    <message id="permissions_request_button">
+        <source>How to Enable…</source>
+        <translation>How to Enable…</translation>
+    </message>
+    <message id="permissions_description_footer">
+        <source>These are features of your X session. After enabling one, select this section again to check.</source>
+        <translation>These are features of your X session. After enabling one, select this section again to check.</translation>
+    </message>
+    <message id="Ovelin">
+        <source>Ovelin</source>
+        <translation>Ovelin</translation>
+    </message>
+    <message id="about_description">
+        <source>Your clipboard history, one shortcut away.</source>
+        <translation>Your clipboard history, one shortcut away.</translation>
+    </message>
+    <message id="check_updates_button">
+        <source>Check for Updates…</source>
+        <translation>Check for Updates…</translation>
+    </message>
+    <message id="check_updates_automatically">
+        <source>Check for updates automatically</source>
+        <translation>Check for updates automatically</translation>
+    </message>
+    <message id="official_site">
+        <source>Official Site</source>
+        <translation>Official Site</translation>
+    </message>
+    <message id="privacy_policy">
+        <source>Privacy Policy</source>
+        <translation>Privacy Policy</translation>
+    </message>
+    <message id="send_feedback">
+        <source>Send Feedback</source>
+        <translation>Send Feedback</translation>
+    </message>
+    <message id="credits_title">
+        <source>Credits</source>
+        <translation>Credits</translation>
+    </message>
+    <message id="credit_development">
+        <source>Development: the Ovelin team</source>
+        <translation>Development: the Ovelin team</translation>
+    </message>
+    <message id="credit_icons">
+        <source>Icons: drawn for Ovelin</source>
+        <translation>Icons: drawn for Ovelin</translation>
+    </message>
+    <message id="credit_community">
+        <source>Community: everyone who reports bugs and suggests ideas</source>
+        <translation>Community: everyone who reports bugs and suggests ideas</translation>
+    </message>
+    <message id="credit_special_thanks">
+        <source>Special thanks: the Qt and X.Org projects</source>
+        <translation>Special thanks: the Qt and X.Org projects</translation>
+    </message>
+    <message id="about_explore_title">
+        <source>Explore</source>
+        <translation>Explore</translation>
+    </message>
+    <message id="about_explore_tintrove_title">
+        <source>Tintrove</source>
+        <translation>Tintrove</translation>
+    </message>
+    <message id="about_explore_tintrove_tagline">
+        <source>Collect and organise the colours you love.</source>
+        <translation>Collect and organise the colours you love.</translation>
+    </message>
+    <message id="about_explore_learn_more">
+        <source>Learn More</source>
+        <translation>Learn More</translation>
+    </message>
+    <message id="update_up_to_date_title">
+        <source>You're up to date</source>
+        <translation>You're up to date</translation>
+    </message>
+    <message id="update_up_to_date_message">
+        <source>Ovelin %1 is the newest version available.</source>
+        <translation>Ovelin %1 is the newest version available.</translation>
+    </message>
+    <message id="update_available_title">
+        <source>A new version of Ovelin is available</source>
+        <translation>A new version of Ovelin is available</translation>
+    </message>
+    <message id="update_available_message">
+        <source>Version %1 is available. You have version %2.</source>
+        <translation>Version %1 is available. You have version %2.</translation>
+    </message>
+    <message id="update_download_button">
+        <source>Download</source>
+        <translation>Download</translation>
+    </message>
+    <message id="update_later_button">
+        <source>Later</source>
+        <translation>Later</translation>
+    </message>
+    <message id="update_error_title">
+        <source>Could not check for updates</source>
+        <translation>Could not check for updates</translation>
+    </message>
+    <message id="update_error_message">
+        <source>The update check failed: %1</source>
+        <translation>The update check failed: %1</translation>
+    </message>
 </context>
 </TS>

@@ -3,5 +3,325 @@
 <TS version="2.1" language="pt_BR">
 <context>
     <name></name>
+    <message id="section_general">
+        <source>General</source>
+        <translation>Geral</translation>
+    </message>
+    <message id="section_appearance">
+        <source>Appearance</source>
+        <translation>Aparência</translation>
+    </message>
+    <message id="section_history">
+        <source>History</source>
+        <translation>Histórico</translation>
+    </message>
+    <message id="section_language">
+        <source>Language</source>
+        <translation>Idioma</translation>
+    </message>
+    <message id="section_permissions">
+        <source>Permissions</source>
+        <translation>Permissões</translation>
+    </message>
+    <message id="section_about">
+        <source>About</source>
+        <translation>Sobre</translation>
+    </message>
+    <message id="preferences_general_title">
+        <source>General</source>
+        <translation>Geral</translation>
+    </message>
+    <message id="preferences_launch_at_login">
+        <source>Launch at login</source>
+        <translation>Iniciar com o sistema</translation>
+    </message>
+    <message id="preferences_rich_text_label">
+        <source>Paste with formatting</source>
+        <translation>Colar com formatação</translation>
+    </message>
+    <message id="preferences_rich_text_description">
+        <source>Pastes text with its rich-text (RTF) or HTML formatting when the copy had it.</source>
+        <translation>Cola o texto com a formatação (RTF ou HTML) quando a cópia a tinha.</translation>
+    </message>
+    <message id="preferences_click_sound">
+        <source>Play a sound when pasting with a click</source>
+        <translation>Tocar um som ao colar com um clique</translation>
+    </message>
+    <message id="shake_to_open">
+        <source>Shake the mouse to open</source>
+        <translation>Sacudir o mouse para abrir</translation>
+    </message>
+    <message id="shake_modifier_label">
+        <source>Hold while shaking</source>
+        <translation>Segurar ao sacudir</translation>
+    </message>
+    <message id="modifier_shift">
+        <source>Shift (⇧)</source>
+        <translation>Shift (⇧)</translation>
+    </message>
+    <message id="modifier_command">
+        <source>Super (⌘)</source>
+        <translation>Super (⌘)</translation>
+    </message>
+    <message id="modifier_option">
+        <source>Alt (⌥)</source>
+        <translation>Alt (⌥)</translation>
+    </message>
+    <message id="shake_modifier_description">
+        <source>Shake the pointer left and right while holding this key to open the history.</source>
+        <translation>Sacuda o ponteiro para a esquerda e para a direita segurando esta tecla para abrir o histórico.</translation>
+    </message>
+    <message id="preferences_shortcut_label">
+        <source>Shortcut</source>
+        <translation>Atalho</translation>
+    </message>
+    <message id="preferences_shortcut_description">
+        <source>Click the field and press the new key combination. ⌃ is Ctrl, ⌥ is Alt, ⇧ is Shift and ⌘ is Super.</source>
+        <translation>Clique no campo e pressione a nova combinação. ⌃ é Ctrl, ⌥ é Alt, ⇧ é Shift e ⌘ é Super.</translation>
+    </message>
+    <message id="preferences_shortcut_warning">
+        <source>Only a letter or a digit works as the key. Press Esc to keep the current shortcut.</source>
+        <translation>Só uma letra ou um número funciona como tecla. Pressione Esc para manter o atalho atual.</translation>
+    </message>
+    <message id="shortcut_field_placeholder">
+        <source>Record shortcut</source>
+        <translation>Gravar atalho</translation>
+    </message>
+    <message id="cancel_button_label">
+        <source>Cancel</source>
+        <translation>Cancelar</translation>
+    </message>
+    <message id="shortcut_field_help">
+        <source>Click to record a new shortcut for opening the history</source>
+        <translation>Clique para gravar um novo atalho para abrir o histórico</translation>
+    </message>
+    <message id="launch_error_title">
+        <source>Could not change launch at login</source>
+        <translation>Não foi possível alterar o início automático</translation>
+    </message>
+    <message id="launch_error_message">
+        <source>Ovelin could not update its autostart entry. Check that your autostart folder can be written.</source>
+        <translation>O Ovelin não conseguiu atualizar a entrada de início automático. Verifique se a pasta de início automático pode ser gravada.</translation>
+    </message>
+    <message id="ok_button_label">
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message id="preferences_history_title">
+        <source>History</source>
+        <translation>Histórico</translation>
+    </message>
+    <message id="preferences_history_limit_label">
+        <source>Items to keep</source>
+        <translation>Itens a manter</translation>
+    </message>
+    <message id="preferences_history_description">
+        <source>Pinned items do not count toward the limit. The oldest items are removed when it is reached.</source>
+        <translation>Itens fixados não contam para o limite. Os itens mais antigos são removidos quando ele é atingido.</translation>
+    </message>
+    <message id="clear_history_button_title">
+        <source>Clear History</source>
+        <translation>Limpar histórico</translation>
+    </message>
+    <message id="clear_history_button_subtitle">
+        <source>Removes every item, pinned ones included.</source>
+        <translation>Remove todos os itens, inclusive os fixados.</translation>
+    </message>
+    <message id="clear_history_alert_title">
+        <source>Do you really want to delete every item of the history? This cannot be undone.</source>
+        <translation>Quer mesmo apagar todos os itens do histórico? Isso não pode ser desfeito.</translation>
+    </message>
+    <message id="clear_history_alert_cancel">
+        <source>Cancel</source>
+        <translation>Cancelar</translation>
+    </message>
+    <message id="clear_history_alert_confirm">
+        <source>Clear</source>
+        <translation>Limpar</translation>
+    </message>
+    <message id="preferences_appearance_title">
+        <source>Appearance</source>
+        <translation>Aparência</translation>
+    </message>
+    <message id="appearance_style_picker_label">
+        <source>Panel style</source>
+        <translation>Estilo do painel</translation>
+    </message>
+    <message id="appearance_option_classic">
+        <source>Classic</source>
+        <translation>Clássico</translation>
+    </message>
+    <message id="appearance_option_modern">
+        <source>Modern</source>
+        <translation>Moderno</translation>
+    </message>
+    <message id="appearance_style_description">
+        <source>Classic keeps the panel at 400 × 600. Modern lets you drag its height and remembers it.</source>
+        <translation>O clássico mantém o painel em 400 × 600. O moderno deixa você ajustar a altura e a memoriza.</translation>
+    </message>
+    <message id="appearance_window_size_title">
+        <source>Panel size</source>
+        <translation>Tamanho do painel</translation>
+    </message>
+    <message id="appearance_window_size_description">
+        <source>The modern panel remembers the height you gave it.</source>
+        <translation>O painel moderno memoriza a altura que você escolheu.</translation>
+    </message>
+    <message id="appearance_window_size_reset_button">
+        <source>Reset Height</source>
+        <translation>Redefinir altura</translation>
+    </message>
+    <message id="appearance_window_size_reset_help">
+        <source>Return the panel to its default height of 600</source>
+        <translation>Volta o painel à altura padrão de 600</translation>
+    </message>
+    <message id="preferences_language_title">
+        <source>Language</source>
+        <translation>Idioma</translation>
+    </message>
+    <message id="preferences_language_picker_label">
+        <source>Interface language</source>
+        <translation>Idioma da interface</translation>
+    </message>
+    <message id="language_option_system">
+        <source>System default</source>
+        <translation>Padrão do sistema</translation>
+    </message>
+    <message id="language_option_english">
+        <source>English</source>
+        <translation>English</translation>
+    </message>
+    <message id="language_option_portuguese">
+        <source>Português</source>
+        <translation>Português</translation>
+    </message>
+    <message id="preferences_language_note">
+        <source>The change applies at once to every Ovelin window.</source>
+        <translation>A mudança vale na hora para todas as janelas do Ovelin.</translation>
+    </message>
+    <message id="preferences_permissions_title">
+        <source>Permissions</source>
+        <translation>Permissões</translation>
+    </message>
+    <message id="permissions_accessibility_title">
+        <source>Accessibility</source>
+        <translation>Acessibilidade</translation>
+    </message>
+    <message id="permissions_accessibility_description">
+        <source>Lets Ovelin press Ctrl+V for you in the application you came from (XTEST).</source>
+        <translation>Permite que o Ovelin pressione Ctrl+V por você no aplicativo de onde você veio (XTEST).</translation>
+    </message>
+    <message id="permissions_input_monitoring_title">
+        <source>Input Monitoring</source>
+        <translation>Monitoramento de entrada</translation>
+    </message>
+    <message id="permissions_input_monitoring_description">
+        <source>Lets Ovelin notice the mouse shake anywhere on the screen (XInput 2, not available under Wayland).</source>
+        <translation>Permite que o Ovelin perceba a sacudida do mouse em qualquer lugar da tela (XInput 2, indisponível no Wayland).</translation>
+    </message>
+    <message id="permissions_request_button">
+        <source>How to Enable…</source>
+        <translation>Como ativar…</translation>
+    </message>
+    <message id="permissions_description_footer">
+        <source>These are features of your X session. After enabling one, select this section again to check.</source>
+        <translation>Estes são recursos da sua sessão X. Depois de ativar um, selecione esta seção de novo para verificar.</translation>
+    </message>
+    <message id="Ovelin">
+        <source>Ovelin</source>
+        <translation>Ovelin</translation>
+    </message>
+    <message id="about_description">
+        <source>Your clipboard history, one shortcut away.</source>
+        <translation>Seu histórico da área de transferência, a um atalho de distância.</translation>
+    </message>
+    <message id="check_updates_button">
+        <source>Check for Updates…</source>
+        <translation>Procurar atualizações…</translation>
+    </message>
+    <message id="check_updates_automatically">
+        <source>Check for updates automatically</source>
+        <translation>Procurar atualizações automaticamente</translation>
+    </message>
+    <message id="official_site">
+        <source>Official Site</source>
+        <translation>Site oficial</translation>
+    </message>
+    <message id="privacy_policy">
+        <source>Privacy Policy</source>
+        <translation>Política de privacidade</translation>
+    </message>
+    <message id="send_feedback">
+        <source>Send Feedback</source>
+        <translation>Enviar comentários</translation>
+    </message>
+    <message id="credits_title">
+        <source>Credits</source>
+        <translation>Créditos</translation>
+    </message>
+    <message id="credit_development">
+        <source>Development: the Ovelin team</source>
+        <translation>Desenvolvimento: equipe do Ovelin</translation>
+    </message>
+    <message id="credit_icons">
+        <source>Icons: drawn for Ovelin</source>
+        <translation>Ícones: desenhados para o Ovelin</translation>
+    </message>
+    <message id="credit_community">
+        <source>Community: everyone who reports bugs and suggests ideas</source>
+        <translation>Comunidade: todos que relatam erros e sugerem ideias</translation>
+    </message>
+    <message id="credit_special_thanks">
+        <source>Special thanks: the Qt and X.Org projects</source>
+        <translation>Agradecimentos especiais: aos projetos Qt e X.Org</translation>
+    </message>
+    <message id="about_explore_title">
+        <source>Explore</source>
+        <translation>Explore</translation>
+    </message>
+    <message id="about_explore_tintrove_title">
+        <source>Tintrove</source>
+        <translation>Tintrove</translation>
+    </message>
+    <message id="about_explore_tintrove_tagline">
+        <source>Collect and organise the colours you love.</source>
+        <translation>Colecione e organize as cores que você ama.</translation>
+    </message>
+    <message id="about_explore_learn_more">
+        <source>Learn More</source>
+        <translation>Saiba mais</translation>
+    </message>
+    <message id="update_up_to_date_title">
+        <source>You're up to date</source>
+        <translation>Você está atualizado</translation>
+    </message>
+    <message id="update_up_to_date_message">
+        <source>Ovelin %1 is the newest version available.</source>
+        <translation>O Ovelin %1 é a versão mais recente.</translation>
+    </message>
+    <message id="update_available_title">
+        <source>A new version of Ovelin is available</source>
+        <translation>Há uma nova versão do Ovelin</translation>
+    </message>
+    <message id="update_available_message">
+        <source>Version %1 is available. You have version %2.</source>
+        <translation>A versão %1 está disponível. Você tem a versão %2.</translation>
+    </message>
+    <message id="update_download_button">
+        <source>Download</source>
+        <translation>Baixar</translation>
+    </message>
+    <message id="update_later_button">
+        <source>Later</source>
+        <translation>Mais tarde</translation>
+    </message>
+    <message id="update_error_title">
+        <source>Could not check for updates</source>
+        <translation>Não foi possível procurar atualizações</translation>
+    </message>
+    <message id="update_error_message">
+        <source>The update check failed: %1</source>
+        <translation>A verificação de atualizações falhou: %1</translation>
+    </message>
 </context>
 </TS>
