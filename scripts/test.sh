@@ -12,7 +12,7 @@ cmake --build build -j "$jobs"
 cmake --preset asan >/dev/null
 cmake --build build-asan -j "$jobs"
 cmake --preset fuzz >/dev/null
-cmake --build build-fuzz -j "$jobs"
+cmake --build build-fuzz -j "$jobs" --target fuzz_history_decoder
 
 source scripts/xsession.sh
 ovelin_x_start
