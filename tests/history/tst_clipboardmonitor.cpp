@@ -22,8 +22,9 @@ QString describe(const std::optional<ClipboardItem>& item)
     const ClipboardItemType& type = item->type();
     switch (type.kind()) {
     case ClipboardItemKind::Text:
-        return u"text:"_s + type.text() + u"|rtf="_s + QString::fromLatin1(item->richTextRTF().value_or("-")) +
-               u"|html="_s + QString::fromLatin1(item->richTextHTML().value_or("-"));
+        return u"text:"_s + type.text() + u"|rtf="_s +
+               QString::fromLatin1(item->richTextRTF().value_or("-")) + u"|html="_s +
+               QString::fromLatin1(item->richTextHTML().value_or("-"));
     case ClipboardItemKind::File:
         return u"file:"_s + type.fileURL().toString();
     case ClipboardItemKind::FileGroup: {
@@ -80,8 +81,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
 
         const QVariant none;
-        QTest::newRow("one file URL") << QStringList{u"file:///tmp/a.txt"_s} << none << QByteArray() << QByteArray()
-                                      << QByteArray() << false << u"file:file:///tmp/a.txt"_s;
+        QTest::newRow("one file URL") << QStringList{u"file:///tmp/a.txt"_s} << none << QByteArray()
+                                      << QByteArray() << QByteArray() << false << u"file:file:///tmp/a.txt"_s;
         QTest::newRow("three file URLs in order, duplicates kept")
             << QStringList{u"file:///tmp/c"_s, u"file:///tmp/a"_s, u"file:///tmp/c"_s} << none << QByteArray()
             << QByteArray() << QByteArray() << false << u"group:file:///tmp/c file:///tmp/a file:///tmp/c"_s;
@@ -97,16 +98,17 @@ private Q_SLOTS:
         QTest::newRow("text keeps its spaces and both rich forms")
             << QStringList() << QVariant(u"  hello \n"_s) << QByteArray("{\\rtf1}") << QByteArray("<b>h</b>")
             << QByteArray() << false << u"text:  hello \n|rtf={\\rtf1}|html=<b>h</b>"_s;
-        QTest::newRow("text wins over image") << QStringList() << QVariant(u"caption"_s) << QByteArray()
-                                              << QByteArray() << QByteArray("IMG") << false
-                                              << u"text:caption|rtf=-|html=-"_s;
+        QTest::newRow("text wins over image")
+            << QStringList() << QVariant(u"caption"_s) << QByteArray() << QByteArray() << QByteArray("IMG")
+            << false << u"text:caption|rtf=-|html=-"_s;
         QTest::newRow("blank text with image yields the image")
-            << QStringList() << QVariant(u" \n\t "_s) << QByteArray() << QByteArray() << QByteArray("IMG") << false
-            << u"image:IMG"_s;
-        QTest::newRow("blank text alone yields nothing") << QStringList() << QVariant(u" \n "_s) << QByteArray()
-                                                         << QByteArray() << QByteArray() << false << u"none"_s;
-        QTest::newRow("empty clipboard") << QStringList() << none << QByteArray() << QByteArray() << QByteArray()
-                                         << false << u"none"_s;
+            << QStringList() << QVariant(u" \n\t "_s) << QByteArray() << QByteArray() << QByteArray("IMG")
+            << false << u"image:IMG"_s;
+        QTest::newRow("blank text alone yields nothing")
+            << QStringList() << QVariant(u" \n "_s) << QByteArray() << QByteArray() << QByteArray() << false
+            << u"none"_s;
+        QTest::newRow("empty clipboard")
+            << QStringList() << none << QByteArray() << QByteArray() << QByteArray() << false << u"none"_s;
         QTest::newRow("concealed content is never captured")
             << QStringList() << QVariant(u"hunter2"_s) << QByteArray() << QByteArray() << QByteArray() << true
             << u"none"_s;

@@ -1,0 +1,196 @@
+#include "paste/PasteManager.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QUuid>
+
+#include "app/Settings.h"
+#include "common/Console.h"
+#include "platform/ClipboardService.h"
+#include "platform/FrontmostApplicationService.h"
+#include "platform/KeyEventPoster.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// File managers read text/uri-list; GNOME's and its relatives' also want to know it is a copy.
+void addFileURLs(ClipboardContent& content, const QList<QUrl>& urls)
+{
+    QByteArray uriList;
+    QByteArray gnomeFiles = "copy";
+    for (const QUrl& url : urls) {
+        const QByteArray encoded = url.toEncoded();
+        uriList += encoded + "\r\n";
+        gnomeFiles += '\n' + encoded;
+    }
+    content.formats.append({u"text/uri-list"_s, uriList});
+    content.formats.append({u"x-special/gnome-copied-files"_s, gnomeFiles});
+}
+
+QString processText(const FrontmostApplication& app)
+{
+    return app.processIdentifier ? QString::number(*app.processIdentifier) : u"desconhecido"_s;
+}
+
+} // namespace
+
+PasteManager& PasteManager::shared()
+{
+    static PasteManager instance;
+    return instance;
+}
+
+void PasteManager::installServices(const PlatformServices& services)
+{
+    shared().m_services = services;
+}
+
+bool PasteManager::useRichTextPaste() const
+{
+    return Settings::shared().boolValue(QString(SettingsKey::useRichTextPaste));
+}
+
+QString PasteManager::contentTypeName(ClipboardItemKind kind)
+{
+    switch (kind) {
+    case ClipboardItemKind::Text:
+        return u"text"_s;
+    case ClipboardItemKind::File:
+        return u"file"_s;
+    case ClipboardItemKind::FileGroup:
+        return u"group"_s;
+    case ClipboardItemKind::Image:
+        return u"image"_s;
+    }
+    return {};
+}
+
+const QSet<QString>& PasteManager::terminalWindowClasses()
+{
+    static const QSet<QString> classes{u"gnome-terminal-server"_s,
+                                       u"Gnome-terminal"_s,
+                                       u"konsole"_s,
+                                       u"Xfce4-terminal"_s,
+                                       u"Tilix"_s,
+                                       u"Alacritty"_s,
+                                       u"kitty"_s,
+                                       u"Terminator"_s,
+                                       u"XTerm"_s,
+                                       u"URxvt"_s,
+                                       u"org.wezfurlong.wezterm"_s,
+                                       u"foot"_s,
+                                       u"com.mitchellh.ghostty"_s};
+    return classes;
+}
+
+void PasteManager::copyToPasteboard(const ClipboardItem& item)
+{
+    m_lastCopiedContentType = contentTypeName(item.type().kind());
+    const ClipboardContent content = contentFor(item);
+    if (m_services.clipboard)
+        m_services.clipboard->write(content);
+    ovelin::printLine(u"📋 Conteúdo copiado para a área de transferência"_s);
+}
+
+ClipboardContent PasteManager::contentFor(const ClipboardItem& item) const
+{
+    ClipboardContent content;
+    const ClipboardItemType& type = item.type();
+    switch (type.kind()) {
+    case ClipboardItemKind::Text: {
+        const bool rich = useRichTextPaste();
+        if (rich && item.richTextRTF())
+            content.formats.append({u"text/rtf"_s, *item.richTextRTF()});
+        else if (rich && item.richTextHTML())
+            content.formats.append({u"text/html"_s, *item.richTextHTML()});
+        content.formats.append({u"text/plain"_s, type.text().toUtf8()});
+        break;
+    }
+    case ClipboardItemKind::File:
+        addFileURLs(content, {type.fileURL()});
+        break;
+    case ClipboardItemKind::FileGroup:
+        addFileURLs(content, type.fileURLs());
+        break;
+    case ClipboardItemKind::Image:
+        if (const auto url = saveTemporaryImage(type.imageData())) {
+            addFileURLs(content, {*url});
+        } else {
+            const QImage image = QImage::fromData(type.imageData());
+            if (!image.isNull())
+                content.image = image;
+        }
+        break;
+    }
+    return content;
+}
+
+std::optional<QUrl> PasteManager::saveTemporaryImage(const QByteArray& bytes)
+{
+    const QString name =
+        u"Ovelin_Image_"_s + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper() + u".png"_s;
+    // An unusable TMPDIR makes tempPath() empty, which would mean the working directory.
+    const QString folder = QDir::tempPath();
+    if (folder.isEmpty()) {
+        ovelin::printLine(u"⚠️ Erro ao salvar imagem temporária: a pasta temporária não existe"_s);
+        return std::nullopt;
+    }
+    QFile file(QDir(folder).filePath(name));
+    // The temporary folder is shared with other users: the copy is the user's alone.
+    const bool written = file.open(QIODevice::WriteOnly | QIODevice::NewOnly,
+                                   QFileDevice::ReadOwner | QFileDevice::WriteOwner) &&
+                         file.write(bytes) == bytes.size() && file.flush();
+    if (!written) {
+        const QString error = file.errorString();
+        if (file.isOpen()) {
+            file.close();
+            file.remove();
+        }
+        ovelin::printLine(u"⚠️ Erro ao salvar imagem temporária: "_s + file.fileName() + u": "_s +
+                          error);
+        return std::nullopt;
+    }
+    file.close();
+    return QUrl::fromLocalFile(file.fileName());
+}
+
+void PasteManager::performPaste()
+{
+    const std::optional<FrontmostApplication> app =
+        m_services.frontmostApplication ? m_services.frontmostApplication->frontmostApplication()
+                                        : std::nullopt;
+    if (!app) {
+        ovelin::printLine(u"🚫 Não foi possível identificar o app em foco."_s);
+        return;
+    }
+    ovelin::printLine(u"📦 App em foco: "_s + app->identifier.value_or(u"desconhecido"_s));
+    const bool terminal = app->identifier && terminalWindowClasses().contains(*app->identifier);
+    pasteWithKeystroke(*app, terminal);
+}
+
+void PasteManager::pasteWithKeystroke(const FrontmostApplication& app, bool terminal)
+{
+    const QString mechanism =
+        m_services.keyEventPoster ? m_services.keyEventPoster->mechanismName() : u"XTEST"_s;
+    if (terminal)
+        ovelin::printLine(u"↩️ Usando fallback ("_s + mechanism + u" Ctrl+Shift+V)"_s);
+    else
+        ovelin::printLine(u"🚀 Usando paste via "_s + mechanism);
+
+    QString error = u"nenhum serviço de teclado instalado"_s;
+    const bool posted = m_services.keyEventPoster &&
+                        m_services.keyEventPoster->postPasteKeystroke(
+                            terminal ? PasteKeystroke::ControlShiftV : PasteKeystroke::ControlV, &error);
+    if (!posted) {
+        // Reported as what it is: no keystroke reached the application.
+        ovelin::printLine(u"❌ "_s + mechanism + u" falhou: "_s + error);
+        return;
+    }
+    if (terminal)
+        ovelin::printLine(u"✅ Paste via "_s + mechanism + u" Ctrl+Shift+V executado no app: "_s +
+                          app.name.value_or(u"AppDesconhecido"_s));
+    else
+        ovelin::printLine(u"✅ Paste via "_s + mechanism + u" para PID: "_s + processText(app));
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <optional>
+
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QUrl>
+
+#include "history/ClipboardItem.h"
+#include "platform/PlatformServices.h"
+
+struct ClipboardContent;
+struct FrontmostApplication;
+
+/// Puts a history entry back on the clipboard and makes the frontmost application paste it.
+/// Built on the platform services installed with installServices(): the application installs
+/// the X11 ones at start-up, tests install fakes. GUI thread only.
+class PasteManager : public QObject
+{
+    Q_OBJECT
+public:
+    static PasteManager& shared();
+    /// Replaces the services the shared instance uses. Until this is called, both operations only
+    /// print what they would do.
+    static void installServices(const PlatformServices& services);
+    const PlatformServices& services() const { return m_services; }
+
+    /// Replaces the clipboard contents with the item. Images go through a temporary PNG file so
+    /// that the target receives a file.
+    void copyToPasteboard(const ClipboardItem& item);
+    /// Sends the paste keystroke to the frontmost application: Ctrl+Shift+V for terminal
+    /// emulators, Ctrl+V for everything else.
+    void performPaste();
+
+    /// The kind of the item last written ("text", "file", "group", "image").
+    const std::optional<QString>& lastCopiedContentType() const { return m_lastCopiedContentType; }
+    /// Whether the captured RTF or HTML form is written beside plain text ("useRichTextPaste").
+    bool useRichTextPaste() const;
+
+    static QString contentTypeName(ClipboardItemKind kind);
+    /// WM_CLASS classes of the terminal emulators, which paste with Ctrl+Shift+V.
+    static const QSet<QString>& terminalWindowClasses();
+
+    /// Writes the bytes to a new "Ovelin_Image_<UUID>.png" in the temporary folder, readable by
+    /// the user only; none (and one printed line) when the file cannot be written.
+    static std::optional<QUrl> saveTemporaryImage(const QByteArray& bytes);
+
+private:
+    PasteManager() = default;
+    ClipboardContent contentFor(const ClipboardItem& item) const;
+    void pasteWithKeystroke(const FrontmostApplication& app, bool terminal);
+
+    PlatformServices m_services;
+    std::optional<QString> m_lastCopiedContentType;
+};

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <optional>
+
+#include <QString>
+#include <QtGlobal>
+
+/// The application whose window has the focus.
+struct FrontmostApplication
+{
+    /// The native window (on X11, the client window named by _NET_ACTIVE_WINDOW).
+    quint64 windowId = 0;
+    /// A stable name of the application (on X11, the class part of WM_CLASS).
+    std::optional<QString> identifier;
+    /// The window's human-readable name (on X11, _NET_WM_NAME, else WM_NAME).
+    std::optional<QString> name;
+    /// The owning process (on X11, _NET_WM_PID), when the window announces it.
+    std::optional<qint64> processIdentifier;
+};
+
+/// Finds the frontmost application and hands the focus to a window. GUI thread only.
+class FrontmostApplicationService
+{
+public:
+    virtual ~FrontmostApplicationService() = default;
+
+    /// None when no window has the focus or the window system cannot tell.
+    virtual std::optional<FrontmostApplication> frontmostApplication() = 0;
+    /// Asks the window manager to activate the window; false when the request could not be made.
+    virtual bool activateWindow(quint64 windowId) = 0;
+};

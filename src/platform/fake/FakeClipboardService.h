@@ -1,0 +1,27 @@
+#pragma once
+
+#include "platform/ClipboardService.h"
+
+/// An in-memory clipboard. Tests set what "another application" copied with setSnapshot; what
+/// Ovelin writes is kept as written and also readable back as a snapshot.
+class FakeClipboardService : public ClipboardService
+{
+public:
+    quint64 changeCount() const override { return m_changeCount; }
+    ClipboardSnapshot read() override;
+    void write(const ClipboardContent& content) override;
+
+    /// Another application copied: replaces the contents and moves the change count.
+    void setSnapshot(const ClipboardSnapshot& snapshot);
+    /// The last content written through write().
+    const ClipboardContent& lastWritten() const { return m_lastWritten; }
+    int readCount() const { return m_readCount; }
+    int writeCount() const { return m_writeCount; }
+
+private:
+    ClipboardSnapshot m_snapshot;
+    ClipboardContent m_lastWritten;
+    quint64 m_changeCount = 1;
+    int m_readCount = 0;
+    int m_writeCount = 0;
+};

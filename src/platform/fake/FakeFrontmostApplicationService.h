@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QList>
+
+#include "platform/FrontmostApplicationService.h"
+
+/// A frontmost application that tests set, and a record of the windows asked to activate.
+class FakeFrontmostApplicationService : public FrontmostApplicationService
+{
+public:
+    std::optional<FrontmostApplication> frontmostApplication() override { return m_frontmost; }
+    bool activateWindow(quint64 windowId) override;
+
+    void setFrontmostApplication(std::optional<FrontmostApplication> app) { m_frontmost = std::move(app); }
+    const QList<quint64>& activatedWindows() const { return m_activated; }
+
+private:
+    std::optional<FrontmostApplication> m_frontmost;
+    QList<quint64> m_activated;
+};

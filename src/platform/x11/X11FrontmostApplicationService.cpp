@@ -1,0 +1,190 @@
+#include "platform/x11/X11FrontmostApplicationService.h"
+
+#include <QByteArray>
+#include <QGuiApplication>
+#include <QList>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace {
+
+Display* display()
+{
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->display() : nullptr;
+}
+
+// Windows of other clients may vanish while we look at them. Errors raised while a trap is alive
+// are swallowed and counted instead of reaching the process-wide handler.
+int trappedErrors = 0;
+int countError(Display*, XErrorEvent*)
+{
+    ++trappedErrors;
+    return 0;
+}
+
+class ErrorTrap
+{
+public:
+    explicit ErrorTrap(Display* dpy) : m_display(dpy)
+    {
+        XSync(m_display, False);
+        trappedErrors = 0;
+        m_previous = XSetErrorHandler(countError);
+    }
+    ~ErrorTrap()
+    {
+        XSync(m_display, False);
+        XSetErrorHandler(m_previous);
+    }
+    ErrorTrap(const ErrorTrap&) = delete;
+    ErrorTrap& operator=(const ErrorTrap&) = delete;
+
+private:
+    Display* m_display;
+    XErrorHandler m_previous = nullptr;
+};
+
+Atom atom(Display* dpy, const char* name)
+{
+    return XInternAtom(dpy, name, False);
+}
+
+// The raw value of a property, or an empty optional when the window does not have it.
+std::optional<QByteArray> property(Display* dpy, Window window, Atom name, Atom type, int* format = nullptr)
+{
+    Atom actualType = None;
+    int actualFormat = 0;
+    unsigned long count = 0;
+    unsigned long remaining = 0;
+    unsigned char* data = nullptr;
+    const int status = XGetWindowProperty(dpy, window, name, 0, 4096, False, type, &actualType, &actualFormat,
+                                          &count, &remaining, &data);
+    std::optional<QByteArray> result;
+    if (status == Success && data && actualType != None && (type == AnyPropertyType || actualType == type)) {
+        const qsizetype itemSize = actualFormat == 32 ? qsizetype(sizeof(long)) : actualFormat / 8;
+        result = QByteArray(reinterpret_cast<const char*>(data), qsizetype(count) * itemSize);
+        if (format)
+            *format = actualFormat;
+    }
+    if (data)
+        XFree(data);
+    return result;
+}
+
+std::optional<unsigned long> cardinalOrWindow(Display* dpy, Window window, Atom name, Atom type)
+{
+    int format = 0;
+    const auto bytes = property(dpy, window, name, type, &format);
+    if (!bytes || format != 32 || bytes->size() < qsizetype(sizeof(long)))
+        return std::nullopt;
+    unsigned long value = 0;
+    memcpy(&value, bytes->constData(), sizeof(long));
+    return value;
+}
+
+std::optional<QString> wmClass(Display* dpy, Window window)
+{
+    const auto bytes = property(dpy, window, XA_WM_CLASS, XA_STRING);
+    if (!bytes)
+        return std::nullopt;
+    // "instance\0class\0"
+    const QList<QByteArray> parts = bytes->split('\0');
+    if (parts.size() < 2 || parts.at(1).isEmpty())
+        return std::nullopt;
+    return QString::fromLatin1(parts.at(1));
+}
+
+std::optional<QString> windowName(Display* dpy, Window window)
+{
+    if (const auto name = property(dpy, window, atom(dpy, "_NET_WM_NAME"), atom(dpy, "UTF8_STRING"));
+        name && !name->isEmpty())
+        return QString::fromUtf8(*name);
+    if (const auto name = property(dpy, window, XA_WM_NAME, AnyPropertyType); name && !name->isEmpty())
+        return QString::fromLatin1(*name);
+    return std::nullopt;
+}
+
+// Without a window manager nobody sets _NET_ACTIVE_WINDOW: take the focus window, or the
+// nearest ancestor that carries a WM_CLASS (the focus often sits on a child window).
+Window focusedClientWindow(Display* dpy)
+{
+    Window focus = None;
+    int revert = 0;
+    XGetInputFocus(dpy, &focus, &revert);
+    const Window root = DefaultRootWindow(dpy);
+    for (Window window = focus; window != None && window != PointerRoot && window != root;) {
+        if (property(dpy, window, XA_WM_CLASS, XA_STRING))
+            return window;
+        Window rootReturn = None;
+        Window parent = None;
+        Window* children = nullptr;
+        unsigned int count = 0;
+        if (!XQueryTree(dpy, window, &rootReturn, &parent, &children, &count))
+            break;
+        if (children)
+            XFree(children);
+        window = parent;
+    }
+    return None;
+}
+
+} // namespace
+
+std::optional<FrontmostApplication> X11FrontmostApplicationService::frontmostApplication()
+{
+    Display* dpy = display();
+    if (!dpy)
+        return std::nullopt;
+    ErrorTrap trap(dpy);
+    const Window root = DefaultRootWindow(dpy);
+    Window window = None;
+    if (const auto active = cardinalOrWindow(dpy, root, atom(dpy, "_NET_ACTIVE_WINDOW"), XA_WINDOW))
+        window = static_cast<Window>(*active);
+    else
+        window = focusedClientWindow(dpy);
+    if (window == None)
+        return std::nullopt;
+
+    FrontmostApplication app;
+    app.windowId = window;
+    app.identifier = wmClass(dpy, window);
+    app.name = windowName(dpy, window);
+    if (const auto pid = cardinalOrWindow(dpy, window, atom(dpy, "_NET_WM_PID"), XA_CARDINAL))
+        app.processIdentifier = static_cast<qint64>(*pid);
+    XSync(dpy, False);
+    // A window that vanished between the two looks is no frontmost application.
+    if (trappedErrors > 0 && !app.identifier && !app.name)
+        return std::nullopt;
+    return app;
+}
+
+bool X11FrontmostApplicationService::activateWindow(quint64 windowId)
+{
+    Display* dpy = display();
+    if (!dpy || windowId == 0)
+        return false;
+    ErrorTrap trap(dpy);
+    const Window root = DefaultRootWindow(dpy);
+    const Window window = static_cast<Window>(windowId);
+    if (cardinalOrWindow(dpy, root, atom(dpy, "_NET_SUPPORTING_WM_CHECK"), XA_WINDOW)) {
+        XEvent event = {};
+        event.xclient.type = ClientMessage;
+        event.xclient.send_event = True;
+        event.xclient.display = dpy;
+        event.xclient.window = window;
+        event.xclient.message_type = atom(dpy, "_NET_ACTIVE_WINDOW");
+        event.xclient.format = 32;
+        // Source 2 ("pager"): the user asked for it, so focus-stealing prevention lets it through.
+        event.xclient.data.l[0] = 2;
+        event.xclient.data.l[1] = CurrentTime;
+        XSendEvent(dpy, root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    } else {
+        XRaiseWindow(dpy, window);
+        XSetInputFocus(dpy, window, RevertToParent, CurrentTime);
+    }
+    XSync(dpy, False);
+    return trappedErrors == 0;
+}

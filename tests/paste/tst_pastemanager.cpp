@@ -1,0 +1,317 @@
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "PrintedLines.h"
+#include "TestMain.h"
+#include "app/Settings.h"
+#include "history/ClipboardHistory.h"
+#include "history/ClipboardMonitor.h"
+#include "history/ClipboardStorage.h"
+#include "paste/PasteManager.h"
+#include "platform/fake/FakeClipboardService.h"
+#include "platform/fake/FakeFrontmostApplicationService.h"
+#include "platform/fake/FakeKeyEventPoster.h"
+#include "platform/fake/FakeSoundPlayer.h"
+
+using namespace Qt::StringLiterals;
+
+Q_DECLARE_METATYPE(ClipboardItem)
+
+namespace {
+
+const QString richKey = QString(SettingsKey::useRichTextPaste);
+
+QStringList formatNames(const ClipboardContent& content)
+{
+    QStringList names;
+    for (const auto& [format, bytes] : content.formats)
+        names << format;
+    return names;
+}
+
+QByteArray formatData(const ClipboardContent& content, const QString& name)
+{
+    for (const auto& [format, bytes] : content.formats) {
+        if (format == name)
+            return bytes;
+    }
+    return {};
+}
+
+QByteArray pngBytes()
+{
+    QImage image(4, 3, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+FrontmostApplication app(std::optional<QString> identifier, std::optional<QString> name = std::nullopt,
+                         std::optional<qint64> pid = std::nullopt)
+{
+    FrontmostApplication a;
+    a.windowId = 42;
+    a.identifier = std::move(identifier);
+    a.name = std::move(name);
+    a.processIdentifier = pid;
+    return a;
+}
+
+} // namespace
+
+class TestPasteManager : public QObject
+{
+    Q_OBJECT
+
+    FakeClipboardService m_clipboard;
+    FakeFrontmostApplicationService m_frontmost;
+    FakeKeyEventPoster m_keys;
+    FakeSoundPlayer m_sound;
+    QTemporaryDir m_tmp;
+    QByteArray m_originalTmp;
+
+    PasteManager& manager() { return PasteManager::shared(); }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        m_originalTmp = qgetenv("TMPDIR");
+        qputenv("TMPDIR", m_tmp.path().toUtf8());
+    }
+    void init()
+    {
+        m_clipboard = FakeClipboardService();
+        m_frontmost = FakeFrontmostApplicationService();
+        m_keys = FakeKeyEventPoster();
+        PasteManager::installServices({&m_clipboard, &m_frontmost, &m_keys, &m_sound});
+        Settings::shared().remove(richKey);
+        qputenv("TMPDIR", m_tmp.path().toUtf8());
+    }
+
+    void writesTheItemsRepresentations_data()
+    {
+        QTest::addColumn<ClipboardItem>("item");
+        QTest::addColumn<bool>("rich");
+        QTest::addColumn<QStringList>("formats");
+        QTest::addColumn<QString>("contentType");
+
+        const ClipboardItem both(ClipboardItemType::text(u"Olá"_s), QByteArray("{\\rtf1 Ol}"),
+                                 QByteArray("<p>Olá</p>"));
+        const ClipboardItem htmlOnly(ClipboardItemType::text(u"x"_s), std::nullopt, QByteArray("<i>x</i>"));
+        const ClipboardItem plain(ClipboardItemType::text(u"x"_s));
+        const QStringList files{u"text/uri-list"_s, u"x-special/gnome-copied-files"_s};
+        QTest::newRow("rich text on: RTF and plain, never HTML")
+            << both << true << QStringList{u"text/rtf"_s, u"text/plain"_s} << u"text"_s;
+        QTest::newRow("rich text off: plain only")
+            << both << false << QStringList{u"text/plain"_s} << u"text"_s;
+        QTest::newRow("HTML when there is no RTF")
+            << htmlOnly << true << QStringList{u"text/html"_s, u"text/plain"_s} << u"text"_s;
+        QTest::newRow("plain text") << plain << true << QStringList{u"text/plain"_s} << u"text"_s;
+        QTest::newRow("one file") << ClipboardItem(ClipboardItemType::file(QUrl(u"file:///tmp/a%20b.txt"_s)))
+                                  << true << files << u"file"_s;
+        QTest::newRow("file group") << ClipboardItem(ClipboardItemType::fileGroup(
+                                           {QUrl(u"file:///b"_s), QUrl(u"file:///a"_s)}))
+                                    << true << files << u"group"_s;
+    }
+    void writesTheItemsRepresentations()
+    {
+        QFETCH(ClipboardItem, item);
+        QFETCH(bool, rich);
+        QFETCH(QStringList, formats);
+        QFETCH(QString, contentType);
+        Settings::shared().setValue(richKey, rich);
+        ovelin::test::PrintedLines lines;
+
+        manager().copyToPasteboard(item);
+
+        QCOMPARE(m_clipboard.writeCount(), 1); // one write: the representations go together
+        QCOMPARE(formatNames(m_clipboard.lastWritten()), formats);
+        QCOMPARE(manager().lastCopiedContentType(), std::optional<QString>(contentType));
+        QCOMPARE(lines.lines(), QStringList{u"📋 Conteúdo copiado para a área de transferência"_s});
+        if (item.type().kind() == ClipboardItemKind::Text) {
+            QCOMPARE(QString::fromUtf8(formatData(m_clipboard.lastWritten(), u"text/plain"_s)),
+                     item.type().text());
+            if (formats.contains(u"text/rtf"_s))
+                QCOMPARE(formatData(m_clipboard.lastWritten(), u"text/rtf"_s), *item.richTextRTF());
+        }
+    }
+
+    void fileGroupKeepsItsOrderInBothFileFormats()
+    {
+        manager().copyToPasteboard(ClipboardItem(ClipboardItemType::fileGroup(
+            {QUrl::fromLocalFile(u"/tmp/z é.txt"_s), QUrl(u"file:///tmp/a.txt"_s)})));
+        QCOMPARE(formatData(m_clipboard.lastWritten(), u"text/uri-list"_s),
+                 QByteArray("file:///tmp/z%20%C3%A9.txt\r\nfile:///tmp/a.txt\r\n"));
+        QCOMPARE(formatData(m_clipboard.lastWritten(), u"x-special/gnome-copied-files"_s),
+                 QByteArray("copy\nfile:///tmp/z%20%C3%A9.txt\nfile:///tmp/a.txt"));
+    }
+
+    void imageGoesThroughAPrivateTemporaryFile()
+    {
+        const QByteArray bytes = QByteArray("not even an image \x00\x01\x02", 21);
+        manager().copyToPasteboard(ClipboardItem(ClipboardItemType::image(bytes)));
+        QCOMPARE(manager().lastCopiedContentType(), std::optional<QString>(u"image"_s));
+        const QList<QByteArray> lines = formatData(m_clipboard.lastWritten(), u"text/uri-list"_s).split('\r');
+        const QUrl url(QString::fromUtf8(lines.first()));
+        QVERIFY(url.isLocalFile());
+        const QFileInfo info(url.toLocalFile());
+        QCOMPARE(info.absolutePath(), QDir(m_tmp.path()).absolutePath());
+        QVERIFY(QRegularExpression(u"^Ovelin_Image_[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}\\.png$"_s)
+                    .match(info.fileName())
+                    .hasMatch());
+        QFile file(info.filePath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), bytes); // unchanged, whatever the extension says
+        QCOMPARE(file.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther),
+                 QFileDevice::Permissions());
+    }
+
+    void imageFallsBackToAnImageObjectWhenNoFileCanBeWritten_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("expectImage");
+        QTest::addColumn<bool>("missingFolder");
+        QTest::newRow("decodable bytes") << pngBytes() << true << false;
+        QTest::newRow("bytes that are no image leave the clipboard empty")
+            << QByteArray("garbage") << false << false;
+        // Regression: a TMPDIR that does not exist once sent the file to the working directory.
+        QTest::newRow("missing temporary folder") << pngBytes() << true << true;
+    }
+    void imageFallsBackToAnImageObjectWhenNoFileCanBeWritten()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, expectImage);
+        QFETCH(bool, missingFolder);
+        // A regular file where the folder should be: not writable, even for root.
+        const QString blocker = m_tmp.filePath(u"not-a-folder"_s);
+        QFile(blocker).open(QIODevice::WriteOnly);
+        qputenv("TMPDIR", (missingFolder ? m_tmp.filePath(u"missing"_s) : blocker).toUtf8());
+        const QStringList before = QDir::current().entryList({u"Ovelin_Image_*"_s});
+        ovelin::test::PrintedLines lines;
+
+        manager().copyToPasteboard(ClipboardItem(ClipboardItemType::image(bytes)));
+
+        QCOMPARE(lines.count(u"⚠️ Erro ao salvar imagem temporária: "_s), 1);
+        QCOMPARE(lines.count(u"📋 Conteúdo copiado para a área de transferência"_s), 1);
+        QCOMPARE(m_clipboard.writeCount(), 1);
+        QVERIFY(m_clipboard.lastWritten().formats.isEmpty());
+        QCOMPARE(m_clipboard.lastWritten().image.has_value(), expectImage);
+        if (expectImage)
+            QCOMPARE(m_clipboard.lastWritten().image->size(), QSize(4, 3));
+        QCOMPARE(QDir::current().entryList({u"Ovelin_Image_*"_s}), before);
+    }
+
+    void pastesWithTheKeystrokeOfTheFrontmostApplication_data()
+    {
+        QTest::addColumn<QVariant>("frontmost"); // invalid: no frontmost application
+        QTest::addColumn<QString>("failure");
+        QTest::addColumn<QVariantList>("keystrokes");
+        QTest::addColumn<QStringList>("expectedLines");
+
+        const auto control = QVariantList{int(PasteKeystroke::ControlV)};
+        const auto controlShift = QVariantList{int(PasteKeystroke::ControlShiftV)};
+        QTest::newRow("no frontmost application")
+            << QVariant() << QString() << QVariantList()
+            << QStringList{u"🚫 Não foi possível identificar o app em foco."_s};
+        QTest::newRow("ordinary window")
+            << QVariant::fromValue(app(u"Mousepad"_s, u"Notes"_s, 4242)) << QString() << control
+            << QStringList{u"📦 App em foco: Mousepad"_s, u"🚀 Usando paste via XTEST"_s,
+                           u"✅ Paste via XTEST para PID: 4242"_s};
+        QTest::newRow("terminal") << QVariant::fromValue(app(u"XTerm"_s, u"bash"_s, 7)) << QString()
+                                  << controlShift
+                                  << QStringList{u"📦 App em foco: XTerm"_s,
+                                                 u"↩️ Usando fallback (XTEST Ctrl+Shift+V)"_s,
+                                                 u"✅ Paste via XTEST Ctrl+Shift+V executado no app: bash"_s};
+        QTest::newRow("terminal without a name")
+            << QVariant::fromValue(app(u"kitty"_s)) << QString() << controlShift
+            << QStringList{u"📦 App em foco: kitty"_s, u"↩️ Usando fallback (XTEST Ctrl+Shift+V)"_s,
+                           u"✅ Paste via XTEST Ctrl+Shift+V executado no app: AppDesconhecido"_s};
+        QTest::newRow("terminal classes compare exactly")
+            << QVariant::fromValue(app(u"xterm"_s, {}, 9)) << QString() << control
+            << QStringList{u"📦 App em foco: xterm"_s, u"🚀 Usando paste via XTEST"_s,
+                           u"✅ Paste via XTEST para PID: 9"_s};
+        QTest::newRow("window without class or pid")
+            << QVariant::fromValue(app(std::nullopt)) << QString() << control
+            << QStringList{u"📦 App em foco: desconhecido"_s, u"🚀 Usando paste via XTEST"_s,
+                           u"✅ Paste via XTEST para PID: desconhecido"_s};
+        QTest::newRow("a keystroke that could not be posted is no success")
+            << QVariant::fromValue(app(u"Mousepad"_s, {}, 1)) << u"no XTEST"_s << QVariantList()
+            << QStringList{u"📦 App em foco: Mousepad"_s, u"🚀 Usando paste via XTEST"_s,
+                           u"❌ XTEST falhou: no XTEST"_s};
+    }
+    void pastesWithTheKeystrokeOfTheFrontmostApplication()
+    {
+        QFETCH(QVariant, frontmost);
+        QFETCH(QString, failure);
+        QFETCH(QVariantList, keystrokes);
+        QFETCH(QStringList, expectedLines);
+        if (frontmost.isValid())
+            m_frontmost.setFrontmostApplication(frontmost.value<FrontmostApplication>());
+        m_keys.setFailure(failure);
+        ovelin::test::PrintedLines lines;
+
+        manager().performPaste();
+
+        QVariantList posted;
+        for (PasteKeystroke k : m_keys.posted())
+            posted << int(k);
+        QCOMPARE(posted, keystrokes);
+        QCOMPARE(lines.lines(), expectedLines);
+    }
+
+    void ownWriteIsCapturedAtTheNextTickAndMovesToTheTop()
+    {
+        QTemporaryDir dir;
+        ClipboardHistory history(ClipboardStorage::atPath(dir.filePath(u"h.json"_s)));
+        ClipboardMonitor monitor(&history, m_clipboard);
+        for (const QString& text : {u"old"_s, u"middle"_s, u"new"_s}) {
+            ClipboardSnapshot snapshot;
+            snapshot.text = text;
+            m_clipboard.setSnapshot(snapshot);
+            monitor.checkPasteboard();
+        }
+        const ClipboardItem old = history.history().last();
+        QCOMPARE(old.type().text(), u"old"_s);
+
+        manager().copyToPasteboard(old);
+        monitor.checkPasteboard();
+
+        QCOMPARE(history.history().size(), 3);
+        QCOMPARE(history.history().first().type().text(), u"old"_s);
+        QVERIFY(history.history().first().id() != old.id());
+        QCOMPARE(history.history().last().type().text(), u"middle"_s);
+        history.storage().waitForPendingSaves();
+    }
+
+    void pastedImageComesBackAsItsTemporaryFile()
+    {
+        QTemporaryDir dir;
+        ClipboardHistory history(ClipboardStorage::atPath(dir.filePath(u"h.json"_s)));
+        ClipboardMonitor monitor(&history, m_clipboard);
+        manager().copyToPasteboard(ClipboardItem(ClipboardItemType::image(pngBytes())));
+        monitor.checkPasteboard();
+        QCOMPARE(history.history().size(), 1);
+        const ClipboardItem& captured = history.history().first();
+        QCOMPARE(captured.type().kind(), ClipboardItemKind::File);
+        QVERIFY(captured.type().fileURL().fileName().startsWith(u"Ovelin_Image_"_s));
+        history.storage().waitForPendingSaves();
+    }
+
+    void cleanupTestCase()
+    {
+        PasteManager::installServices({});
+        qputenv("TMPDIR", m_originalTmp);
+    }
+};
+
+OVELIN_TEST_MAIN(TestPasteManager)
+#include "tst_pastemanager.moc"

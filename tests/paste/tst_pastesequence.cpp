@@ -1,0 +1,95 @@
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWidget>
+
+#include "PrintedLines.h"
+#include "TestMain.h"
+#include "app/Settings.h"
+#include "paste/PasteManager.h"
+#include "paste/PasteSequence.h"
+#include "platform/fake/FakeClipboardService.h"
+#include "platform/fake/FakeFrontmostApplicationService.h"
+#include "platform/fake/FakeKeyEventPoster.h"
+#include "platform/fake/FakeSoundPlayer.h"
+
+using namespace Qt::StringLiterals;
+
+class TestPasteSequence : public QObject
+{
+    Q_OBJECT
+
+    FakeClipboardService m_clipboard;
+    FakeFrontmostApplicationService m_frontmost;
+    FakeKeyEventPoster m_keys;
+    FakeSoundPlayer m_sound;
+
+private Q_SLOTS:
+    void init()
+    {
+        m_clipboard = FakeClipboardService();
+        m_keys = FakeKeyEventPoster();
+        m_sound = FakeSoundPlayer();
+        FrontmostApplication app;
+        app.windowId = 7;
+        app.identifier = u"Mousepad"_s;
+        app.processIdentifier = 99;
+        m_frontmost.setFrontmostApplication(app);
+        PasteManager::installServices({&m_clipboard, &m_frontmost, &m_keys, &m_sound});
+        Settings::shared().remove(QString(SettingsKey::playClickSound));
+    }
+    void cleanupTestCase() { PasteManager::installServices({}); }
+
+    void runsTheStepsInOrder_data()
+    {
+        QTest::addColumn<int>("origin");
+        QTest::addColumn<bool>("soundSetting");
+        QTest::addColumn<QStringList>("sounds");
+        QTest::newRow("row click plays Blow") << int(PasteOrigin::RowClick) << true << QStringList{u"Blow"_s};
+        QTest::newRow("row click, sound off") << int(PasteOrigin::RowClick) << false << QStringList();
+        QTest::newRow("keyboard never plays") << int(PasteOrigin::Keyboard) << true << QStringList();
+    }
+    void runsTheStepsInOrder()
+    {
+        QFETCH(int, origin);
+        QFETCH(bool, soundSetting);
+        QFETCH(QStringList, sounds);
+        Settings::shared().setValue(QString(SettingsKey::playClickSound), soundSetting);
+        PasteSequence& sequence = PasteSequence::shared();
+        QStringList steps;
+        sequence.setHideApplicationHandler([&] {
+            steps << u"hide, clipboard written %1, keys %2"_s.arg(m_clipboard.writeCount())
+                         .arg(m_keys.posted().size());
+        });
+        QSignalSpy performed(&sequence, &PasteSequence::pastePerformed);
+        QElapsedTimer clock;
+        clock.start();
+
+        sequence.paste(ClipboardItem(ClipboardItemType::text(u"hello"_s)), static_cast<PasteOrigin>(origin));
+
+        QCOMPARE(m_sound.played(), sounds);
+        QCOMPARE(steps, QStringList{u"hide, clipboard written 1, keys 0"_s});
+        QVERIFY(m_keys.posted().isEmpty()); // the paste waits for the focus to come back
+        QVERIFY(performed.wait(2000));
+        QVERIFY2(clock.elapsed() >= 190, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(m_keys.posted(), QList<PasteKeystroke>{PasteKeystroke::ControlV});
+        QCOMPARE(performed.first().first().toString(), u"text"_s);
+        sequence.setHideApplicationHandler({});
+    }
+
+    void defaultHandlerHidesOvelinsWindows()
+    {
+        QWidget panel;
+        panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        QSignalSpy performed(&PasteSequence::shared(), &PasteSequence::pastePerformed);
+        PasteSequence::shared().paste(ClipboardItem(ClipboardItemType::file(QUrl(u"file:///tmp/x"_s))),
+                                      PasteOrigin::Keyboard);
+        QVERIFY(!panel.isVisible());
+        QVERIFY(performed.wait(2000));
+        QCOMPARE(performed.first().first().toString(), u"file"_s);
+    }
+};
+
+OVELIN_TEST_MAIN(TestPasteSequence)
+#include "tst_pastesequence.moc"
