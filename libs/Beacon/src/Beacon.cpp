@@ -5,7 +5,7 @@
 #include <QReadWriteLock>
 
 #include "Beacon/TelemetryManager.h"
-#include "UserStore.h"
+#include "Beacon/UserStore.h"
 
 namespace {
 

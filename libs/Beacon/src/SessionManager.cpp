@@ -12,8 +12,8 @@
 #include "Beacon/ApplicationActivity.h"
 #include "Beacon/Beacon.h"
 #include "Beacon/Clock.h"
+#include "Beacon/UserStore.h"
 #include "SerialQueue.h"
-#include "UserStore.h"
 
 namespace {
 

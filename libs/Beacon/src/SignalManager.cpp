@@ -12,8 +12,8 @@
 #include "Beacon/DefaultSignalPayload.h"
 #include "Beacon/MetadataEnricher.h"
 #include "Beacon/SessionManager.h"
+#include "Beacon/UserStore.h"
 #include "SerialQueue.h"
-#include "UserStore.h"
 
 namespace {
 

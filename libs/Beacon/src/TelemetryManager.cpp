@@ -5,7 +5,7 @@
 #include "Beacon/Beacon.h"
 #include "Beacon/SessionManager.h"
 #include "Beacon/SignalManager.h"
-#include "UserStore.h"
+#include "Beacon/UserStore.h"
 
 namespace {
 

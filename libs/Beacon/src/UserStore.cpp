@@ -1,4 +1,4 @@
-#include "UserStore.h"
+#include "Beacon/UserStore.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>

@@ -6,7 +6,8 @@
 
 class QSettings;
 
-/// The analytics client's own preferences store: one settings file per application identifier.
+/// The analytics client's own preferences store: one settings file per application identifier,
+/// in the application's config folder. Holds the user identifier and the session records.
 namespace UserStore {
 
 /// The store's name for `appID`: the client's prefix and the first 12 hex digits of its hash.
