@@ -1,0 +1,214 @@
+#include <thread>
+#include <vector>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+
+#include <Beacon/Beacon.h>
+#include <Beacon/Clock.h>
+
+#include "support/LogCapture.h"
+#include "support/TestIngestionServer.h"
+#include "support/TestMain.h"
+#include "telemetry/Telemetry.h"
+
+using namespace std::chrono_literals;
+
+class TestTelemetry : public QObject
+{
+    Q_OBJECT
+
+private:
+    struct Sent
+    {
+        QString name;
+        SignalParameters parameters;
+    };
+    std::shared_ptr<ManualClock> m_clock;
+    std::mutex m_mutex;
+    QList<Sent> m_sent;
+
+    QList<Sent> sent()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_sent;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_clock = std::make_shared<ManualClock>();
+        Clock::setCurrent(m_clock);
+        m_sent.clear();
+        Telemetry::shared().resetThrottling();
+        Telemetry::shared().setSender([this](const QString& name, const SignalParameters& parameters) {
+            std::lock_guard lock(m_mutex);
+            m_sent.append({name, parameters});
+        });
+    }
+
+    void cleanup()
+    {
+        Telemetry::shared().setSender(nullptr);
+        Clock::setCurrent(nullptr);
+        qunsetenv("OVELIN_ANALYTICS_URL");
+    }
+
+    void everySignalCarriesTheAppParameter()
+    {
+        Telemetry::shared().send(AppSignal::PreferencesOpened, {{u"section"_qs, u"about"_qs}});
+        Telemetry::shared().send(AppSignal::SettingsChanged, {{u"app"_qs, u"Other"_qs}});
+        const QList<Sent> signals = sent();
+        QCOMPARE(signals.size(), 2);
+        QCOMPARE(signals[0].name, u"PreferencesOpened"_qs);
+        QCOMPARE(signals[0].parameters,
+                 (SignalParameters{{u"app"_qs, u"Ovelin"_qs}, {u"section"_qs, u"about"_qs}}));
+        QCOMPARE(signals[1].parameters.value(u"app"_qs), u"Other"_qs);
+    }
+
+    void throttleKey_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<SignalParameters>("parameters");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("source") << int(AppSignal::WindowOpened)
+                                << SignalParameters{{u"source"_qs, u"launch"_qs}}
+                                << u"WindowOpened|launch"_qs;
+        QTest::newRow("content type")
+            << int(AppSignal::PastePerformed) << SignalParameters{{u"contentType"_qs, u"image"_qs}}
+            << u"PastePerformed|image"_qs;
+        QTest::newRow("placement comes first") << int(AppSignal::WindowOpened)
+                                               << SignalParameters{{u"contentType"_qs, u"text"_qs},
+                                                                   {u"limitType"_qs, u"l"_qs},
+                                                                   {u"placement"_qs, u"p"_qs}}
+                                               << u"WindowOpened|p"_qs;
+        QTest::newRow("limit type before content type")
+            << int(AppSignal::SettingsChanged)
+            << SignalParameters{{u"contentType"_qs, u"text"_qs}, {u"limitType"_qs, u"unpinned"_qs}}
+            << u"SettingsChanged|unpinned"_qs;
+        QTest::newRow("no key parameter")
+            << int(AppSignal::SettingsChanged) << SignalParameters{{u"settingKey"_qs, u"x"_qs}}
+            << u"SettingsChanged"_qs;
+    }
+
+    void throttleKey()
+    {
+        QFETCH(int, signal);
+        QFETCH(SignalParameters, parameters);
+        QFETCH(QString, expected);
+        QCOMPARE(Telemetry::throttleKey(static_cast<AppSignal>(signal), parameters), expected);
+    }
+
+    void throttledSignalsPerKeyAndInterval()
+    {
+        Telemetry& telemetry = Telemetry::shared();
+        const SignalParameters text{{u"contentType"_qs, u"text"_qs}};
+        const SignalParameters image{{u"contentType"_qs, u"image"_qs}};
+        const SignalParameters other{{u"settingKey"_qs, u"a"_qs}};
+        const SignalParameters another{{u"settingKey"_qs, u"b"_qs}};
+
+        telemetry.sendThrottled(AppSignal::PastePerformed, text, 15); // t = 0: sent
+        m_clock->advance(10);
+        telemetry.sendThrottled(AppSignal::PastePerformed, text, 15);     // 10 s later: dropped
+        telemetry.sendThrottled(AppSignal::PastePerformed, image, 15);    // other key: sent
+        telemetry.sendThrottled(AppSignal::SettingsChanged, other, 30);   // sent
+        telemetry.sendThrottled(AppSignal::SettingsChanged, another, 30); // same name alone: dropped
+        m_clock->advance(5);
+        telemetry.sendThrottled(AppSignal::PastePerformed, text, 15); // exactly 15 s: sent
+        m_clock->advance(14.9);
+        telemetry.sendThrottled(AppSignal::PastePerformed, text, 15); // dropped
+
+        QStringList keys;
+        for (const Sent& s : sent())
+            keys.append(s.name + u":"_qs + s.parameters.value(u"contentType"_qs) +
+                        s.parameters.value(u"settingKey"_qs));
+        QCOMPARE(keys, (QStringList{u"PastePerformed:text"_qs, u"PastePerformed:image"_qs,
+                                    u"SettingsChanged:a"_qs, u"PastePerformed:text"_qs}));
+    }
+
+    void concurrentThrottledSendsLetExactlyOneThrough()
+    {
+        std::vector<std::thread> threads;
+        for (int i = 0; i < 8; ++i) {
+            threads.emplace_back([] {
+                for (int n = 0; n < 50; ++n)
+                    Telemetry::shared().sendThrottled(AppSignal::WindowOpened,
+                                                      {{u"source"_qs, u"shortcut"_qs}}, 30);
+            });
+        }
+        for (auto& thread : threads)
+            thread.join();
+        QCOMPARE(sent().size(), 1);
+    }
+
+    void analyticsAddress_data()
+    {
+        QTest::addColumn<QByteArray>("environment");
+        QTest::addColumn<QUrl>("expected");
+        const QUrl standard = TelemetryManagerConfiguration::defaultApiBaseURL();
+        QTest::newRow("unset") << QByteArray() << standard;
+        QTest::newRow("loopback") << QByteArray("http://127.0.0.1:8123/")
+                                  << QUrl(u"http://127.0.0.1:8123/"_qs);
+        QTest::newRow("not http") << QByteArray("ftp://127.0.0.1/") << standard;
+        QTest::newRow("not an address") << QByteArray("localhost 8080") << standard;
+    }
+
+    void analyticsAddress()
+    {
+        QFETCH(QByteArray, environment);
+        QFETCH(QUrl, expected);
+        if (!environment.isEmpty())
+            qputenv("OVELIN_ANALYTICS_URL", environment);
+        const TelemetryManagerConfiguration config = Telemetry::analyticsConfiguration();
+        QCOMPARE(config.apiBaseURL, expected);
+        QCOMPARE(config.telemetryAppID, u"6F0C2E91-3B7A-4D58-A1E4-92C7B05D3F18"_qs);
+        QCOMPARE(config.salt, QString());
+        QVERIFY(!config.namespace_);
+        QVERIFY(!config.appVersion.isEmpty());
+    }
+
+    void launchSignalReachesTheIngestionServer()
+    {
+        TestIngestionServer server;
+        QVERIFY(server.listen());
+        qputenv("OVELIN_ANALYTICS_URL", server.baseUrl().toString().toUtf8());
+        QTemporaryDir dir;
+        LogCapture log;
+        TelemetryManagerConfiguration config = Telemetry::analyticsConfiguration();
+        config.sendInterval = 200ms;
+        config.sessionBeginDelay = 0ms;
+        config.logHandler = log.handler();
+        config.signalCacheFile = dir.filePath(u"cache"_qs);
+        Beacon::initialize(config);
+        Telemetry::shared().setSender(nullptr);
+
+        Telemetry::shared().send(AppSignal::AppLaunched,
+                                 {{u"appVersion"_qs, u"1.0.0"_qs}, {u"build"_qs, u"1"_qs}});
+        Telemetry::shared().sendThrottled(AppSignal::WindowOpened, {{u"source"_qs, u"launch"_qs}}, 30);
+        QTRY_VERIFY_WITH_TIMEOUT(server.acceptedSignalTypes().contains(u"WindowOpened"_qs), 5000);
+
+        QJsonObject launched;
+        for (const QByteArray& body : server.bodies()) {
+            for (const QJsonValue& record : QJsonDocument::fromJson(body).array()) {
+                if (record[u"type"_qs].toString() == u"AppLaunched"_qs)
+                    launched = record.toObject();
+            }
+        }
+        QCOMPARE(launched[u"appID"_qs].toString(), u"6F0C2E91-3B7A-4D58-A1E4-92C7B05D3F18"_qs);
+        const QJsonObject payload = launched[u"payload"_qs].toObject();
+        QCOMPARE(payload[u"app"_qs].toString(), u"Ovelin"_qs);
+        QCOMPARE(payload[u"appVersion"_qs].toString(), u"1.0.0"_qs);
+        QCOMPARE(payload[u"build"_qs].toString(), u"1"_qs);
+        QCOMPARE(
+            log.count(u"Sending parameter with reserved key 'appVersion' will cause unexpected behavior. "
+                      "Please use another key instead."_qs),
+            2);
+        QVERIFY(server.acceptedSignalTypes().contains(u"Beacon.Session.started"_qs));
+        Beacon::terminate();
+    }
+};
+
+OVELIN_TEST_MAIN(TestTelemetry)
+#include "tst_Telemetry.moc"
