@@ -323,5 +323,43 @@
         <source>The update check failed: %1</source>
         <translation>The update check failed: %1</translation>
     </message>
+    <message id="search_placeholder">
+        <source>Search</source>
+        <translation>Search</translation>
+    </message>
+    <message id="copy_again">
+        <source>Copy Again</source>
+        <translation>Copy Again</translation>
+    </message>
+    <message id="pin_to_top">
+        <source>Pin to Top</source>
+        <translation>Pin to Top</translation>
+    </message>
+    <message id="unpin">
+        <source>Unpin</source>
+        <translation>Unpin</translation>
+    </message>
+    <message id="delete">
+        <source>Delete</source>
+        <translation>Delete</translation>
+    </message>
+    <message id="resize_window_accessibility_label">
+        <source>Resize window</source>
+        <translation>Resize window</translation>
+    </message>
+    <message id="file_group_count" numerus="yes">
+        <source>%n files</source>
+        <translation>
+            <numerusform>%n file</numerusform>
+            <numerusform>%n files</numerusform>
+        </translation>
+    </message>
+    <message id="file_group_more" numerus="yes">
+        <source>+%n</source>
+        <translation>
+            <numerusform>+%n</numerusform>
+            <numerusform>+%n</numerusform>
+        </translation>
+    </message>
 </context>
 </TS>

@@ -323,5 +323,43 @@
         <source>The update check failed: %1</source>
         <translation>A verificação de atualizações falhou: %1</translation>
     </message>
+    <message id="search_placeholder">
+        <source>Search</source>
+        <translation>Buscar</translation>
+    </message>
+    <message id="copy_again">
+        <source>Copy Again</source>
+        <translation>Copiar novamente</translation>
+    </message>
+    <message id="pin_to_top">
+        <source>Pin to Top</source>
+        <translation>Fixar no topo</translation>
+    </message>
+    <message id="unpin">
+        <source>Unpin</source>
+        <translation>Desafixar</translation>
+    </message>
+    <message id="delete">
+        <source>Delete</source>
+        <translation>Excluir</translation>
+    </message>
+    <message id="resize_window_accessibility_label">
+        <source>Resize window</source>
+        <translation>Redimensionar janela</translation>
+    </message>
+    <message id="file_group_count" numerus="yes">
+        <source>%n files</source>
+        <translation>
+            <numerusform>%n arquivo</numerusform>
+            <numerusform>%n arquivos</numerusform>
+        </translation>
+    </message>
+    <message id="file_group_more" numerus="yes">
+        <source>+%n</source>
+        <translation>
+            <numerusform>+%n</numerusform>
+            <numerusform>+%n</numerusform>
+        </translation>
+    </message>
 </context>
 </TS>

@@ -1,0 +1,358 @@
+#include "panel/HistoryListView.h"
+
+#include <QEasingCurve>
+#include <QHelpEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPropertyAnimation>
+#include <QScrollBar>
+#include <QToolTip>
+
+#include "panel/ClipboardItemView.h"
+#include "panel/FileIconView.h"
+#include "panel/ImagePreviewCache.h"
+
+namespace {
+
+constexpr qint64 outlineMs = 200;
+constexpr qint64 appearMs = 500;
+constexpr qint64 appearStaggerMs = 20;
+constexpr int scrollMs = 200;
+
+qreal easeOut(qreal t)
+{
+    return 1 - (1 - t) * (1 - t) * (1 - t);
+}
+
+} // namespace
+
+void HistoryListModel::setItems(QList<ClipboardItem> items)
+{
+    beginResetModel();
+    m_items = std::move(items);
+    m_rows.clear();
+    m_rows.reserve(m_items.size());
+    m_mostRecentRow = -1;
+    for (int row = 0; row < m_items.size(); ++row) {
+        m_rows.insert(m_items.at(row).id(), row);
+        if (m_mostRecentRow < 0 && !m_items.at(row).isPinned())
+            m_mostRecentRow = row;
+    }
+    endResetModel();
+}
+
+int HistoryListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_items.size());
+}
+
+QVariant HistoryListModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_items.size())
+        return {};
+    const ClipboardItem& item = m_items.at(index.row());
+    if (role == Qt::AccessibleTextRole || role == Qt::DisplayRole) {
+        switch (item.type().kind()) {
+        case ClipboardItemKind::Text:
+            return ClipboardItemView::displayText(item.type().text().left(200));
+        case ClipboardItemKind::File:
+            return item.type().fileURL().fileName();
+        case ClipboardItemKind::FileGroup:
+            return qtTrId("file_group_count", int(item.type().fileURLs().size()));
+        case ClipboardItemKind::Image:
+            return QString();
+        }
+    }
+    return {};
+}
+
+HistoryListView::HistoryListView(QWidget* parent)
+    : QListView(parent), m_model(new HistoryListModel(this)), m_thumbnailer(new FileThumbnailer(this)),
+      m_images(new ImagePreviewCache(QSize(340, int(ClipboardItemView::imageFrameHeight)),
+                                     FileThumbnailer::backingScale(), this)),
+      m_scrollAnimation(new QPropertyAnimation(verticalScrollBar(), "value", this))
+{
+    m_delegate = new ClipboardItemView(this, m_thumbnailer, m_images);
+    setModel(m_model);
+    setItemDelegate(m_delegate);
+    setUniformItemSizes(false);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setSelectionMode(QAbstractItemView::NoSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setFocusPolicy(Qt::NoFocus);
+    setFrameShape(QFrame::NoFrame);
+    setMouseTracking(true);
+    viewport()->setAutoFillBackground(false);
+    setAttribute(Qt::WA_TranslucentBackground);
+    setStyleSheet(QStringLiteral("QListView { background: transparent; }"));
+    verticalScrollBar()->setSingleStep(20);
+
+    m_scrollAnimation->setDuration(scrollMs);
+    m_scrollAnimation->setEasingCurve(QEasingCurve::InOutQuad);
+    m_ticker.setInterval(16);
+    connect(&m_ticker, &QTimer::timeout, this, &HistoryListView::tick);
+    m_spinnerClock.start();
+
+    connect(m_thumbnailer, &FileThumbnailer::thumbnailChanged, viewport(), qOverload<>(&QWidget::update));
+    connect(m_images, &ImagePreviewCache::previewReady, viewport(), qOverload<>(&QWidget::update));
+}
+
+HistoryListView::~HistoryListView() = default;
+
+void HistoryListView::setSelectedID(std::optional<QUuid> id)
+{
+    if (id == m_selectedID)
+        return;
+    m_selection.previous = m_selectedID;
+    m_selection.current = id;
+    m_selection.clock.start();
+    m_selectedID = id;
+    startTicking();
+    viewport()->update();
+}
+
+void HistoryListView::setHoveredID(std::optional<QUuid> id)
+{
+    if (id == m_hoveredID)
+        return;
+    m_hover.previous = m_hoveredID;
+    m_hover.current = id;
+    m_hover.clock.start();
+    m_hoveredID = id;
+    startTicking();
+    viewport()->update();
+}
+
+qreal HistoryListView::progressOf(const Transition& t, const QUuid& id)
+{
+    const qreal elapsed = t.clock.isValid() ? std::min<qreal>(1, t.clock.elapsed() / qreal(outlineMs)) : 1;
+    if (t.current == id)
+        return elapsed;
+    if (t.previous == id)
+        return 1 - elapsed;
+    return 0;
+}
+
+qreal HistoryListView::selectionProgress(const QUuid& id) const
+{
+    return progressOf(m_selection, id);
+}
+
+qreal HistoryListView::hoverProgress(const QUuid& id) const
+{
+    return progressOf(m_hover, id);
+}
+
+void HistoryListView::setAnimateItemsOnAppear(bool animate)
+{
+    m_animateItemsOnAppear = animate;
+    if (animate) {
+        m_appearClock.start();
+        startTicking();
+    } else {
+        m_appearClock.invalidate();
+    }
+    viewport()->update();
+}
+
+qreal HistoryListView::appearProgress(int row) const
+{
+    if (!m_animateItemsOnAppear)
+        return 0;
+    if (!m_appearClock.isValid())
+        return 1;
+    const qreal t = (m_appearClock.elapsed() - std::min(row, 30) * appearStaggerMs) / qreal(appearMs);
+    return easeOut(std::clamp<qreal>(t, 0, 1));
+}
+
+qreal HistoryListView::spinnerPhase() const
+{
+    return (m_spinnerClock.elapsed() % 1000) / 1000.0;
+}
+
+void HistoryListView::setModernStyle(bool modern)
+{
+    m_modernStyle = modern;
+    viewport()->update();
+}
+
+bool HistoryListView::animationsRunning() const
+{
+    auto running = [](const Transition& t) { return t.clock.isValid() && t.clock.elapsed() < outlineMs; };
+    if (running(m_selection) || running(m_hover) || m_thumbnailer->hasPendingRequests())
+        return true;
+    if (m_animateItemsOnAppear && m_appearClock.isValid()) {
+        const int lastVisible = std::max(0, rowAt(QPoint(1, viewport()->height() - 1)));
+        const int rows = lastVisible >= 0 ? lastVisible + 1 : int(m_model->rowCount());
+        return m_appearClock.elapsed() < appearMs + rows * appearStaggerMs;
+    }
+    return false;
+}
+
+void HistoryListView::startTicking()
+{
+    if (!m_ticker.isActive() && isVisible())
+        m_ticker.start();
+}
+
+void HistoryListView::tick()
+{
+    viewport()->update();
+    if (!animationsRunning())
+        m_ticker.stop();
+}
+
+void HistoryListView::animationFinishedForTests()
+{
+    m_selection.clock.invalidate();
+    m_hover.clock.invalidate();
+    m_appearClock.invalidate();
+    m_scrollAnimation->stop();
+}
+
+int HistoryListView::rowAt(const QPoint& pos) const
+{
+    const QModelIndex index = indexAt(pos);
+    return index.isValid() ? index.row() : -1;
+}
+
+void HistoryListView::scrollToRow(int row, ScrollPosition position, bool animated)
+{
+    if (row < 0 || row >= m_model->rowCount())
+        return;
+    QScrollBar* bar = verticalScrollBar();
+    m_scrollAnimation->stop();
+    const QRect rect = visualRect(m_model->index(row));
+    int target = bar->value();
+    if (position == ScrollPosition::Center)
+        target += rect.center().y() - viewport()->height() / 2;
+    else
+        target += rect.top();
+    target = std::clamp(target, bar->minimum(), bar->maximum());
+    if (!animated || !isVisible() || target == bar->value()) {
+        bar->setValue(target);
+        return;
+    }
+    m_scrollAnimation->setStartValue(bar->value());
+    m_scrollAnimation->setEndValue(target);
+    m_scrollAnimation->start();
+}
+
+void HistoryListView::mousePressEvent(QMouseEvent* event)
+{
+    m_pressedRow = -1;
+    if (event->button() != Qt::LeftButton)
+        return;
+    const QPoint pos = event->position().toPoint();
+    const int row = rowAt(pos);
+    if (row < 0)
+        return;
+    const ClipboardItem& item = m_model->itemAt(row);
+    const QRect rect = visualRect(m_model->index(row));
+    switch (m_delegate->hitTest(item, rect, row, int(m_model->rowCount()), event->position())) {
+    case ClipboardItemView::Hit::MenuButton:
+        showActionMenu(row);
+        break;
+    case ClipboardItemView::Hit::PinMark:
+        Q_EMIT togglePinRequested(item.id());
+        break;
+    case ClipboardItemView::Hit::Content:
+        m_pressedRow = row;
+        break;
+    case ClipboardItemView::Hit::None:
+        break;
+    }
+    event->accept();
+}
+
+void HistoryListView::mouseReleaseEvent(QMouseEvent* event)
+{
+    const int pressed = std::exchange(m_pressedRow, -1);
+    if (event->button() != Qt::LeftButton || pressed < 0 || pressed >= m_model->rowCount())
+        return;
+    const QPoint pos = event->position().toPoint();
+    if (rowAt(pos) != pressed)
+        return;
+    const ClipboardItem item = m_model->itemAt(pressed);
+    const QRect rect = visualRect(m_model->index(pressed));
+    if (m_delegate->hitTest(item, rect, pressed, int(m_model->rowCount()), event->position()) ==
+        ClipboardItemView::Hit::Content)
+        Q_EMIT itemClicked(item);
+    event->accept();
+}
+
+void HistoryListView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // A second click is just another click; the first one already pasted.
+    event->accept();
+}
+
+void HistoryListView::mouseMoveEvent(QMouseEvent* event)
+{
+    const int row = rowAt(event->position().toPoint());
+    if (row >= 0) {
+        const ClipboardItem& item = m_model->itemAt(row);
+        const QRect rect = visualRect(m_model->index(row));
+        const bool inside = m_delegate->hitTest(item, rect, row, int(m_model->rowCount()),
+                                                event->position()) != ClipboardItemView::Hit::None;
+        setHoveredID(inside ? std::optional<QUuid>(item.id()) : std::nullopt);
+    } else {
+        setHoveredID(std::nullopt);
+    }
+    event->accept();
+}
+
+void HistoryListView::leaveEvent(QEvent* event)
+{
+    setHoveredID(std::nullopt);
+    QListView::leaveEvent(event);
+}
+
+bool HistoryListView::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const int row = rowAt(help->pos());
+        QString tip;
+        if (row >= 0) {
+            tip = m_delegate->toolTipAt(m_model->itemAt(row), visualRect(m_model->index(row)), row,
+                                        int(m_model->rowCount()), help->pos());
+        }
+        if (tip.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), tip, viewport());
+        return true;
+    }
+    if (event->type() == QEvent::Show)
+        startTicking();
+    return QListView::viewportEvent(event);
+}
+
+void HistoryListView::resizeEvent(QResizeEvent* event)
+{
+    m_delegate->forgetLayouts();
+    QListView::resizeEvent(event);
+    doItemsLayout();
+}
+
+void HistoryListView::showActionMenu(int row)
+{
+    const ClipboardItem item = m_model->itemAt(row);
+    QMenu* menu = ClipboardItemView::makeActionMenu(item, row == m_model->mostRecentRow(), this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    const QUuid id = item.id();
+    for (QAction* action : menu->actions()) {
+        const QString key = action->objectName();
+        if (key == u"copy_again")
+            connect(action, &QAction::triggered, this, [this, item] { Q_EMIT copyAgainRequested(item); });
+        else if (key == u"pin_to_top" || key == u"unpin")
+            connect(action, &QAction::triggered, this, [this, id] { Q_EMIT togglePinRequested(id); });
+        else if (key == u"delete")
+            connect(action, &QAction::triggered, this, [this, id] { Q_EMIT deleteRequested(id); });
+    }
+    const QRect rect = visualRect(m_model->index(row));
+    const ClipboardItemView::Geometry g = m_delegate->geometry(item, rect, row, int(m_model->rowCount()));
+    menu->popup(viewport()->mapToGlobal(g.menuButton.bottomLeft().toPoint()));
+}

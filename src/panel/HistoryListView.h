@@ -1,0 +1,129 @@
+#pragma once
+
+#include <optional>
+
+#include <QAbstractListModel>
+#include <QElapsedTimer>
+#include <QHash>
+#include <QListView>
+#include <QTimer>
+#include <QUuid>
+
+#include "history/ClipboardItem.h"
+
+class ClipboardItemView;
+class FileThumbnailer;
+class ImagePreviewCache;
+class QPropertyAnimation;
+
+/// The shown list: a snapshot of the filtered items, one row per item, keyed by item id.
+class HistoryListModel : public QAbstractListModel
+{
+    Q_OBJECT
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    void setItems(QList<ClipboardItem> items);
+    const QList<ClipboardItem>& items() const { return m_items; }
+    const ClipboardItem& itemAt(int row) const { return m_items.at(row); }
+    /// -1 when the id is not shown.
+    int rowOf(const QUuid& id) const { return m_rows.value(id, -1); }
+    /// The first shown unpinned item, -1 when every shown item is pinned.
+    int mostRecentRow() const { return m_mostRecentRow; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+
+private:
+    QList<ClipboardItem> m_items;
+    QHash<QUuid, int> m_rows;
+    int m_mostRecentRow = -1;
+};
+
+/// The scrolling list of rows. It draws the selection it is given (it never changes it),
+/// tracks the hovered row, runs the row animations, and turns clicks into the row actions.
+class HistoryListView : public QListView
+{
+    Q_OBJECT
+public:
+    explicit HistoryListView(QWidget* parent = nullptr);
+    ~HistoryListView() override;
+
+    HistoryListModel* historyModel() const { return m_model; }
+    ClipboardItemView* rowDelegate() const { return m_delegate; }
+    FileThumbnailer* thumbnailer() const { return m_thumbnailer; }
+    ImagePreviewCache* imagePreviews() const { return m_images; }
+
+    void setSelectedID(std::optional<QUuid> id);
+    std::optional<QUuid> selectedID() const { return m_selectedID; }
+    std::optional<QUuid> hoveredID() const { return m_hoveredID; }
+
+    enum class ScrollPosition
+    {
+        Center,
+        Top
+    };
+    /// Scrolls so that `row` is centred or at the top edge; animated over 0.2 s (ease in-out).
+    void scrollToRow(int row, ScrollPosition position, bool animated);
+
+    /// Rows fade in and slide up, one after the other, when this turns true.
+    void setAnimateItemsOnAppear(bool animate);
+    bool animateItemsOnAppear() const { return m_animateItemsOnAppear; }
+
+    // Paint-time state of a row, read by the delegate.
+    qreal appearProgress(int row) const;
+    qreal selectionProgress(const QUuid& id) const;
+    qreal hoverProgress(const QUuid& id) const;
+    qreal spinnerPhase() const;
+    bool isModernStyle() const { return m_modernStyle; }
+    void setModernStyle(bool modern);
+    /// The row at `pos` in viewport coordinates, -1 for none.
+    int rowAt(const QPoint& pos) const;
+
+    void animationFinishedForTests();
+
+Q_SIGNALS:
+    void itemClicked(const ClipboardItem& item);
+    void copyAgainRequested(const ClipboardItem& item);
+    void togglePinRequested(const QUuid& id);
+    void deleteRequested(const QUuid& id);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    struct Transition
+    {
+        std::optional<QUuid> current;
+        std::optional<QUuid> previous;
+        QElapsedTimer clock;
+    };
+    static qreal progressOf(const Transition& t, const QUuid& id);
+    void setHoveredID(std::optional<QUuid> id);
+    void showActionMenu(int row);
+    void tick();
+    bool animationsRunning() const;
+    void startTicking();
+
+    HistoryListModel* m_model;
+    ClipboardItemView* m_delegate;
+    FileThumbnailer* m_thumbnailer;
+    ImagePreviewCache* m_images;
+    std::optional<QUuid> m_selectedID;
+    std::optional<QUuid> m_hoveredID;
+    Transition m_selection;
+    Transition m_hover;
+    bool m_animateItemsOnAppear = true;
+    QElapsedTimer m_appearClock;
+    bool m_modernStyle = false;
+    QTimer m_ticker;
+    QElapsedTimer m_spinnerClock;
+    QPropertyAnimation* m_scrollAnimation;
+    int m_pressedRow = -1;
+};

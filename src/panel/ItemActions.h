@@ -1,0 +1,25 @@
+#pragma once
+
+#include <functional>
+
+class ClipboardItem;
+
+/// How a paste was asked for: the row click also plays the click sound when it is on.
+enum class PasteTrigger
+{
+    Keyboard,
+    RowClick
+};
+
+/// What the list and its rows do to the outside world. The application uses `standard()`,
+/// which runs the one shared paste sequence; tests hand in recorders instead.
+struct ItemActions
+{
+    /// Writes the item to the clipboard, hides the application and pastes into the window
+    /// that was in front before.
+    std::function<void(const ClipboardItem&, PasteTrigger)> paste;
+    /// Writes the item to the clipboard only ("copy_again").
+    std::function<void(const ClipboardItem&)> copyToPasteboard;
+
+    static ItemActions standard();
+};
