@@ -1,5 +1,7 @@
 #include "platform/x11/X11ClipboardService.h"
 
+#include <algorithm>
+
 #include <QBuffer>
 #include <QClipboard>
 #include <QElapsedTimer>
@@ -39,9 +41,16 @@ public:
         return bytes;
     }
 
+    // QMimeData makes up a text from a URL list; only a text the owner offers counts.
+    bool offersText() const
+    {
+        return std::any_of(m_formats.cbegin(), m_formats.cend(),
+                           [](const QString& format) { return format.startsWith(plainTextFormat); });
+    }
+
     std::optional<QString> text()
     {
-        if (m_ownerHung || !m_mime.hasText())
+        if (m_ownerHung || !offersText())
             return std::nullopt;
         QElapsedTimer timer;
         timer.start();
@@ -104,8 +113,7 @@ ClipboardSnapshot X11ClipboardService::read()
     }
     if (const auto uris = reader.data(uriListFormat))
         snapshot.uriList = uriListEntries(*uris);
-    if (reader.offers(plainTextFormat) || mime->hasText())
-        snapshot.text = reader.text();
+    snapshot.text = reader.text();
     snapshot.rtf = reader.data(QStringLiteral("text/rtf"));
     if (!snapshot.rtf)
         snapshot.rtf = reader.data(QStringLiteral("application/rtf"));

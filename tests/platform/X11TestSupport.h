@@ -1,0 +1,107 @@
+#pragma once
+
+// Helpers of the tests that run against a real X server.
+
+#include <memory>
+
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace ovelin::test {
+
+inline bool onX11()
+{
+    return QGuiApplication::platformName() == u"xcb";
+}
+
+/// Measures how long the GUI thread went without running its event loop: a 10 ms timer notes
+/// the longest gap between two of its ticks.
+class GuiStallMeter : public QObject
+{
+public:
+    GuiStallMeter()
+    {
+        m_timer.setInterval(10);
+        m_timer.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&m_timer, &QTimer::timeout, this,
+                         [this] { m_longest = std::max(m_longest, m_clock.restart()); });
+        reset();
+        m_timer.start();
+    }
+    void reset()
+    {
+        m_longest = 0;
+        m_clock.start();
+    }
+    qint64 longestMs() const { return std::max(m_longest, m_clock.elapsed()); }
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_longest = 0;
+};
+
+/// Runs another program that takes part in a test; ends it when the object goes.
+class Helper
+{
+public:
+    Helper(const QString& program, const QStringList& args)
+    {
+        m_process.setProgram(program);
+        m_process.setArguments(args);
+        m_process.setProcessChannelMode(QProcess::SeparateChannels);
+        m_process.start();
+    }
+    ~Helper()
+    {
+        m_process.kill();
+        m_process.waitForFinished(3000);
+    }
+    Helper(const Helper&) = delete;
+    Helper& operator=(const Helper&) = delete;
+
+    bool started() { return m_process.waitForStarted(5000); }
+    /// Waits, running the event loop (the test process may have to answer clipboard requests),
+    /// until the program printed "ready".
+    bool waitReady(int timeoutMs = 10000)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < timeoutMs) {
+            if (m_process.canReadLine() && m_process.readLine().trimmed() == "ready")
+                return true;
+            if (m_process.state() == QProcess::NotRunning)
+                return false;
+            QTest::qWait(10);
+        }
+        return false;
+    }
+    QProcess& process() { return m_process; }
+
+private:
+    QProcess m_process;
+};
+
+/// xclip, in the foreground, holding the clipboard with one representation.
+inline std::unique_ptr<Helper> copyWithXclip(const QTemporaryDir& dir, const QString& target,
+                                             const QByteArray& bytes)
+{
+    static int counter = 0;
+    const QString path = dir.filePath(QStringLiteral("xclip-%1").arg(++counter));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return nullptr;
+    file.close();
+    QStringList args{QStringLiteral("-quiet"), QStringLiteral("-selection"), QStringLiteral("clipboard")};
+    if (!target.isEmpty())
+        args << QStringLiteral("-t") << target;
+    args << QStringLiteral("-i") << path;
+    auto helper = std::make_unique<Helper>(QStringLiteral("xclip"), args);
+    return helper->started() ? std::move(helper) : nullptr;
+}
+
+} // namespace ovelin::test
