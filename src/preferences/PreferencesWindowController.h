@@ -4,7 +4,10 @@
 
 #include <QObject>
 
+#include "preferences/PreferencesServices.h"
+
 class ClipboardHistory;
+class PreferencesView;
 class QWidget;
 
 /// Owns the one preferences window: created once, reused, closing only hides it.
@@ -12,14 +15,19 @@ class PreferencesWindowController : public QObject
 {
     Q_OBJECT
 public:
+    /// The window with the running application's services.
     explicit PreferencesWindowController(ClipboardHistory& history, QObject* parent = nullptr);
+    /// The window with the given services (tests, other platforms).
+    PreferencesWindowController(ClipboardHistory& history, PreferencesServices services,
+                                QObject* parent = nullptr);
     ~PreferencesWindowController() override;
 
     QWidget* window() const;
+    PreferencesView* view() const;
     /// Shows the window (or brings it forward), raises it and gives it the focus.
     void showWindow();
 
 private:
     ClipboardHistory& m_history;
-    std::unique_ptr<QWidget> m_window;
+    std::unique_ptr<PreferencesView> m_window;
 };

@@ -1,0 +1,111 @@
+#include "preferences/HistoryPreferencesView.h"
+
+#include <algorithm>
+
+#include <QLabel>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "app/Settings.h"
+#include "history/ClipboardHistory.h"
+#include "preferences/AlertPresenter.h"
+#include "preferences/PreferencesWidgets.h"
+
+using namespace PreferencesStyle;
+
+namespace {
+QString limitKey()
+{
+    return QString(SettingsKey::historyLimit);
+}
+} // namespace
+
+HistoryPreferencesView::HistoryPreferencesView(ClipboardHistory& history, const PreferencesServices& services,
+                                               QWidget* parent)
+    : PreferencesPage(services, parent), m_history(history)
+{
+    column()->addWidget(titleLabel(qtTrId("preferences_history_title"), TextStyle::Title2));
+
+    m_limitBox = new QLabel;
+    m_limitBox->setObjectName(QStringLiteral("historyLimitBox"));
+    m_limitBox->setFixedWidth(50);
+    m_limitBox->setAlignment(Qt::AlignCenter);
+    m_limitBox->setStyleSheet(QStringLiteral("QLabel#historyLimitBox { border: 1px solid palette(mid); "
+                                             "border-radius: 6px; padding: 2px 0px; }"));
+    m_stepper = new Stepper;
+    m_stepper->decrementButton()->setAccessibleName(QStringLiteral("\u2212"));
+    m_stepper->incrementButton()->setAccessibleName(QStringLiteral("+"));
+    auto* limitControls = new QWidget;
+    auto* limitRow = new QHBoxLayout(limitControls);
+    limitRow->setContentsMargins(0, 0, 0, 0);
+    limitRow->setSpacing(6);
+    limitRow->addWidget(m_limitBox);
+    limitRow->addWidget(m_stepper);
+    addRow(label(qtTrId("preferences_history_limit_label")), limitControls);
+    connect(m_stepper, &Stepper::incremented, this, [this] { step(limitStep); });
+    connect(m_stepper, &Stepper::decremented, this, [this] { step(-limitStep); });
+    connect(&Settings::shared(), &Settings::valueChanged, this, [this](const QString& key) {
+        if (key == limitKey())
+            showLimit();
+    });
+    showLimit();
+
+    column()->addWidget(captionLabel(qtTrId("preferences_history_description")));
+
+    m_clearButton = new QPushButton(QIcon(symbolPixmap(QStringLiteral("trash"), 14, QColor(Qt::white), 2.0)),
+                                    qtTrId("clear_history_button_title"));
+    m_clearButton->setObjectName(QStringLiteral("clearHistoryButton"));
+    m_clearButton->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    m_clearButton->setAutoDefault(false);
+    m_clearButton->setStyleSheet(QStringLiteral(
+        "QPushButton#clearHistoryButton { background: palette(highlight); color: palette(highlighted-text); "
+        "border: none; border-radius: 6px; padding: 6px 12px; font-weight: 600; }"
+        "QPushButton#clearHistoryButton:pressed { background: palette(dark); }"));
+    connect(m_clearButton, &QPushButton::clicked, this, &HistoryPreferencesView::confirmClearHistory);
+    column()->addSpacing(6);
+    column()->addWidget(m_clearButton);
+    column()->addWidget(captionLabel(qtTrId("clear_history_button_subtitle")));
+
+    column()->addStretch(1);
+}
+
+void HistoryPreferencesView::step(int delta)
+{
+    // Like a stepper over 10...500: a step never leaves the range, but a stored value outside it
+    // stays as it is until the user steps.
+    const int current = Settings::shared().intValue(limitKey());
+    const int next =
+        delta > 0 ? std::min(current + delta, maximumLimit) : std::max(current + delta, minimumLimit);
+    if (next == current)
+        return;
+    Settings::shared().setValue(limitKey(), next);
+    sendSettingsChanged({{QStringLiteral("settingKey"), QStringLiteral("historyLimit")},
+                         {QStringLiteral("settingGroup"), QStringLiteral("history")},
+                         {QStringLiteral("value"), QString::number(next)}});
+}
+
+void HistoryPreferencesView::showLimit()
+{
+    const int limit = Settings::shared().intValue(limitKey());
+    m_limitBox->setText(QString::number(limit));
+    m_limitBox->setAccessibleName(QString::number(limit));
+    m_stepper->setOpenDirections(limit > minimumLimit, limit < maximumLimit);
+}
+
+void HistoryPreferencesView::confirmClearHistory()
+{
+    if (!services().alerts)
+        return;
+    Alert alert;
+    alert.title = qtTrId("clear_history_button_title");
+    alert.message = qtTrId("clear_history_alert_title");
+    alert.icon = Alert::Icon::Warning;
+    alert.buttons = {{qtTrId("clear_history_alert_cancel"), Alert::Role::Cancel},
+                     {qtTrId("clear_history_alert_confirm"), Alert::Role::Destructive}};
+    ClipboardHistory* history = &m_history;
+    services().alerts->present(window(), alert, [history](int choice) {
+        if (choice == 1)
+            history->clearHistory();
+    });
+}

@@ -1,0 +1,65 @@
+#include "preferences/PermissionsPreferencesView.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "platform/CapabilityService.h"
+#include "preferences/PermissionsManager.h"
+#include "preferences/PreferencesWidgets.h"
+
+using namespace PreferencesStyle;
+
+PermissionsPreferencesView::PermissionsPreferencesView(const PreferencesServices& services, QWidget* parent)
+    : PreferencesPage(services, parent)
+{
+    column()->addWidget(titleLabel(qtTrId("preferences_permissions_title")));
+
+    const CapabilityService* capabilities = services.capabilities;
+    const UrlOpener open = services.openUrl;
+    m_accessibility =
+        addBlock(capabilities && capabilities->canSynthesizeInput(),
+                 qtTrId("permissions_accessibility_title"), qtTrId("permissions_accessibility_description"),
+                 [open] { PermissionsManager::openAccessibilitySettings(open); });
+    m_inputMonitoring = addBlock(capabilities && capabilities->canMonitorInput(),
+                                 qtTrId("permissions_input_monitoring_title"),
+                                 qtTrId("permissions_input_monitoring_description"),
+                                 [open] { PermissionsManager::openInputMonitoringSettings(open); });
+
+    column()->addSpacing(6);
+    column()->addWidget(captionLabel(qtTrId("permissions_description_footer")));
+    column()->addStretch(1);
+}
+
+PermissionsPreferencesView::Block PermissionsPreferencesView::addBlock(bool granted, const QString& title,
+                                                                       const QString& description,
+                                                                       std::function<void()> open)
+{
+    Block block;
+    block.granted = granted;
+
+    auto* row = new QHBoxLayout;
+    row->setSpacing(8);
+    block.symbol = new QLabel;
+    const QString symbol =
+        granted ? QStringLiteral("checkmark.shield.fill") : QStringLiteral("exclamationmark.triangle.fill");
+    const QColor tint = granted ? QColor(0x34, 0xC7, 0x59) : QColor(0xFF, 0x95, 0x00);
+    block.symbol->setPixmap(symbolPixmap(symbol, 18, tint, devicePixelRatioF()));
+    block.symbol->setObjectName(symbol);
+    block.symbol->setAccessibleName(symbol);
+    row->addWidget(block.symbol);
+    QLabel* titleText = label(title);
+    titleText->setFont(medium(titleText->font()));
+    row->addWidget(titleText);
+    row->addStretch(1);
+    if (!granted) {
+        block.requestButton = new QPushButton(qtTrId("permissions_request_button"));
+        block.requestButton->setAutoDefault(false);
+        connect(block.requestButton, &QPushButton::clicked, this, std::move(open));
+        row->addWidget(block.requestButton);
+    }
+    column()->addSpacing(4);
+    column()->addLayout(row);
+    column()->addWidget(captionLabel(description));
+    return block;
+}

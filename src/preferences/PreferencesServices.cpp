@@ -1,0 +1,49 @@
+#include "preferences/PreferencesServices.h"
+
+#include <QDesktopServices>
+
+#include "activation/HotkeyManager.h"
+#include "platform/x11/X11CapabilityService.h"
+#include "platform/x11/XdgAutostartLoginItem.h"
+#include "preferences/AlertPresenter.h"
+#include "preferences/AppVersion.h"
+#include "preferences/HelpViewer.h"
+
+PreferencesServices PreferencesServices::application()
+{
+    static XdgAutostartLoginItem loginItems;
+    static X11CapabilityService capabilities;
+    static MessageBoxAlertPresenter alerts;
+
+    PreferencesServices services;
+    services.loginItems = &loginItems;
+    services.capabilities = &capabilities;
+    services.alerts = &alerts;
+    services.sendSignal = [](AppSignal signal, const SignalParameters& parameters) {
+        Telemetry::shared().send(signal, parameters);
+    };
+    services.openUrl = openUrlWithSystem;
+    services.registerShortcut = [](const QString& text) { HotkeyManager::shared().registerShortcut(text); };
+    services.bundleInfo = mainBundleInfo();
+    return services;
+}
+
+void PreferencesServices::send(AppSignal signal, const SignalParameters& parameters) const
+{
+    if (sendSignal)
+        sendSignal(signal, parameters);
+}
+
+void PreferencesServices::open(const QUrl& url) const
+{
+    if (url.isValid() && openUrl)
+        openUrl(url);
+}
+
+void openUrlWithSystem(const QUrl& url)
+{
+    if (url.scheme() == QLatin1String("qrc"))
+        HelpViewer::showPage(url);
+    else
+        QDesktopServices::openUrl(url);
+}
