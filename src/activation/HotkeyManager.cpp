@@ -1,0 +1,89 @@
+#include "HotkeyManager.h"
+
+#include "HotKey/HotKey.h"
+#include "activation/PanelPresenter.h"
+#include "common/Console.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The shortcut text as it goes into a printed line: the text comes from the settings file, so
+// control characters are masked and an overlong text is cut.
+QString printable(const QString& text)
+{
+    constexpr qsizetype maximum = 64;
+    QString shown = text;
+    if (shown.size() > maximum) {
+        qsizetype cut = maximum;
+        if (shown.at(cut - 1).isHighSurrogate()) {
+            --cut;
+        }
+        shown = shown.left(cut) + u'…';
+    }
+    for (QChar& character : shown) {
+        if (character.category() == QChar::Other_Control) {
+            character = QChar::ReplacementCharacter;
+        }
+    }
+    return shown;
+}
+
+} // namespace
+
+HotkeyManager& HotkeyManager::shared()
+{
+    static HotkeyManager instance;
+    return instance;
+}
+
+HotkeyManager::Shortcut HotkeyManager::parseShortcut(const QString& text)
+{
+    ModifierFlags modifiers;
+    if (text.contains(u'⌃')) {
+        modifiers.rawValue |= ModifierFlags::control;
+    }
+    if (text.contains(u'⌘')) {
+        modifiers.rawValue |= ModifierFlags::command;
+    }
+    if (text.contains(u'⌥')) {
+        modifiers.rawValue |= ModifierFlags::option;
+    }
+    if (text.contains(u'⇧')) {
+        modifiers.rawValue |= ModifierFlags::shift;
+    }
+    // The last character in A–Z or 0–9 (lower-case letters do not count).
+    for (qsizetype index = text.size() - 1; index >= 0; --index) {
+        const char16_t character = text.at(index).unicode();
+        if ((character >= u'A' && character <= u'Z') || (character >= u'0' && character <= u'9')) {
+            const auto key = HotKeys::keyFromString(QString(QChar(character)));
+            if (!key) {
+                return {};
+            }
+            return {key, modifiers};
+        }
+    }
+    return {};
+}
+
+void HotkeyManager::registerShortcut(const QString& text)
+{
+    // Released first, so the old combination is free before the new one is grabbed.
+    m_hotKey.reset();
+
+    const Shortcut shortcut = parseShortcut(text);
+    if (!shortcut.key) {
+        ovelin::printLine(u"⚠️ Atalho inválido: "_s + printable(text));
+        return;
+    }
+    m_hotKey = HotKey::create(*shortcut.key, shortcut.modifiers);
+    m_hotKey->setKeyDownHandler([this, text] { pressed(text); });
+}
+
+void HotkeyManager::pressed(const QString& text)
+{
+    ovelin::printLine(u"⚡️ Atalho pressionado: "_s + printable(text));
+    if (m_presenter != nullptr) {
+        m_presenter->toggleWindow(u"shortcut"_s);
+    }
+}

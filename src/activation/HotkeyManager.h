@@ -1,0 +1,48 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+
+#include <QString>
+
+#include "HotKey/Key.h"
+#include "HotKey/Modifiers.h"
+
+class HotKey;
+class PanelPresenter;
+
+/// The one global keyboard shortcut that toggles the history panel. The shortcut is stored as
+/// text: modifier symbols in the order ⌃⌥⇧⌘ followed by the upper-case key ("⌃⌘V").
+/// One shared instance for the process; GUI thread only.
+class HotkeyManager
+{
+public:
+    struct Shortcut
+    {
+        std::optional<Key> key;
+        ModifierFlags modifiers;
+    };
+
+    static HotkeyManager& shared();
+
+    /// The panel the shortcut toggles; not owned. Presses do nothing else while none is set.
+    void setPresenter(PanelPresenter* presenter) { m_presenter = presenter; }
+
+    /// Replaces the registered shortcut by the one `text` describes. A text without a usable key
+    /// leaves no shortcut registered and prints a line saying so.
+    void registerShortcut(const QString& text);
+
+    /// A modifier is on when its symbol occurs anywhere; the key is the last A–Z or 0–9
+    /// character. No such character: no key and no modifiers.
+    static Shortcut parseShortcut(const QString& text);
+
+    /// The registered hot key, if any (owned by the manager).
+    const HotKey* hotKey() const { return m_hotKey.get(); }
+
+private:
+    HotkeyManager() = default;
+    void pressed(const QString& text);
+
+    std::shared_ptr<HotKey> m_hotKey;
+    PanelPresenter* m_presenter = nullptr;
+};

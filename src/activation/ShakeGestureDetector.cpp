@@ -1,0 +1,105 @@
+#include "ShakeGestureDetector.h"
+
+#include <chrono>
+
+#include <QCursor>
+#include <QPointer>
+
+#include "activation/PanelPresenter.h"
+#include "activation/ShakePulseWindow.h"
+#include "app/Settings.h"
+#include "common/Console.h"
+#include "platform/GlobalMouseMonitor.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+double monotonicSeconds()
+{
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+} // namespace
+
+ShakeGestureDetector& ShakeGestureDetector::shared()
+{
+    // Kept for the whole process, past the application object: never destroyed.
+    static auto* instance = new ShakeGestureDetector;
+    return *instance;
+}
+
+ShakeGestureDetector::ShakeGestureDetector()
+    : m_monitorFactory(&createGlobalMouseMonitor), m_clock(&monotonicSeconds)
+{
+}
+
+ShakeGestureDetector::~ShakeGestureDetector() = default;
+
+void ShakeGestureDetector::setMonitorFactory(std::function<std::unique_ptr<GlobalMouseMonitor>()> factory)
+{
+    m_monitorFactory = std::move(factory);
+}
+
+void ShakeGestureDetector::setClock(std::function<double()> clock)
+{
+    m_clock = clock ? std::move(clock) : std::function<double()>(&monotonicSeconds);
+}
+
+void ShakeGestureDetector::startMonitoring()
+{
+    stopMonitoring();
+    std::unique_ptr<GlobalMouseMonitor> monitor = m_monitorFactory ? m_monitorFactory() : nullptr;
+    if (!monitor) {
+        return;
+    }
+    QPointer<ShakeGestureDetector> detector(this);
+    const bool started = monitor->start([detector](const QPointF& position, Qt::KeyboardModifiers held) {
+        if (detector) {
+            detector->handleMouseMoved(position, held);
+        }
+    });
+    if (started) {
+        m_monitor = std::move(monitor);
+    }
+}
+
+void ShakeGestureDetector::stopMonitoring()
+{
+    if (m_monitor) {
+        m_monitor->stop();
+        m_monitor.reset();
+    }
+}
+
+void ShakeGestureDetector::handleMouseMoved(const QPointF& position, Qt::KeyboardModifiers held)
+{
+    static const QString enabledKey = QString(SettingsKey::enableShakeGesture);
+    static const QString modifierKey = QString(SettingsKey::selectedShakeModifier);
+    const Settings& settings = Settings::shared();
+    const bool enabled = settings.boolValue(enabledKey);
+    // The modifier is only looked at while the gesture is on.
+    const QString modifier = enabled ? settings.stringValue(modifierKey) : QString();
+    if (m_recognizer.handleMouseMoved(m_clock(), position, held, enabled, modifier)) {
+        recognitionAction();
+    }
+}
+
+void ShakeGestureDetector::recognitionAction()
+{
+    ovelin::printLine(u"🎯 Shake detectado com modificador correto!"_s);
+    Q_EMIT shakeRecognized();
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!m_pulse) {
+                m_pulse = std::make_unique<ShakePulseWindow>();
+            }
+            m_pulse->pulse(QCursor::pos());
+            if (m_presenter != nullptr) {
+                m_presenter->showWindowAndActivate();
+            }
+        },
+        Qt::QueuedConnection);
+}

@@ -1,0 +1,189 @@
+#include <QTest>
+
+#include "FakePanelPresenter.h"
+#include "HotKey/HotKey.h"
+#include "HotKey/HotKeyBackend.h"
+#include "HotKey/HotKeysController.h"
+#include "activation/HotkeyManager.h"
+#include "app/Settings.h"
+#include "common/Console.h"
+#include "support/TestMain.h"
+
+using namespace Qt::StringLiterals;
+
+Q_DECLARE_METATYPE(std::optional<Key>)
+
+namespace {
+
+// Accepts every combination and remembers which ones are registered now.
+class FakeBackend final : public HotKeyBackend
+{
+public:
+    std::map<Handle, KeyCombo> active;
+    Handle lastHandle = 0;
+
+    std::optional<Handle> registerHotKey(std::uint32_t code, std::uint32_t mask, std::uint32_t,
+                                         std::uint32_t) override
+    {
+        active.emplace(++lastHandle, KeyCombo(code, mask));
+        return lastHandle;
+    }
+    void unregisterHotKey(Handle handle) override { active.erase(handle); }
+    void installEventHandler() override {}
+};
+
+constexpr std::uint32_t control = ModifierFlags::control;
+constexpr std::uint32_t option = ModifierFlags::option;
+constexpr std::uint32_t shift = ModifierFlags::shift;
+constexpr std::uint32_t command = ModifierFlags::command;
+
+} // namespace
+
+class HotkeyManagerTest : public QObject
+{
+    Q_OBJECT
+    FakeBackend* m_backend = nullptr;
+    FakePanelPresenter m_presenter;
+    QStringList m_lines;
+
+    // Presses the registered combination as the system would.
+    HotKeysController::DispatchStatus press()
+    {
+        const HotKey* hotKey = HotkeyManager::shared().hotKey();
+        if (hotKey == nullptr) {
+            return HotKeysController::DispatchStatus::eventNotHandledErr;
+        }
+        const HotKeysController::Event event{HotKeysController::signature(),
+                                             *HotKeysController::hotKeyID(hotKey->identifier()),
+                                             std::uint32_t(HotKeysController::EventKind::pressed)};
+        return HotKeysController::dispatch(&event);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        auto backend = std::make_unique<FakeBackend>();
+        m_backend = backend.get();
+        HotKeysController::setBackend(std::move(backend));
+        HotkeyManager::shared().setPresenter(&m_presenter);
+        ovelin::setLineObserverForTesting([this](const QString& line) { m_lines.append(line); });
+    }
+
+    void init()
+    {
+        m_lines.clear();
+        m_presenter.toggles.clear();
+    }
+
+    void parsing_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<std::optional<Key>>("key");
+        QTest::addColumn<uint>("modifiers");
+        QTest::newRow("default") << u"⌃⌘V"_s << std::optional(Key::v) << uint(control | command);
+        QTest::newRow("modifier order does not matter")
+            << u"⌘⌃V"_s << std::optional(Key::v) << uint(control | command);
+        QTest::newRow("lower-case key is refused") << u"⌃⌘v"_s << std::optional<Key>() << 0u;
+        QTest::newRow("the last letter wins") << u"⌘AB"_s << std::optional(Key::b) << uint(command);
+        QTest::newRow("all four") << u"⌃⌥⇧⌘K"_s << std::optional(Key::k)
+                                  << uint(control | option | shift | command);
+        QTest::newRow("digit is the main row")
+            << u"⌃⌘1"_s << std::optional(Key::one) << uint(control | command);
+        QTest::newRow("bare key") << u"V"_s << std::optional(Key::v) << 0u;
+        QTest::newRow("empty") << QString() << std::optional<Key>() << 0u;
+        QTest::newRow("modifiers only") << u"⌃⌥⇧⌘"_s << std::optional<Key>() << 0u;
+        QTest::newRow("punctuation key") << u"⌘,"_s << std::optional<Key>() << 0u;
+        QTest::newRow("F1 description ends in a digit")
+            << u"⌘\uF860F1"_s << std::optional(Key::one) << uint(command);
+        QTest::newRow("emoji") << u"⌘😀"_s << std::optional<Key>() << 0u;
+        QTest::newRow("full-width letter") << u"⌘Ｖ"_s << std::optional<Key>() << 0u;
+        QTest::newRow("10 kB of symbols") << QString(10240, u'⌘') << std::optional<Key>() << 0u;
+        QTest::newRow("10 kB ending in a key")
+            << QString(10240, u'⇧') + u'Z' << std::optional(Key::z) << uint(shift);
+    }
+
+    void parsing()
+    {
+        QFETCH(QString, text);
+        QFETCH(std::optional<Key>, key);
+        QFETCH(uint, modifiers);
+        const HotkeyManager::Shortcut shortcut = HotkeyManager::parseShortcut(text);
+        QCOMPARE(shortcut.key, key);
+        QCOMPARE(shortcut.modifiers.rawValue, modifiers);
+    }
+
+    void pressTogglesThePanel()
+    {
+        HotkeyManager::shared().registerShortcut(u"⌃⌘V"_s);
+        QCOMPARE(m_backend->active.size(), 1u);
+        QCOMPARE(m_backend->active.begin()->second, KeyCombo(Key::v, ModifierFlags(control | command)));
+        QVERIFY(!HotkeyManager::shared().hotKey()->keyUpHandler());
+
+        QCOMPARE(press(), HotKeysController::DispatchStatus::noErr);
+        QCOMPARE(press(), HotKeysController::DispatchStatus::noErr);
+        QCOMPARE(m_presenter.toggles, QStringList({u"shortcut"_s, u"shortcut"_s}));
+        QCOMPARE(m_lines, QStringList({u"⚡️ Atalho pressionado: ⌃⌘V"_s,
+                                       u"⚡️ Atalho pressionado: ⌃⌘V"_s}));
+    }
+
+    void newShortcutReplacesTheOld()
+    {
+        HotkeyManager::shared().registerShortcut(u"⌃⌘V"_s);
+        HotkeyManager::shared().registerShortcut(u"⌥⇧⌘K"_s);
+        QCOMPARE(m_backend->active.size(), 1u);
+        QCOMPARE(m_backend->active.begin()->second,
+                 KeyCombo(Key::k, ModifierFlags(option | shift | command)));
+        QCOMPARE(HotKeysController::boxCount(), 1);
+    }
+
+    void invalidTextLeavesNoShortcut_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("empty") << QString() << u"⚠️ Atalho inválido: "_s;
+        QTest::newRow("lower case") << u"⌃⌘v"_s << u"⚠️ Atalho inválido: ⌃⌘v"_s;
+        QTest::newRow("modifiers only") << u"⌃⌘"_s << u"⚠️ Atalho inválido: ⌃⌘"_s;
+        QTest::newRow("emoji") << u"🔊"_s << u"⚠️ Atalho inválido: 🔊"_s;
+        // A huge or garbled setting must not flood the console or forge extra lines.
+        QTest::newRow("10 kB of symbols")
+            << QString(10240, u'⌘') << u"⚠️ Atalho inválido: "_s + QString(64, u'⌘') + u'…';
+        QTest::newRow("control characters are masked")
+            << u"⌘\n✅ forged"_s << u"⚠️ Atalho inválido: ⌘\uFFFD✅ forged"_s;
+    }
+
+    void invalidTextLeavesNoShortcut()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, line);
+        HotkeyManager::shared().registerShortcut(u"⌃⌘V"_s);
+        m_lines.clear();
+        HotkeyManager::shared().registerShortcut(text);
+        QCOMPARE(m_lines, QStringList{line});
+        QCOMPARE(HotkeyManager::shared().hotKey(), nullptr);
+        QVERIFY(m_backend->active.empty());
+        QCOMPARE(HotKeysController::boxCount(), 0);
+        QCOMPARE(press(), HotKeysController::DispatchStatus::eventNotHandledErr);
+        QVERIFY(m_presenter.toggles.isEmpty());
+    }
+
+    void storedShortcutDefaultsToControlCommandV()
+    {
+        QVERIFY(!Settings::shared().contains(QString(SettingsKey::shortcutKey)));
+        HotkeyManager::shared().registerShortcut(
+            Settings::shared().stringValue(QString(SettingsKey::shortcutKey)));
+        QCOMPARE(m_backend->active.size(), 1u);
+        QCOMPARE(m_backend->active.begin()->second, KeyCombo(0x09, 0x1100));
+    }
+
+    void pressWithoutPresenterOnlyPrints()
+    {
+        HotkeyManager::shared().setPresenter(nullptr);
+        HotkeyManager::shared().registerShortcut(u"⌃⌘V"_s);
+        QCOMPARE(press(), HotKeysController::DispatchStatus::noErr);
+        QCOMPARE(m_lines, QStringList{u"⚡️ Atalho pressionado: ⌃⌘V"_s});
+        HotkeyManager::shared().setPresenter(&m_presenter);
+    }
+};
+
+OVELIN_TEST_GUILESS_MAIN(HotkeyManagerTest)
+#include "tst_HotkeyManager.moc"

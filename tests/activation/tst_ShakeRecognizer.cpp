@@ -1,0 +1,174 @@
+#include <QTest>
+
+#include "activation/ShakeRecognizer.h"
+#include "support/TestMain.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// One synthetic pointer move: time, position, and whether the modifier is held.
+struct Move
+{
+    double time;
+    double x;
+    double y = 0;
+    bool held = true;
+};
+using Stream = QList<Move>;
+
+} // namespace
+
+Q_DECLARE_METATYPE(Move)
+
+namespace {
+
+// Feeds the moves with shift as the chosen modifier; the indexes of the moves that completed a shake.
+QList<int> feed(ShakeRecognizer& recognizer, const Stream& moves, const QString& modifier = u"shift"_s,
+                bool enabled = true)
+{
+    QList<int> shakes;
+    for (int index = 0; index < moves.size(); ++index) {
+        const Move& move = moves[index];
+        const Qt::KeyboardModifiers held = move.held ? Qt::ShiftModifier : Qt::NoModifier;
+        if (recognizer.handleMouseMoved(move.time, QPointF(move.x, move.y), held, enabled, modifier)) {
+            shakes.append(index);
+        }
+    }
+    return shakes;
+}
+
+// A start position, then alternating horizontal moves of `step` points `interval` seconds apart.
+Stream zigzag(int moves, double step = 40, double start = 10.0, double interval = 0.1)
+{
+    Stream stream{{start, 500}};
+    for (int index = 1; index <= moves; ++index) {
+        stream.append({start + index * interval, index % 2 == 1 ? 500 + step : 500});
+    }
+    return stream;
+}
+
+} // namespace
+
+class ShakeRecognizerTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void streams_data()
+    {
+        QTest::addColumn<Stream>("moves");
+        QTest::addColumn<QList<int>>("shakes");
+
+        QTest::newRow("four moves of 40 make three reversals") << zigzag(4) << QList<int>{4};
+        QTest::newRow("three moves make only two reversals") << zigzag(3) << QList<int>{};
+        QTest::newRow("moves of exactly 30 are not recorded") << zigzag(6, 30) << QList<int>{};
+        QTest::newRow("moves of 30.5 are") << zigzag(4, 30.5) << QList<int>{4};
+        QTest::newRow("spread over more than half a second") << zigzag(4, 40, 10, 0.2) << QList<int>{};
+
+        // Samples at 10.5, 10.75, 10.875, 11.0: the first is exactly 0.5 s old at the last move.
+        QTest::newRow("a sample exactly half a second old is kept")
+            << Stream{{10, 500}, {10.5, 540}, {10.75, 500}, {10.875, 540}, {11.0, 500}} << QList<int>{4};
+        QTest::newRow("a sample just over half a second old is dropped")
+            << Stream{{10, 500}, {10.5, 540}, {10.75, 500}, {10.875, 540}, {11.0078125, 500}} << QList<int>{};
+
+        // Vertical moves give a zero deltaX, which never forms a reversal.
+        QTest::newRow("vertical moves in between break the chain")
+            << Stream{{10, 500, 0},   {10.05, 540, 0}, {10.1, 540, 40}, {10.15, 500, 40},
+                      {10.2, 500, 0}, {10.25, 540, 0}, {10.3, 540, 40}, {10.35, 500, 40}}
+            << QList<int>{};
+
+        Stream released = zigzag(3);
+        released.append({10.35, 540, 0, false}); // the modifier let go mid-shake
+        released.append({10.4, 500});
+        released.append({10.45, 540});
+        QTest::newRow("releasing the modifier forgets the partial shake") << released << QList<int>{};
+
+        Stream twice = zigzag(4);
+        for (const Move& move : zigzag(4, 40, 10.5, 0.1)) {
+            twice.append(move); // a second shake within 1.5 s of the first
+        }
+        for (const Move& move : zigzag(4, 40, 12.0, 0.1)) {
+            twice.append(move); // and one after the cooldown: its first move only sets the start
+        }
+        QTest::newRow("a second shake within the cooldown is ignored") << twice << QList<int>{4, 14};
+
+        Stream never;
+        for (int index = 0; index < 40; ++index) {
+            never.append({10 + index * 0.05, index % 2 ? 540.0 : 500.0, 0, false});
+        }
+        QTest::newRow("no shaking without the modifier") << never << QList<int>{};
+    }
+
+    void streams()
+    {
+        QFETCH(Stream, moves);
+        QFETCH(QList<int>, shakes);
+        ShakeRecognizer recognizer;
+        QCOMPARE(feed(recognizer, moves), shakes);
+    }
+
+    void cooldownRecordsNothing()
+    {
+        ShakeRecognizer recognizer;
+        QCOMPARE(feed(recognizer, zigzag(4)), QList<int>{4});
+        QCOMPARE(recognizer.lastShakeTime(), 10.4);
+        feed(recognizer, zigzag(4, 40, 11.0));
+        QVERIFY(recognizer.movementHistory().empty());
+        QVERIFY(!recognizer.lastPosition().has_value());
+    }
+
+    void historyHoldsOnlyTheLastHalfSecond()
+    {
+        ShakeRecognizer recognizer;
+        // A long stream of samples one way only never shakes and never grows beyond the window.
+        Stream stream;
+        for (int index = 0; index < 1000; ++index) {
+            stream.append({10 + index / 64.0, index * 40.0});
+        }
+        QVERIFY(feed(recognizer, stream).isEmpty());
+        QCOMPARE(recognizer.movementHistory().size(), 33u); // ages 0 to 32/64 s
+    }
+
+    void modifierSetting_data()
+    {
+        QTest::addColumn<QString>("setting");
+        QTest::addColumn<int>("held");
+        QTest::addColumn<bool>("recognised");
+        QTest::newRow("shift") << u"shift"_s << int(Qt::ShiftModifier) << true;
+        QTest::newRow("command is Super") << u"command"_s << int(Qt::MetaModifier) << true;
+        QTest::newRow("option is Alt") << u"option"_s << int(Qt::AltModifier) << true;
+        QTest::newRow("control is not offered") << u"control"_s << int(Qt::ControlModifier) << false;
+        QTest::newRow("wrong modifier held") << u"command"_s << int(Qt::ShiftModifier) << false;
+        QTest::newRow("extra modifiers do not matter")
+            << u"shift"_s << int(Qt::ShiftModifier | Qt::ControlModifier) << true;
+        QTest::newRow("case matters") << u"Shift"_s << int(Qt::ShiftModifier) << false;
+        QTest::newRow("empty") << QString() << int(Qt::ShiftModifier) << false;
+    }
+
+    void modifierSetting()
+    {
+        QFETCH(QString, setting);
+        QFETCH(int, held);
+        QFETCH(bool, recognised);
+        ShakeRecognizer recognizer;
+        bool shaken = false;
+        for (const Move& move : zigzag(4)) {
+            shaken = recognizer.handleMouseMoved(move.time, QPointF(move.x, move.y),
+                                                 Qt::KeyboardModifiers(held), true, setting);
+        }
+        QCOMPARE(shaken, recognised);
+    }
+
+    void switchedOffResetsPartialState()
+    {
+        ShakeRecognizer recognizer;
+        feed(recognizer, zigzag(3));
+        QCOMPARE(recognizer.movementHistory().size(), 3u);
+        feed(recognizer, {{10.35, 540}}, u"shift"_s, false);
+        QVERIFY(recognizer.movementHistory().empty());
+        QVERIFY(!recognizer.lastPosition().has_value());
+    }
+};
+
+OVELIN_TEST_GUILESS_MAIN(ShakeRecognizerTest)
+#include "tst_ShakeRecognizer.moc"
