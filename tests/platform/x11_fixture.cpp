@@ -40,7 +40,9 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override
     {
-        if (event->modifiers() & Qt::ControlModifier)
+        const bool modifierKey = event->key() == Qt::Key_Control || event->key() == Qt::Key_Shift ||
+                                 event->key() == Qt::Key_Alt || event->key() == Qt::Key_Meta;
+        if ((event->modifiers() & Qt::ControlModifier) && !modifierKey)
             record("key " +
                    QKeySequence(event->keyCombination()).toString(QKeySequence::PortableText).toUtf8());
         const bool controlShiftV =

@@ -169,6 +169,10 @@ bool X11FrontmostApplicationService::activateWindow(quint64 windowId)
     ErrorTrap trap(dpy);
     const Window root = DefaultRootWindow(dpy);
     const Window window = static_cast<Window>(windowId);
+    // The window may have closed since it was recorded.
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(dpy, window, &attributes) || trappedErrors > 0)
+        return false;
     if (cardinalOrWindow(dpy, root, atom(dpy, "_NET_SUPPORTING_WM_CHECK"), XA_WINDOW)) {
         XEvent event = {};
         event.xclient.type = ClientMessage;

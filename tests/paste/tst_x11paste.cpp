@@ -1,0 +1,195 @@
+#include <QBuffer>
+#include <QFile>
+#include <QImage>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWidget>
+
+#include "PrintedLines.h"
+#include "TestMain.h"
+#include "app/Settings.h"
+#include "history/ClipboardHistory.h"
+#include "history/ClipboardMonitor.h"
+#include "history/ClipboardStorage.h"
+#include "paste/PasteManager.h"
+#include "paste/PasteSequence.h"
+#include "platform/FrontmostApplicationService.h"
+#include "platform/X11TestSupport.h"
+#include "platform/x11/X11Platform.h"
+
+using namespace Qt::StringLiterals;
+using ovelin::test::Helper;
+
+namespace {
+
+// One line of the paste target's record.
+struct Received
+{
+    QStringList keys;
+    QStringList texts;
+    QStringList urls;
+};
+
+Received readRecord(const QString& path)
+{
+    Received received;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return received;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        if (line.startsWith("key "))
+            received.keys << QString::fromUtf8(line.mid(4));
+        if (!line.startsWith("paste "))
+            continue;
+        for (const QByteArray& field : line.split(' ')) {
+            if (field.startsWith("text="))
+                received.texts << QString::fromUtf8(QByteArray::fromBase64(field.mid(5)));
+            else if (field.startsWith("file://"))
+                received.urls << QString::fromUtf8(field);
+            else if (field.startsWith("urls=file://"))
+                received.urls << QString::fromUtf8(field.mid(5));
+        }
+    }
+    return received;
+}
+
+} // namespace
+
+class TestX11Paste : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    FrontmostApplicationService* m_frontmost = nullptr;
+
+    // Starts the paste target and waits until it is the frontmost application.
+    std::unique_ptr<Helper> startTarget(const QString& windowClass, const QString& out, bool terminal)
+    {
+        QStringList args{u"paste-target"_s, u"--class"_s, windowClass, u"--out"_s, out};
+        if (terminal)
+            args << u"--terminal"_s;
+        auto target = std::make_unique<Helper>(QStringLiteral(X11_FIXTURE), args);
+        if (!target->waitReady())
+            return nullptr;
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 5000) {
+            const auto app = m_frontmost->frontmostApplication();
+            if (app && app->identifier == windowClass)
+                return target;
+            QTest::qWait(20);
+        }
+        return nullptr;
+    }
+
+    // Plays Ovelin's part: the panel comes up over the target, the user picks an item, the
+    // sequence hides the panel and hands the focus back.
+    void pasteFromPanel(const ClipboardItem& item)
+    {
+        const auto previous = m_frontmost->frontmostApplication();
+        QVERIFY(previous);
+        auto* panel = new QWidget;
+        panel->setAttribute(Qt::WA_DeleteOnClose);
+        panel->setWindowTitle(u"Ovelin"_s);
+        panel->resize(200, 200);
+        panel->show();
+        panel->activateWindow();
+        QTRY_VERIFY_WITH_TIMEOUT(m_frontmost->frontmostApplication() &&
+                                     m_frontmost->frontmostApplication()->windowId != previous->windowId,
+                                 5000);
+        PasteSequence::shared().setHideApplicationHandler([this, panel, window = previous->windowId] {
+            panel->close();
+            m_frontmost->activateWindow(window);
+        });
+        QSignalSpy performed(&PasteSequence::shared(), &PasteSequence::pastePerformed);
+        PasteSequence::shared().paste(item, PasteOrigin::Keyboard);
+        QVERIFY(performed.wait(3000));
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (!ovelin::test::onX11())
+            QSKIP("needs an X server (run under Xvfb)");
+        const PlatformServices& services = ovelin::x11::platformServices();
+        PasteManager::installServices(services);
+        m_frontmost = services.frontmostApplication;
+        qputenv("TMPDIR", m_dir.path().toUtf8());
+    }
+    void cleanupTestCase() { PasteSequence::shared().setHideApplicationHandler({}); }
+
+    void pastesTextWithTheKeystrokeOfTheTarget_data()
+    {
+        QTest::addColumn<QString>("windowClass");
+        QTest::addColumn<bool>("terminal");
+        QTest::addColumn<QString>("expectedKey");
+        QTest::addColumn<QString>("mechanismLine");
+        QTest::newRow("editor gets Ctrl+V")
+            << u"Ovelintarget"_s << false << u"Ctrl+V"_s << u"🚀 Usando paste via XTEST"_s;
+        QTest::newRow("terminal gets Ctrl+Shift+V")
+            << u"XTerm"_s << true << u"Ctrl+Shift+V"_s << u"↩️ Usando fallback (XTEST Ctrl+Shift+V)"_s;
+    }
+    void pastesTextWithTheKeystrokeOfTheTarget()
+    {
+        QFETCH(QString, windowClass);
+        QFETCH(bool, terminal);
+        QFETCH(QString, expectedKey);
+        QFETCH(QString, mechanismLine);
+        const QString out = m_dir.filePath(windowClass + u".log"_s);
+        auto target = startTarget(windowClass, out, terminal);
+        QVERIFY2(target, "the paste target did not come to the front");
+        ovelin::test::PrintedLines lines;
+        const QString text = u"Grüße aus Ovelin, %1"_s.arg(windowClass);
+
+        pasteFromPanel(ClipboardItem(ClipboardItemType::text(text)));
+
+        QTRY_COMPARE_WITH_TIMEOUT(readRecord(out).texts, QStringList{text}, 5000);
+        QCOMPARE(readRecord(out).keys, QStringList{expectedKey});
+        QCOMPARE(lines.count(u"📦 App em foco: "_s + windowClass), 1);
+        QCOMPARE(lines.count(mechanismLine), 1);
+    }
+
+    // Xlib's default error handler ends the process on BadWindow.
+    void vanishedWindowIsNoFatalError()
+    {
+        const quint64 bogus = 0x3fffff0;
+        QVERIFY(!m_frontmost->activateWindow(bogus));
+    }
+
+    void pastedImageArrivesAsItsTemporaryFileAndIsCapturedAsAFile()
+    {
+        QImage image(6, 5, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+
+        ClipboardHistory history(ClipboardStorage::atPath(m_dir.filePath(u"history.json"_s)));
+        ClipboardMonitor monitor(&history, *ovelin::x11::platformServices().clipboard);
+        monitor.startMonitoring();
+        const QString out = m_dir.filePath(u"image.log"_s);
+        auto target = startTarget(u"Ovelinimage"_s, out, false);
+        QVERIFY(target);
+
+        pasteFromPanel(ClipboardItem(ClipboardItemType::image(bytes)));
+
+        QTRY_COMPARE_WITH_TIMEOUT(readRecord(out).urls.size(), 1, 5000);
+        const QUrl url(readRecord(out).urls.first());
+        QVERIFY(url.isLocalFile());
+        QVERIFY(url.fileName().startsWith(u"Ovelin_Image_"_s));
+        QFile file(url.toLocalFile());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), bytes);
+        // The next tick finds Ovelin's own write on the clipboard: a file item for that file.
+        QTRY_VERIFY_WITH_TIMEOUT(!history.history().isEmpty() &&
+                                     history.history().first().type().kind() == ClipboardItemKind::File &&
+                                     history.history().first().type().fileURL() == url,
+                                 2000);
+        history.storage().waitForPendingSaves();
+    }
+};
+
+OVELIN_TEST_MAIN(TestX11Paste)
+#include "tst_x11paste.moc"
