@@ -256,6 +256,21 @@ private Q_SLOTS:
         QCOMPARE(historyFile(), historyList());
     }
 
+    void passwordManagerContentIsNeverCaptured()
+    {
+        const QString secret = writeFile(u"secret.txt"_s, "correct horse battery staple");
+        const QString hint = writeFile(u"hint.txt"_s, "secret");
+        const QStringList before = historyList();
+        Helper owner(fixture(),
+                     {u"own"_s, u"text/plain="_s + secret, u"x-kde-passwordManagerHint="_s + hint});
+        QVERIFY(owner.waitReady());
+        QTRY_VERIFY_WITH_TIMEOUT(ovelin::x11::platformServices().clipboard->read().concealed, 2000);
+        QTest::qWait(2200);
+        QCOMPARE(historyList(), before);
+        const ClipboardSnapshot snapshot = ovelin::x11::platformServices().clipboard->read();
+        QVERIFY(!snapshot.text); // not even transferred
+    }
+
     void ownerThatNeverAnswersBlocksOnceAndBoundedly()
     {
         const QByteArray okay = "before the hung owner";
