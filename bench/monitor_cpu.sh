@@ -14,15 +14,17 @@ shift $(( $# >= 2 ? 2 : 1 ))
 here=$(cd "$(dirname "$0")" && pwd)
 harness="$build/bench/bench_monitor_cpu"
 
+work=$(mktemp -d)
+cleanup() {
+    rm -rf "$work"
+    if declare -F ovelin_x_stop >/dev/null; then ovelin_x_stop; fi
+}
+trap cleanup EXIT
 if [ -z "${DISPLAY:-}" ]; then
     # shellcheck source=../scripts/xsession.sh
     source "$here/../scripts/xsession.sh"
     ovelin_x_start
 fi
-
-work=$(mktemp -d)
-cleanup_work() { rm -rf "$work"; }
-trap 'cleanup_work; declare -F ovelin_x_stop >/dev/null && ovelin_x_stop' EXIT
 
 printf 'Copied text for the benchmark' > "$work/short.txt"
 "$harness" --make-png "$work/big.png"
