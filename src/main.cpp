@@ -1,7 +1,7 @@
 #include <QApplication>
 
 #include "Resources.h"
-#include "app/AppShell.h"
+#include "app/OvelinApp.h"
 
 int main(int argc, char** argv)
 {
@@ -11,6 +11,7 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
     initOvelinResources();
 
-    AppShell shell;
+    OvelinApp ovelin(StartupServices::application());
+    ovelin.launch();
     return QApplication::exec();
 }

@@ -361,5 +361,17 @@
             <numerusform>+%n</numerusform>
         </translation>
     </message>
+    <message id="menu_show">
+        <source>Show History</source>
+        <translation>Show History</translation>
+    </message>
+    <message id="menu_preferences">
+        <source>Preferences…</source>
+        <translation>Preferences…</translation>
+    </message>
+    <message id="menu_quit">
+        <source>Quit Ovelin</source>
+        <translation>Quit Ovelin</translation>
+    </message>
 </context>
 </TS>

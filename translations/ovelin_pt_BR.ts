@@ -361,5 +361,17 @@
             <numerusform>+%n</numerusform>
         </translation>
     </message>
+    <message id="menu_show">
+        <source>Show History</source>
+        <translation>Mostrar Histórico</translation>
+    </message>
+    <message id="menu_preferences">
+        <source>Preferences…</source>
+        <translation>Preferências…</translation>
+    </message>
+    <message id="menu_quit">
+        <source>Quit Ovelin</source>
+        <translation>Sair do Ovelin</translation>
+    </message>
 </context>
 </TS>

@@ -1,0 +1,60 @@
+#include "app/ContentView.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include "app/AppEnvironment.h"
+#include "history/ClipboardHistory.h"
+#include "panel/ThemePalette.h"
+
+ContentView::ContentView(ClipboardHistory& history, AppEnvironment& environment, MonitorStarter startMonitor,
+                         QWidget* parent)
+    : QWidget(parent), m_history(history), m_environment(environment), m_startMonitor(std::move(startMonitor))
+{
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAutoFillBackground(false);
+    setLocale(m_environment.locale());
+    applyTheme();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    // The history list goes here, given `m_history` and `m_environment`, and made the focus
+    // proxy so the panel's focus lands in it. Until the list lands, an empty stand-in.
+    m_listView = new QWidget(this);
+    m_listView->setAttribute(Qt::WA_TranslucentBackground);
+    layout->addWidget(m_listView);
+    setFocusProxy(m_listView);
+    m_listView->setFocusPolicy(Qt::StrongFocus);
+
+    connect(&m_environment, &AppEnvironment::selectedLanguageChanged, this,
+            [this] { setLocale(m_environment.locale()); });
+}
+
+ContentView::~ContentView() = default;
+
+void ContentView::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!m_clipboardMonitor && m_startMonitor)
+        m_clipboardMonitor = m_startMonitor(m_history);
+}
+
+void ContentView::changeEvent(QEvent* event)
+{
+    // The system palette changed: follow it unless a fixed theme was chosen.
+    if (event->type() == QEvent::ApplicationPaletteChange)
+        applyTheme();
+    QWidget::changeEvent(event);
+}
+
+void ContentView::applyTheme()
+{
+    // The theme is read once, at start: the settings object has no way to change it later.
+    const AppTheme theme = m_environment.selectedTheme();
+    if (theme != AppTheme::System)
+        setPalette(ThemePalette::forTheme(theme, QApplication::palette()));
+}

@@ -1,0 +1,72 @@
+#include "app/OvelinApp.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include "app/AppDelegate.h"
+#include "app/AppEnvironment.h"
+#include "common/Console.h"
+#include "panel/MenuBarContent.h"
+#include "panel/StatusItem.h"
+#include "panel/WindowManager.h"
+#include "paste/PasteSequence.h"
+
+OvelinApp::OvelinApp(StartupServices services, QObject* parent)
+    : QObject(parent), m_delegate(std::make_unique<AppDelegate>(std::move(services)))
+{
+}
+
+OvelinApp::~OvelinApp()
+{
+    if (m_translator)
+        QCoreApplication::removeTranslator(m_translator.get());
+}
+
+QString OvelinApp::translationFile(const QLocale& locale)
+{
+    return locale.language() == QLocale::Portuguese ? QStringLiteral(":/i18n/ovelin_pt_BR.qm")
+                                                    : QStringLiteral(":/i18n/ovelin_en.qm");
+}
+
+void OvelinApp::installLanguage()
+{
+    const QLocale locale = AppEnvironment::shared().locale();
+    QLocale::setDefault(locale);
+    auto translator = std::make_unique<QTranslator>();
+    const QString file = translationFile(locale);
+    if (!translator->load(file)) {
+        ovelin::printLine(QStringLiteral("⚠️ Tradução não encontrada: ") + file);
+        return;
+    }
+    // Installing posts a language change to every widget; they retranslate themselves.
+    QCoreApplication::installTranslator(translator.get());
+    if (m_translator)
+        QCoreApplication::removeTranslator(m_translator.get());
+    m_translator = std::move(translator);
+}
+
+void OvelinApp::launch()
+{
+    installLanguage();
+    connect(&AppEnvironment::shared(), &AppEnvironment::selectedLanguageChanged, this,
+            &OvelinApp::installLanguage);
+
+    m_statusItem = std::make_unique<StatusItem>();
+    MenuBarContent* menu = m_statusItem->content();
+    connect(menu, &MenuBarContent::showHistoryRequested, this, [this] {
+        m_statusItem->menuWindow()->hide();
+        WindowManager::shared().showAtCursor(QStringLiteral("unknown"));
+    });
+    connect(menu, &MenuBarContent::preferencesRequested, this, [this] {
+        m_statusItem->menuWindow()->hide();
+        if (AppDelegate* delegate = AppDelegate::shared())
+            delegate->showPreferences();
+    });
+    connect(menu, &MenuBarContent::quitRequested, this, [] { QCoreApplication::quit(); });
+    m_statusItem->install();
+
+    // A paste hides Ovelin and gives the focus back to the window the panel was summoned over.
+    PasteSequence::shared().setHideApplicationHandler([] { WindowManager::shared().hideApplication(); });
+
+    QTimer::singleShot(0, m_delegate.get(), &AppDelegate::applicationDidFinishLaunching);
+}

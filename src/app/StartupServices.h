@@ -1,0 +1,40 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include <QObject>
+#include <QVariantMap>
+
+#include "telemetry/Telemetry.h"
+
+class ClipboardHistory;
+class FrontmostApplicationService;
+class LoginItemService;
+class WindowSystem;
+
+/// Everything the start-up sequence and the panel's root view reach outside the shell. The
+/// running application uses `application()`; tests hand in fakes and record the calls.
+/// Pointers are not owned and must outlive the delegate.
+struct StartupServices
+{
+    /// Configures and starts the analytics client.
+    std::function<void()> initializeAnalytics;
+    std::function<void(AppSignal, const SignalParameters&)> sendSignal;
+    /// Starts the updater.
+    std::function<void()> startUpdater;
+    LoginItemService* loginItem = nullptr;
+    /// Registers the stored shortcut text (arming the global shortcut).
+    std::function<void(const QString&)> registerShortcut;
+    /// Starts watching for the mouse-shake gesture.
+    std::function<void()> startShakeMonitoring;
+    /// Creates the clipboard monitor for the history, started; the caller keeps it.
+    std::function<std::unique_ptr<QObject>(ClipboardHistory&)> startClipboardMonitor;
+    FrontmostApplicationService* frontmostApplication = nullptr;
+    WindowSystem* windowSystem = nullptr;
+    /// The running build's version strings: "CFBundleShortVersionString" and "CFBundleVersion".
+    QVariantMap bundleInfo;
+
+    /// The running application's services on this desktop. Kept for the process.
+    static StartupServices application();
+};

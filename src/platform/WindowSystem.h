@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QtGlobal>
+
+/// How the desktop shows Ovelin's top-level windows. Window ids are native ids (X11: Window).
+/// Finding and activating the frontmost window is FrontmostApplicationService's job.
+class WindowSystem
+{
+public:
+    virtual ~WindowSystem() = default;
+    /// Keeps a top-level window on every virtual desktop.
+    virtual void setOnAllDesktops(quint64 window) = 0;
+    /// True when a compositing manager runs, so translucent pixels really are translucent.
+    virtual bool hasCompositor() const = 0;
+};

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QList>
+
+#include "platform/WindowSystem.h"
+
+/// In-memory WindowSystem for tests: the compositor is whatever the test sets; sticky requests
+/// are recorded.
+class FakeWindowSystem : public WindowSystem
+{
+public:
+    void setOnAllDesktops(quint64 window) override { stickyWindows.append(window); }
+    bool hasCompositor() const override { return compositor; }
+
+    bool compositor = true;
+    QList<quint64> stickyWindows;
+};
