@@ -292,20 +292,6 @@ private Q_SLOTS:
         history.storage().waitForPendingSaves();
     }
 
-    void pastedImageComesBackAsItsTemporaryFile()
-    {
-        QTemporaryDir dir;
-        ClipboardHistory history(ClipboardStorage::atPath(dir.filePath(u"h.json"_s)));
-        ClipboardMonitor monitor(&history, m_clipboard);
-        manager().copyToPasteboard(ClipboardItem(ClipboardItemType::image(pngBytes())));
-        monitor.checkPasteboard();
-        QCOMPARE(history.history().size(), 1);
-        const ClipboardItem& captured = history.history().first();
-        QCOMPARE(captured.type().kind(), ClipboardItemKind::File);
-        QVERIFY(captured.type().fileURL().fileName().startsWith(u"Ovelin_Image_"_s));
-        history.storage().waitForPendingSaves();
-    }
-
     void cleanupTestCase()
     {
         PasteManager::installServices({});

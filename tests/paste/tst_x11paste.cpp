@@ -139,15 +139,27 @@ private Q_SLOTS:
         const QString out = m_dir.filePath(windowClass + u".log"_s);
         auto target = startTarget(windowClass, out, terminal);
         QVERIFY2(target, "the paste target did not come to the front");
-        ovelin::test::PrintedLines lines;
         const QString text = u"Grüße aus Ovelin, %1"_s.arg(windowClass);
+        ClipboardHistory history(ClipboardStorage::atPath(m_dir.filePath(windowClass + u".json"_s)));
+        history.addItem(ClipboardItem(ClipboardItemType::text(text)));
+        history.addItem(ClipboardItem(ClipboardItemType::text(u"newer"_s)));
+        const ClipboardItem older = history.history().last();
+        ClipboardMonitor monitor(&history, *ovelin::x11::platformServices().clipboard);
+        monitor.startMonitoring();
+        ovelin::test::PrintedLines lines;
 
-        pasteFromPanel(ClipboardItem(ClipboardItemType::text(text)));
+        pasteFromPanel(older);
 
         QTRY_COMPARE_WITH_TIMEOUT(readRecord(out).texts, QStringList{text}, 5000);
         QCOMPARE(readRecord(out).keys, QStringList{expectedKey});
         QCOMPARE(lines.count(u"📦 App em foco: "_s + windowClass), 1);
         QCOMPARE(lines.count(mechanismLine), 1);
+        // Ovelin's own write comes back at the next tick and moves the entry to the top.
+        QTRY_VERIFY_WITH_TIMEOUT(history.history().first().type().text() == text &&
+                                     history.history().first().id() != older.id(),
+                                 2000);
+        QCOMPARE(history.history().size(), 2);
+        history.storage().waitForPendingSaves();
     }
 
     // Xlib's default error handler ends the process on BadWindow.
