@@ -33,6 +33,14 @@ ShakeGestureDetector& ShakeGestureDetector::shared()
 ShakeGestureDetector::ShakeGestureDetector()
     : m_monitorFactory(&createGlobalMouseMonitor), m_clock(&monotonicSeconds)
 {
+    // Every write of a setting goes through Settings and is announced; the copy is refreshed on
+    // the next move after a change.
+    connect(&Settings::shared(), &Settings::valueChanged, this, [this](const QString& key) {
+        if (key == QStringView(SettingsKey::enableShakeGesture) ||
+            key == QStringView(SettingsKey::selectedShakeModifier)) {
+            m_settingsStale = true;
+        }
+    });
 }
 
 ShakeGestureDetector::~ShakeGestureDetector() = default;
@@ -75,13 +83,15 @@ void ShakeGestureDetector::stopMonitoring()
 
 void ShakeGestureDetector::handleMouseMoved(const QPointF& position, Qt::KeyboardModifiers held)
 {
-    static const QString enabledKey = QString(SettingsKey::enableShakeGesture);
-    static const QString modifierKey = QString(SettingsKey::selectedShakeModifier);
-    const Settings& settings = Settings::shared();
-    const bool enabled = settings.boolValue(enabledKey);
-    // The modifier is only looked at while the gesture is on.
-    const QString modifier = enabled ? settings.stringValue(modifierKey) : QString();
-    if (m_recognizer.handleMouseMoved(m_clock(), position, held, enabled, modifier)) {
+    // Reading QSettings costs tens of microseconds, too much for every pointer move on the
+    // screen; the values are read again whenever Settings reports a change of either key.
+    if (m_settingsStale) {
+        const Settings& settings = Settings::shared();
+        m_enabled = settings.boolValue(QString(SettingsKey::enableShakeGesture));
+        m_modifier = settings.stringValue(QString(SettingsKey::selectedShakeModifier));
+        m_settingsStale = false;
+    }
+    if (m_recognizer.handleMouseMoved(m_clock(), position, held, m_enabled, m_modifier)) {
         recognitionAction();
     }
 }

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QPointF>
+#include <QString>
 
 #include "activation/ShakeRecognizer.h"
 
@@ -13,8 +14,8 @@ class PanelPresenter;
 class ShakePulseWindow;
 
 /// Opens the history panel when the user shakes the pointer left and right while holding the
-/// modifier chosen in the settings ("enableShakeGesture", "selectedShakeModifier", read on every
-/// move). One shared instance for the process; GUI thread only.
+/// modifier chosen in the settings ("enableShakeGesture", "selectedShakeModifier"; every move sees
+/// their current values). One shared instance for the process; GUI thread only.
 class ShakeGestureDetector : public QObject
 {
     Q_OBJECT
@@ -58,4 +59,7 @@ private:
     std::function<double()> m_clock;
     std::unique_ptr<ShakePulseWindow> m_pulse;
     PanelPresenter* m_presenter = nullptr;
+    bool m_settingsStale = true;
+    bool m_enabled = true;
+    QString m_modifier;
 };
