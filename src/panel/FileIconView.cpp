@@ -1,9 +1,12 @@
 #include "panel/FileIconView.h"
 
+#include <QBuffer>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QHash>
 #include <QImageReader>
 #include <QPainter>
 #include <QPainterPath>
@@ -36,6 +39,30 @@ QImage scaledDecode(QImageReader& reader, int pixelSize, QString* error)
     return image;
 }
 
+// The uncompressed text chunks of a PNG before its image data. Qt's reader splits keys at
+// ':', which mangles the cache's "Thumb::MTime", so the chunks are read here.
+QHash<QByteArray, QByteArray> pngTextChunks(const QByteArray& png)
+{
+    QHash<QByteArray, QByteArray> texts;
+    qsizetype pos = 8; // signature
+    while (pos + 12 <= png.size()) {
+        const auto* p = reinterpret_cast<const uchar*>(png.constData() + pos);
+        const quint32 length =
+            (quint32(p[0]) << 24) | (quint32(p[1]) << 16) | (quint32(p[2]) << 8) | quint32(p[3]);
+        const QByteArray type = png.mid(pos + 4, 4);
+        if (length > quint32(png.size() - pos - 12) || type == "IDAT" || type == "IEND")
+            break;
+        if (type == "tEXt") {
+            const QByteArray data = png.mid(pos + 8, length);
+            const qsizetype nul = data.indexOf('\0');
+            if (nul > 0)
+                texts.insert(data.left(nul), data.mid(nul + 1));
+        }
+        pos += 12 + qsizetype(length);
+    }
+    return texts;
+}
+
 // A thumbnail another program left in the shared cache, if it still matches the file.
 QImage cachedThumbnail(const QFileInfo& file, int pixelSize)
 {
@@ -49,13 +76,17 @@ QImage cachedThumbnail(const QFileInfo& file, int pixelSize)
                                     : QStringList{QStringLiteral("normal"), QStringLiteral("large")};
     const QString mtime = QString::number(file.lastModified().toSecsSinceEpoch());
     for (const QString& folder : folders) {
-        QImageReader reader(root + folder + u'/' + name);
-        if (!reader.canRead())
+        QFile thumbnail(root + folder + u'/' + name);
+        if (thumbnail.size() > 8 * 1024 * 1024 || !thumbnail.open(QIODevice::ReadOnly))
             continue;
-        // A thumbnail of an older version of the file is stale.
-        const QString storedTime = reader.text(QStringLiteral("Thumb::MTime"));
-        if (!storedTime.isEmpty() && storedTime != mtime)
+        QByteArray bytes = thumbnail.readAll();
+        // A thumbnail of an older version of the file, or of another file, is stale.
+        const QHash<QByteArray, QByteArray> texts = pngTextChunks(bytes);
+        if (texts.value("Thumb::MTime") != mtime.toLatin1() || texts.value("Thumb::URI") != uri)
             continue;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader(&buffer, "png");
         QString ignored;
         QImage image = scaledDecode(reader, pixelSize, &ignored);
         if (!image.isNull())
