@@ -16,8 +16,8 @@
 
 namespace {
 
-// X11 sizes are 16-bit; anything taller is not a window any system shows.
-constexpr int largestWindowHeight = 32767;
+// Far taller than any screen, and well inside X11's 16-bit coordinates.
+constexpr int largestWindowHeight = 16384;
 
 } // namespace
 

@@ -1,0 +1,314 @@
+#include <cmath>
+#include <limits>
+
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include "PrintedLines.h"
+#include "TestMain.h"
+#include "app/AppEnvironment.h"
+#include "app/Settings.h"
+#include "panel/CustomPanel.h"
+#include "panel/FloatingWindowController.h"
+#include "panel/ResizeHandleView.h"
+#include "panel/WindowManager.h"
+#include "platform/fake/FakeFrontmostApplicationService.h"
+#include "platform/fake/FakeWindowSystem.h"
+
+using namespace Qt::StringLiterals;
+
+Q_DECLARE_METATYPE(AppearanceStyle)
+
+class TestFloatingWindow : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<FloatingWindowController> m_controller;
+    QPointer<QLineEdit> m_field;
+    FakeWindowSystem m_windowSystem;
+    FakeFrontmostApplicationService m_frontmost;
+    ovelin::test::PrintedLines m_lines;
+
+    CustomPanel* panel() const { return m_controller->window(); }
+    double storedHeight() const { return Settings::shared().doubleValue(SettingsKey::windowHeight); }
+
+    void build()
+    {
+        auto* root = new QWidget;
+        auto* layout = new QVBoxLayout(root);
+        m_field = new QLineEdit(root);
+        layout->addWidget(m_field);
+        root->setFocusProxy(m_field);
+        m_controller = std::make_unique<FloatingWindowController>(root, &m_windowSystem);
+    }
+
+    void useStyle(AppearanceStyle style) { AppEnvironment::shared().setAppearanceStyle(style); }
+
+    void sendMouse(QWidget* target, QEvent::Type type, int localY, int globalY, Qt::MouseButtons buttons)
+    {
+        const QPointF local(20, localY);
+        const QPointF global(320, globalY);
+        const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+        QMouseEvent event(type, local, global, button, buttons, Qt::NoModifier);
+        QApplication::sendEvent(target, &event);
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        QSettings().clear();
+        AppEnvironment::shared().reload();
+        WindowManager::shared().setWindowSystem(&m_windowSystem);
+        WindowManager::shared().setFrontmostApplicationService(&m_frontmost);
+        WindowManager::shared().setPointerSource({});
+        m_lines.clear();
+    }
+
+    void cleanup()
+    {
+        m_controller.reset();
+        WindowManager::shared().setFrontmostApplicationService(nullptr);
+        WindowManager::shared().setWindowSystem(nullptr);
+    }
+
+    void startsVisibleAtTheLaunchPositionInTheClassicStyle()
+    {
+        build();
+        QCOMPARE(panel()->geometry(), QRect(300, 300, 400, 600));
+        QVERIFY(panel()->isVisible());
+        QCOMPARE(panel()->windowTitle(), u"Ovelin"_s);
+        QVERIFY(panel()->windowFlags().testFlag(Qt::Tool));
+        QVERIFY(panel()->windowFlags().testFlag(Qt::FramelessWindowHint));
+        QCOMPARE(panel()->level(), 3);
+        QCOMPARE(WindowManager::shared().window(), panel());
+        QCOMPARE(m_controller->cornerRadius(), 16);
+        QVERIFY(!m_controller->resizeHandle()->isVisible());
+        QVERIFY(m_lines.lines().contains(u"🎯 Nível de janela após setar .floating: 3"_s));
+        QVERIFY(m_lines.lines().contains(u"🔍 Janela registrada com nível: 3"_s));
+        QVERIFY(m_windowSystem.stickyWindows.contains(panel()->winId()));
+        QVERIFY(!QSettings().contains(SettingsKey::windowHeight));
+    }
+
+    void startsWithTheStoredModernHeight()
+    {
+        Settings::shared().setValue(SettingsKey::windowHeight, 480.0);
+        useStyle(AppearanceStyle::Modern);
+        build();
+        QCOMPARE(panel()->geometry(), QRect(300, 300, 400, 480));
+        QCOMPARE(m_controller->cornerRadius(), 26);
+        QVERIFY(m_controller->resizeHandle()->isVisible());
+        QCOMPARE(m_controller->resizeHandle()->geometry(), QRect(0, 480 - 56, 400, 56));
+    }
+
+    void resizeWindow_data()
+    {
+        QTest::addColumn<AppearanceStyle>("style");
+        QTest::addColumn<double>("requested");
+        QTest::addColumn<bool>("persist");
+        QTest::addColumn<int>("expectedHeight");
+        QTest::addColumn<double>("expectedStored");
+
+        const auto modern = AppearanceStyle::Modern;
+        const auto classic = AppearanceStyle::Classic;
+        QTest::newRow("modern, stored") << modern << 500.0 << true << 500 << 500.0;
+        QTest::newRow("modern, not persisted") << modern << 800.0 << false << 800 << 0.0;
+        QTest::newRow("modern, below the minimum: 360") << modern << 200.0 << true << 360 << 360.0;
+        QTest::newRow("modern, exactly the minimum") << modern << 360.0 << true << 360 << 360.0;
+        QTest::newRow("modern, negative") << modern << -50.0 << true << 360 << 360.0;
+        QTest::newRow("modern, taller than any screen") << modern << 2000.0 << true << 2000 << 2000.0;
+        QTest::newRow("classic: fixed size, nothing stored") << classic << 500.0 << true << 600 << 0.0;
+        // Regressions: a non-finite height must neither reach the window system nor be stored.
+        QTest::newRow("modern, NaN gives the default") << modern << std::nan("") << true << 600 << 600.0;
+        QTest::newRow("modern, infinity gives the default")
+            << modern << std::numeric_limits<double>::infinity() << true << 600 << 600.0;
+        QTest::newRow("modern, absurdly tall is capped") << modern << 1e12 << true << 16384 << 16384.0;
+    }
+
+    void resizeWindow()
+    {
+        QFETCH(AppearanceStyle, style);
+        QFETCH(double, requested);
+        QFETCH(bool, persist);
+        QFETCH(int, expectedHeight);
+        QFETCH(double, expectedStored);
+
+        useStyle(style);
+        build();
+        panel()->move(120, 240);
+        WindowManager::shared().resizeWindow(requested, persist);
+        QCOMPARE(panel()->geometry(), QRect(120, 240, 400, expectedHeight));
+        QCOMPARE(storedHeight(), expectedStored);
+    }
+
+    void switchingStylesResizesAndRestoresTheModernHeight()
+    {
+        Settings::shared().setValue(SettingsKey::windowHeight, 450.0);
+        useStyle(AppearanceStyle::Modern);
+        build();
+        panel()->move(50, 100);
+        QCOMPARE(panel()->geometry(), QRect(50, 100, 400, 450));
+
+        useStyle(AppearanceStyle::Classic);
+        QCOMPARE(panel()->geometry(), QRect(50, 100, 400, 600));
+        QCOMPARE(m_controller->cornerRadius(), 16);
+        QVERIFY(!m_controller->resizeHandle()->isVisible());
+        QCOMPARE(panel()->minimumSize(), QSize(400, 600));
+        QCOMPARE(panel()->maximumSize(), QSize(400, 600));
+        QCOMPARE(storedHeight(), 450.0);
+
+        useStyle(AppearanceStyle::Modern);
+        QCOMPARE(panel()->geometry(), QRect(50, 100, 400, 450));
+        QCOMPARE(m_controller->cornerRadius(), 26);
+        QVERIFY(m_controller->resizeHandle()->isVisible());
+        QCOMPARE(panel()->minimumSize(), QSize(400, 360));
+        QCOMPARE(panel()->maximumWidth(), 400);
+    }
+
+    void draggingTheStripResizesAndStoresEveryStep()
+    {
+        useStyle(AppearanceStyle::Modern);
+        build();
+        ResizeHandleView* strip = m_controller->resizeHandle();
+        const int top = panel()->y();
+
+        sendMouse(strip, QEvent::MouseButtonPress, 30, 870, Qt::LeftButton);
+        QVERIFY(!panel()->isMovableByWindowBackground());
+        sendMouse(strip, QEvent::MouseMove, 30, 820, Qt::LeftButton);
+        QCOMPARE(panel()->geometry(), QRect(300, top, 400, 550));
+        QCOMPARE(storedHeight(), 550.0);
+        sendMouse(strip, QEvent::MouseMove, 30, 570, Qt::LeftButton); // 300 up: stops at 360
+        QCOMPARE(panel()->height(), 360);
+        QCOMPARE(storedHeight(), 360.0);
+        sendMouse(strip, QEvent::MouseMove, 30, 970, Qt::LeftButton);
+        QCOMPARE(panel()->geometry(), QRect(300, top, 400, 700));
+        QCOMPARE(storedHeight(), 700.0);
+        sendMouse(strip, QEvent::MouseButtonRelease, 30, 970, Qt::NoButton);
+        QVERIFY(panel()->isMovableByWindowBackground());
+        QCOMPARE(strip->cursor().shape(), Qt::ArrowCursor);
+
+        // Moves without a press change nothing.
+        sendMouse(strip, QEvent::MouseMove, 30, 600, Qt::NoButton);
+        QCOMPARE(panel()->height(), 700);
+    }
+
+    void stripShowsTheResizeCursorWhileThePointerIsOverIt()
+    {
+        useStyle(AppearanceStyle::Modern);
+        build();
+        ResizeHandleView* strip = m_controller->resizeHandle();
+        QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(305, 905));
+        QApplication::sendEvent(strip, &enter);
+        QCOMPARE(strip->cursor().shape(), Qt::SizeVerCursor);
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(strip, &leave);
+        QCOMPARE(strip->cursor().shape(), Qt::ArrowCursor);
+    }
+
+    void liveResizeByTheWindowManagerIsStoredWhenItEnds()
+    {
+        useStyle(AppearanceStyle::Modern);
+        build();
+        panel()->resize(400, 480);
+        QCOMPARE(storedHeight(), 0.0);
+        QTRY_COMPARE(storedHeight(), 480.0);
+    }
+
+    void resetWindowHeightKeepsTheTopEdge()
+    {
+        Settings::shared().setValue(SettingsKey::windowHeight, 450.0);
+        useStyle(AppearanceStyle::Modern);
+        build();
+        panel()->move(200, 150);
+        AppEnvironment::shared().resetWindowHeight();
+        QCOMPARE(panel()->geometry(), QRect(200, 150, 400, 600));
+        QCOMPARE(storedHeight(), 0.0);
+    }
+
+    void toggleHidesAVisiblePanelAndShowsAHiddenOneAtThePointer()
+    {
+        build();
+        WindowManager::shared().setPointerSource([] { return QPoint(50, 60); });
+        m_lines.clear();
+        WindowManager::shared().toggleWindow(u"shortcut"_s);
+        QVERIFY(!panel()->isVisible());
+        QCOMPARE(m_lines.lines(), QStringList{u"🔴 Janela oculta"_s});
+
+        WindowManager::shared().toggleWindow(u"shortcut"_s);
+        QVERIFY(panel()->isVisible());
+        QCOMPARE(panel()->geometry(), QRect(60, 70, 400, 600));
+        QCOMPARE(m_lines.lines().last(), u"📍 Janela posicionada com base no cursor."_s);
+    }
+
+    void showWindowAndActivateDoesNotMoveThePanel()
+    {
+        build();
+        panel()->hide();
+        panel()->move(40, 60);
+        WindowManager::shared().setPointerSource([] { return QPoint(900, 300); });
+        WindowManager::shared().showWindowAndActivate();
+        QVERIFY(panel()->isVisible());
+        QCOMPARE(panel()->pos(), QPoint(40, 60));
+    }
+
+    void operationsWithoutAPanelDoNothing()
+    {
+        build();
+        m_controller.reset();
+        QVERIFY(!WindowManager::shared().window());
+        m_lines.clear();
+        WindowManager::shared().toggleWindow(u"shortcut"_s);
+        WindowManager::shared().showAtCursor(u"unknown"_s);
+        WindowManager::shared().resizeWindow(500, true);
+        QVERIFY(m_lines.lines().isEmpty());
+        QCOMPARE(storedHeight(), 0.0);
+    }
+
+    void losingTheFocusHidesThePanel()
+    {
+        build();
+        QVERIFY(panel()->isVisible());
+        QEvent deactivate(QEvent::WindowDeactivate);
+        QApplication::sendEvent(panel(), &deactivate);
+        QVERIFY(!panel()->isVisible());
+    }
+
+    void superKeyCombinationsDoNothing()
+    {
+        build();
+        QSignalSpy returns(m_field.data(), &QLineEdit::returnPressed);
+        QTest::keyClick(m_field, Qt::Key_A, Qt::MetaModifier);
+        QTest::keyClick(m_field, Qt::Key_W, Qt::MetaModifier);
+        QCOMPARE(m_field->text(), QString());
+        QTest::keyClick(m_field, Qt::Key_A);
+        QCOMPARE(m_field->text(), u"a"_s);
+        // The list's own keys still arrive with Super held.
+        QTest::keyClick(m_field, Qt::Key_Return, Qt::MetaModifier);
+        QCOMPARE(returns.count(), 1);
+    }
+
+    void hidingTheApplicationGivesTheFocusBack()
+    {
+        build();
+        panel()->hide();
+        m_frontmost.setFrontmostApplication(FrontmostApplication{4242, u"Gedit"_s, u"notes"_s, 77});
+        WindowManager::shared().setPointerSource([] { return QPoint(100, 100); });
+        WindowManager::shared().showAtCursor(u"shortcut"_s);
+        QCOMPARE(WindowManager::shared().previousActiveWindow(), quint64(4242));
+
+        // Showing again while Ovelin's own panel is frontmost keeps the window to go back to.
+        m_frontmost.setFrontmostApplication(FrontmostApplication{panel()->winId(), u"Ovelin"_s, {}, {}});
+        WindowManager::shared().showWindowAndActivate();
+        QCOMPARE(WindowManager::shared().previousActiveWindow(), quint64(4242));
+
+        WindowManager::shared().hideApplication();
+        QVERIFY(!panel()->isVisible());
+        QCOMPARE(m_frontmost.activatedWindows().last(), quint64(4242));
+    }
+};
+
+OVELIN_TEST_MAIN(TestFloatingWindow)
+#include "tst_floatingwindow.moc"

@@ -1,0 +1,157 @@
+#include <QSignalSpy>
+#include <QSystemTrayIcon>
+#include <QTest>
+#include <QTranslator>
+
+#include "PrintedLines.h"
+#include "TestMain.h"
+#include "panel/MenuBarContent.h"
+#include "panel/StatusItem.h"
+
+using namespace Qt::StringLiterals;
+
+class TestMenuBarContent : public QObject
+{
+    Q_OBJECT
+
+    static void enter(QWidget* item)
+    {
+        QEnterEvent event(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
+        QApplication::sendEvent(item, &event);
+    }
+    static void leave(QWidget* item)
+    {
+        QEvent event(QEvent::Leave);
+        QApplication::sendEvent(item, &event);
+    }
+    static QList<int> highlighted(const MenuBarContent& menu)
+    {
+        QList<int> rows;
+        for (const MenuBarItemButton* item : menu.items()) {
+            if (item->isHighlighted())
+                rows.append(item->index());
+        }
+        return rows;
+    }
+    static QStringList titles(const MenuBarContent& menu)
+    {
+        QStringList texts;
+        for (const MenuBarItemButton* item : menu.items())
+            texts.append(item->text());
+        return texts;
+    }
+
+private Q_SLOTS:
+    void rowsInOrderWithTheirSymbols()
+    {
+        MenuBarContent menu;
+        QCOMPARE(menu.items().size(), 3);
+        QCOMPARE(menu.items().at(0)->symbolName(), u"v.square"_s);
+        QCOMPARE(menu.items().at(1)->symbolName(), u"gearshape"_s);
+        QCOMPARE(menu.items().at(2)->symbolName(), u"power"_s);
+        QCOMPARE(menu.headerText(), u"Ovelin"_s);
+    }
+
+    void onlyTheRowUnderThePointerIsHighlighted()
+    {
+        MenuBarContent menu;
+        menu.show();
+        const auto items = menu.items();
+        enter(items[0]);
+        QCOMPARE(highlighted(menu), QList<int>{0});
+        // Straight from the show row onto the preferences row.
+        leave(items[0]);
+        enter(items[1]);
+        QCOMPARE(highlighted(menu), QList<int>{1});
+        QCOMPARE(menu.hoveredButton(), std::optional<int>(1));
+        // An enter that arrives before the old row's leave still leaves one row lit.
+        enter(items[2]);
+        leave(items[1]);
+        QCOMPARE(highlighted(menu), QList<int>{2});
+        // Onto the header or a divider: nothing.
+        leave(items[2]);
+        QCOMPARE(highlighted(menu), QList<int>{});
+        QCOMPARE(menu.hoveredButton(), std::nullopt);
+    }
+
+    void eachRowAsksForItsAction()
+    {
+        MenuBarContent menu;
+        menu.show();
+        QSignalSpy show(&menu, &MenuBarContent::showHistoryRequested);
+        QSignalSpy preferences(&menu, &MenuBarContent::preferencesRequested);
+        QSignalSpy quit(&menu, &MenuBarContent::quitRequested);
+        QTest::mouseClick(menu.items()[MenuBarContent::PreferencesItem], Qt::LeftButton);
+        QTest::mouseClick(menu.items()[MenuBarContent::PreferencesItem], Qt::LeftButton);
+        QTest::mouseClick(menu.items()[MenuBarContent::ShowItem], Qt::LeftButton);
+        QCOMPARE(show.count(), 1);
+        QCOMPARE(preferences.count(), 2);
+        QCOMPARE(quit.count(), 0);
+        QTest::mouseClick(menu.items()[MenuBarContent::QuitItem], Qt::LeftButton);
+        QCOMPARE(quit.count(), 1);
+    }
+
+    void rowsCannotBeReachedWithTab()
+    {
+        MenuBarWindow window;
+        window.popUp(QRect(), QPoint(100, 100));
+        for (MenuBarItemButton* item : window.content()->items())
+            QCOMPARE(item->focusPolicy(), Qt::NoFocus);
+        for (int i = 0; i < 5; ++i) {
+            QTest::keyClick(&window, Qt::Key_Tab);
+            QVERIFY(!qobject_cast<MenuBarItemButton*>(QApplication::focusWidget()));
+        }
+    }
+
+    void aLanguageChangeRebuildsTheTexts()
+    {
+        MenuBarContent menu;
+        menu.show();
+        enter(menu.items()[0]);
+        const QStringList english = titles(menu);
+
+        QTranslator portuguese;
+        QVERIFY(portuguese.load(u":/i18n/ovelin_pt_BR.qm"_s));
+        QCoreApplication::installTranslator(&portuguese);
+        QTRY_VERIFY(titles(menu) != english);
+        const QStringList translated = titles(menu);
+        QCOMPARE(translated.size(), 3);
+        QVERIFY(!translated.contains(u"menu_show"_s));
+        QCOMPARE(menu.hoveredButton(), std::nullopt);
+
+        QCoreApplication::removeTranslator(&portuguese);
+        QTRY_COMPARE(titles(menu), english);
+    }
+
+    void placementNextToTheIcon_data()
+    {
+        QTest::addColumn<QRect>("anchor");
+        QTest::addColumn<QPoint>("expected");
+        QTest::newRow("icon in a top panel: below it") << QRect(1800, 0, 24, 24) << QPoint(1720, 28);
+        QTest::newRow("icon in a bottom panel: above it")
+            << QRect(100, 1056, 24, 24) << QPoint(100, 1056 - 150 - 4);
+        QTest::newRow("left edge") << QRect(0, 0, 24, 24) << QPoint(0, 28);
+    }
+
+    void placementNextToTheIcon()
+    {
+        QFETCH(QRect, anchor);
+        QFETCH(QPoint, expected);
+        QCOMPARE(MenuBarWindow::placement(anchor, QSize(200, 150), QRect(0, 0, 1920, 1080)), expected);
+    }
+
+    void withoutATrayHostOneLineAndTheMenuStillWorks()
+    {
+        ovelin::test::PrintedLines lines;
+        StatusItem item;
+        item.install();
+        QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
+        QCOMPARE(lines.lines().size(), 1);
+        QVERIFY(lines.lines().first().startsWith(u"⚠️"_s));
+        item.openMenu();
+        QVERIFY(item.menuWindow()->isVisible());
+    }
+};
+
+OVELIN_TEST_MAIN(TestMenuBarContent)
+#include "tst_menubarcontent.moc"
