@@ -100,11 +100,23 @@ private Q_SLOTS:
         QTRY_COMPARE(downs, 2);
         QTRY_COMPARE(ups, 2);
 
+        // Nor does Num Lock.
+        xdotool({u"key"_s, u"Num_Lock"_s});
+        xdotool({u"key"_s, u"ctrl+super+v"_s});
+        xdotool({u"key"_s, u"Num_Lock"_s});
+        QTRY_COMPARE(downs, 3);
+        QTRY_COMPARE(ups, 3);
+
+        // Holding the combination long enough for the keyboard to repeat still is one press.
+        xdotool({u"keydown"_s, u"ctrl+super+v"_s, u"sleep"_s, u"1.2"_s, u"keyup"_s, u"ctrl+super+v"_s});
+        QTRY_COMPARE(ups, 4);
+        QCOMPARE(downs, 4);
+
         // Other modifiers make another combination.
         xdotool({u"key"_s, u"ctrl+shift+super+v"_s});
         xdotool({u"key"_s, u"ctrl+v"_s});
         QTest::qWait(300);
-        QCOMPARE(downs, 2);
+        QCOMPARE(downs, 4);
     }
 
     void releasingTheHotKeyGivesTheGrabBack()

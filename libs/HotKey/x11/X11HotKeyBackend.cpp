@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMetaObject>
+#include <QTimer>
 
 #include <X11/XF86keysym.h>
 #include <X11/Xlib.h>
@@ -30,6 +31,9 @@ std::unique_ptr<HotKeyBackend> createPlatformHotKeyBackend()
 }
 
 namespace {
+
+// How long a release waits for an auto-repeat press (sent at the same moment) before it counts.
+constexpr int releaseSettleMilliseconds = 15;
 
 // Keysyms in the order of the Key enumeration. NoSymbol where X has no key for it (the Mac fn key).
 // clang-format off
@@ -284,37 +288,58 @@ bool X11HotKeyBackend::nativeEventFilter(const QByteArray& eventType, void* mess
         ShiftMask | ControlMask | Mod1Mask | Mod2Mask | Mod3Mask | Mod4Mask | Mod5Mask;
     const unsigned int state = keyEvent->state & relevant & ~m_numLockMask;
 
-    HotKeysController::Event event;
-    bool matched = false;
     for (Grab& grab : m_grabs) {
         if (grab.keycode != keyEvent->detail) {
             continue;
         }
-        if (type == XCB_KEY_PRESS && grab.modifiers == state) {
-            matched = true;
+        if (type == XCB_KEY_PRESS) {
+            if (grab.releasePending && keyEvent->time == grab.releaseTime) {
+                // Auto-repeat sends a release and a press with the same time stamp: the key is
+                // still held, so neither is reported.
+                grab.releasePending = false;
+                return true;
+            }
             if (grab.pressed) {
-                return true; // auto-repeat of a held combination
+                return true; // auto-repeat without the release (detectable auto-repeat)
+            }
+            if (grab.modifiers != state) {
+                continue;
             }
             grab.pressed = true;
-            event = {grab.signature, grab.hotKeyID,
-                     static_cast<std::uint32_t>(HotKeysController::EventKind::pressed)};
-            break;
+            post(grab, static_cast<std::uint32_t>(HotKeysController::EventKind::pressed));
+            return true;
         }
-        // The release belongs to the pressed grab whatever modifiers are still held.
-        if (type == XCB_KEY_RELEASE && grab.pressed) {
-            matched = true;
+        // The release belongs to the pressed grab whatever modifiers are still held. It is
+        // reported once it is clear that no auto-repeat press follows it.
+        if (grab.pressed && !grab.releasePending) {
+            grab.releasePending = true;
+            grab.releaseTime = keyEvent->time;
+            const Handle handle = grab.handle;
+            QTimer::singleShot(releaseSettleMilliseconds, &m_timerContext,
+                               [this, handle] { finishRelease(handle); });
+            return true;
+        }
+    }
+    return false;
+}
+
+void X11HotKeyBackend::finishRelease(Handle handle)
+{
+    for (Grab& grab : m_grabs) {
+        if (grab.handle == handle && grab.releasePending) {
+            grab.releasePending = false;
             grab.pressed = false;
-            event = {grab.signature, grab.hotKeyID,
-                     static_cast<std::uint32_t>(HotKeysController::EventKind::released)};
-            break;
+            post(grab, static_cast<std::uint32_t>(HotKeysController::EventKind::released));
+            return;
         }
     }
-    if (!matched) {
-        return false;
-    }
+}
+
+void X11HotKeyBackend::post(const Grab& grab, std::uint32_t kind)
+{
     // Dispatched from the event loop, not from inside Qt's X event processing: a handler may
     // register or release hot keys, which changes m_grabs.
+    const HotKeysController::Event event{grab.signature, grab.hotKeyID, kind};
     QMetaObject::invokeMethod(
         QCoreApplication::instance(), [event] { HotKeysController::dispatch(&event); }, Qt::QueuedConnection);
-    return true;
 }

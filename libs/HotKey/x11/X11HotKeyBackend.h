@@ -4,6 +4,7 @@
 #include <vector>
 
 #include <QAbstractNativeEventFilter>
+#include <QObject>
 
 #include "HotKeyBackend.h"
 
@@ -37,16 +38,23 @@ private:
         std::uint32_t hotKeyID = 0;
         std::vector<unsigned int> locks;
         bool pressed = false;
+        /// A release waiting to see whether the keyboard's auto-repeat follows it with a press.
+        bool releasePending = false;
+        std::uint32_t releaseTime = 0;
     };
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
     bool displayAlive() const;
     std::vector<unsigned int> lockCombinations() const;
     void ungrab(const Grab& grab);
+    void finishRelease(Handle handle);
+    static void post(const Grab& grab, std::uint32_t kind);
 
     Display* m_display = nullptr;
     std::vector<Grab> m_grabs;
     Handle m_lastHandle = 0;
     unsigned int m_numLockMask = 0;
     bool m_filterInstalled = false;
+    /// Owns the timers of pending releases, so none outlives the backend.
+    QObject m_timerContext;
 };
