@@ -7,6 +7,7 @@
 
 #include "app/AppEnvironment.h"
 #include "history/ClipboardHistory.h"
+#include "panel/OvelinView.h"
 #include "panel/ThemePalette.h"
 
 ContentView::ContentView(ClipboardHistory& history, AppEnvironment& environment, MonitorStarter startMonitor,
@@ -22,13 +23,10 @@ ContentView::ContentView(ClipboardHistory& history, AppEnvironment& environment,
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    // The history list goes here, given `m_history` and `m_environment`, and made the focus
-    // proxy so the panel's focus lands in it. Until the list lands, an empty stand-in.
-    m_listView = new QWidget(this);
-    m_listView->setAttribute(Qt::WA_TranslucentBackground);
+    // The history list, made the focus proxy so the panel's focus lands in its search field.
+    m_listView = new OvelinView(m_history, this);
     layout->addWidget(m_listView);
     setFocusProxy(m_listView);
-    m_listView->setFocusPolicy(Qt::StrongFocus);
 
     connect(&m_environment, &AppEnvironment::selectedLanguageChanged, this,
             [this] { setLocale(m_environment.locale()); });

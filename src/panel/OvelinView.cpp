@@ -1,6 +1,7 @@
 #include "panel/OvelinView.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -81,6 +82,7 @@ OvelinView::OvelinView(ClipboardHistory& history, QWidget* parent)
 
     applyAppearanceStyle();
     rebuildList();
+    setFocusProxy(m_searchBar);
     m_searchBar->focusField();
 }
 
@@ -286,6 +288,15 @@ bool OvelinView::eventFilter(QObject* watched, QEvent* event)
         if (watched == window())
             ensureSelection(true, false);
         break;
+    case QEvent::Enter:
+    case QEvent::Leave:
+    case QEvent::MouseMove: {
+        // The panel frame may lay its own resize strip over ours; the grip still follows the pointer.
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget && widget != m_resizeStrip && widget->window() == window())
+            m_resizeStrip->followPointer(QCursor::pos());
+        break;
+    }
     case QEvent::KeyPress: {
         auto* widget = qobject_cast<QWidget*>(watched);
         if (!widget || widget->window() != window())
@@ -384,6 +395,9 @@ void OvelinView::resizeEvent(QResizeEvent* event)
 
 void OvelinView::paintEvent(QPaintEvent*)
 {
+    // Inside the panel the frame draws the rounded background; on its own the view draws it.
+    if (!isWindow())
+        return;
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const qreal radius = isModern() ? 26 : 16;

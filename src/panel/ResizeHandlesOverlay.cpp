@@ -37,6 +37,12 @@ void ResizeHandlesOverlay::setHovering(bool hovering)
     Q_EMIT hoveringChanged(hovering);
 }
 
+void ResizeHandlesOverlay::followPointer(const QPoint& globalPos)
+{
+    if (!m_dragging && isVisible())
+        setHovering(rect().contains(mapFromGlobal(globalPos)));
+}
+
 void ResizeHandlesOverlay::paintEvent(QPaintEvent*)
 {
     if (m_gripOpacity <= 0)

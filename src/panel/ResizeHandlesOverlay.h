@@ -24,6 +24,8 @@ public:
     void setWheelTarget(QWidget* target) { m_wheelTarget = target; }
 
     bool isHovering() const { return m_hovering; }
+    /// Follows the pointer when another strip lies over this one and takes its events.
+    void followPointer(const QPoint& globalPos);
     qreal gripOpacity() const { return m_gripOpacity; }
 
 Q_SIGNALS:
