@@ -1,0 +1,134 @@
+#pragma once
+
+#include <functional>
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QList>
+#include <QTest>
+#include <QWidget>
+
+#include "platform/fake/FakeCapabilityService.h"
+#include "platform/fake/FakeLoginItemService.h"
+#include "preferences/AlertPresenter.h"
+#include "preferences/PreferencesServices.h"
+
+namespace ovelin::test {
+
+/// Answers alerts the way a test scripts it: with the next queued answer at once, or later
+/// through `answer()` when none is queued.
+class ScriptedAlertPresenter : public AlertPresenter
+{
+public:
+    void present(QWidget*, const Alert& alert, Answer answer) override
+    {
+        shown.append(alert);
+        if (!scripted.isEmpty()) {
+            const int choice = scripted.takeFirst();
+            if (answer)
+                answer(choice);
+            return;
+        }
+        pending = std::move(answer);
+    }
+
+    /// Chooses the button with this text in the last alert shown.
+    void choose(const QString& buttonText)
+    {
+        const Alert& alert = shown.last();
+        for (int i = 0; i < alert.buttons.size(); ++i) {
+            if (alert.buttons.at(i).text == buttonText) {
+                Answer answer = std::exchange(pending, Answer());
+                if (answer)
+                    answer(i);
+                return;
+            }
+        }
+        QFAIL("no such button in the alert");
+    }
+
+    QList<Alert> shown;
+    QList<int> scripted;
+    Answer pending;
+};
+
+struct SentSignal
+{
+    AppSignal signal;
+    SignalParameters parameters;
+};
+
+/// The services of a test: fakes everywhere, signals and opened addresses recorded.
+struct TestServices
+{
+    FakeLoginItemService loginItems;
+    FakeCapabilityService capabilities;
+    ScriptedAlertPresenter alerts;
+    QList<SentSignal> signals;
+    QList<QUrl> openedUrls;
+    QStringList registeredShortcuts;
+
+    PreferencesServices services()
+    {
+        PreferencesServices result;
+        result.loginItems = &loginItems;
+        result.capabilities = &capabilities;
+        result.alerts = &alerts;
+        result.sendSignal = [this](AppSignal signal, const SignalParameters& parameters) {
+            signals.append({signal, parameters});
+        };
+        result.openUrl = [this](const QUrl& url) { openedUrls.append(url); };
+        result.registerShortcut = [this](const QString& text) { registeredShortcuts.append(text); };
+        result.bundleInfo = {{QStringLiteral("CFBundleShortVersionString"), QStringLiteral("1.4")},
+                             {QStringLiteral("CFBundleVersion"), QStringLiteral("27")}};
+        return result;
+    }
+
+    QList<SignalParameters> settingsChanged() const
+    {
+        QList<SignalParameters> result;
+        for (const SentSignal& sent : signals) {
+            if (sent.signal == AppSignal::SettingsChanged)
+                result.append(sent.parameters);
+        }
+        return result;
+    }
+};
+
+/// Clicks the middle of a widget, as a person would.
+inline void click(QWidget* widget)
+{
+    QVERIFY(widget);
+    QVERIFY2(widget->isVisible(), "clicking a widget that is not on screen");
+    QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
+}
+
+/// Picks an entry of a menu picker by its text: opens the menu and clicks the entry.
+inline void pick(QComboBox* picker, const QString& text)
+{
+    QVERIFY(picker);
+    const int target = picker->findText(text);
+    QVERIFY2(target >= 0, qPrintable(QStringLiteral("no entry ") + text));
+    click(picker);
+    QAbstractItemView* menu = picker->view();
+    QTRY_VERIFY(menu->isVisible());
+    const QRect entry = menu->visualRect(menu->model()->index(target, 0));
+    // The menu ignores a release that follows its opening too closely, as a double click would.
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    QTest::mouseMove(menu->viewport(), entry.center());
+    QTest::mouseClick(menu->viewport(), Qt::LeftButton, {}, entry.center());
+    QTRY_VERIFY(!menu->isVisible());
+    QCOMPARE(picker->currentIndex(), target);
+}
+
+inline SignalParameters params(std::initializer_list<std::pair<const char*, const char*>> pairs)
+{
+    SignalParameters result;
+    for (const auto& [key, value] : pairs)
+        result.insert(QString::fromUtf8(key), QString::fromUtf8(value));
+    return result;
+}
+
+} // namespace ovelin::test

@@ -1,0 +1,207 @@
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPointer>
+#include <QTest>
+#include <QTranslator>
+
+#include "PreferencesTestSupport.h"
+#include "TestMain.h"
+#include "app/AppEnvironment.h"
+#include "app/Notifications.h"
+#include "app/Settings.h"
+#include "history/ClipboardHistory.h"
+#include "history/ClipboardStorage.h"
+#include "preferences/AboutPreferencesView.h"
+#include "preferences/GeneralPreferencesView.h"
+#include "preferences/HistoryPreferencesView.h"
+#include "preferences/LanguagePreferencesView.h"
+#include "preferences/PreferencesView.h"
+#include "preferences/PreferencesWindowController.h"
+
+using namespace Qt::StringLiterals;
+using namespace ovelin::test;
+
+class PreferencesWindowTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<ClipboardHistory> m_history;
+    std::unique_ptr<TestServices> m_world;
+    std::unique_ptr<PreferencesWindowController> m_controller;
+    std::unique_ptr<QTranslator> m_translator;
+
+    PreferencesView* openWindow()
+    {
+        m_controller = std::make_unique<PreferencesWindowController>(*m_history, m_world->services());
+        m_controller->showWindow();
+        return QTest::qWaitForWindowExposed(m_controller->window()) ? m_controller->view() : nullptr;
+    }
+
+    static void clickSection(PreferencesView* view, PreferencesSection section)
+    {
+        QListWidget* sidebar = view->sidebar();
+        const QRect row =
+            sidebar->visualItemRect(sidebar->item(int(allPreferencesSections().indexOf(section))));
+        QTest::mouseClick(sidebar->viewport(), Qt::LeftButton, {}, row.center());
+    }
+
+    // What the application does when the language changes: install the matching translator.
+    void followLanguage()
+    {
+        connect(&AppEnvironment::shared(), &AppEnvironment::selectedLanguageChanged, this, [this] {
+            auto translator = std::make_unique<QTranslator>();
+            const bool portuguese = AppEnvironment::shared().locale().language() == QLocale::Portuguese;
+            QVERIFY(translator->load(portuguese ? u":/i18n/ovelin_pt_BR.qm"_s : u":/i18n/ovelin_en.qm"_s));
+            QCoreApplication::installTranslator(translator.get());
+            if (m_translator)
+                QCoreApplication::removeTranslator(m_translator.get());
+            m_translator = std::move(translator);
+        });
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        m_history =
+            std::make_unique<ClipboardHistory>(ClipboardStorage::atPath(m_dir.filePath(u"history.json"_s)));
+        Settings::shared().setValue(QString(SettingsKey::selectedLanguage), u"en"_s);
+        AppEnvironment::shared().reload();
+        followLanguage();
+        AppEnvironment::shared().setLanguage(u"en"_s);
+    }
+    void init() { m_world = std::make_unique<TestServices>(); }
+    void cleanup() { m_controller.reset(); }
+
+    void windowIsTitledClosableAndFixed()
+    {
+        PreferencesView* view = openWindow();
+        QVERIFY(view);
+        QWidget* window = m_controller->window();
+        QCOMPARE(window->windowTitle(), u"Preferences"_s);
+        // Starts at 500 × 650; the content's minimum width of 620 widens it.
+        QCOMPARE(window->size(), QSize(620, 650));
+        QCOMPARE(window->minimumSize(), window->maximumSize());
+        const Qt::WindowFlags flags = window->windowFlags();
+        QVERIFY(flags & Qt::WindowCloseButtonHint);
+        QVERIFY(flags & Qt::WindowTitleHint);
+        QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
+        QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+    }
+
+    void sidebarListsTheSectionsInOrder()
+    {
+        PreferencesView* view = openWindow();
+        QVERIFY(view);
+        const QStringList keys{u"section_general"_s,  u"section_appearance"_s,  u"section_history"_s,
+                               u"section_language"_s, u"section_permissions"_s, u"section_about"_s};
+        QCOMPARE(view->sidebar()->count(), keys.size());
+        for (int row = 0; row < keys.size(); ++row) {
+            QCOMPARE(view->sidebar()->item(row)->text(), qtTrId(keys.at(row).toUtf8().constData()));
+            QVERIFY(!view->sidebar()->item(row)->icon().isNull());
+        }
+        QCOMPARE(view->selectedSection(), PreferencesSection::General);
+        QVERIFY(qobject_cast<GeneralPreferencesView*>(view->currentPage()));
+    }
+
+    void clickingASectionBuildsItsPageAfresh()
+    {
+        PreferencesView* view = openWindow();
+        QVERIFY(view);
+        QPointer<QWidget> first = view->currentPage();
+
+        clickSection(view, PreferencesSection::History);
+        QCOMPARE(view->selectedSection(), PreferencesSection::History);
+        QVERIFY(qobject_cast<HistoryPreferencesView*>(view->currentPage()));
+        QTRY_VERIFY(!first);
+
+        clickSection(view, PreferencesSection::About);
+        QVERIFY(qobject_cast<AboutPreferencesView*>(view->currentPage()));
+        // The page sits inside 24 points of padding.
+        const QPoint topLeft = view->currentPage()->mapTo(view->currentPage()->parentWidget(), QPoint(0, 0));
+        QCOMPARE(topLeft, QPoint(24, 24));
+
+        QPointer<QWidget> about = view->currentPage();
+        clickSection(view, PreferencesSection::General);
+        clickSection(view, PreferencesSection::About);
+        QVERIFY(view->currentPage() != about || !about);
+        QTRY_VERIFY(!about);
+    }
+
+    void notificationSelectsASectionAndIgnoresOtherObjects_data()
+    {
+        QTest::addColumn<QVariant>("object");
+        QTest::addColumn<PreferencesSection>("expected");
+        QTest::newRow("a section") << QVariant::fromValue(PreferencesSection::Permissions)
+                                   << PreferencesSection::Permissions;
+        QTest::newRow("its name as text") << QVariant(u"permissions"_s) << PreferencesSection::General;
+        QTest::newRow("its number") << QVariant(4) << PreferencesSection::General;
+        QTest::newRow("nothing") << QVariant() << PreferencesSection::General;
+    }
+
+    void notificationSelectsASectionAndIgnoresOtherObjects()
+    {
+        QFETCH(QVariant, object);
+        QFETCH(PreferencesSection, expected);
+        PreferencesView* view = openWindow();
+        QVERIFY(view);
+        QPointer<QWidget> page = view->currentPage();
+
+        Q_EMIT Notifications::shared().selectPreferencesSection(object);
+
+        QCOMPARE(view->selectedSection(), expected);
+        QCOMPARE(view->sidebar()->currentRow(), int(allPreferencesSections().indexOf(expected)));
+        if (expected == PreferencesSection::General)
+            QCOMPARE(view->currentPage(), page.data());
+    }
+
+    void closingHidesAndReopeningKeepsTheSection()
+    {
+        PreferencesView* view = openWindow();
+        QVERIFY(view);
+        clickSection(view, PreferencesSection::Language);
+        QWidget* window = m_controller->window();
+        QVERIFY(window->close());
+        QVERIFY(!window->isVisible());
+
+        m_controller->showWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QCOMPARE(m_controller->window(), window);
+        QCOMPARE(view->selectedSection(), PreferencesSection::Language);
+        QVERIFY(qobject_cast<LanguagePreferencesView*>(view->currentPage()));
+    }
+
+    void switchingToPortugueseRetranslatesTheOpenWindow()
+    {
+        PreferencesView* view = openWindow();
+        QVERIFY(view);
+        clickSection(view, PreferencesSection::Language);
+        const QString englishLabel = view->sidebar()->item(0)->text();
+        QCOMPARE(englishLabel, u"General"_s);
+
+        auto* page = qobject_cast<LanguagePreferencesView*>(view->currentPage());
+        QVERIFY(page);
+        pick(page->languagePicker(), u"Português"_s);
+
+        QTRY_COMPARE(view->sidebar()->item(0)->text(), u"Geral"_s);
+        QCOMPARE(view->sidebar()->item(5)->text(), u"Sobre"_s);
+        QTRY_VERIFY(qobject_cast<LanguagePreferencesView*>(view->currentPage()));
+        auto* rebuilt = qobject_cast<LanguagePreferencesView*>(view->currentPage());
+        QCOMPARE(rebuilt->languagePicker()->currentText(), u"Português"_s);
+        QCOMPARE(rebuilt->languagePicker()->itemText(0), u"Padrão do sistema"_s);
+        QCOMPARE(view->selectedSection(), PreferencesSection::Language);
+        QCOMPARE(view->locale().name(), u"pt_BR"_s);
+        QCOMPARE(m_world->settingsChanged(),
+                 QList<SignalParameters>{
+                     params({{"settingKey", "language"}, {"settingGroup", "language"}, {"value", "pt"}})});
+
+        // And back, without a restart either.
+        pick(rebuilt->languagePicker(), u"English"_s);
+        QTRY_COMPARE(view->sidebar()->item(0)->text(), u"General"_s);
+    }
+};
+
+OVELIN_TEST_MAIN(PreferencesWindowTest)
+#include "tst_preferenceswindow.moc"

@@ -1,0 +1,236 @@
+#include <QAbstractButton>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include "PrintedLines.h"
+#include "TestMain.h"
+#include "activation/HotkeyManager.h"
+#include "activation/KeyboardEventCatcher.h"
+#include "activation/ShortcutFieldView.h"
+#include "app/Settings.h"
+
+using namespace Qt::StringLiterals;
+using ovelin::test::PrintedLines;
+
+class ShortcutFieldViewTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QString stored() const { return Settings::shared().stringValue(QString(SettingsKey::shortcutKey)); }
+
+    // A window holding one recorder that records what it registers.
+    struct Recorder
+    {
+        QWidget window;
+        ShortcutFieldView* view = nullptr;
+        QStringList registered;
+        Recorder()
+        {
+            auto* layout = new QVBoxLayout(&window);
+            view = new ShortcutFieldView(&window, [this](const QString& text) { registered.append(text); });
+            layout->addWidget(view);
+            window.show();
+            window.activateWindow();
+        }
+    };
+
+    static void press(int key, Qt::KeyboardModifiers modifiers = {})
+    {
+        QWidget* target = QApplication::focusWidget();
+        QVERIFY2(target, "no widget has the keyboard focus");
+        QTest::keyClick(target, Qt::Key(key), modifiers);
+    }
+
+    static void startRecording(Recorder& recorder)
+    {
+        QVERIFY(QTest::qWaitForWindowActive(&recorder.window));
+        QTest::mouseClick(recorder.view->field(), Qt::LeftButton);
+        QVERIFY(recorder.view->isRecording());
+        QVERIFY(recorder.view->eventCatcher());
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(recorder.view->eventCatcher()));
+    }
+
+private Q_SLOTS:
+    void init() { Settings::shared().remove(QString(SettingsKey::shortcutKey)); }
+
+    void idleFieldShowsTheStoredShortcut()
+    {
+        Recorder recorder;
+        QCOMPARE(recorder.view->fieldText(), QStringLiteral("⌃⌘V"));
+        QVERIFY(recorder.view->clearButton()->isVisible());
+        QVERIFY(!recorder.view->isRecording());
+    }
+
+    void recordsTheHeldModifiersAndTheKey_data()
+    {
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("shift+super+K")
+            << int(Qt::ShiftModifier | Qt::MetaModifier) << int(Qt::Key_K) << u"⇧⌘K"_s;
+        QTest::newRow("alt+ctrl+super+K, written in fixed order")
+            << int(Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier) << int(Qt::Key_K) << u"⌃⌥⌘K"_s;
+        QTest::newRow("ctrl+super+1")
+            << int(Qt::ControlModifier | Qt::MetaModifier) << int(Qt::Key_1) << u"⌃⌘1"_s;
+        QTest::newRow("bare key") << 0 << int(Qt::Key_V) << u"V"_s;
+        QTest::newRow("super+comma keeps the comma")
+            << int(Qt::MetaModifier) << int(Qt::Key_Comma) << u"⌘,"_s;
+        QTest::newRow("a key without a character") << int(Qt::MetaModifier) << int(Qt::Key_F1) << u"⌘"_s;
+    }
+
+    void recordsTheHeldModifiersAndTheKey()
+    {
+        QFETCH(int, modifiers);
+        QFETCH(int, key);
+        QFETCH(QString, expected);
+        Recorder recorder;
+        startRecording(recorder);
+        QCOMPARE(stored(), QString());
+
+        press(key, Qt::KeyboardModifiers(modifiers));
+
+        QCOMPARE(stored(), expected);
+        QCOMPARE(recorder.registered, QStringList{expected});
+        QVERIFY(!recorder.view->isRecording());
+        QCOMPARE(recorder.view->fieldText(), expected);
+    }
+
+    void aModifierPressedAloneDoesNotEndTheRecording()
+    {
+        Recorder recorder;
+        startRecording(recorder);
+        press(Qt::Key_Shift, Qt::ShiftModifier);
+        press(Qt::Key_Meta, Qt::ShiftModifier | Qt::MetaModifier);
+        QVERIFY(recorder.view->isRecording());
+        QVERIFY(recorder.registered.isEmpty());
+        press(Qt::Key_K, Qt::ShiftModifier | Qt::MetaModifier);
+        QCOMPARE(stored(), u"⇧⌘K"_s);
+    }
+
+    void tabIsRecordedInsteadOfMovingTheFocus()
+    {
+        Recorder recorder;
+        startRecording(recorder);
+        press(Qt::Key_Tab, Qt::MetaModifier);
+        QCOMPARE(stored(), u"⌘"_s);
+        QVERIFY(!recorder.view->isRecording());
+    }
+
+    void superCommaIsStoredThenRefusedAtRegistration()
+    {
+        // The real manager: what was registered before is gone, nothing replaces it.
+        QWidget window;
+        auto* view = new ShortcutFieldView(&window);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        HotkeyManager::shared().registerShortcut(stored());
+        QVERIFY(HotkeyManager::shared().hotKey());
+        PrintedLines printed;
+
+        QTest::mouseClick(view->field(), Qt::LeftButton);
+        QTRY_VERIFY(view->eventCatcher() && view->eventCatcher()->hasFocus());
+        press(Qt::Key_Comma, Qt::MetaModifier);
+
+        QCOMPARE(stored(), u"⌘,"_s);
+        QCOMPARE(printed.lines(), QStringList{u"⚠️ Atalho inválido: ⌘,"_s});
+        QVERIFY(!HotkeyManager::shared().hotKey());
+    }
+
+    void escapeRestoresAndRegistersThePreviousShortcut()
+    {
+        Settings::shared().setValue(QString(SettingsKey::shortcutKey), u"⌥⇧⌘K"_s);
+        Recorder recorder;
+        PrintedLines printed;
+        startRecording(recorder);
+
+        press(Qt::Key_Escape);
+
+        QCOMPARE(printed.lines(), QStringList{u"❌ Gravação cancelada"_s});
+        QVERIFY(!recorder.view->isRecording());
+        QCOMPARE(stored(), u"⌥⇧⌘K"_s);
+        QCOMPARE(recorder.registered, QStringList{u"⌥⇧⌘K"_s});
+    }
+
+    void cancelButtonDuringRecordingRestoresAndRegistersThePreviousShortcut()
+    {
+        Recorder recorder;
+        startRecording(recorder);
+        QAbstractButton* button = recorder.view->clearButton();
+        QVERIFY(button->isVisible());
+
+        QTest::mouseMove(button);
+        QTRY_VERIFY(recorder.view->isHoveringClearButton());
+        QCOMPARE(recorder.view->fieldText(), qtTrId("cancel_button_label"));
+        QTest::mouseClick(button, Qt::LeftButton);
+
+        QVERIFY(!recorder.view->isRecording());
+        QCOMPARE(stored(), u"⌃⌘V"_s);
+        QCOMPARE(recorder.registered, QStringList{u"⌃⌘V"_s});
+    }
+
+    void idleButtonClearsTheShortcutAndRegistersNone()
+    {
+        Recorder recorder;
+        QTest::mouseClick(recorder.view->clearButton(), Qt::LeftButton);
+
+        QCOMPARE(stored(), QString());
+        QCOMPARE(recorder.registered, QStringList{QString()});
+        QVERIFY(!recorder.view->clearButton()->isVisible());
+        QCOMPARE(recorder.view->fieldText(), qtTrId("shortcut_field_placeholder"));
+    }
+
+    void clickOnTheFieldDuringARecordingIsIgnored()
+    {
+        // Regression: a second click used to save the emptied text as the one to restore.
+        Recorder recorder;
+        startRecording(recorder);
+        QSignalSpy recording(recorder.view, &ShortcutFieldView::recordingChanged);
+        QTest::mouseClick(recorder.view->field(), Qt::LeftButton);
+        QVERIFY(recorder.view->isRecording());
+        QCOMPARE(recording.count(), 0);
+
+        press(Qt::Key_Escape);
+        QCOMPARE(stored(), u"⌃⌘V"_s);
+    }
+
+    void recorderGoingAwayMidRecordingRestoresTheShortcut_data()
+    {
+        QTest::addColumn<bool>("destroy");
+        QTest::newRow("window closed (hidden)") << false;
+        QTest::newRow("recorder destroyed") << true;
+    }
+
+    void recorderGoingAwayMidRecordingRestoresTheShortcut()
+    {
+        // Regression: leaving the page mid-recording left "shortcutKey" empty for good.
+        QFETCH(bool, destroy);
+        Recorder recorder;
+        startRecording(recorder);
+        if (destroy)
+            delete recorder.view;
+        else
+            recorder.window.close();
+        QCOMPARE(stored(), u"⌃⌘V"_s);
+        QCOMPARE(recorder.registered, QStringList{u"⌃⌘V"_s});
+    }
+
+    void keysAreIgnoredOnceTheRecordingEnded()
+    {
+        Recorder recorder;
+        startRecording(recorder);
+        QPointer<KeyboardEventCatcher> catcher = recorder.view->eventCatcher();
+        press(Qt::Key_J, Qt::MetaModifier);
+        if (catcher)
+            QTest::keyClick(catcher, Qt::Key_L, Qt::MetaModifier);
+        QCOMPARE(stored(), u"⌘J"_s);
+        QCOMPARE(recorder.registered.size(), 1);
+        QTRY_VERIFY(!catcher);
+    }
+};
+
+OVELIN_TEST_MAIN(ShortcutFieldViewTest)
+#include "tst_shortcutfieldview.moc"

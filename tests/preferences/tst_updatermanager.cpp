@@ -1,0 +1,228 @@
+#include <QHttpServer>
+#include <QHttpServerResponse>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTest>
+#include <QTranslator>
+
+#include "PreferencesTestSupport.h"
+#include "PrintedLines.h"
+#include "TestMain.h"
+#include "app/Settings.h"
+#include "preferences/UpdateFeed.h"
+#include "preferences/UpdaterManager.h"
+
+using namespace Qt::StringLiterals;
+using namespace ovelin::test;
+
+class UpdaterManagerTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QHttpServer m_server;
+    quint16 m_port = 0;
+    QByteArray m_body;
+    QHttpServerResponder::StatusCode m_status = QHttpServerResponder::StatusCode::Ok;
+    int m_requests = 0;
+    ScriptedAlertPresenter m_alerts;
+    QList<QUrl> m_opened;
+    QTranslator m_translator;
+
+    QUrl feed(const QString& path = u"/updates/linux.json"_s) const
+    {
+        return QUrl(u"http://127.0.0.1:%1%2"_s.arg(m_port).arg(path));
+    }
+
+    // Runs one check the way the about page's button does and returns the alert it showed.
+    bool check(Alert* shown)
+    {
+        UpdaterManager& updater = UpdaterManager::shared();
+        QSignalSpy finished(&updater, &UpdaterManager::checkFinished);
+        const qsizetype before = m_alerts.shown.size();
+        updater.checkForUpdates();
+        if (!finished.wait(10000) || m_alerts.shown.size() != before + 1)
+            return false;
+        *shown = m_alerts.shown.last();
+        return true;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_translator.load(u":/i18n/ovelin_en.qm"_s));
+        QCoreApplication::installTranslator(&m_translator);
+        m_server.route(u"/updates/linux.json"_s, [this] {
+            ++m_requests;
+            return QHttpServerResponse(QByteArrayLiteral("application/json"), m_body, m_status);
+        });
+        m_server.route(u"/huge.json"_s, [] {
+            return QHttpServerResponse(QByteArrayLiteral("application/json"), QByteArray(200 * 1024, ' '));
+        });
+        m_port = m_server.listen(QHostAddress::LocalHost);
+        QVERIFY(m_port != 0);
+
+        UpdaterManager& updater = UpdaterManager::shared();
+        updater.setAlertPresenter(&m_alerts);
+        updater.setUrlOpener([this](const QUrl& url) { m_opened.append(url); });
+        updater.setRunningVersion(u"1.4.0"_s, u"27"_s);
+        // Automatic checks tick quickly here but stay off until the last test turns them on.
+        Settings::shared().setValue(QString(SettingsKey::checkUpdatesAutomatically), false);
+        updater.setAutomaticCheckTiming(50, 50);
+    }
+
+    void checkDoesNothingBeforeStart()
+    {
+        UpdaterManager::shared().checkForUpdates();
+        QVERIFY(!UpdaterManager::shared().isChecking());
+        QTest::qWait(50);
+        QCOMPARE(m_requests, 0);
+        QVERIFY(m_alerts.shown.isEmpty());
+    }
+
+    void startPrintsTheMechanismOnce()
+    {
+        PrintedLines printed;
+        UpdaterManager& updater = UpdaterManager::shared();
+        updater.setFeedUrl(feed());
+        updater.start();
+        updater.start();
+        QVERIFY(updater.isStarted());
+        QCOMPARE(printed.lines(), QStringList{u"✅ Atualizador (feed JSON) iniciado"_s});
+    }
+
+    void answersTheFeed_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("messagePart");
+        const int ok = 200;
+        QTest::newRow("newer version")
+            << QByteArray("{\"version\": \"1.10.0\", \"url\": \"https://example.org/get\"}") << ok
+            << u"update_available_title"_s << u"1.10.0"_s;
+        QTest::newRow("same version") << QByteArray("{\"version\": \"1.4\", \"build\": \"27\"}") << ok
+                                      << u"update_up_to_date_title"_s << u"1.4.0"_s;
+        QTest::newRow("same version, newer build") << QByteArray("{\"version\": \"1.4.0\", \"build\": 31}")
+                                                   << ok << u"update_available_title"_s << u"1.4.0"_s;
+        QTest::newRow("older version")
+            << QByteArray("{\"version\": \"1.3.9\"}") << ok << u"update_up_to_date_title"_s << u"1.4.0"_s;
+        QTest::newRow("not JSON") << QByteArray("<html>maintenance</html>") << ok << u"update_error_title"_s
+                                  << u"JSON"_s;
+        QTest::newRow("no version") << QByteArray("{\"url\": \"https://example.org\"}") << ok
+                                    << u"update_error_title"_s << u"version"_s;
+        QTest::newRow("version is not a number")
+            << QByteArray("{\"version\": \"2.0<script>\"}") << ok << u"update_error_title"_s << u"version"_s;
+        QTest::newRow("server error") << QByteArray("oops") << 500 << u"update_error_title"_s << QString();
+    }
+
+    void answersTheFeed()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(int, status);
+        QFETCH(QString, title);
+        QFETCH(QString, messagePart);
+        m_body = body;
+        m_status = QHttpServerResponder::StatusCode(status);
+        UpdaterManager::shared().setFeedUrl(feed());
+
+        Alert alert;
+        QVERIFY(check(&alert));
+        QCOMPARE(alert.title, qtTrId(title.toUtf8().constData()));
+        QVERIFY2(alert.message.contains(messagePart), qPrintable(alert.message));
+    }
+
+    void downloadButtonOpensTheFeedsAddress()
+    {
+        m_body = "{\"version\": \"2.0\", \"url\": \"https://example.org/ovelin-2.0\"}";
+        m_status = QHttpServerResponder::StatusCode::Ok;
+        UpdaterManager::shared().setFeedUrl(feed());
+        m_opened.clear();
+        Alert alert;
+        QVERIFY(check(&alert));
+        m_alerts.choose(qtTrId("update_download_button"));
+        QCOMPARE(m_opened, QList<QUrl>{QUrl(u"https://example.org/ovelin-2.0"_s)});
+    }
+
+    void unsafeDownloadAddressesAreDropped_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::newRow("file address")
+            << QByteArray("{\"version\": \"2.0\", \"url\": \"file:///etc/passwd\"}");
+        QTest::newRow("script address")
+            << QByteArray("{\"version\": \"2.0\", \"url\": \"javascript:alert(1)\"}");
+    }
+
+    void unsafeDownloadAddressesAreDropped()
+    {
+        QFETCH(QByteArray, body);
+        const std::optional<UpdateFeed> parsed = UpdateFeed::parse(body);
+        QVERIFY(parsed);
+        QVERIFY(parsed->downloadUrl.isEmpty());
+    }
+
+    void anOversizedFeedIsAnError()
+    {
+        UpdaterManager::shared().setFeedUrl(feed(u"/huge.json"_s));
+        Alert alert;
+        QVERIFY(check(&alert));
+        QCOMPARE(alert.title, qtTrId("update_error_title"));
+    }
+
+    void anUnreachableFeedIsAnError()
+    {
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        const quint16 port = closed.serverPort();
+        closed.close();
+        UpdaterManager::shared().setFeedUrl(QUrl(u"http://127.0.0.1:%1/feed.json"_s.arg(port)));
+        Alert alert;
+        QVERIFY(check(&alert));
+        QCOMPARE(alert.title, qtTrId("update_error_title"));
+        QVERIFY(!alert.message.isEmpty());
+    }
+
+    void compareVersions_data()
+    {
+        QTest::addColumn<QString>("left");
+        QTest::addColumn<QString>("right");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("numeric, not textual") << u"1.10"_s << u"1.9"_s << 1;
+        QTest::newRow("missing parts are zero") << u"1.2"_s << u"1.2.0"_s << 0;
+        QTest::newRow("older") << u"0.9.9"_s << u"1.0"_s << -1;
+        QTest::newRow("not a version") << u"1.x"_s << u"1.0"_s << 99;
+        QTest::newRow("empty") << QString() << u"1.0"_s << 99;
+    }
+
+    void compareVersions()
+    {
+        QFETCH(QString, left);
+        QFETCH(QString, right);
+        QFETCH(int, expected);
+        QCOMPARE(::compareVersions(left, right).value_or(99), expected);
+    }
+
+    void automaticChecksFollowTheSettingAndSpeakOnlyOfNews()
+    {
+        m_body = "{\"version\": \"1.4.0\"}";
+        m_status = QHttpServerResponder::StatusCode::Ok;
+        UpdaterManager::shared().setFeedUrl(feed());
+        const qsizetype alerts = m_alerts.shown.size();
+        int requests = m_requests;
+        QTest::qWait(200);
+        QCOMPARE(m_requests, requests); // switched off
+
+        Settings::shared().setValue(QString(SettingsKey::checkUpdatesAutomatically), true);
+        QTRY_VERIFY(m_requests > requests);
+        QTest::qWait(200);
+        QCOMPARE(m_alerts.shown.size(), alerts); // nothing new, nothing said
+
+        m_body = "{\"version\": \"9.0\"}";
+        QTRY_COMPARE(m_alerts.shown.size(), alerts + 1);
+        Settings::shared().setValue(QString(SettingsKey::checkUpdatesAutomatically), false);
+        QCOMPARE(m_alerts.shown.last().title, qtTrId("update_available_title"));
+    }
+};
+
+OVELIN_TEST_MAIN(UpdaterManagerTest)
+#include "tst_updatermanager.moc"
