@@ -1,11 +1,15 @@
 #include "app/StartupServices.h"
 
+#include "activation/HotkeyManager.h"
+#include "activation/ShakeGestureDetector.h"
 #include "history/ClipboardMonitor.h"
+#include "panel/WindowManager.h"
 #include "platform/PlatformServices.h"
 #include "platform/x11/X11Platform.h"
 #include "platform/x11/X11WindowSystem.h"
 #include "platform/x11/XdgAutostartLoginItem.h"
 #include "preferences/AppVersion.h"
+#include "preferences/UpdaterManager.h"
 
 StartupServices StartupServices::application()
 {
@@ -18,12 +22,17 @@ StartupServices StartupServices::application()
     services.sendSignal = [](AppSignal signal, const SignalParameters& parameters) {
         Telemetry::shared().send(signal, parameters);
     };
-    // The updater has not landed in this build yet: starting it is a no-op step.
-    services.startUpdater = [] {};
+    services.startUpdater = [] { UpdaterManager::shared().start(); };
     services.loginItem = &loginItem;
-    // The global shortcut and the shake gesture are armed here once the activation area lands.
-    services.registerShortcut = [](const QString&) {};
-    services.startShakeMonitoring = [] {};
+    // The shortcut and the shake gesture reach the panel through the window manager.
+    services.registerShortcut = [](const QString& text) {
+        HotkeyManager::shared().setPresenter(&WindowManager::shared());
+        HotkeyManager::shared().registerShortcut(text);
+    };
+    services.startShakeMonitoring = [] {
+        ShakeGestureDetector::shared().setPresenter(&WindowManager::shared());
+        ShakeGestureDetector::shared().startMonitoring();
+    };
     services.startClipboardMonitor = [clipboard = platform.clipboard](ClipboardHistory& history) {
         std::unique_ptr<QObject> none;
         if (!clipboard)

@@ -1,0 +1,155 @@
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "TestMain.h"
+#include "platform/x11/XdgAutostartLoginItem.h"
+
+using namespace Qt::StringLiterals;
+
+class TestLoginItem : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    QString entryPath() const { return m_dir.filePath(u"autostart/ovelin.desktop"_s); }
+
+    void writeEntry(const QByteArray& contents)
+    {
+        QDir().mkpath(m_dir.filePath(u"autostart"_s));
+        QFile file(entryPath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(contents);
+    }
+
+    QByteArray execLine()
+    {
+        QFile file(entryPath());
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        for (const QByteArray& line : file.readAll().split('\n')) {
+            if (line.startsWith("Exec="))
+                return line.mid(5);
+        }
+        return {};
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        QFile::remove(entryPath());
+        QDir(m_dir.filePath(u"autostart"_s)).removeRecursively();
+    }
+
+    void theDefaultEntryLivesInTheUsersAutostartFolder()
+    {
+        XdgAutostartLoginItem item;
+        QCOMPARE(item.entryPath(),
+                 ovelin::test::isolatedEnvironment().configHome() + u"/autostart/ovelin.desktop"_s);
+        QVERIFY(!item.isEnabled());
+    }
+
+    void isEnabled_data()
+    {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("plain entry") << QByteArray("[Desktop Entry]\nType=Application\nExec=ovelin\n")
+                                     << true;
+        QTest::newRow("Hidden=true") << QByteArray("[Desktop Entry]\nExec=ovelin\nHidden=true\n") << false;
+        QTest::newRow("Hidden = true, spaced") << QByteArray("[Desktop Entry]\nHidden = true\n") << false;
+        QTest::newRow("Hidden=false") << QByteArray("[Desktop Entry]\nHidden=false\n") << true;
+        QTest::newRow("Hidden in another group") << QByteArray("[Desktop Entry]\nExec=x\n[Desktop Action a]\n"
+                                                               "Hidden=true\n")
+                                                 << true;
+        QTest::newRow("empty file") << QByteArray() << true;
+    }
+
+    void isEnabled()
+    {
+        QFETCH(QByteArray, contents);
+        QFETCH(bool, enabled);
+        writeEntry(contents);
+        QCOMPARE(XdgAutostartLoginItem(entryPath(), u"/usr/bin/ovelin"_s).isEnabled(), enabled);
+    }
+
+    void registeringWritesAnEntryAndUnregisteringRemovesIt()
+    {
+        XdgAutostartLoginItem item(entryPath(), u"/opt/Ovelin/bin/ovelin"_s);
+        QString error;
+        QVERIFY(item.registerItem(&error));
+        QVERIFY(error.isEmpty());
+        QVERIFY(item.isEnabled());
+        QCOMPARE(execLine(), QByteArray("\"/opt/Ovelin/bin/ovelin\""));
+
+        QVERIFY(item.unregisterItem(&error));
+        QVERIFY(!QFile::exists(entryPath()));
+        QVERIFY(!item.isEnabled());
+        // Nothing to remove is no failure.
+        QVERIFY(item.unregisterItem(&error));
+    }
+
+    void registeringReplacesAHiddenEntry()
+    {
+        writeEntry("[Desktop Entry]\nExec=old\nHidden=true\n");
+        XdgAutostartLoginItem item(entryPath(), u"/usr/bin/ovelin"_s);
+        QVERIFY(!item.isEnabled());
+        QVERIFY(item.registerItem(nullptr));
+        QVERIFY(item.isEnabled());
+    }
+
+    void execQuotesEveryPath_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QByteArray>("exec");
+        QTest::newRow("space") << u"/home/a b/ovelin"_s << QByteArray("\"/home/a b/ovelin\"");
+        QTest::newRow("double quote") << u"/x/say\"hi/ovelin"_s << QByteArray("\"/x/say\\\\\"hi/ovelin\"");
+        QTest::newRow("dollar and backtick")
+            << u"/x/$HOME`id`/ovelin"_s << QByteArray("\"/x/\\\\$HOME\\\\`id\\\\`/ovelin\"");
+        QTest::newRow("backslash") << u"/x/back\\slash"_s << QByteArray("\"/x/back\\\\\\\\slash\"");
+        QTest::newRow("percent is no field code")
+            << u"/x/100%u/ovelin"_s << QByteArray("\"/x/100%%u/ovelin\"");
+        QTest::newRow("non-ASCII") << u"/home/joão/ovelin"_s << QByteArray("\"/home/jo\xc3\xa3o/ovelin\"");
+    }
+
+    void execQuotesEveryPath()
+    {
+        QFETCH(QString, path);
+        QFETCH(QByteArray, exec);
+        QVERIFY(XdgAutostartLoginItem(entryPath(), path).registerItem(nullptr));
+        QCOMPARE(execLine(), exec);
+    }
+
+    // Regression: a newline in the path would have started a new key of the entry.
+    void aPathThatWouldBreakTheEntryIsRefused()
+    {
+        XdgAutostartLoginItem item(entryPath(), u"/tmp/x\nHidden=true\nExec=/tmp/evil"_s);
+        QString error;
+        QVERIFY(!item.registerItem(&error));
+        QVERIFY(!error.isEmpty());
+        QVERIFY(!QFile::exists(entryPath()));
+    }
+
+    void failuresAreReportedWithADescription()
+    {
+        // The autostart folder's place is taken by a file: nothing can be written there.
+        QFile blocker(m_dir.filePath(u"autostart"_s));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        QString error;
+        QVERIFY(!XdgAutostartLoginItem(entryPath(), u"/usr/bin/ovelin"_s).registerItem(&error));
+        QVERIFY(!error.isEmpty());
+        QFile::remove(m_dir.filePath(u"autostart"_s));
+
+        // The entry's place is taken by a folder with something in it: it cannot be removed.
+        QDir().mkpath(entryPath() + u"/inside"_s);
+        error.clear();
+        QVERIFY(!XdgAutostartLoginItem(entryPath(), u"/usr/bin/ovelin"_s).unregisterItem(&error));
+        QVERIFY(!error.isEmpty());
+        QDir(entryPath()).removeRecursively();
+    }
+};
+
+OVELIN_TEST_GUILESS_MAIN(TestLoginItem)
+#include "tst_loginitem.moc"

@@ -1,0 +1,280 @@
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWidget>
+
+#include "PrintedLines.h"
+#include "TestMain.h"
+#include "app/AppDelegate.h"
+#include "app/AppEnvironment.h"
+#include "app/ContentView.h"
+#include "app/Notifications.h"
+#include "app/Settings.h"
+#include "common/Console.h"
+#include "history/ClipboardHistory.h"
+#include "panel/CustomPanel.h"
+#include "panel/FloatingWindowController.h"
+#include "panel/WindowManager.h"
+#include "platform/fake/FakeLoginItemService.h"
+#include "platform/fake/FakeWindowSystem.h"
+#include "preferences/PreferencesWindowController.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString describe(const SignalParameters& parameters)
+{
+    QStringList pairs;
+    for (auto it = parameters.cbegin(); it != parameters.cend(); ++it)
+        pairs.append(it.key() + u'=' + it.value());
+    pairs.sort();
+    return pairs.join(u' ');
+}
+
+// The shell's own start-up lines; other parts print lines of their own in between.
+bool isStartupLine(const QString& line)
+{
+    return line.startsWith(u"🚀"_s) || line.startsWith(u"🎯"_s) || line.startsWith(u"🔍"_s) ||
+           line.startsWith(u"🚫"_s);
+}
+
+} // namespace
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+    QStringList m_calls;
+    int m_monitorsStarted = 0;
+    FakeLoginItemService m_loginItem;
+    FakeWindowSystem m_windowSystem;
+    std::unique_ptr<AppDelegate> m_delegate;
+
+    static QString sharedState() { return AppDelegate::shared() ? u"set"_s : u"none"_s; }
+
+    StartupServices recordingServices()
+    {
+        StartupServices services;
+        services.initializeAnalytics = [this] { m_calls << u"initializeAnalytics"_s; };
+        services.sendSignal = [this](AppSignal signal, const SignalParameters& parameters) {
+            m_calls << u"send "_s + signalName(signal) + u' ' + describe(parameters);
+        };
+        services.startUpdater = [this] { m_calls << u"startUpdater shared="_s + sharedState(); };
+        services.loginItem = &m_loginItem;
+        services.registerShortcut = [this](const QString& text) {
+            QWidget* panel = WindowManager::shared().window();
+            m_calls << u"registerShortcut "_s + text +
+                           (panel && panel->isVisible() ? u" panel=shown"_s : u" panel=none"_s);
+        };
+        services.startShakeMonitoring = [this] { m_calls << u"startShakeMonitoring"_s; };
+        services.startClipboardMonitor = [this](ClipboardHistory&) {
+            ++m_monitorsStarted;
+            m_calls << u"startClipboardMonitor"_s;
+            return std::make_unique<QObject>();
+        };
+        services.windowSystem = &m_windowSystem;
+        services.bundleInfo = {{u"CFBundleShortVersionString"_s, u"1.4.0"_s},
+                               {u"CFBundleVersion"_s, u"27"_s}};
+        return services;
+    }
+
+    void launch()
+    {
+        m_delegate = std::make_unique<AppDelegate>(recordingServices());
+        ovelin::setLineObserverForTesting([this](const QString& line) {
+            if (isStartupLine(line))
+                m_calls << u"print "_s + line;
+        });
+        m_delegate->applicationDidFinishLaunching();
+        ovelin::setLineObserverForTesting({});
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        QSettings().clear();
+        AppEnvironment::shared().reload();
+        m_calls.clear();
+        m_monitorsStarted = 0;
+        m_loginItem = FakeLoginItemService();
+    }
+
+    void cleanup() { m_delegate.reset(); }
+
+    void firstLaunchRunsEveryStepInOrder()
+    {
+        launch();
+        const QStringList expected{
+            u"print 🚀 OvelinApp iniciado com AppDelegate ✅"_s,
+            u"initializeAnalytics"_s,
+            u"send AppLaunched appVersion=1.4.0 build=27"_s,
+            u"startUpdater shared=none"_s,
+            u"print 🎯 Nível de janela após setar .floating: 3"_s,
+            u"print 🔍 Janela registrada com nível: 3"_s,
+            u"startClipboardMonitor"_s,
+            u"registerShortcut ⌃⌘V panel=shown"_s,
+            u"startShakeMonitoring"_s,
+        };
+        QCOMPARE(m_calls, expected);
+        // The login item was consulted after the shared reference was set, and left alone.
+        QCOMPARE(m_loginItem.calls, QStringList{u"isEnabled"_s});
+        QCOMPARE(AppDelegate::shared(), m_delegate.get());
+        QCOMPARE(WindowManager::shared().window(), m_delegate->floatingWindowController()->window());
+        QCOMPARE(m_delegate->floatingWindowController()->window()->geometry(), QRect(300, 300, 400, 600));
+        QVERIFY(!QSettings().contains(SettingsKey::launchAtLogin));
+    }
+
+    void theStoredShortcutIsRegistered()
+    {
+        Settings::shared().setValue(SettingsKey::shortcutKey, u"⌥⇧K"_s);
+        launch();
+        QVERIFY(m_calls.contains(u"registerShortcut ⌥⇧K panel=shown"_s));
+    }
+
+    void theSharedReferenceEndsWithTheDelegate()
+    {
+        launch();
+        m_delegate.reset();
+        QCOMPARE(AppDelegate::shared(), nullptr);
+    }
+
+    void launchParameters_data()
+    {
+        QTest::addColumn<QVariantMap>("bundleInfo");
+        QTest::addColumn<QString>("expected");
+        const QString version = u"CFBundleShortVersionString"_s;
+        const QString build = u"CFBundleVersion"_s;
+        QTest::newRow("both") << QVariantMap{{version, u"2.0"_s}, {build, u"9"_s}}
+                              << u"appVersion=2.0 build=9"_s;
+        QTest::newRow("no build") << QVariantMap{{version, u"2.0"_s}} << u"appVersion=2.0 build=unknown"_s;
+        QTest::newRow("no information at all") << QVariantMap{} << u"appVersion=unknown build=unknown"_s;
+        QTest::newRow("not text") << QVariantMap{{version, 2}, {build, QStringList{u"9"_s}}}
+                                  << u"appVersion=unknown build=unknown"_s;
+    }
+
+    void launchParameters()
+    {
+        QFETCH(QVariantMap, bundleInfo);
+        QFETCH(QString, expected);
+        QCOMPARE(describe(AppDelegate::launchParameters(bundleInfo)), expected);
+    }
+
+    void launchAtLogin_data()
+    {
+        QTest::addColumn<bool>("wish");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<bool>("failWrites");
+        QTest::addColumn<QStringList>("calls");
+        QTest::addColumn<bool>("enabledAfter");
+        QTest::addColumn<QString>("line");
+
+        const QString isEnabled = u"isEnabled"_s;
+        const QString reg = u"register"_s;
+        const QString unreg = u"unregister"_s;
+        const QString prefix = u"🚫 Erro ao aplicar login automático: "_s;
+        QTest::newRow("wanted, absent: registered")
+            << true << false << false << QStringList{isEnabled, reg} << true << QString();
+        QTest::newRow("wanted, absent, write fails: one line")
+            << true << false << true << QStringList{isEnabled, reg} << false
+            << prefix + u"fake register failure"_s;
+        QTest::newRow("wanted, present: no call")
+            << true << true << false << QStringList{isEnabled} << true << QString();
+        QTest::newRow("wanted, present, writes would fail: no call")
+            << true << true << true << QStringList{isEnabled} << true << QString();
+        QTest::newRow("unwanted, present: removed")
+            << false << true << false << QStringList{isEnabled, unreg} << false << QString();
+        QTest::newRow("unwanted, present, removal fails: one line")
+            << false << true << true << QStringList{isEnabled, unreg} << true
+            << prefix + u"fake unregister failure"_s;
+        QTest::newRow("unwanted, absent: no call")
+            << false << false << false << QStringList{isEnabled} << false << QString();
+        QTest::newRow("unwanted, absent, writes would fail: no call")
+            << false << false << true << QStringList{isEnabled} << false << QString();
+    }
+
+    void launchAtLogin()
+    {
+        QFETCH(bool, wish);
+        QFETCH(bool, enabled);
+        QFETCH(bool, failWrites);
+        QFETCH(QStringList, calls);
+        QFETCH(bool, enabledAfter);
+        QFETCH(QString, line);
+
+        Settings::shared().setValue(SettingsKey::launchAtLogin, wish);
+        m_loginItem.enabled = enabled;
+        m_loginItem.failWrites = failWrites;
+        m_delegate = std::make_unique<AppDelegate>(recordingServices());
+        ovelin::test::PrintedLines lines;
+        m_delegate->applyLaunchAtLogin();
+
+        QCOMPARE(m_loginItem.calls, calls);
+        QCOMPARE(m_loginItem.enabled, enabledAfter);
+        QCOMPARE(lines.lines(), line.isEmpty() ? QStringList() : QStringList{line});
+        // The wish itself is never changed by a failure.
+        QCOMPARE(Settings::shared().boolValue(SettingsKey::launchAtLogin), wish);
+    }
+
+    void theMonitorStartsOnTheFirstAppearanceOnly()
+    {
+        m_delegate = std::make_unique<AppDelegate>(recordingServices());
+        QCOMPARE(m_monitorsStarted, 0);
+        m_delegate->applicationDidFinishLaunching();
+        QCOMPARE(m_monitorsStarted, 1);
+        QVERIFY(m_delegate->contentView()->clipboardMonitor());
+
+        QWidget* panel = m_delegate->floatingWindowController()->window();
+        for (int i = 0; i < 100; ++i) {
+            WindowManager::shared().toggleWindow(u"shortcut"_s);
+            WindowManager::shared().toggleWindow(u"shortcut"_s);
+        }
+        QVERIFY(panel->isVisible());
+        QCOMPARE(m_monitorsStarted, 1);
+    }
+
+    void preferencesOpenOneReusedWindow()
+    {
+        launch();
+        m_calls.clear();
+        ovelin::test::PrintedLines lines;
+        m_delegate->showPreferences();
+        PreferencesWindowController* controller = m_delegate->preferencesWindowController();
+        QVERIFY(controller);
+        QWidget* window = controller->window();
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->windowTitle(), u"Preferences"_s);
+
+        window->close();
+        QVERIFY(!window->isVisible());
+        m_delegate->showPreferences();
+        QCOMPARE(m_delegate->preferencesWindowController(), controller);
+        QCOMPARE(controller->window(), window);
+        QVERIFY(window->isVisible());
+        QCOMPARE(lines.count(u"🧩 showPreferences() foi chamado"_s), 2);
+        QCOMPARE(m_calls, QStringList(2, u"send PreferencesOpened section=unknown"_s));
+    }
+
+    void preferencesOnASectionSwitchAfterADelay()
+    {
+        launch();
+        m_calls.clear();
+        ovelin::test::PrintedLines lines;
+        QSignalSpy switched(&Notifications::shared(), &Notifications::selectPreferencesSection);
+        QElapsedTimer clock;
+        clock.start();
+        m_delegate->showPreferences(PreferencesSection::History);
+
+        QVERIFY(m_delegate->preferencesWindowController()->window()->isVisible());
+        QCOMPARE(m_calls, QStringList{u"send PreferencesOpened section=history"_s});
+        QCOMPARE(lines.count(u"🧩"_s), 0);
+        QCOMPARE(switched.count(), 0);
+        QTRY_COMPARE(switched.count(), 1);
+        QVERIFY(clock.elapsed() >= 190);
+        QCOMPARE(switched.first().first().value<QVariant>().value<PreferencesSection>(),
+                 PreferencesSection::History);
+    }
+};
+
+OVELIN_TEST_MAIN(TestStartup)
+#include "tst_startup.moc"
