@@ -249,26 +249,6 @@ private Q_SLOTS:
                  QString::number(max));
     }
 
-    void wholeSeconds_data()
-    {
-        QTest::addColumn<double>("seconds");
-        QTest::addColumn<std::optional<qint64>>("expected");
-        const qint64 max = std::numeric_limits<qint64>::max();
-        const qint64 min = std::numeric_limits<qint64>::min();
-        QTest::newRow("fraction cut") << 1.9 << std::optional<qint64>(1);
-        QTest::newRow("negative toward zero") << -1.9 << std::optional<qint64>(-1);
-        QTest::newRow("2^63") << 9223372036854775808.0 << std::optional<qint64>(max);
-        QTest::newRow("-infinity") << -std::numeric_limits<double>::infinity() << std::optional<qint64>(min);
-        QTest::newRow("NaN") << std::numeric_limits<double>::quiet_NaN() << std::optional<qint64>();
-    }
-
-    void wholeSeconds()
-    {
-        QFETCH(double, seconds);
-        QFETCH(std::optional<qint64>, expected);
-        QCOMPARE(SessionManager::wholeSeconds(seconds), expected);
-    }
-
     void undecodableStoredSessionsAreDropped()
     {
         UserStore::open(m_suite)->setValue(QStringLiteral("recentSessions"),

@@ -136,22 +136,6 @@ private Q_SLOTS:
             QCOMPARE(figures.value(QStringLiteral("Beacon.Calendar.") + keys[i]), expected[i]);
     }
 
-    void versionNumbers_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QList<int>>("expected");
-        QTest::newRow("Debian kernel") << QStringLiteral("6.1.0-18-amd64") << QList<int>{6, 1, 0};
-        QTest::newRow("two parts") << QStringLiteral("5.15") << QList<int>{5, 15, 0};
-        QTest::newRow("garbage") << QStringLiteral("unknown") << QList<int>{0, 0, 0};
-    }
-
-    void versionNumbers()
-    {
-        QFETCH(QString, text);
-        QFETCH(QList<int>, expected);
-        QCOMPARE(DefaultSignalPayload::versionNumbers(text), expected);
-    }
-
     void modelNameReadsDmiUpToTheFirstNulElseUname()
     {
         QTemporaryDir dmi;

@@ -5,7 +5,12 @@
 
 ApplicationActivity& ApplicationActivity::shared()
 {
-    static ApplicationActivity* instance = new ApplicationActivity;
+    static ApplicationActivity* instance = [] {
+        auto* activity = new ApplicationActivity;
+        if (QCoreApplication::instance())
+            activity->moveToThread(QCoreApplication::instance()->thread());
+        return activity;
+    }();
     return *instance;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include <QCoreApplication>
 #include <QLocale>
 
 #include "Beacon/ApplicationActivity.h"
@@ -10,7 +11,13 @@
 
 DurationSignalTracker& DurationSignalTracker::shared()
 {
-    static DurationSignalTracker* instance = new DurationSignalTracker;
+    static DurationSignalTracker* instance = [] {
+        auto* tracker = new DurationSignalTracker;
+        // A timing may begin on any thread; the activity notifications arrive on the main one.
+        if (QCoreApplication::instance())
+            tracker->moveToThread(QCoreApplication::instance()->thread());
+        return tracker;
+    }();
     return *instance;
 }
 
