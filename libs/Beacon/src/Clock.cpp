@@ -1,6 +1,8 @@
 #include "Beacon/Clock.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <chrono>
 #include <mutex>
 
@@ -37,7 +39,9 @@ void Clock::setCurrent(std::shared_ptr<const Clock> clock)
 
 QDateTime Clock::toDateTime(double seconds)
 {
-    return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(seconds * 1000.0));
+    // Keep a broken reading from overflowing the conversion: clamp to about ±290,000 years.
+    const double milliseconds = std::isfinite(seconds) ? std::clamp(seconds * 1000.0, -9.0e18, 9.0e18) : 0.0;
+    return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(milliseconds));
 }
 
 double SystemClock::now() const

@@ -9,6 +9,8 @@
 #include <QLocale>
 #include <QTimeZone>
 
+#include "Beacon/Clock.h"
+
 namespace {
 
 QByteArray jsonString(const QString& text)
