@@ -118,10 +118,16 @@ QStringList ClipboardItemView::textLines(const ClipboardItem& item, qreal width)
         return cached->lines;
 
     QString text = displayText(item.type().text().left(layoutCharacterLimit));
-    text.replace(u'\n', QChar::LineSeparator);
-    text.replace(u'\r', QChar::LineSeparator);
     const QFont font = m_list->font();
     const QFontMetricsF metrics(font);
+    // Most copies are one short line: no wrapping to work out.
+    if (text.size() < 120 && !text.contains(u'\n') && !text.contains(u'\r') &&
+        metrics.horizontalAdvance(text) <= width) {
+        m_textCache.insert(item.id(), TextLayout{width, {text}});
+        return {text};
+    }
+    text.replace(u'\n', QChar::LineSeparator);
+    text.replace(u'\r', QChar::LineSeparator);
     QTextLayout layout(text, font);
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
