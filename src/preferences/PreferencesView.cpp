@@ -33,9 +33,12 @@ PreferencesView::PreferencesView(ClipboardHistory& history, PreferencesServices 
     m_sidebar->setIconSize(QSize(16, 16));
     m_sidebar->setFixedWidth(200);
     m_sidebar->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_sidebar->setStyleSheet(QStringLiteral("QListWidget#preferencesSidebar { background: palette(window); "
-                                            "padding: 8px 6px; } QListWidget#preferencesSidebar::item { "
-                                            "padding: 6px 4px; border-radius: 5px; }"));
+    m_sidebar->setStyleSheet(QStringLiteral(
+        "QListWidget#preferencesSidebar { background: palette(window); padding: 8px 6px; outline: none; }"
+        "QListWidget#preferencesSidebar::item { padding: 6px 6px; border-radius: 5px; color: "
+        "palette(window-text); }"
+        "QListWidget#preferencesSidebar::item:selected { background: palette(highlight); "
+        "color: palette(highlighted-text); }"));
     for (PreferencesSection section : allPreferencesSections()) {
         auto* item = new QListWidgetItem(m_sidebar);
         item->setData(Qt::UserRole, QVariant::fromValue(section));
@@ -120,11 +123,15 @@ void PreferencesView::showPage()
 void PreferencesView::retranslate()
 {
     const QColor tint = palette().color(QPalette::Highlight);
+    const QColor selectedTint = palette().color(QPalette::HighlightedText);
     for (int row = 0; row < m_sidebar->count(); ++row) {
         QListWidgetItem* item = m_sidebar->item(row);
         const auto section = item->data(Qt::UserRole).value<PreferencesSection>();
         item->setText(qtTrId(sectionLabelKey(section).toUtf8().constData()));
-        item->setIcon(QIcon(PreferencesStyle::symbolPixmap(sectionSymbol(section), 16, tint, 2.0)));
+        QIcon icon(PreferencesStyle::symbolPixmap(sectionSymbol(section), 16, tint, 2.0));
+        icon.addPixmap(PreferencesStyle::symbolPixmap(sectionSymbol(section), 16, selectedTint, 2.0),
+                       QIcon::Selected);
+        item->setIcon(icon);
         item->setSizeHint(QSize(0, 30));
     }
 }
