@@ -293,11 +293,14 @@ bool X11HotKeyBackend::nativeEventFilter(const QByteArray& eventType, void* mess
             continue;
         }
         if (type == XCB_KEY_PRESS) {
-            if (grab.releasePending && keyEvent->time == grab.releaseTime) {
-                // Auto-repeat sends a release and a press with the same time stamp: the key is
-                // still held, so neither is reported.
-                grab.releasePending = false;
-                return true;
+            if (grab.releasePending) {
+                if (keyEvent->time == grab.releaseTime) {
+                    // Auto-repeat sends a release and a press with the same time stamp: the key
+                    // is still held, so neither is reported.
+                    grab.releasePending = false;
+                    return true;
+                }
+                finishRelease(grab.handle); // released, then pressed again
             }
             if (grab.pressed) {
                 return true; // auto-repeat without the release (detectable auto-repeat)
