@@ -347,19 +347,13 @@
         <source>Resize window</source>
         <translation>Resize window</translation>
     </message>
-    <message id="file_group_count" numerus="yes">
+    <message id="file_group_count">
         <source>%n files</source>
-        <translation>
-            <numerusform>%n file</numerusform>
-            <numerusform>%n files</numerusform>
-        </translation>
+        <translation>%n files</translation>
     </message>
-    <message id="file_group_more" numerus="yes">
+    <message id="file_group_more">
         <source>+%n</source>
-        <translation>
-            <numerusform>+%n</numerusform>
-            <numerusform>+%n</numerusform>
-        </translation>
+        <translation>+%n</translation>
     </message>
     <message id="menu_show">
         <source>Show History</source>

@@ -347,19 +347,13 @@
         <source>Resize window</source>
         <translation>Redimensionar janela</translation>
     </message>
-    <message id="file_group_count" numerus="yes">
+    <message id="file_group_count">
         <source>%n files</source>
-        <translation>
-            <numerusform>%n arquivo</numerusform>
-            <numerusform>%n arquivos</numerusform>
-        </translation>
+        <translation>%n arquivos</translation>
     </message>
-    <message id="file_group_more" numerus="yes">
+    <message id="file_group_more">
         <source>+%n</source>
-        <translation>
-            <numerusform>+%n</numerusform>
-            <numerusform>+%n</numerusform>
-        </translation>
+        <translation>+%n</translation>
     </message>
     <message id="menu_show">
         <source>Show History</source>

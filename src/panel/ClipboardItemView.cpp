@@ -68,6 +68,17 @@ QString ClipboardItemView::displayText(const QString& text)
     return result.replace(runs, QStringLiteral(" "));
 }
 
+// The translations hold one form with "%n" for the number.
+QString ClipboardItemView::fileCountCaption(qsizetype count)
+{
+    return qtTrId("file_group_count").replace(QStringLiteral("%n"), QString::number(count));
+}
+
+QString ClipboardItemView::moreFilesCaption(qsizetype hidden)
+{
+    return qtTrId("file_group_more").replace(QStringLiteral("%n"), QString::number(hidden));
+}
+
 QStringList ClipboardItemView::remainingFileNames(const ClipboardItem& item)
 {
     QStringList names;
@@ -343,7 +354,7 @@ void ClipboardItemView::paint(QPainter* painter, const QStyleOptionViewItem& opt
                           item.dateTime(), QDateTime::currentDateTimeUtc()));
     if (item.type().kind() == ClipboardItemKind::FileGroup) {
         painter->drawText(g.countCaption, Qt::AlignLeft | Qt::AlignTop,
-                          qtTrId("file_group_count", int(item.type().fileURLs().size())));
+                          fileCountCaption(item.type().fileURLs().size()));
     }
     if (!g.pinMark.isEmpty())
         SymbolPainter::paint(painter, g.pinMark.adjusted(2, 2, -2, -2), QStringLiteral("pin"),
@@ -412,7 +423,7 @@ void ClipboardItemView::paintContent(QPainter* painter, const ClipboardItem& ite
             painter->setFont(captionFont(option.font));
             painter->setPen(palette.color(QPalette::PlaceholderText));
             painter->drawText(g.moreCaption, Qt::AlignLeft | Qt::AlignVCenter,
-                              qtTrId("file_group_more", int(urls.size() - maximumTiles)));
+                              moreFilesCaption(urls.size() - maximumTiles));
         }
         break;
     }

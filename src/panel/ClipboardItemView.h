@@ -74,6 +74,9 @@ public:
     /// The row's menu: "copy_again", "pin_to_top" or "unpin", a divider, and "delete" unless
     /// the row is the most recent unpinned one. Each action's objectName is its key.
     static QMenu* makeActionMenu(const ClipboardItem& item, bool isMostRecent, QWidget* parent);
+    /// The group's captions: the number of files, and "+N" for the files without a tile.
+    static QString fileCountCaption(qsizetype count);
+    static QString moreFilesCaption(qsizetype hidden);
     /// The lines of the "+N" caption's tooltip: the files from the seventh on.
     static QStringList remainingFileNames(const ClipboardItem& item);
 

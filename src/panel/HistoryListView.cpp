@@ -58,7 +58,7 @@ QVariant HistoryListModel::data(const QModelIndex& index, int role) const
         case ClipboardItemKind::File:
             return item.type().fileURL().fileName();
         case ClipboardItemKind::FileGroup:
-            return qtTrId("file_group_count", int(item.type().fileURLs().size()));
+            return ClipboardItemView::fileCountCaption(item.type().fileURLs().size());
         case ClipboardItemKind::Image:
             return QString();
         }
