@@ -12,7 +12,8 @@
 ///
 /// Ownership: a HotKey lives in a std::shared_ptr that the caller owns (the create functions
 /// return it). The registry in HotKeysController only holds it weakly; releasing the last
-/// shared_ptr unregisters the system hot key at once. GUI thread only.
+/// shared_ptr unregisters the system hot key at once. The handlers run on the GUI thread, from the
+/// event loop; a handler may release its own hot key. GUI thread only.
 class HotKey : public std::enable_shared_from_this<HotKey>
 {
     struct PrivateTag
@@ -29,6 +30,7 @@ public:
     static std::shared_ptr<HotKey> create(Key key, ModifierFlags modifiers, Handler keyDownHandler = {},
                                           Handler keyUpHandler = {});
 
+    /// For std::make_shared only; use create(), which also registers the hot key.
     HotKey(PrivateTag, KeyCombo keyCombo, Handler keyDownHandler, Handler keyUpHandler);
     ~HotKey();
     HotKey(const HotKey&) = delete;
