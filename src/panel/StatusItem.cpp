@@ -73,10 +73,7 @@ StatusItem::StatusItem(QObject* parent) : QObject(parent), m_menuWindow(std::mak
 {
 }
 
-StatusItem::~StatusItem()
-{
-    delete m_trayIcon;
-}
+StatusItem::~StatusItem() = default;
 
 MenuBarContent* StatusItem::content() const
 {

@@ -9,11 +9,14 @@
 #include "app/AppEnvironment.h"
 #include "app/ContentView.h"
 #include "app/Notifications.h"
+#include "app/OvelinApp.h"
 #include "app/Settings.h"
 #include "common/Console.h"
 #include "history/ClipboardHistory.h"
 #include "panel/CustomPanel.h"
 #include "panel/FloatingWindowController.h"
+#include "panel/MenuBarContent.h"
+#include "panel/StatusItem.h"
 #include "panel/WindowManager.h"
 #include "platform/fake/FakeLoginItemService.h"
 #include "platform/fake/FakeWindowSystem.h"
@@ -100,7 +103,11 @@ private Q_SLOTS:
         m_loginItem = FakeLoginItemService();
     }
 
-    void cleanup() { m_delegate.reset(); }
+    void cleanup()
+    {
+        m_delegate.reset();
+        AppEnvironment::shared().setLanguage(u"en"_s);
+    }
 
     void firstLaunchRunsEveryStepInOrder()
     {
@@ -273,6 +280,49 @@ private Q_SLOTS:
         QVERIFY(clock.elapsed() >= 190);
         QCOMPARE(switched.first().first().value<QVariant>().value<PreferencesSection>(),
                  PreferencesSection::History);
+    }
+
+    void theApplicationFollowsTheLanguageAndWiresTheMenu()
+    {
+        AppEnvironment::shared().setLanguage(u"en"_s);
+        OvelinApp app(recordingServices());
+        app.launch();
+        QTRY_VERIFY(AppDelegate::shared() == &app.delegate());
+        MenuBarContent* menu = app.statusItem()->content();
+        QCOMPARE(menu->items().at(MenuBarContent::ShowItem)->text(), u"Show History"_s);
+
+        AppEnvironment::shared().setLanguage(u"pt"_s);
+        QTRY_COMPARE(menu->items().at(MenuBarContent::ShowItem)->text(), u"Mostrar Histórico"_s);
+        QCOMPARE(QLocale().name(), u"pt_BR"_s);
+        AppEnvironment::shared().setLanguage(u"en"_s);
+        QTRY_COMPARE(menu->items().at(MenuBarContent::ShowItem)->text(), u"Show History"_s);
+
+        // The rows reach the panel and the preferences through the shared objects.
+        QWidget* panel = WindowManager::shared().window();
+        panel->hide();
+        menu->items().at(MenuBarContent::ShowItem)->click();
+        QVERIFY(panel->isVisible());
+        menu->items().at(MenuBarContent::PreferencesItem)->click();
+        QVERIFY(app.delegate().preferencesWindowController());
+        QVERIFY(app.delegate().preferencesWindowController()->window()->isVisible());
+    }
+
+    void translationFiles_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("Brazilian") << u"pt_BR"_s << u":/i18n/ovelin_pt_BR.qm"_s;
+        QTest::newRow("European Portuguese") << u"pt_PT"_s << u":/i18n/ovelin_pt_BR.qm"_s;
+        QTest::newRow("English") << u"en_US"_s << u":/i18n/ovelin_en.qm"_s;
+        QTest::newRow("German falls back to English") << u"de_DE"_s << u":/i18n/ovelin_en.qm"_s;
+    }
+
+    void translationFiles()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, file);
+        QCOMPARE(OvelinApp::translationFile(QLocale(locale)), file);
+        QVERIFY(QFile::exists(file));
     }
 };
 
