@@ -1,5 +1,6 @@
 #include "panel/StatusItem.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QPainter>
@@ -95,6 +96,15 @@ void StatusItem::install()
             openMenu();
     });
     m_trayIcon->show();
+    // The icon is drawn in the desktop's text colour: redraw it when the desktop's palette changes.
+    qApp->installEventFilter(this);
+}
+
+bool StatusItem::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == qApp && event->type() == QEvent::ApplicationPaletteChange && m_trayIcon)
+        m_trayIcon->setIcon(trayIcon());
+    return QObject::eventFilter(watched, event);
 }
 
 void StatusItem::openMenu()

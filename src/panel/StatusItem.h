@@ -47,6 +47,9 @@ public:
     /// Opens the menu window at the icon (or at the pointer).
     void openMenu();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     std::unique_ptr<MenuBarWindow> m_menuWindow;
     QPointer<QSystemTrayIcon> m_trayIcon;
