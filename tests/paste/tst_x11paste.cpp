@@ -154,6 +154,11 @@ private Q_SLOTS:
         QCOMPARE(readRecord(out).keys, QStringList{expectedKey});
         QCOMPARE(lines.count(u"📦 App em foco: "_s + windowClass), 1);
         QCOMPARE(lines.count(mechanismLine), 1);
+        // The window's name and process, as the window announces them.
+        const QString doneLine = terminal
+                                     ? u"✅ Paste via XTEST Ctrl+Shift+V executado no app: Paste Target"_s
+                                     : u"✅ Paste via XTEST para PID: %1"_s.arg(target->process().processId());
+        QCOMPARE(lines.count(doneLine), 1);
         // Ovelin's own write comes back at the next tick and moves the entry to the top.
         QTRY_VERIFY_WITH_TIMEOUT(history.history().first().type().text() == text &&
                                      history.history().first().id() != older.id(),
