@@ -1,3 +1,4 @@
+#include <QBuffer>
 #include <QLineEdit>
 #include <QMenu>
 #include <QScrollBar>
@@ -9,6 +10,7 @@
 #include "panel/ClipboardItemView.h"
 #include "panel/FaviconLoader.h"
 #include "panel/HistoryListView.h"
+#include "panel/ImagePreviewCache.h"
 #include "panel/OvelinView.h"
 #include "panel/ResizeHandlesOverlay.h"
 #include "panel/SearchBar.h"
@@ -390,6 +392,37 @@ private Q_SLOTS:
         HistoryListView* list = m_view->listView();
         const int row = list->historyModel()->rowOf(target);
         QTRY_COMPARE(list->visualRect(list->historyModel()->index(row)).top(), 0);
+    }
+
+    void imageRowDrawsItsPreview()
+    {
+        QImage red(640, 400, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        red.save(&buffer, "PNG");
+        fill({imageItem(png, baseDate), imageItem(QByteArray("garbage"), baseDate + 1)});
+        showActive();
+        HistoryListView* list = m_view->listView();
+        QTRY_VERIFY(m_view->animateItemsOnAppear());
+        list->animationFinishedForTests();
+        (void)list->grab(); // the first paint asks for the previews
+        list->imagePreviews()->waitForIdle();
+        const QImage shot = list->grab().toImage();
+        const auto rectOf = [list](int row) {
+            return list->rowDelegate()
+                ->geometry(list->historyModel()->itemAt(row),
+                           list->visualRect(list->historyModel()->index(row)), row, 2)
+                .image;
+        };
+        // 640 x 400 scaled into a 60-point-high frame: 96 points wide, from the frame's left edge.
+        const QRectF decoded = rectOf(1);
+        QCOMPARE(shot.pixelColor((decoded.topLeft() + QPointF(48, 30)).toPoint()), QColor(Qt::red));
+        QVERIFY(shot.pixelColor((decoded.topLeft() + QPointF(140, 30)).toPoint()) != QColor(Qt::red));
+        // Bytes that do not decode leave the area empty.
+        const QRectF undecodable = rectOf(0);
+        QVERIFY(shot.pixelColor((undecodable.topLeft() + QPointF(48, 30)).toPoint()) != QColor(Qt::red));
     }
 
     void renderedLineOnEveryRebuild()

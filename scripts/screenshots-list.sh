@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# Screenshots of the history list's rows: text, link, file, a group of nine files and an image,
+# with one row selected (Down) and another under the pointer, in both panel styles and both
+# languages, on a private Xvfb with openbox. Writes PNGs to screenshots/out/.
+# OVELIN_BUILD_DIR picks another build folder (default: build).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+build=${OVELIN_BUILD_DIR:-build}
+out="$root/screenshots/out"
+mkdir -p "$out"
+
+if [ "$build" = build ]; then
+    cmake --preset default >/dev/null
+fi
+cmake --build "$build" --target ovelin >/dev/null
+
+source scripts/xsession.sh
+ovelin_x_start
+work=$(mktemp -d)
+ovelin_pid=""
+owner_pid=""
+cleanup() {
+    [ -n "$ovelin_pid" ] && kill "$ovelin_pid" 2>/dev/null
+    [ -n "$owner_pid" ] && kill "$owner_pid" 2>/dev/null
+    ovelin_x_stop
+    rm -rf "$work"
+}
+trap cleanup EXIT
+xsetroot -solid '#5b7a99' 2>/dev/null || true
+
+start_ovelin() { # home
+    HOME="$1" XDG_CONFIG_HOME="$1/config" XDG_DATA_HOME="$1/data" XDG_CACHE_HOME="$1/cache" \
+        OVELIN_ANALYTICS_URL="http://127.0.0.1:9/" "$root/$build/src/ovelin" >"$1/ovelin.log" 2>&1 &
+    ovelin_pid=$!
+    for _ in $(seq 1 100); do
+        grep -q "Monitoramento da área de transferência iniciado" "$1/ovelin.log" 2>/dev/null && return 0
+        sleep 0.1
+    done
+    echo "Ovelin did not start; see $1/ovelin.log" >&2
+    return 1
+}
+
+stop_ovelin() {
+    kill "$ovelin_pid" 2>/dev/null || true
+    wait "$ovelin_pid" 2>/dev/null || true
+    ovelin_pid=""
+}
+
+# Offers the clipboard as another application would: one xclip serving one target.
+offer() { # type, then the bytes on stdin
+    [ -n "$owner_pid" ] && kill "$owner_pid" 2>/dev/null
+    xclip -quiet -selection clipboard -t "$1" <&0 >/dev/null 2>&1 &
+    owner_pid=$!
+    sleep 1.4
+}
+
+# Files to copy: real ones, so that previews can be made.
+files="$work/files"
+mkdir -p "$files"
+convert -size 640x400 gradient:'#f6d365-#fda085' "$files/sunset.png"
+printf 'Quarterly numbers\n' >"$files/Quarterly report 2024.pdf"
+for name in notes.md todo.txt budget.xlsx photo.jpg slides.odp draft.docx logo.png readme.txt archive.zip; do
+    printf 'x' >"$files/$name"
+done
+convert -size 300x300 xc:'#4a90d9' "$files/photo.jpg"
+convert -size 300x300 xc:'#7ed321' "$files/logo.png"
+
+seed="$work/seed"
+mkdir -p "$seed/config" "$seed/data" "$seed/cache"
+start_ovelin "$seed"
+printf '%s' "Meeting notes: ship the release on Friday, review the translations first, then tag the build and write the announcement for the mailing list." | offer text/plain
+printf '%s' "https://www.debian.org/releases/bookworm/" | offer text/plain
+printf 'file://%s\n' "$files/Quarterly report 2024.pdf" | offer text/uri-list
+for name in notes.md todo.txt budget.xlsx photo.jpg slides.odp draft.docx logo.png readme.txt archive.zip; do
+    printf 'file://%s\n' "$files/$name"
+done | sed 's/ /%20/g' | offer text/uri-list
+offer image/png <"$files/sunset.png"
+printf '%s' "Olá! Segue o endereço da reunião de amanhã." | offer text/plain
+stop_ovelin
+kill "$owner_pid" 2>/dev/null || true
+owner_pid=""
+
+for language in en pt; do
+    for style in classic modern; do
+        home="$work/$language-$style"
+        mkdir -p "$home/config/Ovelin" "$home/cache"
+        cp -r "$seed/data" "$home/data"
+        {
+            echo "[General]"
+            echo "appearance_style=$style"
+            echo "selectedLanguage=$language"
+            [ "$style" = modern ] && echo "ovelinWindowHeight=640"
+        } >"$home/config/Ovelin/Ovelin.conf"
+        start_ovelin "$home"
+        sleep 1
+        # Hide the panel shown at start-up, then open it with the shortcut at a known place.
+        xdotool mousemove 1500 900 click 1
+        sleep 0.5
+        xdotool mousemove 200 100 key ctrl+super+v
+        sleep 1
+        xdotool key Down
+        # The pointer rests over the fourth row.
+        xdotool mousemove 330 395
+        sleep 0.8
+        import -window root -crop 460x$([ "$style" = modern ] && echo 700 || echo 660)+190+90 +repage \
+            "$out/list-$style-$language.png"
+        stop_ovelin
+    done
+done
+
+echo "Screenshots written to $out:"
+ls "$out"/list-*
