@@ -27,10 +27,9 @@ QString checkKey()
 
 QPixmap applicationIcon(int size, qreal ratio)
 {
-    const QIcon icon = QGuiApplication::windowIcon();
-    if (!icon.isNull())
-        return icon.pixmap(QSize(size, size), ratio);
-    return symbolPixmap(QStringLiteral("AppIcon"), size, QColor(), ratio);
+    if (hasSymbol(QStringLiteral("AppIcon")))
+        return symbolPixmap(QStringLiteral("AppIcon"), size, QColor(), ratio);
+    return QGuiApplication::windowIcon().pixmap(QSize(size, size), ratio);
 }
 
 } // namespace

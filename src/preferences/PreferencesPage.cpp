@@ -1,6 +1,7 @@
 #include "preferences/PreferencesPage.h"
 
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QVBoxLayout>
 
 PreferencesPage::PreferencesPage(const PreferencesServices& services, QWidget* parent)
@@ -20,6 +21,9 @@ QBoxLayout* PreferencesPage::addRow(QWidget* label, QWidget* control, bool trail
     auto* row = new QHBoxLayout;
     row->setSpacing(8);
     row->addWidget(label);
+    // A control without a visible label of its own is named by the row's label.
+    if (auto* text = qobject_cast<QLabel*>(label); text && control->accessibleName().isEmpty())
+        control->setAccessibleName(text->text());
     if (trailing)
         row->addStretch(1);
     row->addWidget(control);

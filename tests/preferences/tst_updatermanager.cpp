@@ -84,11 +84,20 @@ private Q_SLOTS:
     {
         PrintedLines printed;
         UpdaterManager& updater = UpdaterManager::shared();
+        // A failed start leaves no updater; the button then does nothing.
+        updater.setFeedUrl(QUrl(u"ftp://127.0.0.1/feed.json"_s));
+        updater.start();
+        QVERIFY(!updater.isStarted());
+        updater.checkForUpdates();
+        QVERIFY(!updater.isChecking());
+
         updater.setFeedUrl(feed());
         updater.start();
         updater.start();
         QVERIFY(updater.isStarted());
-        QCOMPARE(printed.lines(), QStringList{u"✅ Atualizador (feed JSON) iniciado"_s});
+        QCOMPARE(printed.lines().size(), 2);
+        QVERIFY(printed.lines().at(0).startsWith(u"🚫 Falha ao iniciar atualizador (feed JSON): "_s));
+        QCOMPARE(printed.lines().at(1), u"✅ Atualizador (feed JSON) iniciado"_s);
     }
 
     void answersTheFeed_data()

@@ -1,0 +1,80 @@
+#include <QTest>
+
+#include "TestMain.h"
+#include "platform/x11/X11CapabilityService.h"
+
+using namespace Qt::StringLiterals;
+
+// Runs on the test bench's Xvfb, which is started with XTEST and XInput 2.
+class X11CapabilitiesTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    struct ScopedVariable
+    {
+        QByteArray name;
+        QByteArray saved;
+        bool had;
+        ScopedVariable(const char* variable, const QByteArray& value)
+            : name(variable), saved(qgetenv(variable)), had(qEnvironmentVariableIsSet(variable))
+        {
+            if (value.isNull())
+                qunsetenv(variable);
+            else
+                qputenv(variable, value);
+        }
+        ~ScopedVariable()
+        {
+            if (had)
+                qputenv(name.constData(), saved);
+            else
+                qunsetenv(name.constData());
+        }
+    };
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (qEnvironmentVariableIsEmpty("DISPLAY"))
+            QSKIP("needs an X server (DISPLAY is not set)");
+    }
+
+    void capabilities_data()
+    {
+        QTest::addColumn<QByteArray>("display");
+        QTest::addColumn<QByteArray>("sessionType");
+        QTest::addColumn<QByteArray>("waylandDisplay");
+        QTest::addColumn<bool>("synthesize");
+        QTest::addColumn<bool>("monitor");
+        const QByteArray display = qgetenv("DISPLAY");
+        QTest::newRow("X11 session") << display << QByteArray("x11") << QByteArray() << true << true;
+        QTest::newRow("Wayland session (XWayland)")
+            << display << QByteArray("wayland") << QByteArray() << true << false;
+        QTest::newRow("Wayland socket present")
+            << display << QByteArray() << QByteArray("wayland-0") << true << false;
+        QTest::newRow("no display at all")
+            << QByteArray() << QByteArray("x11") << QByteArray() << false << false;
+        QTest::newRow("a display that does not answer")
+            << QByteArray(":4093") << QByteArray("x11") << QByteArray() << false << false;
+    }
+
+    void capabilities()
+    {
+        QFETCH(QByteArray, display);
+        QFETCH(QByteArray, sessionType);
+        QFETCH(QByteArray, waylandDisplay);
+        QFETCH(bool, synthesize);
+        QFETCH(bool, monitor);
+        ScopedVariable d("DISPLAY", display);
+        ScopedVariable s("XDG_SESSION_TYPE", sessionType);
+        ScopedVariable w("WAYLAND_DISPLAY", waylandDisplay);
+
+        X11CapabilityService service;
+        QCOMPARE(service.canSynthesizeInput(), synthesize);
+        QCOMPARE(service.canMonitorInput(), monitor);
+    }
+};
+
+OVELIN_TEST_GUILESS_MAIN(X11CapabilitiesTest)
+#include "tst_x11capabilities.moc"
