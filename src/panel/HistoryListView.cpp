@@ -198,9 +198,11 @@ void HistoryListView::startTicking()
 
 void HistoryListView::tick()
 {
-    viewport()->update();
-    if (!animationsRunning())
+    if (!isVisible() || !animationsRunning()) {
         m_ticker.stop();
+        return;
+    }
+    viewport()->update();
 }
 
 void HistoryListView::animationFinishedForTests()
@@ -241,7 +243,7 @@ void HistoryListView::scrollToRow(int row, ScrollPosition position, bool animate
 
 void HistoryListView::mousePressEvent(QMouseEvent* event)
 {
-    m_pressedRow = -1;
+    m_pressedID.reset();
     if (event->button() != Qt::LeftButton)
         return;
     const QPoint pos = event->position().toPoint();
@@ -258,7 +260,7 @@ void HistoryListView::mousePressEvent(QMouseEvent* event)
         Q_EMIT togglePinRequested(item.id());
         break;
     case ClipboardItemView::Hit::Content:
-        m_pressedRow = row;
+        m_pressedID = item.id();
         break;
     case ClipboardItemView::Hit::None:
         break;
@@ -268,15 +270,16 @@ void HistoryListView::mousePressEvent(QMouseEvent* event)
 
 void HistoryListView::mouseReleaseEvent(QMouseEvent* event)
 {
-    const int pressed = std::exchange(m_pressedRow, -1);
-    if (event->button() != Qt::LeftButton || pressed < 0 || pressed >= m_model->rowCount())
+    const std::optional<QUuid> pressed = std::exchange(m_pressedID, std::nullopt);
+    if (event->button() != Qt::LeftButton || !pressed)
         return;
-    const QPoint pos = event->position().toPoint();
-    if (rowAt(pos) != pressed)
+    // The release must land on the row that was pressed, even if the list changed meanwhile.
+    const int row = rowAt(event->position().toPoint());
+    if (row < 0 || m_model->itemAt(row).id() != *pressed)
         return;
-    const ClipboardItem item = m_model->itemAt(pressed);
-    const QRect rect = visualRect(m_model->index(pressed));
-    if (m_delegate->hitTest(item, rect, pressed, int(m_model->rowCount()), event->position()) ==
+    const ClipboardItem item = m_model->itemAt(row);
+    const QRect rect = visualRect(m_model->index(row));
+    if (m_delegate->hitTest(item, rect, row, int(m_model->rowCount()), event->position()) ==
         ClipboardItemView::Hit::Content)
         Q_EMIT itemClicked(item);
     event->accept();
@@ -325,8 +328,10 @@ bool HistoryListView::viewportEvent(QEvent* event)
             QToolTip::showText(help->globalPos(), tip, viewport());
         return true;
     }
-    if (event->type() == QEvent::Show)
+    if (event->type() == QEvent::Show) {
         startTicking();
+        viewport()->update();
+    }
     return QListView::viewportEvent(event);
 }
 

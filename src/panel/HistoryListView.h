@@ -125,5 +125,5 @@ private:
     QTimer m_ticker;
     QElapsedTimer m_spinnerClock;
     QPropertyAnimation* m_scrollAnimation;
-    int m_pressedRow = -1;
+    std::optional<QUuid> m_pressedID;
 };

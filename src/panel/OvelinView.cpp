@@ -63,6 +63,9 @@ OvelinView::OvelinView(ClipboardHistory& history, QWidget* parent)
             &OvelinView::onPinnedScrollTargetChanged);
     connect(&AppEnvironment::shared(), &AppEnvironment::appearanceStyleChanged, this,
             &OvelinView::applyAppearanceStyle);
+    // Dates and captions are formatted when drawn, in the chosen language.
+    connect(&AppEnvironment::shared(), &AppEnvironment::selectedLanguageChanged, m_list->viewport(),
+            qOverload<>(&QWidget::update));
 
     connect(m_list, &HistoryListView::itemClicked, this, [this](const ClipboardItem& item) {
         if (m_actions.paste)
@@ -384,6 +387,13 @@ void OvelinView::applyAppearanceStyle()
     m_resizeStrip->setVisible(modern);
     m_resizeStrip->raise();
     update();
+}
+
+void OvelinView::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        m_list->viewport()->update();
+    QWidget::changeEvent(event);
 }
 
 void OvelinView::resizeEvent(QResizeEvent* event)
