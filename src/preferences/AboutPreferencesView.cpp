@@ -65,8 +65,9 @@ AboutPreferencesView::AboutPreferencesView(const PreferencesServices& services, 
     column()->addWidget(description);
 
     // Updates.
-    auto* updates = new QHBoxLayout;
-    updates->setSpacing(12);
+    // Stacked, so that longer translations never push the checkbox out of the page.
+    auto* updates = new QVBoxLayout;
+    updates->setSpacing(8);
     m_checkUpdates = new QPushButton(qtTrId("check_updates_button"));
     m_checkUpdates->setObjectName(QStringLiteral("checkUpdatesButton"));
     m_checkUpdates->setAutoDefault(false);
@@ -83,7 +84,7 @@ AboutPreferencesView::AboutPreferencesView(const PreferencesServices& services, 
             .arg(accent.green())
             .arg(accent.blue()));
     connect(m_checkUpdates, &QPushButton::clicked, this, [] { UpdaterManager::shared().checkForUpdates(); });
-    updates->addWidget(m_checkUpdates);
+    updates->addWidget(m_checkUpdates, 0, Qt::AlignLeft);
     m_checkAutomatically = new QCheckBox(qtTrId("check_updates_automatically"));
     m_checkAutomatically->setChecked(Settings::shared().boolValue(checkKey()));
     connect(m_checkAutomatically, &QCheckBox::toggled, this,
@@ -95,7 +96,6 @@ AboutPreferencesView::AboutPreferencesView(const PreferencesServices& services, 
         m_checkAutomatically->setChecked(Settings::shared().boolValue(checkKey()));
     });
     updates->addWidget(m_checkAutomatically);
-    updates->addStretch(1);
     column()->addLayout(updates);
 
     column()->addWidget(divider());

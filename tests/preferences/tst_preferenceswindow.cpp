@@ -173,6 +173,34 @@ private Q_SLOTS:
         QVERIFY(qobject_cast<LanguagePreferencesView*>(view->currentPage()));
     }
 
+    void everyPageFitsTheWindowInEveryLanguage_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<PreferencesSection>("section");
+        for (const QString& language : {u"en"_s, u"pt"_s}) {
+            for (PreferencesSection section : allPreferencesSections())
+                QTest::addRow("%s %s", qPrintable(language), qPrintable(sectionName(section)))
+                    << language << section;
+        }
+    }
+
+    void everyPageFitsTheWindowInEveryLanguage()
+    {
+        // Regression: a longer Portuguese text pushed the about page's checkbox out of sight.
+        QFETCH(QString, language);
+        QFETCH(PreferencesSection, section);
+        AppEnvironment::shared().setLanguage(language);
+        PreferencesView* view = openWindow();
+        QVERIFY(view);
+        view->setSelectedSection(section);
+        QWidget* page = view->currentPage();
+        const int available =
+            page->parentWidget()->parentWidget()->width() - 48; // the scroll area's viewport
+        QVERIFY2(page->minimumSizeHint().width() <= available,
+                 qPrintable(u"needs %1, has %2"_s.arg(page->minimumSizeHint().width()).arg(available)));
+        AppEnvironment::shared().setLanguage(u"en"_s);
+    }
+
     void switchingToPortugueseRetranslatesTheOpenWindow()
     {
         PreferencesView* view = openWindow();
