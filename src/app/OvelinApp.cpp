@@ -9,11 +9,13 @@
 #include "panel/MenuBarContent.h"
 #include "panel/StatusItem.h"
 #include "panel/WindowManager.h"
+#include "paste/PasteManager.h"
 #include "paste/PasteSequence.h"
 
 OvelinApp::OvelinApp(StartupServices services, QObject* parent)
-    : QObject(parent), m_delegate(std::make_unique<AppDelegate>(std::move(services)))
+    : QObject(parent), m_platform(services.platform)
 {
+    m_delegate = std::make_unique<AppDelegate>(std::move(services));
 }
 
 OvelinApp::~OvelinApp()
@@ -65,7 +67,9 @@ void OvelinApp::launch()
     connect(menu, &MenuBarContent::quitRequested, this, [] { QCoreApplication::quit(); });
     m_statusItem->install();
 
-    // A paste hides Ovelin and gives the focus back to the window the panel was summoned over.
+    // A paste hides Ovelin and gives the focus back to the window the panel was summoned over,
+    // then types the paste keystroke there.
+    PasteManager::installServices(m_platform);
     PasteSequence::shared().setHideApplicationHandler([] { WindowManager::shared().hideApplication(); });
 
     QTimer::singleShot(0, m_delegate.get(), &AppDelegate::applicationDidFinishLaunching);

@@ -35,4 +35,5 @@ private:
     std::unique_ptr<AppDelegate> m_delegate;
     std::unique_ptr<StatusItem> m_statusItem;
     std::unique_ptr<QTranslator> m_translator;
+    PlatformServices m_platform;
 };

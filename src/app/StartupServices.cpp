@@ -41,6 +41,7 @@ StartupServices StartupServices::application()
         monitor->startMonitoring();
         return std::unique_ptr<QObject>(std::move(monitor));
     };
+    services.platform = platform;
     services.frontmostApplication = platform.frontmostApplication;
     services.windowSystem = &windowSystem;
     services.bundleInfo = mainBundleInfo();

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QVariantMap>
 
+#include "platform/PlatformServices.h"
 #include "telemetry/Telemetry.h"
 
 class ClipboardHistory;
@@ -30,6 +31,8 @@ struct StartupServices
     std::function<void()> startShakeMonitoring;
     /// Creates the clipboard monitor for the history, started; the caller keeps it.
     std::function<std::unique_ptr<QObject>(ClipboardHistory&)> startClipboardMonitor;
+    /// What capturing and pasting are built on (the paste engine is given these at launch).
+    PlatformServices platform;
     FrontmostApplicationService* frontmostApplication = nullptr;
     WindowSystem* windowSystem = nullptr;
     /// The running build's version strings: "CFBundleShortVersionString" and "CFBundleVersion".

@@ -1,5 +1,6 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
@@ -88,6 +89,7 @@ private Q_SLOTS:
         environment.insert(u"OVELIN_ANALYTICS_URL"_s, u"http://127.0.0.1:9/"_s);
         environment.remove(u"QT_QPA_PLATFORM"_s);
         m_ovelin.setProcessEnvironment(environment);
+        m_ovelin.setProcessChannelMode(QProcess::MergedChannels);
         m_ovelin.start(QStringLiteral(OVELIN_EXECUTABLE), {});
         QVERIFY(m_ovelin.waitForStarted(5000));
         connect(&m_ovelin, &QProcess::readyReadStandardOutput, this, &TestPanelX11::readOutput);
@@ -161,6 +163,37 @@ private Q_SLOTS:
         QCOMPARE(panelState().geometry, QRect(x - 410, 310, 400, 600));
         pressShortcutAt(x, 300);
         QVERIFY(waitFor([this] { return !panelState().mapped; }));
+    }
+
+    void pastingGivesTheFocusBackToTheWindowTheShortcutWasPressedIn()
+    {
+        QProcess copier;
+        copier.start(u"xclip"_s, {u"-selection"_s, u"clipboard"_s});
+        QVERIFY(copier.waitForStarted(5000));
+        copier.write("pasted through Ovelin");
+        copier.closeWriteChannel();
+        QTest::qWait(2000); // the monitor looks once a second
+
+        QLineEdit editor;
+        editor.setWindowTitle(u"Editor"_s);
+        editor.setGeometry(900, 500, 400, 40);
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&editor));
+        const QString editorId = QString::number(editor.winId());
+        tool(u"xdotool"_s, {u"windowactivate"_s, u"--sync"_s, editorId});
+        QVERIFY(waitFor([&] { return activeWindow() == editorId; }));
+
+        pressShortcutAt(500, 400);
+        QVERIFY(waitFor([this] { return panelState().mapped && activeWindow() == m_panel; }));
+        tool(u"xdotool"_s, {u"key"_s, u"Return"_s});
+        QVERIFY(waitFor([this] { return !panelState().mapped; }));
+        QVERIFY(waitFor([&] { return activeWindow() == editorId; }));
+        const bool pasted = waitFor([&] { return editor.text() == u"pasted through Ovelin"_s; });
+        if (!pasted)
+            qWarning().noquote() << "editor:" << editor.text() << "\nlast output:\n" << m_output.right(600);
+        QVERIFY(pasted);
+        copier.kill();
+        copier.waitForFinished(2000);
     }
 };
 
