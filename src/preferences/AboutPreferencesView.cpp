@@ -95,7 +95,7 @@ AboutPreferencesView::AboutPreferencesView(const PreferencesServices& services, 
         const QSignalBlocker quiet(m_checkAutomatically);
         m_checkAutomatically->setChecked(Settings::shared().boolValue(checkKey()));
     });
-    updates->addWidget(m_checkAutomatically);
+    updates->addWidget(m_checkAutomatically, 0, Qt::AlignLeft);
     column()->addLayout(updates);
 
     column()->addWidget(divider());
