@@ -106,6 +106,8 @@ void AppDelegate::setupFloatingWindow()
 {
     WindowManager::shared().setFrontmostApplicationService(m_services.frontmostApplication);
     WindowManager::shared().setWindowSystem(m_services.windowSystem);
+    // An earlier panel goes first: its controller lets go of what the new one sets up.
+    m_floatingWindowController.reset();
     auto* root = new ContentView(*m_history, AppEnvironment::shared(), m_services.startClipboardMonitor);
     m_contentView = root;
     m_floatingWindowController = std::make_unique<FloatingWindowController>(root, m_services.windowSystem);

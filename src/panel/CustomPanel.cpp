@@ -11,7 +11,6 @@ CustomPanel::CustomPanel(QWidget* parent)
 {
     setWindowTitle(QStringLiteral("Ovelin"));
     setAttribute(Qt::WA_TranslucentBackground);
-    setAttribute(Qt::WA_ShowWithoutActivating, false);
     setFocusPolicy(Qt::StrongFocus);
     qApp->installEventFilter(this);
 }
