@@ -306,24 +306,6 @@ private Q_SLOTS:
         QVERIFY(app.delegate().preferencesWindowController());
         QVERIFY(app.delegate().preferencesWindowController()->window()->isVisible());
     }
-
-    void translationFiles_data()
-    {
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<QString>("file");
-        QTest::newRow("Brazilian") << u"pt_BR"_s << u":/i18n/ovelin_pt_BR.qm"_s;
-        QTest::newRow("European Portuguese") << u"pt_PT"_s << u":/i18n/ovelin_pt_BR.qm"_s;
-        QTest::newRow("English") << u"en_US"_s << u":/i18n/ovelin_en.qm"_s;
-        QTest::newRow("German falls back to English") << u"de_DE"_s << u":/i18n/ovelin_en.qm"_s;
-    }
-
-    void translationFiles()
-    {
-        QFETCH(QString, locale);
-        QFETCH(QString, file);
-        QCOMPARE(OvelinApp::translationFile(QLocale(locale)), file);
-        QVERIFY(QFile::exists(file));
-    }
 };
 
 OVELIN_TEST_MAIN(TestStartup)

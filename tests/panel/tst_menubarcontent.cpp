@@ -42,16 +42,6 @@ class TestMenuBarContent : public QObject
     }
 
 private Q_SLOTS:
-    void rowsInOrderWithTheirSymbols()
-    {
-        MenuBarContent menu;
-        QCOMPARE(menu.items().size(), 3);
-        QCOMPARE(menu.items().at(0)->symbolName(), u"v.square"_s);
-        QCOMPARE(menu.items().at(1)->symbolName(), u"gearshape"_s);
-        QCOMPARE(menu.items().at(2)->symbolName(), u"power"_s);
-        QCOMPARE(menu.headerText(), u"Ovelin"_s);
-    }
-
     void onlyTheRowUnderThePointerIsHighlighted()
     {
         MenuBarContent menu;
