@@ -97,6 +97,8 @@ class TestListX11 : public QObject
         tool(u"xdotool"_s, {u"mousemove"_s, u"200"_s, u"200"_s});
         tool(u"xdotool"_s, {u"key"_s, u"ctrl+super+v"_s});
         QVERIFY(waitFor([this] { return panelMapped() && activeWindow() == m_panel; }));
+        // The search text stays from the last time the panel was open; empty it.
+        tool(u"xdotool"_s, {u"key"_s, u"ctrl+a"_s, u"BackSpace"_s});
         QTest::qWait(300); // the rows' fade-in
     }
 
