@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -17,20 +18,13 @@
 
 namespace ovelin::test {
 
-/// Answers alerts the way a test scripts it: with the next queued answer at once, or later
-/// through `answer()` when none is queued.
+/// Records the alerts shown; the test answers the last one through `choose()`.
 class ScriptedAlertPresenter : public AlertPresenter
 {
 public:
     void present(QWidget*, const Alert& alert, Answer answer) override
     {
         shown.append(alert);
-        if (!scripted.isEmpty()) {
-            const int choice = scripted.takeFirst();
-            if (answer)
-                answer(choice);
-            return;
-        }
         pending = std::move(answer);
     }
 
@@ -50,7 +44,6 @@ public:
     }
 
     QList<Alert> shown;
-    QList<int> scripted;
     Answer pending;
 };
 
@@ -123,12 +116,23 @@ inline void pick(QComboBox* picker, const QString& text)
     QCOMPARE(picker->currentIndex(), target);
 }
 
-inline SignalParameters params(std::initializer_list<std::pair<const char*, const char*>> pairs)
+/// What a settings change reports: the key, its group and, for some keys, the new value.
+inline SignalParameters changed(const char* key, const char* group, const char* value = nullptr)
 {
-    SignalParameters result;
-    for (const auto& [key, value] : pairs)
-        result.insert(QString::fromUtf8(key), QString::fromUtf8(value));
+    SignalParameters result{{QStringLiteral("settingKey"), QString::fromUtf8(key)},
+                            {QStringLiteral("settingGroup"), QString::fromUtf8(group)}};
+    if (value)
+        result.insert(QStringLiteral("value"), QString::fromUtf8(value));
     return result;
+}
+
+/// Builds a page from these arguments and shows it at this size; null when it never appears.
+template <typename Page, typename... Args> std::unique_ptr<Page> showPage(QSize size, Args&&... args)
+{
+    auto page = std::make_unique<Page>(std::forward<Args>(args)...);
+    page->resize(size);
+    page->show();
+    return QTest::qWaitForWindowExposed(page.get()) ? std::move(page) : nullptr;
 }
 
 } // namespace ovelin::test

@@ -13,27 +13,16 @@ class X11CapabilitiesTest : public QObject
     Q_OBJECT
 
 private:
-    struct ScopedVariable
+    static constexpr const char* variables[] = {"DISPLAY", "XDG_SESSION_TYPE", "WAYLAND_DISPLAY"};
+    QByteArrayList m_saved; // null when the variable was unset
+
+    static void set(const char* name, const QByteArray& value)
     {
-        QByteArray name;
-        QByteArray saved;
-        bool had;
-        ScopedVariable(const char* variable, const QByteArray& value)
-            : name(variable), saved(qgetenv(variable)), had(qEnvironmentVariableIsSet(variable))
-        {
-            if (value.isNull())
-                qunsetenv(variable);
-            else
-                qputenv(variable, value);
-        }
-        ~ScopedVariable()
-        {
-            if (had)
-                qputenv(name.constData(), saved);
-            else
-                qunsetenv(name.constData());
-        }
-    };
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    }
 
 private Q_SLOTS:
     void initTestCase()
@@ -44,6 +33,13 @@ private Q_SLOTS:
         if (!display)
             QSKIP("needs an X server (the one in DISPLAY does not answer)");
         XCloseDisplay(display);
+        for (const char* name : variables)
+            m_saved.append(qEnvironmentVariableIsSet(name) ? qgetenv(name) : QByteArray());
+    }
+    void cleanup()
+    {
+        for (int i = 0; i < m_saved.size(); ++i)
+            set(variables[i], m_saved.at(i));
     }
 
     void capabilities_data()
@@ -72,9 +68,9 @@ private Q_SLOTS:
         QFETCH(QByteArray, waylandDisplay);
         QFETCH(bool, synthesize);
         QFETCH(bool, monitor);
-        ScopedVariable d("DISPLAY", display);
-        ScopedVariable s("XDG_SESSION_TYPE", sessionType);
-        ScopedVariable w("WAYLAND_DISPLAY", waylandDisplay);
+        set("DISPLAY", display);
+        set("XDG_SESSION_TYPE", sessionType);
+        set("WAYLAND_DISPLAY", waylandDisplay);
 
         X11CapabilityService service;
         QCOMPARE(service.canSynthesizeInput(), synthesize);

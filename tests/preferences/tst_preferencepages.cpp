@@ -1,0 +1,576 @@
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFrame>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBrowser>
+#include <QToolButton>
+
+#include <unistd.h>
+
+#include "PreferencesTestSupport.h"
+#include "PrintedLines.h"
+#include "TestMain.h"
+#include "activation/ShortcutFieldView.h"
+#include "app/AppEnvironment.h"
+#include "app/Settings.h"
+#include "history/ClipboardHistory.h"
+#include "history/ClipboardStorage.h"
+#include "platform/x11/XdgAutostartLoginItem.h"
+#include "preferences/AboutPreferencesView.h"
+#include "preferences/AlertPresenter.h"
+#include "preferences/AppVersion.h"
+#include "preferences/AppearancePreferencesView.h"
+#include "preferences/GeneralPreferencesView.h"
+#include "preferences/HelpViewer.h"
+#include "preferences/HistoryPreferencesView.h"
+#include "preferences/LanguagePreferencesView.h"
+#include "preferences/PermissionsManager.h"
+#include "preferences/PermissionsPreferencesView.h"
+#include "preferences/PreferencesWidgets.h"
+
+using namespace Qt::StringLiterals;
+using namespace ovelin::test;
+
+// The pages of the preferences window, each on its own with fake services, and the message box
+// that shows their alerts in the application.
+class PreferencePagesTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    static constexpr QSize pageSize{440, 700};
+    QTemporaryDir m_dir;
+    int m_files = 0;
+    std::unique_ptr<ClipboardHistory> m_history;
+    std::unique_ptr<TestServices> m_world;
+
+    template <typename Page> std::unique_ptr<Page> open()
+    {
+        return showPage<Page>(pageSize, m_world->services());
+    }
+
+    static SignalParameters general(const char* settingKey) { return changed(settingKey, "general"); }
+
+    static QMessageBox* openBox()
+    {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible())
+                return box;
+        }
+        return nullptr;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        for (const QString& key :
+             {SettingsKey::launchAtLogin, SettingsKey::useRichTextPaste, SettingsKey::playClickSound,
+              SettingsKey::enableShakeGesture, SettingsKey::selectedShakeModifier, SettingsKey::shortcutKey,
+              SettingsKey::historyLimit, SettingsKey::appearanceStyle, SettingsKey::selectedAppTheme,
+              SettingsKey::selectedLanguage, SettingsKey::windowHeight,
+              SettingsKey::checkUpdatesAutomatically})
+            Settings::shared().remove(key);
+        AppEnvironment::shared().reload();
+        m_history = std::make_unique<ClipboardHistory>(
+            ClipboardStorage::atPath(m_dir.filePath(u"history-%1.json"_s.arg(++m_files))));
+        m_world = std::make_unique<TestServices>();
+    }
+
+    // General
+
+    void eachSwitchWritesItsKeyAndReportsWithoutTheValue_data()
+    {
+        QTest::addColumn<int>("control");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<bool>("initial");
+        QTest::addColumn<QString>("settingKey");
+        QTest::newRow("launch at login") << 0 << u"launchAtLogin"_s << false << u"launchAtLogin"_s;
+        QTest::newRow("rich text") << 1 << u"useRichTextPaste"_s << true << u"useRichTextPaste"_s;
+        QTest::newRow("click sound") << 2 << u"playClickSound"_s << true << u"playClickSound"_s;
+        QTest::newRow("shake gesture") << 3 << u"enableShakeGesture"_s << true << u"shakeGesture"_s;
+    }
+
+    void eachSwitchWritesItsKeyAndReportsWithoutTheValue()
+    {
+        QFETCH(int, control);
+        QFETCH(QString, key);
+        QFETCH(bool, initial);
+        QFETCH(QString, settingKey);
+        auto page = open<GeneralPreferencesView>();
+        QVERIFY(page);
+        ToggleSwitch* toggle = QList{page->launchAtLoginSwitch(), page->richTextSwitch(),
+                                     page->clickSoundSwitch(), page->shakeSwitch()}
+                                   .at(control);
+        QCOMPARE(toggle->isChecked(), initial);
+
+        click(toggle);
+        QCOMPARE(Settings::shared().value(key), QVariant(!initial));
+        click(toggle);
+        QCOMPARE(Settings::shared().boolValue(key), initial);
+
+        const SignalParameters expected = general(qPrintable(settingKey));
+        QCOMPARE(m_world->settingsChanged(), (QList<SignalParameters>{expected, expected}));
+    }
+
+    void modifierPickerWritesItsKeyAndTheShakeSwitchHidesIt()
+    {
+        auto page = open<GeneralPreferencesView>();
+        QVERIFY(page);
+        QVERIFY(page->shakeModifierBlock()->isVisible());
+        QCOMPARE(page->shakeModifierPicker()->currentData().toString(), u"shift"_s);
+        pick(page->shakeModifierPicker(), qtTrId("modifier_command"));
+        QCOMPARE(Settings::shared().stringValue(QString(SettingsKey::selectedShakeModifier)), u"command"_s);
+        QCOMPARE(m_world->settingsChanged(), QList<SignalParameters>{general("shakeModifier")});
+
+        click(page->shakeSwitch());
+        QVERIFY(!page->shakeModifierBlock()->isVisible());
+        Settings::shared().setValue(QString(SettingsKey::selectedShakeModifier), u"option"_s);
+        click(page->shakeSwitch());
+        QVERIFY(page->shakeModifierBlock()->isVisible());
+        QCOMPARE(page->shakeModifierPicker()->currentData().toString(), u"option"_s);
+    }
+
+    void recordingAShortcutReportsEachChangeOfTheStoredText()
+    {
+        auto page = open<GeneralPreferencesView>();
+        QVERIFY(page);
+        page->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(page.get()));
+        QTest::mouseClick(page->shortcutField()->field(), Qt::LeftButton);
+        QTRY_VERIFY(QApplication::focusWidget());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_K, Qt::ShiftModifier | Qt::MetaModifier);
+
+        QCOMPARE(Settings::shared().stringValue(QString(SettingsKey::shortcutKey)), u"⇧⌘K"_s);
+        QCOMPARE(m_world->registeredShortcuts, QStringList{u"⇧⌘K"_s});
+        // Emptied when the recording starts, then the captured text.
+        QCOMPARE(m_world->settingsChanged(),
+                 (QList<SignalParameters>{general("shortcut"), general("shortcut")}));
+    }
+
+    void launchAtLoginWritesTheAutostartEntryOrShowsTheAlert_data()
+    {
+        QTest::addColumn<QString>("blocker");
+        QTest::newRow("a writable folder") << QString();
+        // Root ignores permission bits, so the folder's place is also taken by a plain file.
+        QTest::newRow("a file where the folder should be") << u"file"_s;
+        if (geteuid() != 0)
+            QTest::newRow("a read-only folder") << u"read-only folder"_s;
+    }
+
+    void launchAtLoginWritesTheAutostartEntryOrShowsTheAlert()
+    {
+        QFETCH(QString, blocker);
+        const bool works = blocker.isEmpty();
+        const QString folder =
+            isolatedEnvironment().path() + u"/autostart-"_s + QString::fromUtf8(QTest::currentDataTag());
+        if (blocker == u"file")
+            QVERIFY(QFile(folder).open(QIODevice::WriteOnly));
+        if (blocker == u"read-only folder") {
+            QVERIFY(QDir().mkpath(folder));
+            QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        }
+        const auto restore = qScopeGuard([&] {
+            if (blocker == u"read-only folder")
+                QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                  QFileDevice::ExeOwner);
+        });
+        XdgAutostartLoginItem entry(folder + u"/ovelin.desktop"_s, u"/opt/Ovelin Test/ovelin"_s);
+        PreferencesServices services = m_world->services();
+        services.loginItems = &entry;
+        auto page = showPage<GeneralPreferencesView>(pageSize, services);
+        QVERIFY(page);
+        PrintedLines printed;
+
+        click(page->launchAtLoginSwitch());
+        QCOMPARE(QFile::exists(entry.entryPath()), works);
+        QCOMPARE(entry.isEnabled(), works);
+        // The switch and the stored wish keep the user's choice either way.
+        QVERIFY(page->launchAtLoginSwitch()->isChecked());
+        QVERIFY(Settings::shared().boolValue(QString(SettingsKey::launchAtLogin)));
+        click(page->launchAtLoginSwitch());
+        QVERIFY(!entry.isEnabled());
+
+        QCOMPARE(printed.lines().size(), 2);
+        QVERIFY2(printed.lines().at(0).startsWith(works ? u"✅ App registrado para iniciar com o sistema"_s
+                                                        : u"🚫 Erro ao configurar login automático: "_s),
+                 qPrintable(printed.lines().at(0)));
+        QCOMPARE(printed.lines().at(1), u"🛑 App removido do login automático"_s);
+        QCOMPARE(m_world->alerts.shown.size(), works ? 0 : 1);
+        if (!works) {
+            const Alert& alert = m_world->alerts.shown.first();
+            QCOMPARE(alert.title, qtTrId("launch_error_title"));
+            QCOMPARE(alert.message, qtTrId("launch_error_message"));
+            QCOMPARE(alert.buttons.size(), 1);
+            QCOMPARE(alert.buttons.first().text, qtTrId("ok_button_label"));
+        }
+        QCOMPARE(m_world->settingsChanged(),
+                 (QList<SignalParameters>{general("launchAtLogin"), general("launchAtLogin")}));
+    }
+
+    // History
+
+    void stepperMovesInTensWithinTheRange_data()
+    {
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<bool>("up");
+        QTest::addColumn<int>("clicks");
+        QTest::addColumn<int>("expected");
+        QTest::addColumn<QString>("shownBefore");
+        QTest::newRow("default up") << QVariant() << true << 1 << 60 << u"50"_s;
+        QTest::newRow("default down") << QVariant() << false << 2 << 30 << u"50"_s;
+        QTest::newRow("stops at 10") << QVariant(20) << false << 3 << 10 << u"20"_s;
+        QTest::newRow("stops at 500") << QVariant(480) << true << 4 << 500 << u"480"_s;
+        QTest::newRow("below range shown as stored, steps into it")
+            << QVariant(5) << true << 1 << 15 << u"5"_s;
+        QTest::newRow("above range shown as stored, steps down")
+            << QVariant(700) << false << 1 << 690 << u"700"_s;
+    }
+
+    void stepperMovesInTensWithinTheRange()
+    {
+        QFETCH(QVariant, stored);
+        QFETCH(bool, up);
+        QFETCH(int, clicks);
+        QFETCH(int, expected);
+        QFETCH(QString, shownBefore);
+        if (stored.isValid())
+            Settings::shared().setValue(QString(SettingsKey::historyLimit), stored);
+        auto page = showPage<HistoryPreferencesView>(pageSize, *m_history, m_world->services());
+        QVERIFY(page);
+        QCOMPARE(page->limitBox()->text(), shownBefore);
+
+        QToolButton* button =
+            up ? page->limitStepper()->incrementButton() : page->limitStepper()->decrementButton();
+        for (int i = 0; i < clicks; ++i) {
+            if (button->isEnabled())
+                click(button);
+        }
+
+        QCOMPARE(Settings::shared().intValue(QString(SettingsKey::historyLimit)), expected);
+        QCOMPARE(page->limitBox()->text(), QString::number(expected));
+        QCOMPARE(page->limitStepper()->decrementButton()->isEnabled(), expected > 10);
+        QCOMPARE(page->limitStepper()->incrementButton()->isEnabled(), expected < 500);
+        // Each step that moved reports the new limit as text; a refused step reports nothing.
+        const QList<SignalParameters> sent = m_world->settingsChanged();
+        QVERIFY(!sent.isEmpty());
+        QCOMPARE(sent.last(), changed("historyLimit", "history", qPrintable(QString::number(expected))));
+    }
+
+    void clearHistoryAsksFirst_data()
+    {
+        QTest::addColumn<bool>("confirm");
+        QTest::newRow("cancel leaves the history") << false;
+        QTest::newRow("confirm empties it, pinned included") << true;
+    }
+
+    void clearHistoryAsksFirst()
+    {
+        QFETCH(bool, confirm);
+        m_history->addItem(ClipboardItem(ClipboardItemType::text(u"first"_s)));
+        m_history->addItem(ClipboardItem(ClipboardItemType::text(u"second"_s)));
+        m_history->togglePin(m_history->history().first().id());
+        QCOMPARE(m_history->history().size(), 2);
+        auto page = showPage<HistoryPreferencesView>(pageSize, *m_history, m_world->services());
+        QVERIFY(page);
+
+        click(page->clearButton());
+        QCOMPARE(m_world->alerts.shown.size(), 1);
+        const Alert& alert = m_world->alerts.shown.first();
+        QCOMPARE(alert.title, qtTrId("clear_history_button_title"));
+        QCOMPARE(alert.message, qtTrId("clear_history_alert_title"));
+        QCOMPARE(m_history->history().size(), 2);
+        m_world->alerts.choose(confirm ? qtTrId("clear_history_alert_confirm")
+                                       : qtTrId("clear_history_alert_cancel"));
+
+        QCOMPARE(m_history->history().size(), confirm ? 0 : 2);
+        QVERIFY(m_world->settingsChanged().isEmpty());
+    }
+
+    // Appearance and language
+
+    void stylePickerShowsTheStoredStyleAndStoresTheOther_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<bool>("modern");
+        QTest::newRow("modern") << u"modern"_s << true;
+        QTest::newRow("Modern with a capital M is classic") << u"Modern"_s << false;
+        QTest::newRow("absent") << QString() << false;
+    }
+
+    void stylePickerShowsTheStoredStyleAndStoresTheOther()
+    {
+        QFETCH(QString, stored);
+        QFETCH(bool, modern);
+        // The environment starts out of line with the stored text.
+        AppEnvironment::shared().setAppearanceStyle(modern ? AppearanceStyle::Classic
+                                                           : AppearanceStyle::Modern);
+        if (stored.isNull())
+            Settings::shared().remove(QString(SettingsKey::appearanceStyle));
+        else
+            Settings::shared().setValue(QString(SettingsKey::appearanceStyle), stored);
+
+        auto page = open<AppearancePreferencesView>();
+        QVERIFY(page);
+        QCOMPARE(page->stylePicker()->width(), 240);
+        QCOMPARE(page->stylePicker()->currentIndex(), modern ? 1 : 0);
+        QCOMPARE(AppEnvironment::shared().appearanceStyle(),
+                 modern ? AppearanceStyle::Modern : AppearanceStyle::Classic);
+        QCOMPARE(page->panelSizeBlock()->isVisible(), modern);
+        QVERIFY(m_world->settingsChanged().isEmpty());
+
+        pick(page->stylePicker(), qtTrId(modern ? "appearance_option_classic" : "appearance_option_modern"));
+        QCOMPARE(Settings::shared().stringValue(SettingsKey::appearanceStyle),
+                 modern ? u"classic"_s : u"modern"_s);
+        QCOMPARE(AppEnvironment::shared().appearanceStyle(),
+                 modern ? AppearanceStyle::Classic : AppearanceStyle::Modern);
+        QCOMPARE(page->panelSizeBlock()->isVisible(), !modern);
+        QCOMPARE(m_world->settingsChanged(),
+                 QList<SignalParameters>{changed("appearanceStyle", "appearance")});
+    }
+
+    void resetButtonForgetsTheModernHeight()
+    {
+        Settings::shared().setValue(QString(SettingsKey::appearanceStyle), u"modern"_s);
+        Settings::shared().setValue(QString(SettingsKey::windowHeight), 800.0);
+        auto page = open<AppearancePreferencesView>();
+        QVERIFY(page);
+        QCOMPARE(page->resetHeightButton()->toolTip(), qtTrId("appearance_window_size_reset_help"));
+        click(page->resetHeightButton());
+        QCOMPARE(Settings::shared().doubleValue(QString(SettingsKey::windowHeight)), 0.0);
+        QCOMPARE(AppEnvironment::shared().windowHeight(), 600.0);
+    }
+
+    void themeChangesAreReportedWhoeverWritesThem()
+    {
+        auto page = open<AppearancePreferencesView>();
+        QVERIFY(page);
+        const QString key(SettingsKey::selectedAppTheme);
+        Settings::shared().setValue(key, u"Dark"_s);
+        Settings::shared().setValue(key, u"Dark"_s); // no change
+        Settings::shared().setValue(key, u"dark"_s); // reads as System
+        Settings::shared().setValue(key, u"Light"_s);
+        auto theme = [](const char* value) { return changed("theme", "appearance", value); };
+        QCOMPARE(m_world->settingsChanged(),
+                 (QList<SignalParameters>{theme("Dark"), theme("System"), theme("Light")}));
+    }
+
+    void languagePickerShowsTheStoredLanguageAndStoresTheChoice_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("written"); // null when nothing changes
+        QTest::newRow("absent") << QString() << u"language_option_system"_s << u"language_option_portuguese"_s
+                                << u"pt"_s;
+        QTest::newRow("pt") << u"pt"_s << u"language_option_portuguese"_s << u"language_option_system"_s
+                            << u"system"_s;
+        QTest::newRow("en, chosen again")
+            << u"en"_s << u"language_option_english"_s << u"language_option_english"_s << QString();
+        QTest::newRow("an unknown text reads as system")
+            << u"fr"_s << u"language_option_system"_s << u"language_option_english"_s << u"en"_s;
+    }
+
+    void languagePickerShowsTheStoredLanguageAndStoresTheChoice()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, shown);
+        QFETCH(QString, chosen);
+        QFETCH(QString, written);
+        if (!stored.isNull())
+            Settings::shared().setValue(QString(SettingsKey::selectedLanguage), stored);
+        auto page = open<LanguagePreferencesView>();
+        QVERIFY(page);
+        QCOMPARE(page->languagePicker()->width(), 300);
+        QCOMPARE(page->languagePicker()->count(), 3);
+        QCOMPARE(page->languagePicker()->currentText(), qtTrId(shown.toUtf8().constData()));
+
+        pick(page->languagePicker(), qtTrId(chosen.toUtf8().constData()));
+        QCOMPARE(Settings::shared().stringValue(SettingsKey::selectedLanguage),
+                 written.isNull() ? stored : written);
+        if (written.isNull()) {
+            QVERIFY(m_world->settingsChanged().isEmpty());
+            return;
+        }
+        QCOMPARE(AppEnvironment::shared().selectedLanguage(), written);
+        if (written == u"pt")
+            QCOMPARE(AppEnvironment::shared().locale().name(), u"pt_BR"_s);
+        QCOMPARE(m_world->settingsChanged(),
+                 QList<SignalParameters>{changed("language", "language", qPrintable(written))});
+    }
+
+    // Permissions and about
+
+    void permissionsPageShowsEachCapability_data()
+    {
+        QTest::addColumn<bool>("xtest");
+        QTest::addColumn<bool>("xinput");
+        QTest::newRow("both granted") << true << true;
+        QTest::newRow("accessibility missing") << false << true;
+        QTest::newRow("input monitoring missing") << true << false;
+        QTest::newRow("both missing") << false << false;
+    }
+
+    void permissionsPageShowsEachCapability()
+    {
+        QFETCH(bool, xtest);
+        QFETCH(bool, xinput);
+        m_world->capabilities.setCanSynthesizeInput(xtest);
+        m_world->capabilities.setCanMonitorInput(xinput);
+        auto page = open<PermissionsPreferencesView>();
+        QVERIFY(page);
+
+        const auto symbol = [](bool granted) {
+            return granted ? u"checkmark.shield.fill"_s : u"exclamationmark.triangle.fill"_s;
+        };
+        QCOMPARE(page->accessibility().symbol->objectName(), symbol(xtest));
+        QCOMPARE(page->inputMonitoring().symbol->objectName(), symbol(xinput));
+        QCOMPARE(page->accessibility().requestButton != nullptr, !xtest);
+        QCOMPARE(page->inputMonitoring().requestButton != nullptr, !xinput);
+
+        QList<QUrl> expected;
+        if (!xtest) {
+            click(page->accessibility().requestButton);
+            expected.append(PermissionsManager::accessibilitySettingsURL());
+        }
+        if (!xinput) {
+            click(page->inputMonitoring().requestButton);
+            expected.append(PermissionsManager::inputMonitoringSettingsURL());
+        }
+        QCOMPARE(m_world->openedUrls, expected);
+    }
+
+    void helpPagesAreShippedWithBothSections_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("page");
+        QTest::newRow("en") << u"en"_s << u"/help/permissions.html"_s;
+        QTest::newRow("pt") << u"pt"_s << u"/help/permissions.pt.html"_s;
+    }
+
+    void helpPagesAreShippedWithBothSections()
+    {
+        QFETCH(QString, language);
+        QFETCH(QString, page);
+        AppEnvironment::shared().setLanguage(language);
+        HelpViewer* viewer = HelpViewer::showPage(PermissionsManager::inputMonitoringSettingsURL());
+        QVERIFY(viewer);
+        QCOMPARE(viewer->currentPage().path(), page);
+        const QString html = viewer->browser()->toHtml();
+        QVERIFY(html.contains(u"XInput 2"_s));
+        QVERIFY(html.contains(u"XTEST"_s));
+        viewer->close();
+        AppEnvironment::shared().setLanguage(u"en"_s);
+    }
+
+    void versionText_data()
+    {
+        QTest::addColumn<QVariantMap>("info");
+        QTest::addColumn<QString>("expected");
+        const QString version = u"CFBundleShortVersionString"_s;
+        const QString build = u"CFBundleVersion"_s;
+        // Both present: the about page's label below.
+        QTest::newRow("both missing") << QVariantMap{} << u"Versão \u2013 ()"_s;
+        QTest::newRow("not text") << QVariantMap{{version, 1.4}, {build, 27}} << u"Versão \u2013 ()"_s;
+        QTest::newRow("build missing") << QVariantMap{{version, u"2.0"_s}} << u"Versão 2.0 ()"_s;
+    }
+
+    void versionText()
+    {
+        QFETCH(QVariantMap, info);
+        QFETCH(QString, expected);
+        QCOMPARE(::versionText(info), expected);
+    }
+
+    void aboutPageShowsVersionCheckboxLinksAndSiblingCard()
+    {
+        auto page = open<AboutPreferencesView>();
+        QVERIFY(page);
+        QCOMPARE(page->versionLabel()->text(), u"Versão 1.4 (27)"_s);
+        QVERIFY(page->checkAutomaticallyBox()->isChecked());
+        click(page->checkAutomaticallyBox());
+        QCOMPARE(Settings::shared().value(QString(SettingsKey::checkUpdatesAutomatically)), QVariant(false));
+        QCOMPARE(mainBundleInfo().value(u"CFBundleShortVersionString"_s).toString(),
+                 QStringLiteral(OVELIN_TEST_VERSION));
+
+        for (QAbstractButton* link : {page->officialSiteLink(), page->privacyPolicyLink(),
+                                      page->feedbackLink(), page->learnMoreLink()})
+            click(link);
+        QCOMPARE(m_world->openedUrls.size(), 4);
+
+        const QUrl site = m_world->openedUrls.at(0);
+        QCOMPARE(site.scheme(), u"https"_s);
+        QCOMPARE(site.path(), u"/"_s);
+        QCOMPARE(site.query(),
+                 u"utm_source=app&utm_medium=about&utm_campaign=organic&utm_content=official_site"_s);
+        const QUrl privacy = m_world->openedUrls.at(1);
+        QCOMPARE(privacy.host(), site.host());
+        QCOMPARE(privacy.path(), u"/privacy"_s);
+        QCOMPARE(privacy.query(),
+                 u"utm_source=app&utm_medium=about&utm_campaign=organic&utm_content=privacy"_s);
+        QCOMPARE(m_world->openedUrls.at(2).scheme(), u"mailto"_s);
+        QVERIFY(m_world->openedUrls.at(2).path().contains(u'@'));
+        const QUrl sibling = m_world->openedUrls.at(3);
+        QVERIFY(sibling.host() != site.host());
+        QCOMPARE(sibling.path(), u"/"_s);
+        QCOMPARE(sibling.query(), u"utm_source=ovelin_app&utm_medium=about&utm_campaign=crosspromo"_s);
+
+        QCOMPARE(page->exploreCard()->accessibleName(), qtTrId("about_explore_tintrove_title"));
+        QCOMPARE(page->exploreCard()->accessibleDescription(), qtTrId("about_explore_learn_more"));
+        QCOMPARE(AboutPreferencesView::siblingProductIcon(), u"Tintrove"_s);
+        QCOMPARE(AboutPreferencesView::siblingProductIcon(u"NoSuchImage"_s), u"tray.full.fill"_s);
+    }
+
+    // The message box that shows the alerts of the real application
+
+    void messageBoxAlertReportsTheChosenButton_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("cancel button") << u"Cancel"_s << 0;
+        QTest::newRow("destructive button") << u"Clear"_s << 1;
+        QTest::newRow("Escape counts as cancel") << u"escape"_s << 0;
+    }
+
+    void messageBoxAlertReportsTheChosenButton()
+    {
+        QFETCH(QString, how);
+        QFETCH(int, expected);
+        QWidget parent;
+        parent.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&parent));
+
+        Alert alert;
+        alert.title = u"Clear History"_s;
+        alert.message = u"<b>not markup</b>"_s;
+        alert.buttons = {{u"Cancel"_s, Alert::Role::Cancel}, {u"Clear"_s, Alert::Role::Destructive}};
+        int answer = -2;
+        MessageBoxAlertPresenter presenter;
+        presenter.present(&parent, alert, [&answer](int choice) { answer = choice; });
+
+        QMessageBox* box = nullptr;
+        QTRY_VERIFY((box = openBox()));
+        QCOMPARE(answer, -2); // the caller is not blocked
+        QCOMPARE(box->text(), alert.title);
+        QCOMPARE(box->textFormat(), Qt::PlainText);
+        if (how == u"escape") {
+            QTest::keyClick(box, Qt::Key_Escape);
+        } else {
+            for (QAbstractButton* button : box->buttons()) {
+                if (button->text() == how)
+                    button->click();
+            }
+        }
+        QTRY_COMPARE(answer, expected);
+        QTRY_VERIFY(!openBox());
+    }
+};
+
+OVELIN_TEST_MAIN(PreferencePagesTest)
+#include "tst_preferencepages.moc"
