@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include <QBuffer>
+#include <QImage>
 #include <QList>
 #include <QTemporaryDir>
 #include <QUuid>
@@ -26,6 +28,7 @@ struct RecordedActions
     {
         QUuid id;
         PasteTrigger trigger;
+        QString text; // of a text item
     };
     QList<Paste> pastes;
     QList<QUuid> copies;
@@ -34,38 +37,48 @@ struct RecordedActions
     {
         ItemActions a;
         a.paste = [this](const ClipboardItem& item, PasteTrigger trigger) {
-            pastes.append({item.id(), trigger});
+            const bool isText = item.type().kind() == ClipboardItemKind::Text;
+            pastes.append({item.id(), trigger, isText ? item.type().text() : QString()});
         };
         a.copyToPasteboard = [this](const ClipboardItem& item) { copies.append(item.id()); };
         return a;
     }
 };
 
+inline ClipboardItem makeItem(ClipboardItemType type, double date)
+{
+    return ClipboardItem(QUuid::createUuid(), std::move(type), date, false, std::nullopt, std::nullopt);
+}
 inline ClipboardItem textItem(const QString& text, double date)
 {
-    return ClipboardItem(QUuid::createUuid(), ClipboardItemType::text(text), date, false, std::nullopt,
-                         std::nullopt);
+    return makeItem(ClipboardItemType::text(text), date);
 }
-
 inline ClipboardItem fileItem(const QString& path, double date)
 {
-    return ClipboardItem(QUuid::createUuid(), ClipboardItemType::file(QUrl::fromLocalFile(path)), date, false,
-                         std::nullopt, std::nullopt);
+    return makeItem(ClipboardItemType::file(QUrl::fromLocalFile(path)), date);
 }
-
 inline ClipboardItem groupItem(const QStringList& paths, double date)
 {
     QList<QUrl> urls;
     for (const QString& path : paths)
         urls << QUrl::fromLocalFile(path);
-    return ClipboardItem(QUuid::createUuid(), ClipboardItemType::fileGroup(urls), date, false, std::nullopt,
-                         std::nullopt);
+    return makeItem(ClipboardItemType::fileGroup(urls), date);
 }
-
 inline ClipboardItem imageItem(const QByteArray& bytes, double date)
 {
-    return ClipboardItem(QUuid::createUuid(), ClipboardItemType::image(bytes), date, false, std::nullopt,
-                         std::nullopt);
+    return makeItem(ClipboardItemType::image(bytes), date);
+}
+
+/// A red picture of w x h, PNG-encoded.
+inline QByteArray pngBytes(int w, int h)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
 }
 
 } // namespace ovelin::test

@@ -36,8 +36,12 @@ class TestFloatingWindow : public QObject
     CustomPanel* panel() const { return m_controller->window(); }
     double storedHeight() const { return Settings::shared().doubleValue(SettingsKey::windowHeight); }
 
-    void build()
+    void build(AppearanceStyle style = AppearanceStyle::Classic, double storedHeight = 0)
     {
+        if (storedHeight > 0)
+            Settings::shared().setValue(SettingsKey::windowHeight, storedHeight);
+        if (style != AppearanceStyle::Classic)
+            AppEnvironment::shared().setAppearanceStyle(style);
         auto* root = new QWidget;
         auto* layout = new QVBoxLayout(root);
         m_field = new QLineEdit(root);
@@ -45,8 +49,6 @@ class TestFloatingWindow : public QObject
         root->setFocusProxy(m_field);
         m_controller = std::make_unique<FloatingWindowController>(root, &m_windowSystem);
     }
-
-    void useStyle(AppearanceStyle style) { AppEnvironment::shared().setAppearanceStyle(style); }
 
     void sendMouse(QWidget* target, QEvent::Type type, int localY, int globalY, Qt::MouseButtons buttons)
     {
@@ -93,17 +95,6 @@ private Q_SLOTS:
         QVERIFY(!QSettings().contains(SettingsKey::windowHeight));
     }
 
-    void startsWithTheStoredModernHeight()
-    {
-        Settings::shared().setValue(SettingsKey::windowHeight, 480.0);
-        useStyle(AppearanceStyle::Modern);
-        build();
-        QCOMPARE(panel()->geometry(), QRect(300, 300, 400, 480));
-        QCOMPARE(m_controller->cornerRadius(), 26);
-        QVERIFY(m_controller->resizeHandle()->isVisible());
-        QCOMPARE(m_controller->resizeHandle()->geometry(), QRect(0, 480 - 56, 400, 56));
-    }
-
     void resizeWindow_data()
     {
         QTest::addColumn<AppearanceStyle>("style");
@@ -136,23 +127,22 @@ private Q_SLOTS:
         QFETCH(int, expectedHeight);
         QFETCH(double, expectedStored);
 
-        useStyle(style);
-        build();
+        build(style);
         panel()->move(120, 240);
         WindowManager::shared().resizeWindow(requested, persist);
         QCOMPARE(panel()->geometry(), QRect(120, 240, 400, expectedHeight));
         QCOMPARE(storedHeight(), expectedStored);
     }
 
-    void switchingStylesResizesAndRestoresTheModernHeight()
+    void startsWithTheStoredModernHeightAndSwitchingStylesRestoresIt()
     {
-        Settings::shared().setValue(SettingsKey::windowHeight, 450.0);
-        useStyle(AppearanceStyle::Modern);
-        build();
+        build(AppearanceStyle::Modern, 450);
+        QCOMPARE(panel()->geometry(), QRect(300, 300, 400, 450));
+        QCOMPARE(m_controller->cornerRadius(), 26);
+        QCOMPARE(m_controller->resizeHandle()->geometry(), QRect(0, 450 - 56, 400, 56));
         panel()->move(50, 100);
-        QCOMPARE(panel()->geometry(), QRect(50, 100, 400, 450));
 
-        useStyle(AppearanceStyle::Classic);
+        AppEnvironment::shared().setAppearanceStyle(AppearanceStyle::Classic);
         QCOMPARE(panel()->geometry(), QRect(50, 100, 400, 600));
         QCOMPARE(m_controller->cornerRadius(), 16);
         QVERIFY(!m_controller->resizeHandle()->isVisible());
@@ -160,7 +150,7 @@ private Q_SLOTS:
         QCOMPARE(panel()->maximumSize(), QSize(400, 600));
         QCOMPARE(storedHeight(), 450.0);
 
-        useStyle(AppearanceStyle::Modern);
+        AppEnvironment::shared().setAppearanceStyle(AppearanceStyle::Modern);
         QCOMPARE(panel()->geometry(), QRect(50, 100, 400, 450));
         QCOMPARE(m_controller->cornerRadius(), 26);
         QVERIFY(m_controller->resizeHandle()->isVisible());
@@ -170,10 +160,16 @@ private Q_SLOTS:
 
     void draggingTheStripResizesAndStoresEveryStep()
     {
-        useStyle(AppearanceStyle::Modern);
-        build();
+        build(AppearanceStyle::Modern);
         ResizeHandleView* strip = m_controller->resizeHandle();
         const int top = panel()->y();
+        // The resize cursor shows while the pointer is over the strip.
+        QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(305, 905));
+        QApplication::sendEvent(strip, &enter);
+        QCOMPARE(strip->cursor().shape(), Qt::SizeVerCursor);
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(strip, &leave);
+        QCOMPARE(strip->cursor().shape(), Qt::ArrowCursor);
 
         sendMouse(strip, QEvent::MouseButtonPress, 30, 870, Qt::LeftButton);
         QVERIFY(!panel()->isMovableByWindowBackground());
@@ -195,23 +191,9 @@ private Q_SLOTS:
         QCOMPARE(panel()->height(), 700);
     }
 
-    void stripShowsTheResizeCursorWhileThePointerIsOverIt()
-    {
-        useStyle(AppearanceStyle::Modern);
-        build();
-        ResizeHandleView* strip = m_controller->resizeHandle();
-        QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(305, 905));
-        QApplication::sendEvent(strip, &enter);
-        QCOMPARE(strip->cursor().shape(), Qt::SizeVerCursor);
-        QEvent leave(QEvent::Leave);
-        QApplication::sendEvent(strip, &leave);
-        QCOMPARE(strip->cursor().shape(), Qt::ArrowCursor);
-    }
-
     void liveResizeByTheWindowManagerIsStoredWhenItEnds()
     {
-        useStyle(AppearanceStyle::Modern);
-        build();
+        build(AppearanceStyle::Modern);
         panel()->resize(400, 480);
         QCOMPARE(storedHeight(), 0.0);
         QTRY_COMPARE(storedHeight(), 480.0);
@@ -219,9 +201,7 @@ private Q_SLOTS:
 
     void resetWindowHeightKeepsTheTopEdge()
     {
-        Settings::shared().setValue(SettingsKey::windowHeight, 450.0);
-        useStyle(AppearanceStyle::Modern);
-        build();
+        build(AppearanceStyle::Modern, 450);
         panel()->move(200, 150);
         AppEnvironment::shared().resetWindowHeight();
         QCOMPARE(panel()->geometry(), QRect(200, 150, 400, 600));

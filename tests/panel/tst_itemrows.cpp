@@ -1,4 +1,3 @@
-#include <QBuffer>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QImage>
@@ -21,18 +20,14 @@
 #include "PanelTestSupport.h"
 
 using namespace ovelin::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-QByteArray pngBytes(int w, int h)
+bool writeFile(const QString& path, const QByteArray& bytes)
 {
-    QImage image(w, h, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
 } // namespace
@@ -45,7 +40,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         auto* translator = new QTranslator(this);
-        QVERIFY(translator->load(QStringLiteral(":/i18n/ovelin_en.qm")));
+        QVERIFY(translator->load(u":/i18n/ovelin_en.qm"_s));
         QCoreApplication::installTranslator(translator);
     }
 
@@ -53,13 +48,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("runs of spaces and line breaks")
-            << QStringLiteral("a  b\n\nc") << QStringLiteral("a b c");
-        QTest::newRow("single line break stays") << QStringLiteral("one\ntwo") << QStringLiteral("one\ntwo");
-        QTest::newRow("single tab stays") << QStringLiteral("one\ttwo") << QStringLiteral("one\ttwo");
-        QTest::newRow("tab and space") << QStringLiteral("x\t y") << QStringLiteral("x y");
-        QTest::newRow("unicode spaces count") << QStringLiteral("x\u00a0\u2003y") << QStringLiteral("x y");
-        QTest::newRow("leading run kept as one space") << QStringLiteral("   x") << QStringLiteral(" x");
+        QTest::newRow("runs of spaces and line breaks") << u"a  b\n\nc"_s << u"a b c"_s;
+        QTest::newRow("single line break stays") << u"one\ntwo"_s << u"one\ntwo"_s;
+        QTest::newRow("single tab stays") << u"one\ttwo"_s << u"one\ttwo"_s;
+        QTest::newRow("tab and space") << u"x\t y"_s << u"x y"_s;
+        QTest::newRow("unicode spaces count") << u"x\u00a0\u2003y"_s << u"x y"_s;
+        QTest::newRow("leading run kept as one space") << u"   x"_s << u" x"_s;
     }
     void displayText()
     {
@@ -73,10 +67,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("lines");
         QTest::addColumn<bool>("ellipsis");
-        QTest::newRow("many short lines") << QStringLiteral("1\n2\n3\n4\n5") << 3 << true;
-        QTest::newRow("exactly three lines") << QStringLiteral("1\n2\n3") << 3 << false;
-        QTest::newRow("one long paragraph") << QString(QStringLiteral("word ")).repeated(400) << 3 << true;
-        QTest::newRow("one short line") << QStringLiteral("short") << 1 << false;
+        QTest::newRow("many short lines") << u"1\n2\n3\n4\n5"_s << 3 << true;
+        QTest::newRow("exactly three lines") << u"1\n2\n3"_s << 3 << false;
+        QTest::newRow("one long paragraph") << QString(u"word "_s).repeated(400) << 3 << true;
+        QTest::newRow("one short line") << u"short"_s << 1 << false;
         QTest::newRow("huge single word") << QString(100000, u'x') << 3 << true;
     }
     void longTextShowsThreeLinesEndingWithEllipsis()
@@ -93,47 +87,36 @@ private Q_SLOTS:
             QVERIFY2(metrics.horizontalAdvance(line) <= 300.5, qPrintable(line));
     }
 
-    void iconNameForExtension_data()
-    {
-        QTest::addColumn<QString>("extension");
-        QTest::addColumn<QString>("symbol");
-        QTest::newRow("pdf") << QStringLiteral("pdf") << QStringLiteral("doc.richtext");
-        QTest::newRow("txt") << QStringLiteral("txt") << QStringLiteral("text.alignleft");
-        QTest::newRow("md") << QStringLiteral("md") << QStringLiteral("text.alignleft");
-        QTest::newRow("docx") << QStringLiteral("docx") << QStringLiteral("doc");
-        QTest::newRow("pages") << QStringLiteral("pages") << QStringLiteral("doc");
-        QTest::newRow("none") << QString() << QStringLiteral("doc");
-        QTest::newRow("not lowercased by the callee") << QStringLiteral("PDF") << QStringLiteral("doc");
-    }
-    void iconNameForExtension()
-    {
-        QFETCH(QString, extension);
-        QFETCH(QString, symbol);
-        QCOMPARE(FileIconView::iconNameForExtension(extension), symbol);
-    }
-
-    void fileIconDisplay_data()
+    void fileIcon_data()
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<bool>("failed");
         QTest::addColumn<int>("display");
+        QTest::addColumn<QString>("symbol");
         using D = FileIconView::Display;
-        QTest::newRow("pdf without thumbnail")
-            << QStringLiteral("/x/report.PDF") << true << int(D::ExtensionSymbol);
+        const int tile = int(D::ExtensionSymbol);
+        QTest::newRow("pdf without thumbnail") << u"/x/report.PDF"_s << true << tile << u"doc.richtext"_s;
+        QTest::newRow("txt") << u"/x/a.txt"_s << true << tile << u"text.alignleft"_s;
+        QTest::newRow("md") << u"/x/a.md"_s << false << tile << u"text.alignleft"_s;
+        QTest::newRow("docx") << u"/x/a.docx"_s << true << tile << u"doc"_s;
+        QTest::newRow("pages") << u"/x/a.pages"_s << false << tile << u"doc"_s;
+        QTest::newRow("no extension") << u"/x/README"_s << false << tile << u"doc"_s;
+        QTest::newRow("other file while loading") << u"/x/a.zip"_s << false << tile << u"doc"_s;
         QTest::newRow("heic whose thumbnail failed")
-            << QStringLiteral("/x/photo.HEIC") << true << int(D::PhotoFallback);
-        QTest::newRow("image still loading") << QStringLiteral("/x/photo.jpeg") << false << int(D::Spinner);
-        QTest::newRow("other file while loading")
-            << QStringLiteral("/x/a.zip") << false << int(D::ExtensionSymbol);
+            << u"/x/photo.HEIC"_s << true << int(D::PhotoFallback) << u"doc"_s;
+        QTest::newRow("image still loading") << u"/x/photo.jpeg"_s << false << int(D::Spinner) << u"doc"_s;
     }
-    void fileIconDisplay()
+    void fileIcon()
     {
         QFETCH(QString, path);
         QFETCH(bool, failed);
         QFETCH(int, display);
+        QFETCH(QString, symbol);
         FileThumbnailer::State state;
         state.failedToLoadThumbnail = failed;
         QCOMPARE(int(FileIconView::displayFor(QUrl::fromLocalFile(path), state)), display);
+        // The symbol drawn for the file's extension, lowercased as the row does.
+        QCOMPARE(FileIconView::iconNameForExtension(QFileInfo(path).suffix().toLower()), symbol);
         state.thumbnail = QImage(4, 4, QImage::Format_RGB32);
         QCOMPARE(FileIconView::displayFor(QUrl::fromLocalFile(path), state),
                  FileIconView::Display::Thumbnail);
@@ -142,45 +125,32 @@ private Q_SLOTS:
     void thumbnails()
     {
         QTemporaryDir dir;
-        const QString png = dir.filePath(QStringLiteral("big.png"));
+        const QString png = dir.filePath(u"big.png"_s);
         QVERIFY(QImage::fromData(pngBytes(1000, 500)).save(png));
-        const QString broken = dir.filePath(QStringLiteral("broken.jpg"));
-        {
-            QFile f(broken);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write("\xff\xd8\xff garbage");
-        }
-        const QString plain = dir.filePath(QStringLiteral("notes.txt"));
-        {
-            QFile f(plain);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write("hello");
-        }
-        const QString cached = dir.filePath(QStringLiteral("slides.odp"));
-        {
-            QFile f(cached);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write("zip");
-        }
+        const QString broken = dir.filePath(u"broken.jpg"_s);
+        QVERIFY(writeFile(broken, "\xff\xd8\xff garbage"));
+        const QString plain = dir.filePath(u"notes.txt"_s);
+        QVERIFY(writeFile(plain, "hello"));
+        const QString cached = dir.filePath(u"slides.odp"_s);
+        QVERIFY(writeFile(cached, "zip"));
         // A thumbnail another program left in the shared cache for slides.odp.
-        const QString cacheDir = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
-                                 QStringLiteral("/thumbnails/normal");
+        const QString cacheDir =
+            QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + u"/thumbnails/normal"_s;
         QVERIFY(QDir().mkpath(cacheDir));
         const QByteArray uri = QUrl::fromLocalFile(cached).toEncoded();
         QImage thumb(128, 96, QImage::Format_RGB32);
         thumb.fill(Qt::blue);
-        thumb.setText(QStringLiteral("Thumb::URI"), QString::fromUtf8(uri));
-        thumb.setText(QStringLiteral("Thumb::MTime"),
+        thumb.setText(u"Thumb::URI"_s, QString::fromUtf8(uri));
+        thumb.setText(u"Thumb::MTime"_s,
                       QString::number(QFileInfo(cached).lastModified().toSecsSinceEpoch()));
-        QVERIFY(
-            thumb.save(cacheDir + u'/' +
-                       QString::fromLatin1(QCryptographicHash::hash(uri, QCryptographicHash::Md5).toHex()) +
-                       QStringLiteral(".png")));
+        QVERIFY(thumb.save(
+            cacheDir + u'/' +
+            QString::fromLatin1(QCryptographicHash::hash(uri, QCryptographicHash::Md5).toHex()) + u".png"_s));
 
         PrintedLines printed;
         FileThumbnailer thumbnailer;
         QSignalSpy changed(&thumbnailer, &FileThumbnailer::thumbnailChanged);
-        for (const QString& path : {png, broken, plain, cached, dir.filePath(QStringLiteral("gone.png"))})
+        for (const QString& path : {png, broken, plain, cached, dir.filePath(u"gone.png"_s)})
             QVERIFY(thumbnailer.state(QUrl::fromLocalFile(path)).pending);
         thumbnailer.waitForIdle();
         QCOMPARE(changed.size(), 5);
@@ -195,10 +165,9 @@ private Q_SLOTS:
         QVERIFY(thumbnailer.state(QUrl::fromLocalFile(plain)).failedToLoadThumbnail);
 
         // Failures that came with an error are printed; a plain file without thumbnail is not.
-        QCOMPARE(printed.count(QStringLiteral("⚠️ Falha ao gerar thumbnail para imagem broken.jpg: ")),
-                 1);
-        QCOMPARE(printed.count(QStringLiteral("⚠️ Falha ao gerar thumbnail para imagem gone.png: ")), 1);
-        QCOMPARE(printed.count(QStringLiteral("⚠️ Falha ao gerar thumbnail para imagem notes.txt")), 0);
+        QCOMPARE(printed.count(u"⚠️ Falha ao gerar thumbnail para imagem broken.jpg: "_s), 1);
+        QCOMPARE(printed.count(u"⚠️ Falha ao gerar thumbnail para imagem gone.png: "_s), 1);
+        QCOMPARE(printed.count(u"⚠️ Falha ao gerar thumbnail para imagem notes.txt"_s), 0);
 
         // A failed preview does not retry until it is shown again.
         QVERIFY(!thumbnailer.state(QUrl::fromLocalFile(broken)).pending);
@@ -238,26 +207,26 @@ private Q_SLOTS:
         QTest::addColumn<QString>("language");
         QTest::addColumn<qint64>("secondsAgo");
         QTest::addColumn<QString>("expected");
-        const QString en = QStringLiteral("en"), pt = QStringLiteral("pt");
-        QTest::newRow("en seconds") << en << qint64(5) << QStringLiteral("5 sec. ago");
-        QTest::newRow("en minutes") << en << qint64(125) << QStringLiteral("2 min. ago");
-        QTest::newRow("en hours") << en << qint64(3 * 3600 + 5) << QStringLiteral("3 hr. ago");
-        QTest::newRow("en one day") << en << qint64(86400) << QStringLiteral("1 day ago");
-        QTest::newRow("en days") << en << qint64(3 * 86400) << QStringLiteral("3 days ago");
-        QTest::newRow("en weeks") << en << qint64(15 * 86400) << QStringLiteral("2 wk. ago");
-        QTest::newRow("en months") << en << qint64(65 * 86400) << QStringLiteral("2 mo. ago");
-        QTest::newRow("en years") << en << qint64(800 * 86400) << QStringLiteral("2 yr. ago");
-        QTest::newRow("en future") << en << qint64(-120) << QStringLiteral("in 2 min.");
-        QTest::newRow("pt seconds") << pt << qint64(5) << QStringLiteral("há 5 seg.");
-        QTest::newRow("pt minutes") << pt << qint64(125) << QStringLiteral("há 2 min.");
-        QTest::newRow("pt hours") << pt << qint64(3 * 3600) << QStringLiteral("há 3 h");
-        QTest::newRow("pt one day") << pt << qint64(86400) << QStringLiteral("há 1 dia");
-        QTest::newRow("pt days") << pt << qint64(3 * 86400) << QStringLiteral("há 3 dias");
-        QTest::newRow("pt weeks") << pt << qint64(15 * 86400) << QStringLiteral("há 2 sem.");
-        QTest::newRow("pt one month") << pt << qint64(35 * 86400) << QStringLiteral("há 1 mês");
-        QTest::newRow("pt months") << pt << qint64(65 * 86400) << QStringLiteral("há 2 meses");
-        QTest::newRow("pt one year") << pt << qint64(400 * 86400) << QStringLiteral("há 1 ano");
-        QTest::newRow("pt future") << pt << qint64(-120) << QStringLiteral("em 2 min.");
+        const QString en = u"en"_s, pt = u"pt"_s;
+        QTest::newRow("en seconds") << en << qint64(5) << u"5 sec. ago"_s;
+        QTest::newRow("en minutes") << en << qint64(125) << u"2 min. ago"_s;
+        QTest::newRow("en hours") << en << qint64(3 * 3600 + 5) << u"3 hr. ago"_s;
+        QTest::newRow("en one day") << en << qint64(86400) << u"1 day ago"_s;
+        QTest::newRow("en days") << en << qint64(3 * 86400) << u"3 days ago"_s;
+        QTest::newRow("en weeks") << en << qint64(15 * 86400) << u"2 wk. ago"_s;
+        QTest::newRow("en months") << en << qint64(65 * 86400) << u"2 mo. ago"_s;
+        QTest::newRow("en years") << en << qint64(800 * 86400) << u"2 yr. ago"_s;
+        QTest::newRow("en future") << en << qint64(-120) << u"in 2 min."_s;
+        QTest::newRow("pt seconds") << pt << qint64(5) << u"há 5 seg."_s;
+        QTest::newRow("pt minutes") << pt << qint64(125) << u"há 2 min."_s;
+        QTest::newRow("pt hours") << pt << qint64(3 * 3600) << u"há 3 h"_s;
+        QTest::newRow("pt one day") << pt << qint64(86400) << u"há 1 dia"_s;
+        QTest::newRow("pt days") << pt << qint64(3 * 86400) << u"há 3 dias"_s;
+        QTest::newRow("pt weeks") << pt << qint64(15 * 86400) << u"há 2 sem."_s;
+        QTest::newRow("pt one month") << pt << qint64(35 * 86400) << u"há 1 mês"_s;
+        QTest::newRow("pt months") << pt << qint64(65 * 86400) << u"há 2 meses"_s;
+        QTest::newRow("pt one year") << pt << qint64(400 * 86400) << u"há 1 ano"_s;
+        QTest::newRow("pt future") << pt << qint64(-120) << u"em 2 min."_s;
     }
     void relativeDate()
     {
@@ -276,9 +245,8 @@ private Q_SLOTS:
         QTest::addColumn<bool>("pinned");
         QTest::addColumn<bool>("mostRecent");
         QTest::addColumn<QStringList>("entries");
-        const QString copy = QStringLiteral("copy_again"), pin = QStringLiteral("pin_to_top"),
-                      unpin = QStringLiteral("unpin"), del = QStringLiteral("delete"),
-                      divider = QStringLiteral("-");
+        const QString copy = u"copy_again"_s, pin = u"pin_to_top"_s, unpin = u"unpin"_s, del = u"delete"_s,
+                      divider = u"-"_s;
         QTest::newRow("unpinned") << false << false << QStringList{copy, pin, divider, del};
         QTest::newRow("most recent unpinned") << false << true << QStringList{copy, pin, divider};
         QTest::newRow("pinned") << true << false << QStringList{copy, unpin, divider, del};
@@ -288,21 +256,21 @@ private Q_SLOTS:
         QFETCH(bool, pinned);
         QFETCH(bool, mostRecent);
         QFETCH(QStringList, entries);
-        ClipboardItem item = textItem(QStringLiteral("x"), 0);
+        ClipboardItem item = textItem(u"x"_s, 0);
         item.setPinned(pinned);
         std::unique_ptr<QMenu> menu(ClipboardItemView::makeActionMenu(item, mostRecent, nullptr));
         QStringList shown;
         for (QAction* action : menu->actions())
-            shown << (action->isSeparator() ? QStringLiteral("-") : action->objectName());
+            shown << (action->isSeparator() ? u"-"_s : action->objectName());
         QCOMPARE(shown, entries);
     }
 
     void mostRecentIsFirstShownUnpinnedRow()
     {
         HistoryListModel model;
-        ClipboardItem pinned = textItem(QStringLiteral("p"), 3);
+        ClipboardItem pinned = textItem(u"p"_s, 3);
         pinned.setPinned(true);
-        model.setItems({pinned, textItem(QStringLiteral("a"), 2), textItem(QStringLiteral("b"), 1)});
+        model.setItems({pinned, textItem(u"a"_s, 2), textItem(u"b"_s, 1)});
         QCOMPARE(model.mostRecentRow(), 1);
         model.setItems({pinned});
         QCOMPARE(model.mostRecentRow(), -1);
@@ -314,9 +282,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("tiles");
         QTest::addColumn<QStringList>("remaining");
         QTest::newRow("six") << 6 << 6 << QStringList{};
-        QTest::newRow("nine") << 9 << 6
-                              << QStringList{QStringLiteral("f7.txt"), QStringLiteral("f8.txt"),
-                                             QStringLiteral("f9.txt")};
+        QTest::newRow("nine") << 9 << 6 << QStringList{u"f7.txt"_s, u"f8.txt"_s, u"f9.txt"_s};
         QTest::newRow("two") << 2 << 2 << QStringList{};
     }
     void fileGroupTiles()
@@ -326,7 +292,7 @@ private Q_SLOTS:
         QFETCH(QStringList, remaining);
         QStringList paths;
         for (int i = 1; i <= files; ++i)
-            paths << QStringLiteral("/nowhere/f%1.txt").arg(i);
+            paths << u"/nowhere/f%1.txt"_s.arg(i);
         const ClipboardItem item = groupItem(paths, 0);
         HistoryListView list;
         list.resize(400, 600);
@@ -339,11 +305,10 @@ private Q_SLOTS:
             QCOMPARE(list.rowDelegate()->toolTipAt(item, rect, 0, 1, g.moreCaption.center()),
                      remaining.join(u'\n'));
         }
-        QCOMPARE(list.rowDelegate()->toolTipAt(item, rect, 0, 1, g.tiles.first().center()),
-                 QStringLiteral("f1.txt"));
+        QCOMPARE(list.rowDelegate()->toolTipAt(item, rect, 0, 1, g.tiles.first().center()), u"f1.txt"_s);
         // The count caption and "+N" go through the translations.
-        QCOMPARE(ClipboardItemView::moreFilesCaption(3), QStringLiteral("+3"));
-        QCOMPARE(ClipboardItemView::fileCountCaption(files), QStringLiteral("%1 files").arg(files));
+        QCOMPARE(ClipboardItemView::moreFilesCaption(3), u"+3"_s);
+        QCOMPARE(ClipboardItemView::fileCountCaption(files), u"%1 files"_s.arg(files));
     }
 };
 

@@ -1,8 +1,6 @@
-#include <QBuffer>
 #include <QLineEdit>
 #include <QMenu>
 #include <QScrollBar>
-#include <QSignalSpy>
 #include <QTest>
 
 #include "app/AppEnvironment.h"
@@ -20,9 +18,7 @@
 #include "PanelTestSupport.h"
 
 using namespace ovelin::test;
-
-Q_DECLARE_METATYPE(Qt::Key)
-Q_DECLARE_METATYPE(Qt::KeyboardModifiers)
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -33,20 +29,12 @@ QStringList describe(const QList<ClipboardItem>& items)
 {
     QStringList out;
     for (const ClipboardItem& item : items) {
-        switch (item.type().kind()) {
-        case ClipboardItemKind::Text:
-            out << item.type().text();
-            break;
-        case ClipboardItemKind::File:
-            out << item.type().fileURL().fileName();
-            break;
-        case ClipboardItemKind::FileGroup:
-            out << QStringLiteral("group:") + item.type().fileURLs().first().fileName();
-            break;
-        case ClipboardItemKind::Image:
-            out << QStringLiteral("image");
-            break;
-        }
+        const ClipboardItemType& type = item.type();
+        const ClipboardItemKind kind = type.kind();
+        out << (kind == ClipboardItemKind::Text        ? type.text()
+                : kind == ClipboardItemKind::File      ? type.fileURL().fileName()
+                : kind == ClipboardItemKind::FileGroup ? u"group:"_s + type.fileURLs().first().fileName()
+                                                       : u"image"_s);
     }
     return out;
 }
@@ -89,13 +77,22 @@ private:
         const auto id = m_view->selectedItemID();
         return id ? m_view->listView()->historyModel()->rowOf(*id) : -1;
     }
-    QPoint rowPoint(int row, bool menu = false) const
+    ClipboardItemView::Geometry rowGeometry(int row) const
     {
         HistoryListView* list = m_view->listView();
-        const ClipboardItem& item = list->historyModel()->itemAt(row);
-        const auto g = list->rowDelegate()->geometry(item, list->visualRect(list->historyModel()->index(row)),
-                                                     row, list->historyModel()->rowCount());
-        return (menu ? g.menuButton.center() : g.content.center()).toPoint();
+        return list->rowDelegate()->geometry(list->historyModel()->itemAt(row),
+                                             list->visualRect(list->historyModel()->index(row)), row,
+                                             list->historyModel()->rowCount());
+    }
+    void click(const QPointF& point) const
+    {
+        QTest::mouseClick(m_view->listView()->viewport(), Qt::LeftButton, {}, point.toPoint());
+    }
+    QAction* rowMenuAction(int row, const QString& name) const
+    {
+        click(rowGeometry(row).menuButton.center());
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        return menu ? menu->findChild<QAction*>(name) : nullptr;
     }
 
 private Q_SLOTS:
@@ -107,7 +104,7 @@ private Q_SLOTS:
 
     void init()
     {
-        QFile::remove(m_dir.filePath(QStringLiteral("clipboard_history.json")));
+        QFile::remove(m_dir.filePath(u"clipboard_history.json"_s));
         Settings::shared().remove(SettingsKey::appearanceStyle);
         AppEnvironment::shared().reload();
         m_history = makeHistory(m_dir);
@@ -126,39 +123,28 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("search");
         QTest::addColumn<QStringList>("expected");
-        const QStringList all{QStringLiteral("image"),         QStringLiteral("group:notes.txt"),
-                              QStringLiteral("Report.pdf"),    QStringLiteral("café au lait"),
-                              QStringLiteral("ÉCOLE normale"), QStringLiteral("monthly report")};
+        const QStringList all{u"image"_s,        u"group:notes.txt"_s, u"Report.pdf"_s,
+                              u"café au lait"_s, u"ÉCOLE normale"_s,   u"monthly report"_s};
         QTest::newRow("empty shows everything") << QString() << all;
-        QTest::newRow("whitespace only shows images too") << QStringLiteral("  \n\t ") << all;
+        QTest::newRow("whitespace only shows images too") << u"  \n\t "_s << all;
         QTest::newRow("case folded on both sides")
-            << QStringLiteral("REPORT")
-            << QStringList{QStringLiteral("Report.pdf"), QStringLiteral("monthly report")};
-        QTest::newRow("trimmed") << QStringLiteral("  report\n")
-                                 << QStringList{QStringLiteral("Report.pdf"),
-                                                QStringLiteral("monthly report")};
-        QTest::newRow("group through any file")
-            << QStringLiteral("budget") << QStringList{QStringLiteral("group:notes.txt")};
-        QTest::newRow("full paths are not searched") << QStringLiteral("folder") << QStringList{};
-        QTest::newRow("accents are not folded") << QStringLiteral("cafe") << QStringList{};
-        QTest::newRow("accented search")
-            << QStringLiteral("CAFÉ") << QStringList{QStringLiteral("café au lait")};
-        QTest::newRow("unicode lowercasing")
-            << QStringLiteral("école") << QStringList{QStringLiteral("ÉCOLE normale")};
-        QTest::newRow("no word splitting") << QStringLiteral("monthly  report") << QStringList{};
-        QTest::newRow("images hidden even when nothing matches") << QStringLiteral("zzz") << QStringList{};
+            << u"REPORT"_s << QStringList{u"Report.pdf"_s, u"monthly report"_s};
+        QTest::newRow("trimmed") << u"  report\n"_s << QStringList{u"Report.pdf"_s, u"monthly report"_s};
+        QTest::newRow("group through any file") << u"budget"_s << QStringList{u"group:notes.txt"_s};
+        QTest::newRow("full paths are not searched") << u"folder"_s << QStringList{};
+        QTest::newRow("accents are not folded") << u"cafe"_s << QStringList{};
+        QTest::newRow("accented search") << u"CAFÉ"_s << QStringList{u"café au lait"_s};
+        QTest::newRow("unicode lowercasing") << u"école"_s << QStringList{u"ÉCOLE normale"_s};
+        QTest::newRow("no word splitting") << u"monthly  report"_s << QStringList{};
+        QTest::newRow("images hidden even when nothing matches") << u"zzz"_s << QStringList{};
     }
     void filteredItems()
     {
         QFETCH(QString, search);
         QFETCH(QStringList, expected);
-        fill({textItem(QStringLiteral("monthly report"), baseDate + 1),
-              textItem(QStringLiteral("ÉCOLE normale"), baseDate + 2),
-              textItem(QStringLiteral("café au lait"), baseDate + 3),
-              fileItem(QStringLiteral("/tmp/folder/Report.pdf"), baseDate + 4),
-              groupItem(
-                  {QStringLiteral("/tmp/folder/notes.txt"), QStringLiteral("/tmp/folder/Budget 2024.xlsx")},
-                  baseDate + 5),
+        fill({textItem(u"monthly report"_s, baseDate + 1), textItem(u"ÉCOLE normale"_s, baseDate + 2),
+              textItem(u"café au lait"_s, baseDate + 3), fileItem(u"/tmp/folder/Report.pdf"_s, baseDate + 4),
+              groupItem({u"/tmp/folder/notes.txt"_s, u"/tmp/folder/Budget 2024.xlsx"_s}, baseDate + 5),
               imageItem(QByteArray("not really an image"), baseDate + 6)});
         m_view->setSearchText(search);
         QCOMPARE(describe(m_view->filteredItems()), expected);
@@ -166,29 +152,10 @@ private Q_SLOTS:
         QCOMPARE(m_view->listView()->historyModel()->rowCount(), expected.size());
     }
 
-    void arrowKeysMoveWithoutWrapping()
-    {
-        fillTexts({QStringLiteral("c"), QStringLiteral("b"), QStringLiteral("a")});
-        showActive();
-        QCOMPARE(selectedRow(), 0);
-        QTest::keyClick(field(), Qt::Key_Up);
-        QCOMPARE(selectedRow(), 0);
-        QTest::keyClick(field(), Qt::Key_Down);
-        QCOMPARE(selectedRow(), 1);
-        QTest::keyClick(field(), Qt::Key_Down);
-        QTest::keyClick(field(), Qt::Key_Down);
-        QTest::keyClick(field(), Qt::Key_Down);
-        QCOMPARE(selectedRow(), 2);
-        QTest::keyClick(field(), Qt::Key_Up);
-        QCOMPARE(selectedRow(), 1);
-        // Arrow keys never reach the field.
-        QCOMPARE(field()->text(), QString());
-    }
-
     void downWithNothingSelectedSelectsFirstThenSecond()
     {
         // A view built over a loaded history has no selection until something asks for one.
-        fillTexts({QStringLiteral("c"), QStringLiteral("b"), QStringLiteral("a")});
+        fillTexts({u"c"_s, u"b"_s, u"a"_s});
         m_history->storage().waitForPendingSaves();
         auto loaded = makeHistory(m_dir);
         OvelinView view(*loaded);
@@ -202,116 +169,81 @@ private Q_SLOTS:
         QCOMPARE(other.selectedItemID(), loaded->history().at(0).id());
     }
 
-    void newCaptureKeepsSelection()
+    void selectionFollowsItsItemAndFallsBackToTheFirstRow()
     {
-        fillTexts({QStringLiteral("c"), QStringLiteral("b"), QStringLiteral("a")});
+        fillTexts({u"c"_s, u"b"_s, u"a"_s});
         showActive();
         QTest::keyClick(field(), Qt::Key_Down);
         const auto selected = m_view->selectedItemID();
         QCOMPARE(m_history->history().at(1).id(), *selected);
-        m_history->addItem(textItem(QStringLiteral("new"), baseDate + 1000));
+        // A new capture keeps the selected item, one row lower.
+        m_history->addItem(textItem(u"new"_s, baseDate + 1000));
         QCOMPARE(m_view->selectedItemID(), selected);
         QCOMPARE(selectedRow(), 2);
-    }
-
-    void deletedSelectionFallsBackToFirst()
-    {
-        fillTexts({QStringLiteral("c"), QStringLiteral("b"), QStringLiteral("a")});
-        showActive();
-        QTest::keyClick(field(), Qt::Key_Down);
-        m_history->deleteItem(*m_view->selectedItemID());
+        m_history->deleteItem(*selected);
         QCOMPARE(selectedRow(), 0);
     }
 
-    void changedSearchSelectsFirstShownRow()
-    {
-        fillTexts({QStringLiteral("apple pie"), QStringLiteral("apple"), QStringLiteral("banana")});
-        showActive();
-        QTest::keyClick(field(), Qt::Key_Down);
-        QTest::keyClick(field(), Qt::Key_Down);
-        QCOMPARE(m_history->history().at(2).type().text(), QStringLiteral("apple pie"));
-        QTest::keyClicks(field(), QStringLiteral("app"));
-        // "apple pie" is still shown, yet the first shown row is selected.
-        QCOMPARE(describe(m_view->filteredItems()),
-                 (QStringList{QStringLiteral("apple"), QStringLiteral("apple pie")}));
-        QCOMPARE(selectedRow(), 0);
-        QTest::keyClick(field(), Qt::Key_Return);
-        QCOMPARE(m_recorded.pastes.size(), 1);
-        QCOMPARE(m_recorded.pastes.first().id, m_history->history().at(1).id());
-        QCOMPARE(m_recorded.pastes.first().trigger, PasteTrigger::Keyboard);
-    }
-
-    void returnOnEmptyListDoesNothing()
-    {
-        fillTexts({QStringLiteral("a")});
-        showActive();
-        QTest::keyClicks(field(), QStringLiteral("xyz"));
-        QTest::keyClick(field(), Qt::Key_Return);
-        QVERIFY(m_recorded.pastes.isEmpty());
-        QVERIFY(m_view->isVisible());
-
-        m_history->clearHistory();
-        m_view->setSearchText(QString());
-        QTest::keyClick(field(), Qt::Key_Enter, Qt::KeypadModifier);
-        QVERIFY(m_recorded.pastes.isEmpty());
-        QVERIFY(m_view->isVisible());
-    }
-
+    // Keys typed into the search field, one key sequence per word, over the rows
+    // "a7 first", "a7 second", "a7 third".
     void keyMonitor_data()
     {
-        QTest::addColumn<Qt::Key>("key");
-        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
-        QTest::addColumn<int>("pastes");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("pasted");
         QTest::addColumn<int>("selectedRow");
         QTest::addColumn<bool>("hidden");
         QTest::addColumn<QString>("fieldText");
-        const Qt::KeyboardModifiers none;
-        QTest::newRow("Return") << Qt::Key_Return << none << 1 << 0 << false << QString();
-        QTest::newRow("Shift-Return")
-            << Qt::Key_Return << Qt::KeyboardModifiers(Qt::ShiftModifier) << 1 << 0 << false << QString();
-        QTest::newRow("keypad Enter")
-            << Qt::Key_Enter << Qt::KeyboardModifiers(Qt::KeypadModifier) << 1 << 0 << false << QString();
-        QTest::newRow("Control-Return")
-            << Qt::Key_Return << Qt::KeyboardModifiers(Qt::ControlModifier) << 0 << 0 << false << QString();
-        QTest::newRow("Super-Return")
-            << Qt::Key_Return << Qt::KeyboardModifiers(Qt::MetaModifier) << 0 << 0 << false << QString();
-        QTest::newRow("Escape") << Qt::Key_Escape << none << 0 << 0 << true << QString();
-        QTest::newRow("Control-Escape")
-            << Qt::Key_Escape << Qt::KeyboardModifiers(Qt::ControlModifier) << 0 << 0 << false << QString();
-        QTest::newRow("Down") << Qt::Key_Down << none << 0 << 1 << false << QString();
-        QTest::newRow("Shift-Down") << Qt::Key_Down << Qt::KeyboardModifiers(Qt::ShiftModifier) << 0 << 1
-                                    << false << QString();
-        QTest::newRow("Alt-Down") << Qt::Key_Down << Qt::KeyboardModifiers(Qt::AltModifier) << 0 << 0 << false
-                                  << QString();
-        QTest::newRow("Control-Down")
-            << Qt::Key_Down << Qt::KeyboardModifiers(Qt::ControlModifier) << 0 << 0 << false << QString();
-        QTest::newRow("letter reaches the field")
-            << Qt::Key_A << none << 0 << 0 << false << QStringLiteral("a");
-        QTest::newRow("digit reaches the field")
-            << Qt::Key_7 << none << 0 << 0 << false << QStringLiteral("7");
+        QTest::newRow("Return") << u"Return"_s << u"a7 first"_s << 0 << false << QString();
+        QTest::newRow("Shift-Return") << u"Shift+Return"_s << u"a7 first"_s << 0 << false << QString();
+        QTest::newRow("keypad Enter") << u"Num+Enter"_s << u"a7 first"_s << 0 << false << QString();
+        QTest::newRow("Control-Return") << u"Ctrl+Return"_s << QString() << 0 << false << QString();
+        QTest::newRow("Super-Return") << u"Meta+Return"_s << QString() << 0 << false << QString();
+        QTest::newRow("Escape") << u"Esc"_s << QString() << 0 << true << QString();
+        QTest::newRow("Control-Escape") << u"Ctrl+Esc"_s << QString() << 0 << false << QString();
+        QTest::newRow("Down") << u"Down"_s << QString() << 1 << false << QString();
+        QTest::newRow("Shift-Down") << u"Shift+Down"_s << QString() << 1 << false << QString();
+        QTest::newRow("Alt-Down") << u"Alt+Down"_s << QString() << 0 << false << QString();
+        QTest::newRow("Control-Down") << u"Ctrl+Down"_s << QString() << 0 << false << QString();
+        QTest::newRow("Up on the first row stays") << u"Up"_s << QString() << 0 << false << QString();
+        QTest::newRow("Down stops at the last row")
+            << u"Down Down Down Down"_s << QString() << 2 << false << QString();
+        QTest::newRow("Up after the last row")
+            << u"Down Down Down Up"_s << QString() << 1 << false << QString();
+        QTest::newRow("Down then Return") << u"Down Return"_s << u"a7 second"_s << 1 << false << QString();
+        QTest::newRow("letter reaches the field") << u"A"_s << QString() << 0 << false << u"a"_s;
+        QTest::newRow("digit reaches the field") << u"7"_s << QString() << 0 << false << u"7"_s;
+        // The selected row is still shown, yet a changed search selects the first shown row.
+        QTest::newRow("changed search selects the first row")
+            << u"Down Down A 7 Return"_s << u"a7 first"_s << 0 << false << u"a7"_s;
+        QTest::newRow("Return without a match does nothing")
+            << u"Z Return"_s << QString() << -1 << false << u"z"_s;
     }
     void keyMonitor()
     {
-        QFETCH(Qt::Key, key);
-        QFETCH(Qt::KeyboardModifiers, modifiers);
-        QFETCH(int, pastes);
+        QFETCH(QString, keys);
+        QFETCH(QString, pasted);
         QFETCH(int, selectedRow);
         QFETCH(bool, hidden);
         QFETCH(QString, fieldText);
-        fillTexts({QStringLiteral("a7 third"), QStringLiteral("a7 second"), QStringLiteral("a7 first")});
+        fillTexts({u"a7 third"_s, u"a7 second"_s, u"a7 first"_s});
         showActive();
         PrintedLines printed;
-        QTest::keyClick(field(), key, modifiers);
-        QCOMPARE(m_recorded.pastes.size(), pastes);
+        for (const QString& key : keys.split(u' '))
+            QTest::keySequence(field(), QKeySequence(key));
+        QCOMPARE(m_recorded.pastes.size(), pasted.isEmpty() ? 0 : 1);
+        if (!pasted.isEmpty()) {
+            QCOMPARE(m_recorded.pastes.first().text, pasted);
+            QCOMPARE(m_recorded.pastes.first().trigger, PasteTrigger::Keyboard);
+        }
         QCOMPARE(this->selectedRow(), selectedRow);
         QCOMPARE(!m_view->isVisible(), hidden);
-        QCOMPARE(printed.count(QStringLiteral("🔴 Janela oculta")), hidden ? 1 : 0);
+        QCOMPARE(printed.count(u"🔴 Janela oculta"_s), hidden ? 1 : 0);
         QCOMPARE(field()->text(), fieldText);
     }
 
     void keysOfOtherWindowsPassThrough()
     {
-        fillTexts({QStringLiteral("b"), QStringLiteral("a")});
+        fillTexts({u"b"_s, u"a"_s});
         showActive();
         QLineEdit other;
         other.show();
@@ -325,50 +257,38 @@ private Q_SLOTS:
 
     void clickPastesRowWithoutChangingSelection()
     {
-        fillTexts({QStringLiteral("c"), QStringLiteral("b"), QStringLiteral("a")});
+        fillTexts({u"c"_s, u"b"_s, u"a"_s});
         showActive();
-        QTest::mouseClick(m_view->listView()->viewport(), Qt::LeftButton, {}, rowPoint(2));
+        click(rowGeometry(2).content.center());
         QCOMPARE(m_recorded.pastes.size(), 1);
-        QCOMPARE(m_recorded.pastes.first().id, m_history->history().at(2).id());
+        QCOMPARE(m_recorded.pastes.first().text, u"c"_s);
         QCOMPARE(m_recorded.pastes.first().trigger, PasteTrigger::RowClick);
         QCOMPARE(selectedRow(), 0);
     }
 
-    void copyAgainFromMenuPastesNothing()
+    void rowMenuCopiesAgainAndPinsWithoutPasting()
     {
-        fillTexts({QStringLiteral("b"), QStringLiteral("a")});
-        showActive();
-        QTest::mouseClick(m_view->listView()->viewport(), Qt::LeftButton, {}, rowPoint(1, true));
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        QVERIFY(menu);
-        QAction* copyAgain = menu->findChild<QAction*>(QStringLiteral("copy_again"));
-        QVERIFY(copyAgain);
-        copyAgain->trigger();
-        menu->close();
-        QCOMPARE(m_recorded.copies, QList<QUuid>{m_history->history().at(1).id()});
-        QVERIFY(m_recorded.pastes.isEmpty());
-        QVERIFY(m_view->isVisible());
-    }
-
-    void menuDeleteAndPinReachTheHistory()
-    {
-        fillTexts({QStringLiteral("b"), QStringLiteral("a")});
+        fillTexts({u"b"_s, u"a"_s});
         showActive();
         const QUuid older = m_history->history().at(1).id();
-        QTest::mouseClick(m_view->listView()->viewport(), Qt::LeftButton, {}, rowPoint(1, true));
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        QVERIFY(menu);
-        menu->findChild<QAction*>(QStringLiteral("pin_to_top"))->trigger();
-        menu->close();
+        QAction* copyAgain = rowMenuAction(1, u"copy_again"_s);
+        QVERIFY(copyAgain);
+        copyAgain->trigger();
+        QApplication::activePopupWidget()->close();
+        QCOMPARE(m_recorded.copies, QList<QUuid>{older});
+        QVERIFY(m_view->isVisible());
+
+        QAction* pin = rowMenuAction(1, u"pin_to_top"_s);
+        QVERIFY(pin);
+        pin->trigger();
+        QApplication::activePopupWidget()->close();
         QVERIFY(m_history->history().first().isPinned());
         QCOMPARE(m_history->history().first().id(), older);
         // The pin mark unpins.
         QTRY_VERIFY(!m_history->pinnedScrollTargetID());
-        const auto* list = m_view->listView();
-        const auto g = list->rowDelegate()->geometry(m_history->history().first(),
-                                                     list->visualRect(list->historyModel()->index(0)), 0, 2);
-        QVERIFY(!g.pinMark.isEmpty());
-        QTest::mouseClick(m_view->listView()->viewport(), Qt::LeftButton, {}, g.pinMark.center().toPoint());
+        const QRectF pinMark = rowGeometry(0).pinMark;
+        QVERIFY(!pinMark.isEmpty());
+        click(pinMark.center());
         QVERIFY(!m_history->history().first().isPinned());
         QVERIFY(m_recorded.pastes.isEmpty());
     }
@@ -377,7 +297,7 @@ private Q_SLOTS:
     {
         QStringList texts;
         for (int i = 0; i < 40; ++i)
-            texts << QStringLiteral("item %1").arg(i);
+            texts << u"item %1"_s.arg(i);
         fillTexts(texts);
         showActive();
         PrintedLines printed;
@@ -386,9 +306,9 @@ private Q_SLOTS:
         const QUuid target = *m_history->pinnedScrollTargetID();
         QCOMPARE(m_view->listView()->verticalScrollBar()->value(), 0);
         QTRY_VERIFY(!m_history->pinnedScrollTargetID());
-        QCOMPARE(printed.count(QStringLiteral("📌 Scroll para item fixado: ") +
-                               target.toString(QUuid::WithoutBraces).toUpper()),
-                 1);
+        QCOMPARE(
+            printed.count(u"📌 Scroll para item fixado: "_s + target.toString(QUuid::WithoutBraces).toUpper()),
+            1);
         HistoryListView* list = m_view->listView();
         const int row = list->historyModel()->rowOf(target);
         QTRY_COMPARE(list->visualRect(list->historyModel()->index(row)).top(), 0);
@@ -396,13 +316,7 @@ private Q_SLOTS:
 
     void imageRowDrawsItsPreview()
     {
-        QImage red(640, 400, QImage::Format_RGB32);
-        red.fill(Qt::red);
-        QByteArray png;
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        red.save(&buffer, "PNG");
-        fill({imageItem(png, baseDate), imageItem(QByteArray("garbage"), baseDate + 1)});
+        fill({imageItem(pngBytes(640, 400), baseDate), imageItem(QByteArray("garbage"), baseDate + 1)});
         showActive();
         HistoryListView* list = m_view->listView();
         QTRY_VERIFY(m_view->animateItemsOnAppear());
@@ -410,32 +324,26 @@ private Q_SLOTS:
         (void)list->grab(); // the first paint asks for the previews
         list->imagePreviews()->waitForIdle();
         const QImage shot = list->grab().toImage();
-        const auto rectOf = [list](int row) {
-            return list->rowDelegate()
-                ->geometry(list->historyModel()->itemAt(row),
-                           list->visualRect(list->historyModel()->index(row)), row, 2)
-                .image;
-        };
         // 640 x 400 scaled into a 60-point-high frame: 96 points wide, from the frame's left edge.
-        const QRectF decoded = rectOf(1);
+        const QRectF decoded = rowGeometry(1).image;
         QCOMPARE(shot.pixelColor((decoded.topLeft() + QPointF(48, 30)).toPoint()), QColor(Qt::red));
         QVERIFY(shot.pixelColor((decoded.topLeft() + QPointF(140, 30)).toPoint()) != QColor(Qt::red));
         // Bytes that do not decode leave the area empty.
-        const QRectF undecodable = rectOf(0);
+        const QRectF undecodable = rowGeometry(0).image;
         QVERIFY(shot.pixelColor((undecodable.topLeft() + QPointF(48, 30)).toPoint()) != QColor(Qt::red));
     }
 
     void renderedLineOnEveryRebuild()
     {
         PrintedLines printed;
-        fillTexts({QStringLiteral("a")});
-        m_view->setSearchText(QStringLiteral("x"));
-        QCOMPARE(printed.count(QStringLiteral("🧩 OvelinView foi renderizada")), 2);
+        fillTexts({u"a"_s});
+        m_view->setSearchText(u"x"_s);
+        QCOMPARE(printed.count(u"🧩 OvelinView foi renderizada"_s), 2);
     }
 
     void appearAnimationStartsHiddenThenShowsRows()
     {
-        fillTexts({QStringLiteral("a")});
+        fillTexts({u"a"_s});
         m_view->show();
         QVERIFY(!m_view->animateItemsOnAppear());
         QCOMPARE(m_view->listView()->appearProgress(0), 0.0);
@@ -448,7 +356,7 @@ private Q_SLOTS:
         showActive();
         QWidget* clear = m_view->searchBar()->clearButton();
         QVERIFY(!clear->isVisible());
-        QTest::keyClicks(field(), QStringLiteral("abc"));
+        QTest::keyClicks(field(), u"abc"_s);
         QVERIFY(clear->isVisible());
         clear->setFocus();
         QTest::mouseClick(clear, Qt::LeftButton);
