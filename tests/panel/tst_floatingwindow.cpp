@@ -50,12 +50,10 @@ class TestFloatingWindow : public QObject
         m_controller = std::make_unique<FloatingWindowController>(root, &m_windowSystem);
     }
 
-    void sendMouse(QWidget* target, QEvent::Type type, int localY, int globalY, Qt::MouseButtons buttons)
+    static void sendMouse(QWidget* target, QEvent::Type type, int globalY, Qt::MouseButtons buttons)
     {
-        const QPointF local(20, localY);
-        const QPointF global(320, globalY);
         const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-        QMouseEvent event(type, local, global, button, buttons, Qt::NoModifier);
+        QMouseEvent event(type, QPointF(20, 30), QPointF(320, globalY), button, buttons, Qt::NoModifier);
         QApplication::sendEvent(target, &event);
     }
 
@@ -134,7 +132,7 @@ private Q_SLOTS:
         QCOMPARE(storedHeight(), expectedStored);
     }
 
-    void startsWithTheStoredModernHeightAndSwitchingStylesRestoresIt()
+    void storedModernHeightSurvivesTheClassicStyleUntilReset()
     {
         build(AppearanceStyle::Modern, 450);
         QCOMPARE(panel()->geometry(), QRect(300, 300, 400, 450));
@@ -156,6 +154,11 @@ private Q_SLOTS:
         QVERIFY(m_controller->resizeHandle()->isVisible());
         QCOMPARE(panel()->minimumSize(), QSize(400, 360));
         QCOMPARE(panel()->maximumWidth(), 400);
+
+        // A reset keeps the top edge and forgets the stored height.
+        AppEnvironment::shared().resetWindowHeight();
+        QCOMPARE(panel()->geometry(), QRect(50, 100, 400, 600));
+        QCOMPARE(storedHeight(), 0.0);
     }
 
     void draggingTheStripResizesAndStoresEveryStep()
@@ -171,23 +174,20 @@ private Q_SLOTS:
         QApplication::sendEvent(strip, &leave);
         QCOMPARE(strip->cursor().shape(), Qt::ArrowCursor);
 
-        sendMouse(strip, QEvent::MouseButtonPress, 30, 870, Qt::LeftButton);
+        sendMouse(strip, QEvent::MouseButtonPress, 870, Qt::LeftButton);
         QVERIFY(!panel()->isMovableByWindowBackground());
-        sendMouse(strip, QEvent::MouseMove, 30, 820, Qt::LeftButton);
-        QCOMPARE(panel()->geometry(), QRect(300, top, 400, 550));
-        QCOMPARE(storedHeight(), 550.0);
-        sendMouse(strip, QEvent::MouseMove, 30, 570, Qt::LeftButton); // 300 up: stops at 360
-        QCOMPARE(panel()->height(), 360);
-        QCOMPARE(storedHeight(), 360.0);
-        sendMouse(strip, QEvent::MouseMove, 30, 970, Qt::LeftButton);
-        QCOMPARE(panel()->geometry(), QRect(300, top, 400, 700));
-        QCOMPARE(storedHeight(), 700.0);
-        sendMouse(strip, QEvent::MouseButtonRelease, 30, 970, Qt::NoButton);
+        // 50 up, 300 up (stops at 360), then 100 below where the drag began.
+        for (const auto& [y, height] : {std::pair{820, 550}, {570, 360}, {970, 700}}) {
+            sendMouse(strip, QEvent::MouseMove, y, Qt::LeftButton);
+            QCOMPARE(panel()->geometry(), QRect(300, top, 400, height));
+            QCOMPARE(storedHeight(), double(height));
+        }
+        sendMouse(strip, QEvent::MouseButtonRelease, 970, Qt::NoButton);
         QVERIFY(panel()->isMovableByWindowBackground());
         QCOMPARE(strip->cursor().shape(), Qt::ArrowCursor);
 
         // Moves without a press change nothing.
-        sendMouse(strip, QEvent::MouseMove, 30, 600, Qt::NoButton);
+        sendMouse(strip, QEvent::MouseMove, 600, Qt::NoButton);
         QCOMPARE(panel()->height(), 700);
     }
 
@@ -197,15 +197,6 @@ private Q_SLOTS:
         panel()->resize(400, 480);
         QCOMPARE(storedHeight(), 0.0);
         QTRY_COMPARE(storedHeight(), 480.0);
-    }
-
-    void resetWindowHeightKeepsTheTopEdge()
-    {
-        build(AppearanceStyle::Modern, 450);
-        panel()->move(200, 150);
-        AppEnvironment::shared().resetWindowHeight();
-        QCOMPARE(panel()->geometry(), QRect(200, 150, 400, 600));
-        QCOMPARE(storedHeight(), 0.0);
     }
 
     void toggleHidesAVisiblePanelAndShowsAHiddenOneAtThePointer()
