@@ -2,6 +2,8 @@
 # Builds Ovelin and starts it. Without a display, Ovelin runs inside a private Xvfb with openbox.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Compiler cache entries stay valid across checkouts in other folders.
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 
 scripts/deps.sh
 cmake --preset default >/dev/null

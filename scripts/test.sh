@@ -3,6 +3,8 @@
 # Tests that need a real X server run on a private Xvfb with openbox.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Compiler cache entries stay valid across checkouts in other folders.
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 
 scripts/deps.sh
 jobs=$(nproc)
