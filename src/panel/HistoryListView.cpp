@@ -85,7 +85,6 @@ HistoryListView::HistoryListView(QWidget* parent)
     setMouseTracking(true);
     viewport()->setAutoFillBackground(false);
     setAttribute(Qt::WA_TranslucentBackground);
-    setStyleSheet(QStringLiteral("QListView { background: transparent; }"));
     verticalScrollBar()->setSingleStep(20);
 
     m_scrollAnimation->setDuration(scrollMs);

@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QPalette>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QVariantAnimation>
@@ -86,7 +87,10 @@ SearchBar::SearchBar(QWidget* parent)
     m_field->setFrame(false);
     m_field->setObjectName(QStringLiteral("searchField"));
     m_field->setAttribute(Qt::WA_MacShowFocusRect, false);
-    m_field->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; }"));
+    // Only the field's own background goes: its text keeps following the panel's theme palette.
+    QPalette transparentBase;
+    transparentBase.setColor(QPalette::Base, Qt::transparent);
+    m_field->setPalette(transparentBase);
     m_field->setInputMethodHints(Qt::ImhNoPredictiveText | Qt::ImhNoAutoUppercase);
     QFont font = m_field->font();
     font.setPointSizeF(font.pointSizeF() * 1.15);
