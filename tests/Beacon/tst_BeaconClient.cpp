@@ -1,15 +1,9 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
-#include <Beacon/Beacon.h>
-#include <Beacon/SignalManager.h>
-
+#include "support/ClientSetup.h"
 #include "support/LogCapture.h"
 #include "support/TestMain.h"
-
-using namespace std::chrono_literals;
-
-Q_DECLARE_METATYPE(ParameterDictionary)
 
 class TestBeaconClient : public QObject
 {
@@ -21,25 +15,9 @@ private:
 
     TelemetryManagerConfiguration configuration()
     {
-        TelemetryManagerConfiguration config(QStringLiteral("TEST-APP"), std::nullopt,
-                                             QUrl(QStringLiteral("http://127.0.0.1:9/")));
+        TelemetryManagerConfiguration config = testConfiguration(m_dir);
         config.logHandler = m_log.handler(LogLevel::info);
-        config.sendInterval = 1h;
-        config.sessionStatsEnabled = false;
-        config.sendNewSessionBeganSignal = false;
-        config.signalCacheFile = m_dir.filePath(QStringLiteral("cache"));
         return config;
-    }
-
-    /// Lets queued hand-overs run and waits until their records are in the cache.
-    static QList<SignalPostBody> waitingRecords()
-    {
-        QCoreApplication::processEvents();
-        SignalManager* manager = Beacon::signalManager();
-        if (!manager)
-            return {};
-        manager->waitForProcessing();
-        return manager->signalCache().cachedSignals();
     }
 
 private Q_SLOTS:
@@ -48,135 +26,116 @@ private Q_SLOTS:
     void signalsBeforeInitializationOrWhileDisabledAreDropped()
     {
         Beacon::terminate();
-        Beacon::signal(QStringLiteral("Early"));
+        Beacon::signal(u"Early"_qs);
         QVERIFY(!Beacon::isInitialized());
 
         TelemetryManagerConfiguration config = configuration();
         config.analyticsDisabled = true;
         Beacon::initialize(config);
-        Beacon::signal(QStringLiteral("Disabled"));
-        QCOMPARE(waitingRecords().size(), 0);
+        Beacon::signal(u"Disabled"_qs);
+        QCOMPARE(cachedRecords().size(), 0);
 
+        // Without a default user, a stored identifier stands for the user in every record.
         Beacon::initialize(configuration());
-        Beacon::signal(QStringLiteral("Accepted"));
-        const QList<SignalPostBody> records = waitingRecords();
-        QCOMPARE(records.size(), 1);
-        QCOMPARE(records.first().type, QStringLiteral("Accepted"));
+        Beacon::signal(u"Accepted"_qs);
+        Beacon::signal(u"Again"_qs);
+        const QList<SignalPostBody> records = cachedRecords();
+        QCOMPARE(records.size(), 2);
+        QCOMPARE(records.first().type, u"Accepted"_qs);
+        QCOMPARE(records[0].clientUser.size(), 64);
+        QCOMPARE(records[0].clientUser, records[1].clientUser);
     }
 
     void namesAndParametersArePrefixed_data()
     {
         QTest::addColumn<QString>("signalPrefix");
         QTest::addColumn<QString>("parameterPrefix");
-        QTest::addColumn<ParameterDictionary>("defaults");
-        QTest::addColumn<ParameterDictionary>("parameters");
+        QTest::addColumn<QString>("defaults");
+        QTest::addColumn<QString>("given");
         QTest::addColumn<QString>("expectedType");
-        QTest::addColumn<ParameterDictionary>("expectedParameters");
-
-        QTest::newRow("no prefixes") << QString() << QString() << ParameterDictionary{}
-                                     << ParameterDictionary{{QStringLiteral("k"), QStringLiteral("v")}}
-                                     << QStringLiteral("Opened")
-                                     << ParameterDictionary{{QStringLiteral("k"), QStringLiteral("v")}};
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("no prefixes") << QString() << QString() << QString() << u"k=v"_qs << u"Opened"_qs
+                                     << u"k=v"_qs;
         QTest::newRow("both prefixes, reserved prefix kept")
-            << QStringLiteral("App.") << QStringLiteral("my.") << ParameterDictionary{}
-            << ParameterDictionary{{QStringLiteral("k"), QStringLiteral("v")},
-                                   {QStringLiteral("Beacon.custom"), QStringLiteral("w")}}
-            << QStringLiteral("App.Opened")
-            << ParameterDictionary{{QStringLiteral("my.k"), QStringLiteral("v")},
-                                   {QStringLiteral("Beacon.custom"), QStringLiteral("w")}};
+            << u"App."_qs << u"my."_qs << QString() << u"k=v;Beacon.custom=w"_qs << u"App.Opened"_qs
+            << u"my.k=v;Beacon.custom=w"_qs;
         QTest::newRow("signal parameters win over defaults")
-            << QString() << QStringLiteral("p.")
-            << ParameterDictionary{{QStringLiteral("a"), QStringLiteral("1")},
-                                   {QStringLiteral("b"), QStringLiteral("2")}}
-            << ParameterDictionary{{QStringLiteral("b"), QStringLiteral("3")}} << QStringLiteral("Opened")
-            << ParameterDictionary{{QStringLiteral("p.a"), QStringLiteral("1")},
-                                   {QStringLiteral("p.b"), QStringLiteral("3")}};
+            << QString() << u"p."_qs << u"a=1;b=2"_qs << u"b=3"_qs << u"Opened"_qs << u"p.a=1;p.b=3"_qs;
     }
 
     void namesAndParametersArePrefixed()
     {
         QFETCH(QString, signalPrefix);
         QFETCH(QString, parameterPrefix);
-        QFETCH(ParameterDictionary, defaults);
-        QFETCH(ParameterDictionary, parameters);
+        QFETCH(QString, defaults);
+        QFETCH(QString, given);
         QFETCH(QString, expectedType);
-        QFETCH(ParameterDictionary, expectedParameters);
+        QFETCH(QString, expected);
+        const ParameterDictionary defaultParameters = parameters(defaults),
+                                  signalParameters = parameters(given),
+                                  expectedParameters = parameters(expected);
 
         TelemetryManagerConfiguration config = configuration();
         if (!signalPrefix.isEmpty())
             config.defaultSignalPrefix = signalPrefix;
         if (!parameterPrefix.isEmpty())
             config.defaultParameterPrefix = parameterPrefix;
-        config.defaultParameters = [defaults] { return defaults; };
+        config.defaultParameters = [defaultParameters] { return defaultParameters; };
         Beacon::initialize(config);
-        Beacon::signal(QStringLiteral("Opened"), parameters);
+        Beacon::signal(u"Opened"_qs, signalParameters);
 
-        const QList<SignalPostBody> records = waitingRecords();
+        const QList<SignalPostBody> records = cachedRecords();
         QCOMPARE(records.size(), 1);
         QCOMPARE(records.first().type, expectedType);
-        for (auto it = expectedParameters.cbegin(); it != expectedParameters.cend(); ++it)
-            QCOMPARE(records.first().payload.value(it.key()), it.value());
-        for (auto it = parameters.cbegin(); it != parameters.cend(); ++it) {
-            if (!expectedParameters.contains(it.key()))
-                QVERIFY2(!records.first().payload.contains(it.key()), qPrintable(it.key()));
+        // The given keys, prefixed or not, and nothing of them left unprefixed by mistake.
+        ParameterDictionary actual;
+        for (auto it = records.first().payload.cbegin(); it != records.first().payload.cend(); ++it) {
+            if (expectedParameters.contains(it.key()) || signalParameters.contains(it.key()) ||
+                defaultParameters.contains(it.key()))
+                actual.insert(it.key(), it.value());
         }
+        QCOMPARE(actual, expectedParameters);
     }
 
     void reservedNamesDrawWarningsButAreSent_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<ParameterDictionary>("parameters");
+        QTest::addColumn<QString>("given");
         QTest::addColumn<QString>("warning");
         QTest::addColumn<int>("times");
 
+        const QString text =
+            u"Sending %1 '%2' will cause unexpected behavior. Please use another %3 instead."_qs;
         QTest::newRow("reserved parameter, checked before and after the merge")
-            << QStringLiteral("AppLaunched")
-            << ParameterDictionary{{QStringLiteral("appVersion"), QStringLiteral("1.0")}}
-            << QStringLiteral(
-                   "Sending parameter with reserved key 'appVersion' will cause unexpected behavior. "
-                   "Please use another key instead.")
-            << 2;
+            << u"AppLaunched"_qs << u"appVersion=1.0"_qs
+            << text.arg(u"parameter with reserved key"_qs, u"appVersion"_qs, u"key"_qs) << 2;
         QTest::newRow("reserved parameter prefix")
-            << QStringLiteral("Opened")
-            << ParameterDictionary{{QStringLiteral("beacon.mine"), QStringLiteral("x")}}
-            << QStringLiteral(
-                   "Sending parameter with reserved key prefix 'Beacon.' will cause unexpected behavior. "
-                   "Please use another prefix instead.")
-            << 2;
+            << u"Opened"_qs << u"beacon.mine=x"_qs
+            << text.arg(u"parameter with reserved key prefix"_qs, u"Beacon."_qs, u"prefix"_qs) << 2;
         QTest::newRow("reserved signal name, any case")
-            << QStringLiteral("PLATFORM") << ParameterDictionary{}
-            << QStringLiteral(
-                   "Sending signal with reserved name 'PLATFORM' will cause unexpected behavior. Please "
-                   "use another name instead.")
-            << 1;
+            << u"PLATFORM"_qs << QString()
+            << text.arg(u"signal with reserved name"_qs, u"PLATFORM"_qs, u"name"_qs) << 1;
         QTest::newRow("reserved signal prefix")
-            << QStringLiteral("Beacon.Mine") << ParameterDictionary{}
-            << QStringLiteral(
-                   "Sending signal with reserved prefix 'Beacon.' will cause unexpected behavior. Please "
-                   "use another prefix instead.")
-            << 1;
+            << u"Beacon.Mine"_qs << QString()
+            << text.arg(u"signal with reserved prefix"_qs, u"Beacon."_qs, u"prefix"_qs) << 1;
     }
 
     void reservedNamesDrawWarningsButAreSent()
     {
         QFETCH(QString, name);
-        QFETCH(ParameterDictionary, parameters);
+        QFETCH(QString, given);
         QFETCH(QString, warning);
         QFETCH(int, times);
 
-        m_log.clear();
-        Beacon::initialize(configuration());
-        Beacon::signal(name, parameters);
-        QCOMPARE(waitingRecords().size(), 1);
-        QCOMPARE(m_log.count(warning), times);
-
-        m_log.clear();
-        TelemetryManagerConfiguration quiet = configuration();
-        quiet.reservedParameterWarningsEnabled = false;
-        Beacon::initialize(quiet);
-        Beacon::signal(name, parameters);
-        QCOMPARE(waitingRecords().size(), 1);
-        QCOMPARE(m_log.count(warning), 0);
+        for (bool warn : {true, false}) {
+            m_log.clear();
+            TelemetryManagerConfiguration config = configuration();
+            config.reservedParameterWarningsEnabled = warn;
+            Beacon::initialize(config);
+            Beacon::signal(name, parameters(given));
+            QCOMPARE(cachedRecords().size(), 1);
+            QCOMPARE(m_log.count(warning), warn ? times : 0);
+        }
     }
 
     void userIdentifierHash_data()
@@ -185,14 +144,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("salt");
         QTest::addColumn<QString>("expected");
         QTest::newRow("empty salt: plain SHA-256")
-            << QStringLiteral("test-user") << QString()
-            << QStringLiteral("f85ac825d102b9f2d546aa1679ea991ae845994c1343730d564f3fcd0a2168c3");
+            << u"test-user"_qs << QString()
+            << u"f85ac825d102b9f2d546aa1679ea991ae845994c1343730d564f3fcd0a2168c3"_qs;
         QTest::newRow("salt appended")
-            << QStringLiteral("test-user") << QStringLiteral("pepper")
-            << QStringLiteral("d0a444de042bbf648314a46017bc6891fe296c629304f70a07aeef9267639d45");
-        QTest::newRow("UTF-8") << QStringLiteral("ünïcødé") << QString()
-                               << QStringLiteral(
-                                      "5713bed303ece8e42dd4838ae3d04fcd246c7ceb4468bdf39aa433fafdccff77");
+            << u"test-user"_qs << u"pepper"_qs
+            << u"d0a444de042bbf648314a46017bc6891fe296c629304f70a07aeef9267639d45"_qs;
+        QTest::newRow("UTF-8") << u"ünïcødé"_qs << QString()
+                               << u"5713bed303ece8e42dd4838ae3d04fcd246c7ceb4468bdf39aa433fafdccff77"_qs;
         QTest::newRow("lone surrogate cannot be encoded") << QString(QChar(0xD800)) << QString() << QString();
     }
 
@@ -207,44 +165,28 @@ private Q_SLOTS:
     void recordCarriesTheConfigurationAndOmitsAMissingFloatValue()
     {
         TelemetryManagerConfiguration config = configuration();
-        config.defaultUser = QStringLiteral("test-user");
-        config.salt = QStringLiteral("pepper");
+        config.defaultUser = u"test-user"_qs;
+        config.salt = u"pepper"_qs;
         config.testMode = true;
         Beacon::initialize(config);
-        Beacon::signal(QStringLiteral("Plain"));
-        Beacon::signal(QStringLiteral("Measured"), {}, 2.5, QStringLiteral("other-user"));
+        Beacon::signal(u"Plain"_qs);
+        Beacon::signal(u"Measured"_qs, {}, 2.5, u"other-user"_qs);
 
-        const QList<SignalPostBody> records = waitingRecords();
+        const QList<SignalPostBody> records = cachedRecords();
         QCOMPARE(records.size(), 2);
         const SignalPostBody& plain = records[0];
         QVERIFY(!plain.floatValue);
         QVERIFY(!plain.toJson().contains("floatValue"));
-        QCOMPARE(plain.appID, QStringLiteral("TEST-APP"));
-        QCOMPARE(plain.clientUser,
-                 Beacon::hashedUserIdentifier(QStringLiteral("test-user"), QStringLiteral("pepper")));
+        QCOMPARE(plain.appID, u"TEST-APP"_qs);
+        QCOMPARE(plain.clientUser, Beacon::hashedUserIdentifier(u"test-user"_qs, u"pepper"_qs));
         QCOMPARE(plain.sessionID,
                  Beacon::configuration()->sessionID.toString(QUuid::WithoutBraces).toUpper());
         QVERIFY(plain.isTestMode);
-        QVERIFY(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\+0000$"))
-                    .match(plain.receivedAt)
-                    .hasMatch());
-        QCOMPARE(plain.payload.value(QStringLiteral("platform")), QStringLiteral("Linux"));
-
-        const SignalPostBody& measured = records[1];
-        QCOMPARE(measured.floatValue, std::optional<double>(2.5));
-        QCOMPARE(measured.clientUser,
-                 Beacon::hashedUserIdentifier(QStringLiteral("other-user"), QStringLiteral("pepper")));
-    }
-
-    void storedUserIdentifierIsKeptAcrossSignals()
-    {
-        Beacon::initialize(configuration());
-        Beacon::signal(QStringLiteral("One"));
-        Beacon::signal(QStringLiteral("Two"));
-        const QList<SignalPostBody> records = waitingRecords();
-        QCOMPARE(records.size(), 2);
-        QCOMPARE(records[0].clientUser.size(), 64);
-        QCOMPARE(records[0].clientUser, records[1].clientUser);
+        QVERIFY(plain.receivedAt.contains(
+            QRegularExpression(u"^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\+0000$"_qs)));
+        QCOMPARE(plain.payload.value(u"platform"_qs), u"Linux"_qs);
+        QCOMPARE(records[1].floatValue, std::optional<double>(2.5));
+        QCOMPARE(records[1].clientUser, Beacon::hashedUserIdentifier(u"other-user"_qs, u"pepper"_qs));
     }
 };
 

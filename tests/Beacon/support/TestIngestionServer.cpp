@@ -25,16 +25,6 @@ bool TestIngestionServer::listen(quint16 port)
     return true;
 }
 
-void TestIngestionServer::close()
-{
-    m_server.close();
-}
-
-QUrl TestIngestionServer::baseUrl() const
-{
-    return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(m_port));
-}
-
 void TestIngestionServer::readFrom(QTcpSocket* socket)
 {
     QByteArray& buffer = m_buffers[socket];
@@ -84,27 +74,14 @@ QList<QByteArray> TestIngestionServer::bodies() const
     return result;
 }
 
-QStringList TestIngestionServer::acceptedSignalTypes() const
-{
-    QStringList types;
-    for (qsizetype i = 0; i < m_requests.size(); ++i) {
-        if (m_answeredStatuses.value(i) / 100 != 2)
-            continue;
-        for (const QJsonValue& record : QJsonDocument::fromJson(m_requests[i].body).array())
-            types.append(record.toObject().value(QStringLiteral("type")).toString());
-    }
-    return types;
-}
-
-QStringList TestIngestionServer::acceptedPayloadValues(const QString& key) const
+QStringList TestIngestionServer::acceptedValues(const std::function<QString(const QJsonObject&)>& field) const
 {
     QStringList values;
     for (qsizetype i = 0; i < m_requests.size(); ++i) {
         if (m_answeredStatuses.value(i) / 100 != 2)
             continue;
         for (const QJsonValue& record : QJsonDocument::fromJson(m_requests[i].body).array())
-            values.append(
-                record.toObject().value(QStringLiteral("payload")).toObject().value(key).toString());
+            values.append(field(record.toObject()));
     }
     return values;
 }

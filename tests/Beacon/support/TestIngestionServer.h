@@ -1,10 +1,12 @@
 #pragma once
 
+#include <functional>
+
 #include <QByteArray>
 #include <QHash>
+#include <QJsonObject>
 #include <QList>
 #include <QObject>
-#include <QPointer>
 #include <QTcpServer>
 #include <QUrl>
 
@@ -28,9 +30,9 @@ public:
 
     /// Listens on 127.0.0.1 (`port` 0: any free port).
     bool listen(quint16 port = 0);
-    void close();
+    void close() { m_server.close(); }
     quint16 port() const { return m_port; }
-    QUrl baseUrl() const;
+    QUrl baseUrl() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(m_port)); }
 
     /// Statuses for the next requests, in order; afterwards `defaultStatus`.
     void queueStatuses(const QList<int>& statuses) { m_statuses.append(statuses); }
@@ -42,15 +44,25 @@ public:
     /// Every uploaded body, in arrival order.
     QList<QByteArray> bodies() const;
     /// The "type" of every record of every request answered with 2xx, in order.
-    QStringList acceptedSignalTypes() const;
+    QStringList acceptedSignalTypes() const
+    {
+        return acceptedValues([](const QJsonObject& record) { return record.value(u"type").toString(); });
+    }
     /// The payload value under `key` of every record accepted, in order.
-    QStringList acceptedPayloadValues(const QString& key) const;
+    QStringList acceptedPayloadValues(const QString& key) const
+    {
+        return acceptedValues([&key](const QJsonObject& record) {
+            return record.value(u"payload").toObject().value(key).toString();
+        });
+    }
 
 Q_SIGNALS:
     void requestReceived();
 
 private:
     void readFrom(QTcpSocket* socket);
+    /// `field` of every record of every request answered with 2xx, in order.
+    QStringList acceptedValues(const std::function<QString(const QJsonObject&)>& field) const;
 
     QTcpServer m_server;
     quint16 m_port = 0;
