@@ -11,36 +11,57 @@ namespace HistoryFileCodec {
 
 namespace {
 
-void appendString(QByteArray& out, const QString& text)
+void appendEscapedByte(QByteArray& out, char c)
 {
     static const char hex[] = "0123456789abcdef";
-    const QByteArray utf8 = text.toUtf8();
+    const auto byte = static_cast<unsigned char>(c);
+    switch (c) {
+    case '"':
+        out.append("\\\"");
+        break;
+    case '\\':
+        out.append("\\\\");
+        break;
+    case '\n':
+        out.append("\\n");
+        break;
+    case '\r':
+        out.append("\\r");
+        break;
+    case '\t':
+        out.append("\\t");
+        break;
+    default:
+        if (byte < 0x20) {
+            out.append("\\u00");
+            out.append(hex[byte >> 4]);
+            out.append(hex[byte & 0xf]);
+        } else {
+            out.append(c);
+        }
+    }
+}
+
+void appendString(QByteArray& out, const QString& text)
+{
     out.append('"');
-    for (const char c : utf8) {
-        const auto byte = static_cast<unsigned char>(c);
-        switch (c) {
-        case '"':
-            out.append("\\\"");
-            break;
-        case '\\':
-            out.append("\\\\");
-            break;
-        case '\n':
-            out.append("\\n");
-            break;
-        case '\r':
-            out.append("\\r");
-            break;
-        case '\t':
-            out.append("\\t");
-            break;
-        default:
-            if (byte < 0x20) {
-                out.append("\\u00");
-                out.append(hex[byte >> 4]);
-                out.append(hex[byte & 0xf]);
+    if (text.isValidUtf16()) {
+        for (const char c : text.toUtf8())
+            appendEscapedByte(out, c);
+    } else {
+        // A lone surrogate has no UTF-8 form: write it as a \u escape so it reads back unchanged.
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const QChar c = text.at(i);
+            const bool pair = c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+            if (pair) {
+                out.append(QStringView(text).mid(i, 2).toUtf8());
+                ++i;
+            } else if (c.isSurrogate()) {
+                out.append("\\u");
+                out.append(QByteArray::number(c.unicode(), 16).rightJustified(4, '0'));
             } else {
-                out.append(c);
+                for (const char byte : QString(c).toUtf8())
+                    appendEscapedByte(out, byte);
             }
         }
     }
@@ -132,10 +153,11 @@ QUrl url(const QJsonValue& value)
 {
     if (!value.isString())
         throw DecodeError{QStringLiteral("URL ausente ou de tipo inesperado")};
-    const QUrl url(value.toString(), QUrl::StrictMode);
-    if (!url.isValid() || value.toString().isEmpty())
+    const QUrl parsed(value.toString(), QUrl::StrictMode);
+    if (!parsed.isValid() || value.toString().isEmpty())
         throw DecodeError{QStringLiteral("URL inválida: %1").arg(value.toString().left(200))};
-    return url;
+    // Held in the form the writer produces, so a save writes back exactly what was read.
+    return QUrl(parsed.toString(QUrl::FullyEncoded), QUrl::StrictMode);
 }
 
 QUuid uuid(const QString& text)

@@ -39,6 +39,9 @@ inline const QByteArray unsortedHistory =
     R"({"id":"11111111-2222-3333-4444-555555555552","type":{"type":"text","value":"new"},"date":2,"isPinned":false},)"
     R"({"id":"11111111-2222-3333-4444-555555555553","type":{"type":"text","value":"pin"},"date":0,"isPinned":true}])";
 
+inline const QByteArray oddUrl =
+    R"([{"id":"9B2C7D4E-5F60-4172-8394-A5B6C7D8E9F0","type":{"type":"fileGroup","value":["file:///t###mp/a.txt","file://tmp/b.txt"]},"date":1,"isPinned":false}])";
+
 struct BadFile
 {
     const char* name;
@@ -51,7 +54,9 @@ inline std::vector<BadFile> badFiles()
     std::vector<BadFile> rows;
     const QByteArray good =
         R"({"id":"11111111-2222-3333-4444-555555555555","type":{"type":"text","value":"ok"},"date":1,"isPinned":false})";
-    auto withItem = [&](const char* item) -> QByteArray { return QByteArray("[") + good + "," + QByteArray(item) + "]"; };
+    auto withItem = [&](const char* item) -> QByteArray {
+        return QByteArray("[") + good + "," + QByteArray(item) + "]";
+    };
 
     rows.push_back({"empty file", QByteArray(), QString()});
     rows.push_back({"truncated", handWritten.left(handWritten.size() / 2), QString()});
