@@ -1,6 +1,8 @@
 #include "panel/FaviconLoader.h"
 
 #include <QBuffer>
+#include <QDir>
+#include <QFile>
 #include <QImageReader>
 #include <QNetworkAccessManager>
 #include <QNetworkDiskCache>
@@ -21,8 +23,13 @@ QNetworkAccessManager* FaviconLoader::network()
     if (!m_network) {
         m_network = new QNetworkAccessManager(this);
         auto* cache = new QNetworkDiskCache(m_network);
-        cache->setCacheDirectory(QStandardPaths::writableLocation(QStandardPaths::CacheLocation) +
-                                 QStringLiteral("/favicons"));
+        // The cached addresses name the sites of copied links: the folder is the user's alone.
+        const QString folder =
+            QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/favicons");
+        QDir().mkpath(folder);
+        QFile::setPermissions(folder,
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        cache->setCacheDirectory(folder);
         cache->setMaximumCacheSize(8 * 1024 * 1024);
         m_network->setCache(cache);
         m_network->setRedirectPolicy(QNetworkRequest::SameOriginRedirectPolicy);
