@@ -18,10 +18,9 @@ cmake --build "$build" --target ovelin >/dev/null
 source scripts/xsession.sh
 ovelin_x_start
 work=$(mktemp -d)
-ovelin_pid=""
 owner_pid=""
 cleanup() {
-    [ -n "$ovelin_pid" ] && kill "$ovelin_pid" 2>/dev/null
+    ovelin_stop
     [ -n "$owner_pid" ] && kill "$owner_pid" 2>/dev/null
     ovelin_x_stop
     rm -rf "$work"
@@ -29,23 +28,6 @@ cleanup() {
 trap cleanup EXIT
 xsetroot -solid '#5b7a99' 2>/dev/null || true
 
-start_ovelin() { # home
-    HOME="$1" XDG_CONFIG_HOME="$1/config" XDG_DATA_HOME="$1/data" XDG_CACHE_HOME="$1/cache" \
-        OVELIN_ANALYTICS_URL="http://127.0.0.1:9/" "$root/$build/src/ovelin" >"$1/ovelin.log" 2>&1 &
-    ovelin_pid=$!
-    for _ in $(seq 1 100); do
-        grep -q "Monitoramento da área de transferência iniciado" "$1/ovelin.log" 2>/dev/null && return 0
-        sleep 0.1
-    done
-    echo "Ovelin did not start; see $1/ovelin.log" >&2
-    return 1
-}
-
-stop_ovelin() {
-    kill "$ovelin_pid" 2>/dev/null || true
-    wait "$ovelin_pid" 2>/dev/null || true
-    ovelin_pid=""
-}
 
 # Offers the clipboard as another application would: one xclip serving one target.
 offer() { # type, then the bytes on stdin
@@ -68,7 +50,7 @@ convert -size 300x300 xc:'#7ed321' "$files/logo.png"
 
 seed="$work/seed"
 mkdir -p "$seed/config" "$seed/data" "$seed/cache"
-start_ovelin "$seed"
+ovelin_start "$seed" "$root/$build/src/ovelin"
 printf '%s' "Meeting notes: ship the release on Friday, review the translations first, then tag the build and write the announcement for the mailing list." | offer text/plain
 printf '%s' "https://www.debian.org/releases/bookworm/" | offer text/plain
 printf 'file://%s\n' "$files/Quarterly report 2024.pdf" | offer text/uri-list
@@ -77,7 +59,7 @@ for name in notes.md todo.txt budget.xlsx photo.jpg slides.odp draft.docx logo.p
 done | sed 's/ /%20/g' | offer text/uri-list
 offer image/png <"$files/sunset.png"
 printf '%s' "Olá! Segue o endereço da reunião de amanhã." | offer text/plain
-stop_ovelin
+ovelin_stop
 kill "$owner_pid" 2>/dev/null || true
 owner_pid=""
 
@@ -92,7 +74,7 @@ for language in en pt; do
             echo "selectedLanguage=$language"
             [ "$style" = modern ] && echo "ovelinWindowHeight=640"
         } >"$home/config/Ovelin/Ovelin.conf"
-        start_ovelin "$home"
+        ovelin_start "$home" "$root/$build/src/ovelin"
         sleep 1
         # Hide the panel shown at start-up, then open it with the shortcut at a known place.
         xdotool mousemove 1500 900 click 1
@@ -105,7 +87,7 @@ for language in en pt; do
         sleep 0.8
         import -window root -crop 460x$([ "$style" = modern ] && echo 700 || echo 660)+190+90 +repage \
             "$out/list-$style-$language.png"
-        stop_ovelin
+        ovelin_stop
     done
 done
 

@@ -17,9 +17,8 @@ cmake --build "$build" --target ovelin screenshot_menu >/dev/null
 source scripts/xsession.sh
 ovelin_x_start
 work=$(mktemp -d)
-ovelin_pid=""
 cleanup() {
-    [ -n "$ovelin_pid" ] && kill "$ovelin_pid" 2>/dev/null
+    ovelin_stop
     ovelin_x_stop
     rm -rf "$work"
 }
@@ -35,23 +34,6 @@ samples=(
     "Olá! Segue o endereço da reunião de amanhã."
 )
 
-start_ovelin() { # home
-    HOME="$1" XDG_CONFIG_HOME="$1/config" XDG_DATA_HOME="$1/data" XDG_CACHE_HOME="$1/cache" \
-        OVELIN_ANALYTICS_URL="http://127.0.0.1:9/" "$root/$build/src/ovelin" >"$1/ovelin.log" 2>&1 &
-    ovelin_pid=$!
-    for _ in $(seq 1 100); do
-        grep -q "Monitoramento da área de transferência iniciado" "$1/ovelin.log" 2>/dev/null && return 0
-        sleep 0.1
-    done
-    echo "Ovelin did not start; see $1/ovelin.log" >&2
-    return 1
-}
-
-stop_ovelin() {
-    kill "$ovelin_pid" 2>/dev/null || true
-    wait "$ovelin_pid" 2>/dev/null || true
-    ovelin_pid=""
-}
 
 panel_window() {
     for w in $(xdotool search --onlyvisible --classname '^ovelin$' 2>/dev/null); do
@@ -63,12 +45,12 @@ panel_window() {
 # Capture the samples once; every variant starts from that history.
 seed="$work/seed"
 mkdir -p "$seed/config" "$seed/data" "$seed/cache"
-start_ovelin "$seed"
+ovelin_start "$seed" "$root/$build/src/ovelin"
 for text in "${samples[@]}"; do
     printf '%s' "$text" | xclip -selection clipboard
     sleep 1.3
 done
-stop_ovelin
+ovelin_stop
 
 for language in en pt; do
     for style in classic modern; do
@@ -83,13 +65,13 @@ for language in en pt; do
                 echo "selectedLanguage=$language"
                 [ "$style" = modern ] && echo "ovelinWindowHeight=520"
             } >"$home/config/Ovelin/Ovelin.conf"
-            start_ovelin "$home"
+            ovelin_start "$home" "$root/$build/src/ovelin"
             sleep 1
             window=$(panel_window) || { echo "no panel window" >&2; exit 1; }
             eval "$(xdotool getwindowgeometry --shell "$window")"
             import -window root -crop "$((WIDTH + 40))x$((HEIGHT + 40))+$((X - 20))+$((Y - 20))" +repage \
                 "$out/panel-$style-$(echo "$theme" | tr 'A-Z' 'a-z')-$language.png"
-            stop_ovelin
+            ovelin_stop
         done
     done
     for theme in Light Dark; do

@@ -34,3 +34,24 @@ ovelin_x_stop() {
     [ -n "${OVELIN_XVFB_PID:-}" ] && kill "$OVELIN_XVFB_PID" 2>/dev/null
     true
 }
+
+# Starts Ovelin with HOME and the XDG folders inside <home>, analytics pointed at a dead local
+# port, and waits until it watches the clipboard. Sets OVELIN_PID. Usage: ovelin_start <home> <exe>
+ovelin_start() {
+    HOME="$1" XDG_CONFIG_HOME="$1/config" XDG_DATA_HOME="$1/data" XDG_CACHE_HOME="$1/cache" \
+        OVELIN_ANALYTICS_URL="http://127.0.0.1:9/" "$2" >"$1/ovelin.log" 2>&1 &
+    OVELIN_PID=$!
+    for _ in $(seq 1 100); do
+        grep -q "Monitoramento da área de transferência iniciado" "$1/ovelin.log" 2>/dev/null && return 0
+        sleep 0.1
+    done
+    echo "Ovelin did not start; see $1/ovelin.log" >&2
+    return 1
+}
+
+ovelin_stop() {
+    [ -n "${OVELIN_PID:-}" ] || return 0
+    kill "$OVELIN_PID" 2>/dev/null || true
+    wait "$OVELIN_PID" 2>/dev/null || true
+    OVELIN_PID=""
+}
