@@ -16,6 +16,7 @@
 #include "HotKeysController.h"
 #include "Key.h"
 #include "Modifiers.h"
+#include "x11/X11ModifierMap.h"
 
 std::unique_ptr<HotKeyBackend> createPlatformHotKeyBackend()
 {
@@ -56,39 +57,6 @@ const std::array<unsigned long, HotKeys::keyCount> keysymTable = {
     XF86XK_AudioMute,
 };
 // clang-format on
-
-// The modifier bit (ShiftMask ... Mod5Mask) that carries any of the keysyms, or 0 when none does.
-unsigned int modifierMaskFor(Display* display, std::initializer_list<KeySym> keysyms)
-{
-    XModifierKeymap* map = XGetModifierMapping(display);
-    if (map == nullptr) {
-        return 0;
-    }
-    unsigned int mask = 0;
-    for (int modifier = 0; modifier < 8 && mask == 0; ++modifier) {
-        for (int index = 0; index < map->max_keypermod && mask == 0; ++index) {
-            const KeyCode keycode = map->modifiermap[modifier * map->max_keypermod + index];
-            if (keycode == 0) {
-                continue;
-            }
-            int symbolsPerCode = 0;
-            KeySym* symbols = XGetKeyboardMapping(display, keycode, 1, &symbolsPerCode);
-            if (symbols == nullptr) {
-                continue;
-            }
-            for (int level = 0; level < symbolsPerCode && mask == 0; ++level) {
-                for (const KeySym keysym : keysyms) {
-                    if (symbols[level] == keysym) {
-                        mask = 1u << modifier;
-                    }
-                }
-            }
-            XFree(symbols);
-        }
-    }
-    XFreeModifiermap(map);
-    return mask;
-}
 
 // Errors of the requests made between install and XSync, caught instead of Xlib's default
 // handler (which would end the process).
@@ -188,14 +156,14 @@ std::optional<HotKeyBackend::Handle> X11HotKeyBackend::registerHotKey(std::uint3
         modifiers |= ShiftMask;
     }
     if (flags.contains(ModifierFlags::option)) {
-        const unsigned int alt = modifierMaskFor(m_display, {XK_Alt_L, XK_Alt_R, XK_Meta_L});
+        const unsigned int alt = HotKeys::x11::modifierMaskFor(m_display, {XK_Alt_L, XK_Alt_R, XK_Meta_L});
         if (alt == 0) {
             return std::nullopt;
         }
         modifiers |= alt;
     }
     if (flags.contains(ModifierFlags::command)) {
-        const unsigned int super = modifierMaskFor(m_display, {XK_Super_L, XK_Super_R});
+        const unsigned int super = HotKeys::x11::modifierMaskFor(m_display, {XK_Super_L, XK_Super_R});
         if (super == 0) {
             return std::nullopt;
         }
@@ -203,7 +171,7 @@ std::optional<HotKeyBackend::Handle> X11HotKeyBackend::registerHotKey(std::uint3
     }
 
     const Window root = DefaultRootWindow(m_display);
-    m_numLockMask = modifierMaskFor(m_display, {XK_Num_Lock});
+    m_numLockMask = HotKeys::x11::modifierMaskFor(m_display, {XK_Num_Lock});
     const std::vector<unsigned int> locks = lockCombinations();
     int error = 0;
     {

@@ -8,6 +8,8 @@
 #include <X11/extensions/XInput2.h>
 #include <X11/keysym.h>
 
+#include "HotKey/x11/X11ModifierMap.h"
+
 std::unique_ptr<GlobalMouseMonitor> createGlobalMouseMonitor()
 {
     if (QGuiApplication::platformName() != QLatin1String("xcb")) {
@@ -15,43 +17,6 @@ std::unique_ptr<GlobalMouseMonitor> createGlobalMouseMonitor()
     }
     return std::make_unique<X11GlobalMouseMonitor>();
 }
-
-namespace {
-
-// The modifier bit that carries any of the keysyms (Super is not Mod4 on every keyboard map).
-unsigned int modifierMaskFor(Display* display, std::initializer_list<KeySym> keysyms)
-{
-    XModifierKeymap* map = XGetModifierMapping(display);
-    if (map == nullptr) {
-        return 0;
-    }
-    unsigned int mask = 0;
-    for (int modifier = 0; modifier < 8 && mask == 0; ++modifier) {
-        for (int index = 0; index < map->max_keypermod && mask == 0; ++index) {
-            const KeyCode keycode = map->modifiermap[modifier * map->max_keypermod + index];
-            if (keycode == 0) {
-                continue;
-            }
-            int symbolsPerCode = 0;
-            KeySym* symbols = XGetKeyboardMapping(display, keycode, 1, &symbolsPerCode);
-            if (symbols == nullptr) {
-                continue;
-            }
-            for (int level = 0; level < symbolsPerCode && mask == 0; ++level) {
-                for (const KeySym keysym : keysyms) {
-                    if (symbols[level] == keysym) {
-                        mask = 1u << modifier;
-                    }
-                }
-            }
-            XFree(symbols);
-        }
-    }
-    XFreeModifiermap(map);
-    return mask;
-}
-
-} // namespace
 
 X11GlobalMouseMonitor::X11GlobalMouseMonitor() = default;
 
@@ -87,8 +52,8 @@ bool X11GlobalMouseMonitor::start(Handler handler)
     XFlush(display);
 
     m_display = display;
-    m_altMask = modifierMaskFor(display, {XK_Alt_L, XK_Alt_R, XK_Meta_L});
-    m_superMask = modifierMaskFor(display, {XK_Super_L, XK_Super_R});
+    m_altMask = HotKeys::x11::modifierMaskFor(display, {XK_Alt_L, XK_Alt_R, XK_Meta_L});
+    m_superMask = HotKeys::x11::modifierMaskFor(display, {XK_Super_L, XK_Super_R});
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         m_pixelRatio = screen->devicePixelRatio();
     }
