@@ -9,6 +9,7 @@
 #include <QTextLayout>
 
 #include "panel/FaviconLoader.h"
+#include "panel/HistorySearch.h"
 #include "panel/FileIconView.h"
 #include "panel/HistoryListView.h"
 #include "panel/ImagePreviewCache.h"
@@ -43,7 +44,7 @@ QFont captionFont(const QFont& base)
 
 QString fileNameOf(const QUrl& url)
 {
-    const QString name = url.fileName();
+    const QString name = HistorySearch::fileName(url);
     return name.isEmpty() ? url.toDisplayString(QUrl::PreferLocalFile) : name;
 }
 

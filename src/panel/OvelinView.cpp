@@ -20,16 +20,6 @@
 
 namespace {
 
-QString fileNameOf(const QUrl& url)
-{
-    return url.fileName();
-}
-
-QString normalizedQuery(const QString& searchText)
-{
-    return searchText.trimmed().toLower();
-}
-
 bool isHandledKey(int key)
 {
     return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape || key == Qt::Key_Up ||
@@ -94,78 +84,9 @@ OvelinView::~OvelinView()
     qApp->removeEventFilter(this);
 }
 
-OvelinView::SearchKey OvelinView::makeSearchKey(const ClipboardItem& item)
-{
-    SearchKey key;
-    switch (item.type().kind()) {
-    case ClipboardItemKind::Text:
-        key.text = item.type().text().toLower();
-        break;
-    case ClipboardItemKind::File:
-        key.fileNames << fileNameOf(item.type().fileURL()).toLower();
-        break;
-    case ClipboardItemKind::FileGroup:
-        for (const QUrl& url : item.type().fileURLs())
-            key.fileNames << fileNameOf(url).toLower();
-        break;
-    case ClipboardItemKind::Image:
-        break;
-    }
-    return key;
-}
-
-bool OvelinView::matches(const ClipboardItem& item, const SearchKey& key, const QString& query)
-{
-    switch (item.type().kind()) {
-    case ClipboardItemKind::Text:
-        return key.text.contains(query);
-    case ClipboardItemKind::File:
-    case ClipboardItemKind::FileGroup:
-        for (const QString& name : key.fileNames) {
-            if (name.contains(query))
-                return true;
-        }
-        return false;
-    case ClipboardItemKind::Image:
-        return false;
-    }
-    return false;
-}
-
-QList<ClipboardItem> OvelinView::filterItems(const QList<ClipboardItem>& history, const QString& searchText)
-{
-    const QString query = normalizedQuery(searchText);
-    if (query.isEmpty())
-        return history;
-    QList<ClipboardItem> result;
-    for (const ClipboardItem& item : history) {
-        if (matches(item, makeSearchKey(item), query))
-            result << item;
-    }
-    return result;
-}
-
-const OvelinView::SearchKey& OvelinView::searchKeyFor(const ClipboardItem& item) const
-{
-    // An item's content never changes, so its lowercased key is computed once per id.
-    auto it = m_searchKeys.find(item.id());
-    if (it == m_searchKeys.end())
-        it = m_searchKeys.insert(item.id(), makeSearchKey(item));
-    return *it;
-}
-
 QList<ClipboardItem> OvelinView::filteredItems() const
 {
-    const QList<ClipboardItem>& history = m_history.history();
-    const QString query = normalizedQuery(m_searchBar->text());
-    if (query.isEmpty())
-        return history;
-    QList<ClipboardItem> result;
-    for (const ClipboardItem& item : history) {
-        if (matches(item, searchKeyFor(item), query))
-            result << item;
-    }
-    return result;
+    return m_search.filter(m_history.history(), m_searchBar->text());
 }
 
 QString OvelinView::searchText() const
@@ -319,8 +240,7 @@ bool OvelinView::eventFilter(QObject* watched, QEvent* event)
 void OvelinView::onHistoryChanged()
 {
     // Keys of items that left the history are not needed any more.
-    if (m_searchKeys.size() > 2 * m_history.history().size() + 64)
-        m_searchKeys.clear();
+    m_search.prune(m_history.history().size());
     rebuildList();
     ensureSelection(false, false);
     QList<QUuid> ids;

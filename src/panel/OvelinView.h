@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include "history/ClipboardItem.h"
+#include "panel/HistorySearch.h"
 #include "panel/ItemActions.h"
 
 class ClipboardHistory;
@@ -28,11 +29,8 @@ public:
     explicit OvelinView(ClipboardHistory& history, QWidget* parent = nullptr);
     ~OvelinView() override;
 
-    /// The history items that match the search text, in history order. The text is trimmed
-    /// and lowercased; texts and file names match by substring, a group through any one of
-    /// its files; images never match a non-empty search.
+    /// The history items that match the search text, in history order (see HistorySearch).
     QList<ClipboardItem> filteredItems() const;
-    static QList<ClipboardItem> filterItems(const QList<ClipboardItem>& history, const QString& searchText);
 
     QString searchText() const;
     void setSearchText(const QString& text);
@@ -82,15 +80,6 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    struct SearchKey
-    {
-        QString text;
-        QStringList fileNames;
-    };
-    const SearchKey& searchKeyFor(const ClipboardItem& item) const;
-    static bool matches(const ClipboardItem& item, const SearchKey& key, const QString& query);
-    static SearchKey makeSearchKey(const ClipboardItem& item);
-
     void rebuildList();
     void rebuildFromTop();
     void onHistoryChanged();
@@ -112,5 +101,5 @@ private:
     std::optional<QUuid> m_selectedItemID;
     bool m_animateItemsOnAppear = false;
     std::optional<double> m_dragStartHeight;
-    mutable QHash<QUuid, SearchKey> m_searchKeys;
+    mutable HistorySearch m_search;
 };

@@ -88,9 +88,9 @@ const QSet<QString>& PasteManager::terminalWindowClasses()
 void PasteManager::copyToPasteboard(const ClipboardItem& item)
 {
     m_lastCopiedContentType = contentTypeName(item.type().kind());
-    const ClipboardContent content = contentFor(item);
+    m_lastContent = contentFor(item);
     if (m_services.clipboard)
-        m_services.clipboard->write(content);
+        m_services.clipboard->write(m_lastContent);
     ovelin::printLine(u"📋 Conteúdo copiado para a área de transferência"_s);
 }
 
@@ -175,21 +175,24 @@ void PasteManager::pasteWithKeystroke(const FrontmostApplication& app, bool term
     const QString mechanism =
         m_services.keyEventPoster ? m_services.keyEventPoster->mechanismName() : u"XTEST"_s;
     if (terminal)
-        ovelin::printLine(u"↩️ Usando fallback ("_s + mechanism + u" Ctrl+Shift+V)"_s);
+        ovelin::printLine(u"↩️ Usando fallback ("_s + mechanism + u" Shift+Insert)"_s);
     else
         ovelin::printLine(u"🚀 Usando paste via "_s + mechanism);
+    // xterm, urxvt and st paste PRIMARY on Shift+Insert, VTE terminals the clipboard: both hold it.
+    if (terminal && m_services.clipboard)
+        m_services.clipboard->writePrimarySelection(m_lastContent);
 
     QString error = u"nenhum serviço de teclado instalado"_s;
     const bool posted = m_services.keyEventPoster &&
                         m_services.keyEventPoster->postPasteKeystroke(
-                            terminal ? PasteKeystroke::ControlShiftV : PasteKeystroke::ControlV, &error);
+                            terminal ? PasteKeystroke::ShiftInsert : PasteKeystroke::ControlV, &error);
     if (!posted) {
         // Reported as what it is: no keystroke reached the application.
         ovelin::printLine(u"❌ "_s + mechanism + u" falhou: "_s + error);
         return;
     }
     if (terminal)
-        ovelin::printLine(u"✅ Paste via "_s + mechanism + u" Ctrl+Shift+V executado no app: "_s +
+        ovelin::printLine(u"✅ Paste via "_s + mechanism + u" Shift+Insert executado no app: "_s +
                           app.name.value_or(u"AppDesconhecido"_s));
     else
         ovelin::printLine(u"✅ Paste via "_s + mechanism + u" para PID: "_s + processText(app));

@@ -8,6 +8,7 @@
 #include <QUrl>
 
 #include "history/ClipboardItem.h"
+#include "platform/ClipboardService.h"
 #include "platform/PlatformServices.h"
 
 struct ClipboardContent;
@@ -29,8 +30,9 @@ public:
     /// Replaces the clipboard contents with the item. Images go through a temporary PNG file so
     /// that the target receives a file.
     void copyToPasteboard(const ClipboardItem& item);
-    /// Sends the paste keystroke to the frontmost application: Ctrl+Shift+V for terminal
-    /// emulators, Ctrl+V for everything else.
+    /// Sends the paste keystroke to the frontmost application: Shift+Insert for terminal
+    /// emulators, with the last copied content on the primary selection too; Ctrl+V for
+    /// everything else.
     void performPaste();
 
     /// The kind of the item last written ("text", "file", "group", "image").
@@ -39,7 +41,7 @@ public:
     bool useRichTextPaste() const;
 
     static QString contentTypeName(ClipboardItemKind kind);
-    /// WM_CLASS classes of the terminal emulators, which paste with Ctrl+Shift+V.
+    /// WM_CLASS classes of the terminal emulators, which paste with Shift+Insert.
     static const QSet<QString>& terminalWindowClasses();
 
     /// Writes the bytes to a new "Ovelin_Image_<UUID>.png" in the temporary folder, readable by
@@ -53,4 +55,5 @@ private:
 
     PlatformServices m_services;
     std::optional<QString> m_lastCopiedContentType;
+    ClipboardContent m_lastContent;
 };

@@ -2,14 +2,20 @@
 #include <QDir>
 #include <QImage>
 #include <QMenu>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 #include <QTranslator>
 
 #include "app/AppEnvironment.h"
 #include "app/Settings.h"
 #include "panel/ClipboardItemView.h"
+#include "panel/FaviconLoader.h"
 #include "panel/FileIconView.h"
 #include "panel/HistoryListView.h"
 #include "panel/ImagePreviewCache.h"
@@ -29,6 +35,73 @@ bool writeFile(const QString& path, const QByteArray& bytes)
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
+
+// Serves one icon for every request, standing in for the site behind a copied link; a request
+// while `missing` is set gets a 404.
+class IconServer : public QTcpServer
+{
+public:
+    QByteArray icon;
+    bool missing = false;
+    int requests = 0;
+
+    IconServer()
+    {
+        listen(QHostAddress::LocalHost);
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = nextPendingConnection()) {
+                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                    if (!socket->peek(64 * 1024).contains("\r\n\r\n"))
+                        return;
+                    ++requests;
+                    const QByteArray body = missing ? QByteArray() : icon;
+                    socket->write((missing ? "HTTP/1.1 404 Not Found\r\n" : "HTTP/1.1 200 OK\r\n") +
+                                  QByteArray("Content-Type: image/png\r\nConnection: close\r\n") +
+                                  "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body);
+                    socket->disconnectFromHost();
+                });
+                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            }
+        });
+    }
+};
+
+// Sends every request to the icon server instead of the site it names.
+class LocalNetwork : public QNetworkAccessManager
+{
+public:
+    explicit LocalNetwork(quint16 port) : m_port(port) {}
+
+protected:
+    QNetworkReply* createRequest(Operation op, const QNetworkRequest& request, QIODevice* data) override
+    {
+        QNetworkRequest local(request);
+        QUrl url = request.url();
+        url.setScheme(u"http"_s);
+        url.setHost(u"127.0.0.1"_s);
+        url.setPort(m_port);
+        local.setUrl(url);
+        return QNetworkAccessManager::createRequest(op, local, data);
+    }
+
+private:
+    quint16 m_port;
+};
+
+// Counts the paint events of a widget.
+class PaintCounter : public QObject
+{
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
 
 } // namespace
 
@@ -182,6 +255,58 @@ private Q_SLOTS:
             f.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
         f.close();
         QVERIFY(FileThumbnailer::makeThumbnail(cached, 128).image.isNull());
+    }
+
+    void linkRowRepaintsWithItsFaviconOnceItArrives()
+    {
+        IconServer server;
+        QVERIFY(server.isListening());
+        QImage blue(16, 16, QImage::Format_RGB32);
+        blue.fill(Qt::blue);
+        QBuffer buffer(&server.icon);
+        server.icon.clear();
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY(blue.save(&buffer, "PNG"));
+        LocalNetwork network(server.serverPort());
+        FaviconLoader& loader = FaviconLoader::shared();
+        loader.setNetworkAccessManager(&network);
+        loader.setNetworkEnabled(true);
+        auto restore = qScopeGuard([&loader] {
+            loader.setNetworkAccessManager(nullptr);
+            loader.setRetryInterval(std::chrono::hours(24));
+        });
+        HistoryListView list;
+        list.resize(400, 300);
+        list.historyModel()->setItems({textItem(u"https://ovelin.example/page"_s, 0)});
+        PaintCounter counter;
+        list.viewport()->installEventFilter(&counter);
+        int paintsWhenLoaded = -1;
+        connect(&loader, &FaviconLoader::faviconLoaded, &list, [&] { paintsWhenLoaded = counter.paints; });
+        list.show();
+        const QColor iconColour(Qt::blue);
+        auto hasIcon = [&list, &iconColour] {
+            const QImage shown = list.viewport()->grab().toImage();
+            for (int y = 0; y < shown.height(); ++y) {
+                for (int x = 0; x < shown.width(); ++x) {
+                    if (shown.pixelColor(x, y) == iconColour)
+                        return true;
+                }
+            }
+            return false;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(paintsWhenLoaded >= 0, 10000);
+        // The arrival alone repaints the row, with no other reason to draw it again.
+        QTRY_VERIFY_WITH_TIMEOUT(counter.paints > paintsWhenLoaded, 10000);
+        QVERIFY(hasIcon());
+
+        // A failed icon is asked for again once the retry interval passed.
+        loader.setRetryInterval(std::chrono::milliseconds(0));
+        server.missing = true;
+        const QUrl other(u"https://missing.example/favicon.ico"_s);
+        QVERIFY(loader.favicon(other).isNull());
+        QTRY_COMPARE_WITH_TIMEOUT(server.requests, 2, 10000);
+        server.missing = false;
+        QTRY_VERIFY_WITH_TIMEOUT(!loader.favicon(other).isNull(), 10000);
     }
 
     void imagePreviews()

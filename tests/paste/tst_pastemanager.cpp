@@ -80,6 +80,7 @@ class TestPasteManager : public QObject
     QByteArray m_originalTmp;
 
     PasteManager& manager() { return PasteManager::shared(); }
+    static QVariantList shiftInsertKeystrokes() { return {int(PasteKeystroke::ShiftInsert)}; }
 
 private Q_SLOTS:
     void initTestCase()
@@ -218,7 +219,7 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("expectedLines");
 
         const auto control = QVariantList{int(PasteKeystroke::ControlV)};
-        const auto controlShift = QVariantList{int(PasteKeystroke::ControlShiftV)};
+        const auto shiftInsert = shiftInsertKeystrokes();
         QTest::newRow("no frontmost application")
             << QVariant() << QString() << QVariantList()
             << QStringList{u"🚫 Não foi possível identificar o app em foco."_s};
@@ -227,14 +228,14 @@ private Q_SLOTS:
             << QStringList{u"📦 App em foco: Mousepad"_s, u"🚀 Usando paste via XTEST"_s,
                            u"✅ Paste via XTEST para PID: 4242"_s};
         QTest::newRow("terminal") << QVariant::fromValue(app(u"XTerm"_s, u"bash"_s, 7)) << QString()
-                                  << controlShift
+                                  << shiftInsert
                                   << QStringList{u"📦 App em foco: XTerm"_s,
-                                                 u"↩️ Usando fallback (XTEST Ctrl+Shift+V)"_s,
-                                                 u"✅ Paste via XTEST Ctrl+Shift+V executado no app: bash"_s};
+                                                 u"↩️ Usando fallback (XTEST Shift+Insert)"_s,
+                                                 u"✅ Paste via XTEST Shift+Insert executado no app: bash"_s};
         QTest::newRow("terminal without a name")
-            << QVariant::fromValue(app(u"kitty"_s)) << QString() << controlShift
-            << QStringList{u"📦 App em foco: kitty"_s, u"↩️ Usando fallback (XTEST Ctrl+Shift+V)"_s,
-                           u"✅ Paste via XTEST Ctrl+Shift+V executado no app: AppDesconhecido"_s};
+            << QVariant::fromValue(app(u"kitty"_s)) << QString() << shiftInsert
+            << QStringList{u"📦 App em foco: kitty"_s, u"↩️ Usando fallback (XTEST Shift+Insert)"_s,
+                           u"✅ Paste via XTEST Shift+Insert executado no app: AppDesconhecido"_s};
         QTest::newRow("terminal classes compare exactly")
             << QVariant::fromValue(app(u"xterm"_s, {}, 9)) << QString() << control
             << QStringList{u"📦 App em foco: xterm"_s, u"🚀 Usando paste via XTEST"_s,
@@ -257,6 +258,7 @@ private Q_SLOTS:
         if (frontmost.isValid())
             m_frontmost.setFrontmostApplication(frontmost.value<FrontmostApplication>());
         m_keys.setFailure(failure);
+        manager().copyToPasteboard(ClipboardItem(ClipboardItemType::text(u"echo hi"_s)));
         ovelin::test::PrintedLines lines;
 
         manager().performPaste();
@@ -266,6 +268,10 @@ private Q_SLOTS:
             posted << int(k);
         QCOMPARE(posted, keystrokes);
         QCOMPARE(lines.lines(), expectedLines);
+        // Terminals that paste PRIMARY on Shift+Insert find the same text there.
+        const bool terminal = keystrokes == shiftInsertKeystrokes();
+        QCOMPARE(formatData(m_clipboard.primarySelection(), u"text/plain"_s),
+                 terminal ? QByteArray("echo hi") : QByteArray());
     }
 
     void ownWriteIsCapturedAtTheNextTickAndMovesToTheTop()
