@@ -1,18 +1,13 @@
 #include "platform/x11/X11KeyEventPoster.h"
 
-#include <QGuiApplication>
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
-namespace {
+#include "HotKey/X11Support.h"
 
-Display* display()
-{
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->display() : nullptr;
-}
+namespace {
 
 void setError(QString* error, const QString& text)
 {
@@ -24,7 +19,7 @@ void setError(QString* error, const QString& text)
 
 bool X11KeyEventPoster::postPasteKeystroke(PasteKeystroke keystroke, QString* error)
 {
-    Display* dpy = display();
+    Display* dpy = HotKeys::x11::applicationDisplay();
     if (!dpy) {
         setError(error, QStringLiteral("sem conexão com o servidor X"));
         return false;
@@ -44,10 +39,14 @@ bool X11KeyEventPoster::postPasteKeystroke(PasteKeystroke keystroke, QString* er
         setError(error, QStringLiteral("o mapa de teclado não tem as teclas do atalho de colar"));
         return false;
     }
+    HotKeys::x11::ErrorTrap trap(dpy);
     XTestFakeKeyEvent(dpy, modifier, True, CurrentTime);
     XTestFakeKeyEvent(dpy, key, True, CurrentTime);
     XTestFakeKeyEvent(dpy, key, False, CurrentTime);
     XTestFakeKeyEvent(dpy, modifier, False, CurrentTime);
-    XFlush(dpy);
+    if (const int code = trap.sync()) {
+        setError(error, QStringLiteral("o servidor X recusou as teclas (erro %1)").arg(code));
+        return false;
+    }
     return true;
 }
