@@ -5,9 +5,11 @@
 #include <QTest>
 
 #include "FakePanelPresenter.h"
+#include "HotKey/HotKey.h"
 #include "activation/HotkeyManager.h"
 #include "activation/ShakeGestureDetector.h"
 #include "app/Settings.h"
+#include "platform/GlobalMouseMonitor.h"
 #include "support/TestMain.h"
 
 using namespace Qt::StringLiterals;
@@ -43,12 +45,49 @@ QStringList shakeCommand(const QString& key)
     return arguments;
 }
 
+// The platform's pointer monitor, noting the last position it reported: a move to a spot of the
+// test's choosing is the sentinel that every earlier move has been handled.
+class NotingMonitor : public GlobalMouseMonitor
+{
+public:
+    explicit NotingMonitor(QPointF* last) : m_real(createGlobalMouseMonitor()), m_last(last) {}
+    bool start(Handler handler) override
+    {
+        return m_real && m_real->start([this, handler](const QPointF& position, Qt::KeyboardModifiers held) {
+                   *m_last = position;
+                   handler(position, held);
+               });
+    }
+    void stop() override
+    {
+        if (m_real)
+            m_real->stop();
+    }
+    bool isRunning() const override { return m_real && m_real->isRunning(); }
+
+private:
+    std::unique_ptr<GlobalMouseMonitor> m_real;
+    QPointF* m_last;
+};
+
 } // namespace
 
 class X11ActivationTest : public QObject
 {
     Q_OBJECT
     FakePanelPresenter m_presenter;
+    int m_sentinels = 0;
+
+    // A hot key of the test's own, pressed after the keys under test: X delivers key events in
+    // order, so once it arrived, whatever the earlier keys would trigger has happened.
+    void pressSentinel()
+    {
+        const int seen = m_sentinels;
+        auto sentinel = HotKey::create(Key::f9, ModifierFlags(ModifierFlags::control | ModifierFlags::command),
+                                       [this] { ++m_sentinels; });
+        xdotool({u"key"_s, u"ctrl+super+F9"_s});
+        QTRY_COMPARE_WITH_TIMEOUT(m_sentinels, seen + 1, 10000);
+    }
 
 private Q_SLOTS:
     void initTestCase()
@@ -78,30 +117,36 @@ private Q_SLOTS:
         HotkeyManager::shared().registerShortcut(u"⌃⌘V"_s);
         HotkeyManager::shared().registerShortcut(u"⌥⇧K"_s);
         xdotool({u"key"_s, u"ctrl+super+v"_s});
-        QTest::qWait(300);
+        pressSentinel();
         QVERIFY(m_presenter.toggles.isEmpty());
         xdotool({u"key"_s, u"alt+shift+k"_s});
         QTRY_COMPARE(m_presenter.toggles.size(), 1);
 
         HotkeyManager::shared().registerShortcut(QString());
         xdotool({u"key"_s, u"alt+shift+k"_s});
-        QTest::qWait(300);
+        pressSentinel();
         QCOMPARE(m_presenter.toggles.size(), 1);
     }
 
     void shakeWithShiftIsRecognised()
     {
+        QPointF lastMove;
+        ShakeGestureDetector::shared().setMonitorFactory(
+            [&lastMove] { return std::make_unique<NotingMonitor>(&lastMove); });
         ShakeGestureDetector::shared().startMonitoring();
         QVERIFY(ShakeGestureDetector::shared().isMonitoring());
         QSignalSpy recognized(&ShakeGestureDetector::shared(), &ShakeGestureDetector::shakeRecognized);
 
-        xdotool(shakeCommand(QString()));
-        QTest::qWait(300);
+        // The shake ends at (595, 400); the sentinel move goes down from there.
+        xdotool(shakeCommand(QString()) << u"mousemove_relative"_s << u"--"_s << u"0"_s << u"37"_s);
+        QTRY_COMPARE_WITH_TIMEOUT(lastMove, QPointF(595, 437), 10000);
         QCOMPARE(recognized.size(), 0);
 
         xdotool(shakeCommand(u"shift"_s));
         QTRY_COMPARE(recognized.size(), 1);
         QTRY_COMPARE(m_presenter.shows, 1);
+        ShakeGestureDetector::shared().stopMonitoring();
+        ShakeGestureDetector::shared().setMonitorFactory(&createGlobalMouseMonitor);
     }
 };
 
