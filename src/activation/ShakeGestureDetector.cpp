@@ -31,7 +31,7 @@ ShakeGestureDetector& ShakeGestureDetector::shared()
 }
 
 ShakeGestureDetector::ShakeGestureDetector()
-    : m_monitorFactory(&createGlobalMouseMonitor), m_clock(&monotonicSeconds)
+    : m_clock(&monotonicSeconds)
 {
     // Every write of a setting goes through Settings and is announced; the copy is refreshed on
     // the next move after a change.

@@ -35,7 +35,8 @@ public:
     /// One pointer move, as the monitor reports it.
     void handleMouseMoved(const QPointF& position, Qt::KeyboardModifiers held);
 
-    /// Where startMonitoring gets its monitor (the platform's by default); tests give fakes.
+    /// Where startMonitoring gets its monitor: the application hands in the platform's, tests
+    /// give fakes. Without one, no shake is ever seen.
     void setMonitorFactory(std::function<std::unique_ptr<GlobalMouseMonitor>()> factory);
     /// The clock of the recogniser, in seconds (a monotonic clock by default).
     void setClock(std::function<double()> clock);

@@ -146,7 +146,6 @@ private Q_SLOTS:
         QTRY_COMPARE(recognized.size(), 1);
         QTRY_COMPARE(m_presenter.shows, 1);
         ShakeGestureDetector::shared().stopMonitoring();
-        ShakeGestureDetector::shared().setMonitorFactory(&createGlobalMouseMonitor);
     }
 };
 
