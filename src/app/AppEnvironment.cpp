@@ -88,11 +88,6 @@ bool AppEnvironment::enableShakeGesture() const
     return Settings::shared().boolValue(SettingsKey::enableShakeGesture);
 }
 
-void AppEnvironment::setEnableShakeGesture(bool enabled)
-{
-    Settings::shared().setValue(SettingsKey::enableShakeGesture, enabled);
-}
-
 QString AppEnvironment::selectedShakeModifier() const
 {
     return Settings::shared().stringValue(SettingsKey::selectedShakeModifier);

@@ -160,17 +160,9 @@ void OvelinView::pasteSelectedItem()
 
 void OvelinView::hidePanel()
 {
-    if (m_hidePanel) {
-        m_hidePanel();
-    } else {
-        // The window manager's panel; a view shown on its own (tests) puts its own window away.
-        QWidget* panel = WindowManager::shared().window();
-        if (!panel)
-            panel = window();
-        if (!panel)
-            return;
+    // Escape takes the panel, this view's window, off the screen.
+    if (QWidget* panel = window())
         panel->hide();
-    }
     ovelin::printLine(QStringLiteral("🔴 Janela oculta"));
 }
 
@@ -347,8 +339,7 @@ void OvelinView::onDragChanged(qreal dy)
         m_dragStartHeight = panel ? double(panel->height()) : AppEnvironment::shared().windowHeight();
     if (!panel)
         return;
-    const int newHeight =
-        qRound(std::max(*m_dragStartHeight + dy, double(AppEnvironment::minimumWindowHeight)));
+    const int newHeight = WindowManager::sanitizedHeight(*m_dragStartHeight + dy);
     // The top edge stays; the panel grows or shrinks at the bottom.
     panel->setGeometry(panel->x(), panel->y(), AppEnvironment::defaultWindowWidth, newHeight);
 }
@@ -362,16 +353,8 @@ void OvelinView::onDragEnded(qreal dy)
         m_dragStartHeight.value_or(panel ? double(panel->height()) : AppEnvironment::shared().windowHeight());
     m_dragStartHeight.reset();
     const double height = start + dy;
-    if (m_resizeWindow) {
+    if (m_resizeWindow)
         m_resizeWindow(height, true);
-        return;
-    }
-    if (WindowManager::shared().window()) {
+    else
         WindowManager::shared().resizeWindow(height, true);
-        return;
-    }
-    const int clamped = qRound(std::max(height, double(AppEnvironment::minimumWindowHeight)));
-    if (panel)
-        panel->setGeometry(panel->x(), panel->y(), AppEnvironment::defaultWindowWidth, clamped);
-    AppEnvironment::shared().setStoredWindowHeightRaw(clamped);
 }

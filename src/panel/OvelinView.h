@@ -51,10 +51,8 @@ public:
     bool monitorTakes(const QKeyEvent& event) const;
 
     void setItemActions(ItemActions actions) { m_actions = std::move(actions); }
-    /// Escape: takes the panel off the screen. The default hides this view's window.
-    void setHidePanelHandler(std::function<void()> handler) { m_hidePanel = std::move(handler); }
     /// The end of a resize drag: the height asked for, and whether it is to be remembered.
-    /// The default resizes this view's window and stores the modern style's height.
+    /// The default is the window manager's resize of the panel, which stores the modern style's height.
     void setResizeWindowHandler(std::function<void(double, bool)> handler)
     {
         m_resizeWindow = std::move(handler);
@@ -95,7 +93,6 @@ private:
     HistoryListView* m_list;
     ResizeHandlesOverlay* m_resizeStrip;
     ItemActions m_actions;
-    std::function<void()> m_hidePanel;
     std::function<void(double, bool)> m_resizeWindow;
 
     std::optional<QUuid> m_selectedItemID;
