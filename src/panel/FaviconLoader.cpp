@@ -9,7 +9,7 @@
 #include <QNetworkRequest>
 #include <QStandardPaths>
 
-#include "panel/ImagePreviewCache.h"
+#include "panel/ScaledImage.h"
 
 FaviconLoader& FaviconLoader::shared()
 {
@@ -75,7 +75,7 @@ void FaviconLoader::load(const QUrl& faviconURL)
         const QByteArray bytes = reply->read(maximumResponseBytes + 1);
         if (bytes.size() > maximumResponseBytes)
             return;
-        const QImage image = ImagePreviewCache::decodeScaled(bytes, QSize(16, 16));
+        const QImage image = decodeScaledImage(bytes, QSize(16, 16));
         if (image.isNull())
             return;
         entry.pixmap = QPixmap::fromImage(image);
