@@ -70,8 +70,7 @@ OvelinView::OvelinView(ClipboardHistory& history, QWidget* parent)
     connect(m_list, &HistoryListView::deleteRequested, this,
             [this](const QUuid& id) { m_history.deleteItem(id); });
 
-    // The key monitor: sees every key press of the application, acts only on the panel's.
-    qApp->installEventFilter(this);
+    watchPanel();
 
     applyAppearanceStyle();
     rebuildList();
@@ -79,9 +78,18 @@ OvelinView::OvelinView(ClipboardHistory& history, QWidget* parent)
     m_searchBar->focusField();
 }
 
-OvelinView::~OvelinView()
+OvelinView::~OvelinView() = default;
+
+void OvelinView::watchPanel()
 {
-    qApp->removeEventFilter(this);
+    // The key monitor sees the panel's own widgets only: keys typed in other windows never pass
+    // through it. The view may be put into the panel after it was made, so this runs again on
+    // every show; widgets added later are caught once they are polished.
+    QWidget* panel = window();
+    panel->installEventFilter(this);
+    const QList<QWidget*> children = panel->findChildren<QWidget*>();
+    for (QWidget* child : children)
+        child->installEventFilter(this);
 }
 
 QList<ClipboardItem> OvelinView::filteredItems() const
@@ -200,6 +208,14 @@ bool OvelinView::monitorTakes(const QKeyEvent& event) const
 bool OvelinView::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
+    case QEvent::ChildPolished:
+        if (auto* child = qobject_cast<QWidget*>(static_cast<QChildEvent*>(event)->child())) {
+            child->installEventFilter(this);
+            const QList<QWidget*> descendants = child->findChildren<QWidget*>();
+            for (QWidget* descendant : descendants)
+                descendant->installEventFilter(this);
+        }
+        break;
     case QEvent::WindowActivate:
         if (watched == window())
             ensureSelection(true, false);
@@ -280,6 +296,7 @@ void OvelinView::setAnimateItemsOnAppear(bool animate)
 void OvelinView::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    watchPanel();
     m_list->thumbnailer()->forgetFailures();
     setAnimateItemsOnAppear(false);
     QTimer::singleShot(appearDelayMs, this, [this] { setAnimateItemsOnAppear(true); });

@@ -78,6 +78,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void watchPanel();
     void rebuildList();
     void rebuildFromTop();
     void onHistoryChanged();
