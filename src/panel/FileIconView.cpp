@@ -181,6 +181,16 @@ void FileThumbnailer::forgetFailures()
     }
 }
 
+void FileThumbnailer::retainOnly(const QSet<QUrl>& fileURLs)
+{
+    for (auto it = m_states.begin(); it != m_states.end();) {
+        if (!fileURLs.contains(it.key()))
+            it = m_states.erase(it);
+        else
+            ++it;
+    }
+}
+
 void FileThumbnailer::waitForIdle()
 {
     m_pool->waitForDone();

@@ -251,11 +251,19 @@ void OvelinView::onHistoryChanged()
     m_search.prune(m_history.history().size());
     rebuildList();
     ensureSelection(false, false);
+    // Previews and thumbnails of items that left the history are not needed any more.
     QList<QUuid> ids;
+    QSet<QUrl> files;
     ids.reserve(m_history.history().size());
-    for (const ClipboardItem& item : m_history.history())
+    for (const ClipboardItem& item : m_history.history()) {
         ids << item.id();
+        if (item.type().kind() == ClipboardItemKind::File)
+            files.insert(item.type().fileURL());
+        else if (item.type().kind() == ClipboardItemKind::FileGroup)
+            files.unite(QSet<QUrl>(item.type().fileURLs().cbegin(), item.type().fileURLs().cend()));
+    }
     m_list->imagePreviews()->retainOnly(ids);
+    m_list->thumbnailer()->retainOnly(files);
 }
 
 void OvelinView::onSearchTextChanged()

@@ -248,6 +248,12 @@ private Q_SLOTS:
         QVERIFY(thumbnailer.state(QUrl::fromLocalFile(broken)).pending);
         thumbnailer.waitForIdle();
 
+        // A file that left the history is forgotten: shown again, it is asked for anew.
+        thumbnailer.retainOnly({QUrl::fromLocalFile(png)});
+        QVERIFY(!thumbnailer.state(QUrl::fromLocalFile(png)).pending);
+        QVERIFY(thumbnailer.state(QUrl::fromLocalFile(cached)).pending);
+        thumbnailer.waitForIdle();
+
         // A stale cache entry (the file changed since) is not used.
         QFile f(cached);
         QVERIFY(f.open(QIODevice::ReadWrite));
