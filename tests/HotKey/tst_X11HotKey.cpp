@@ -5,25 +5,19 @@
 
 #include "HotKey/HotKey.h"
 #include "HotKey/HotKeysController.h"
+#include "HotKey/KeyboardDriver.h"
 #include "support/TestMain.h"
 
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
 using namespace Qt::StringLiterals;
+using ovelin::test::pressSentinelHotKey;
+using ovelin::test::xdotool;
 
 Q_DECLARE_METATYPE(Key)
 
 namespace {
-
-void xdotool(const QStringList& arguments)
-{
-    // The event loop keeps running meanwhile, as it would while a person types and moves.
-    QProcess process;
-    process.start(u"xdotool"_s, arguments);
-    QTRY_VERIFY_WITH_TIMEOUT(process.state() == QProcess::NotRunning, 10000);
-    QCOMPARE(process.exitCode(), 0);
-}
 
 int g_otherClientError = 0;
 int recordError(Display*, XErrorEvent* event)
@@ -70,17 +64,6 @@ const ModifierFlags controlCommand(ModifierFlags::control | ModifierFlags::comma
 class X11HotKeyTest : public QObject
 {
     Q_OBJECT
-    int m_sentinels = 0;
-
-    // A hot key of the test's own, pressed after the keys under test: X delivers key events in
-    // order, so once it arrived, whatever the earlier keys would trigger has happened.
-    void pressSentinel()
-    {
-        const int seen = m_sentinels;
-        auto sentinel = HotKey::create(Key::f9, controlCommand, [this] { ++m_sentinels; });
-        xdotool({u"key"_s, u"ctrl+super+F9"_s});
-        QTRY_COMPARE_WITH_TIMEOUT(m_sentinels, seen + 1, 10000);
-    }
 
 private Q_SLOTS:
     void initTestCase()
@@ -127,7 +110,7 @@ private Q_SLOTS:
         // Other modifiers make another combination.
         xdotool({u"key"_s, u"ctrl+shift+super+v"_s});
         xdotool({u"key"_s, u"ctrl+v"_s});
-        pressSentinel();
+        pressSentinelHotKey();
         QCOMPARE(downs, 4);
     }
 
@@ -141,7 +124,7 @@ private Q_SLOTS:
         QVERIFY(!other.grab(XK_k, ControlMask | Mod4Mask));
         hotKey.reset();
         xdotool({u"key"_s, u"ctrl+super+k"_s});
-        pressSentinel();
+        pressSentinelHotKey();
         QCOMPARE(downs, 0);
         QVERIFY(other.grab(XK_k, ControlMask | Mod4Mask));
     }
@@ -159,7 +142,7 @@ private Q_SLOTS:
         QVERIFY(!HotKeysController::hasSystemHandle(hotKey->identifier()));
 
         xdotool({u"key"_s, u"ctrl+super+j"_s});
-        pressSentinel();
+        pressSentinelHotKey();
         QCOMPARE(downs, 0);
 
         // Only the other client's grab is there: none of ours lingers once the other one lets go.

@@ -5,7 +5,7 @@
 #include <QTest>
 
 #include "FakePanelPresenter.h"
-#include "HotKey/HotKey.h"
+#include "HotKey/KeyboardDriver.h"
 #include "activation/HotkeyManager.h"
 #include "activation/ShakeGestureDetector.h"
 #include "app/Settings.h"
@@ -13,17 +13,10 @@
 #include "support/TestMain.h"
 
 using namespace Qt::StringLiterals;
+using ovelin::test::pressSentinelHotKey;
+using ovelin::test::xdotool;
 
 namespace {
-
-void xdotool(const QStringList& arguments)
-{
-    // The event loop keeps running meanwhile, as it would while a person types and moves.
-    QProcess process;
-    process.start(u"xdotool"_s, arguments);
-    QTRY_VERIFY_WITH_TIMEOUT(process.state() == QProcess::NotRunning, 10000);
-    QCOMPARE(process.exitCode(), 0);
-}
 
 // Holding `key` (if any), four alternating moves of 80 pixels, paced so that each move reaches
 // the monitor on its own. Relative moves go through XTEST like a real mouse; xdotool's absolute
@@ -76,18 +69,6 @@ class X11ActivationTest : public QObject
 {
     Q_OBJECT
     FakePanelPresenter m_presenter;
-    int m_sentinels = 0;
-
-    // A hot key of the test's own, pressed after the keys under test: X delivers key events in
-    // order, so once it arrived, whatever the earlier keys would trigger has happened.
-    void pressSentinel()
-    {
-        const int seen = m_sentinels;
-        auto sentinel = HotKey::create(Key::f9, ModifierFlags(ModifierFlags::control | ModifierFlags::command),
-                                       [this] { ++m_sentinels; });
-        xdotool({u"key"_s, u"ctrl+super+F9"_s});
-        QTRY_COMPARE_WITH_TIMEOUT(m_sentinels, seen + 1, 10000);
-    }
 
 private Q_SLOTS:
     void initTestCase()
@@ -117,14 +98,14 @@ private Q_SLOTS:
         HotkeyManager::shared().registerShortcut(u"⌃⌘V"_s);
         HotkeyManager::shared().registerShortcut(u"⌥⇧K"_s);
         xdotool({u"key"_s, u"ctrl+super+v"_s});
-        pressSentinel();
+        pressSentinelHotKey();
         QVERIFY(m_presenter.toggles.isEmpty());
         xdotool({u"key"_s, u"alt+shift+k"_s});
         QTRY_COMPARE(m_presenter.toggles.size(), 1);
 
         HotkeyManager::shared().registerShortcut(QString());
         xdotool({u"key"_s, u"alt+shift+k"_s});
-        pressSentinel();
+        pressSentinelHotKey();
         QCOMPARE(m_presenter.toggles.size(), 1);
     }
 

@@ -1,4 +1,6 @@
 #include <QCryptographicHash>
+#include <QHttpServer>
+#include <QHttpServerResponse>
 #include <QDir>
 #include <QImage>
 #include <QMenu>
@@ -7,8 +9,6 @@
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStandardPaths>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTest>
 #include <QTranslator>
 
@@ -35,36 +35,6 @@ bool writeFile(const QString& path, const QByteArray& bytes)
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
-
-// Serves one icon for every request, standing in for the site behind a copied link; a request
-// while `missing` is set gets a 404.
-class IconServer : public QTcpServer
-{
-public:
-    QByteArray icon;
-    bool missing = false;
-    int requests = 0;
-
-    IconServer()
-    {
-        listen(QHostAddress::LocalHost);
-        connect(this, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* socket = nextPendingConnection()) {
-                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-                    if (!socket->peek(64 * 1024).contains("\r\n\r\n"))
-                        return;
-                    ++requests;
-                    const QByteArray body = missing ? QByteArray() : icon;
-                    socket->write((missing ? "HTTP/1.1 404 Not Found\r\n" : "HTTP/1.1 200 OK\r\n") +
-                                  QByteArray("Content-Type: image/png\r\nConnection: close\r\n") +
-                                  "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body);
-                    socket->disconnectFromHost();
-                });
-                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-            }
-        });
-    }
-};
 
 // Sends every request to the icon server instead of the site it names.
 class LocalNetwork : public QNetworkAccessManager
@@ -265,15 +235,24 @@ private Q_SLOTS:
 
     void linkRowRepaintsWithItsFaviconOnceItArrives()
     {
-        IconServer server;
-        QVERIFY(server.isListening());
+        // The site behind every copied link: a blue icon, or a 404 while `missing`.
         QImage blue(16, 16, QImage::Format_RGB32);
         blue.fill(Qt::blue);
-        QBuffer buffer(&server.icon);
-        server.icon.clear();
+        QByteArray icon;
+        QBuffer buffer(&icon);
         buffer.open(QIODevice::WriteOnly);
         QVERIFY(blue.save(&buffer, "PNG"));
-        LocalNetwork network(server.serverPort());
+        bool missing = false;
+        int requests = 0;
+        QHttpServer server;
+        server.route(u"/favicon.ico"_s, [&] {
+            ++requests;
+            return missing ? QHttpServerResponse(QHttpServerResponder::StatusCode::NotFound)
+                           : QHttpServerResponse(QByteArrayLiteral("image/png"), icon);
+        });
+        const quint16 port = server.listen(QHostAddress::LocalHost);
+        QVERIFY(port != 0);
+        LocalNetwork network(port);
         FaviconLoader& loader = FaviconLoader::shared();
         loader.setNetworkAccessManager(&network);
         loader.setNetworkEnabled(true);
@@ -307,11 +286,11 @@ private Q_SLOTS:
 
         // A failed icon is asked for again once the retry interval passed.
         loader.setRetryInterval(std::chrono::milliseconds(0));
-        server.missing = true;
+        missing = true;
         const QUrl other(u"https://missing.example/favicon.ico"_s);
         QVERIFY(loader.favicon(other).isNull());
-        QTRY_COMPARE_WITH_TIMEOUT(server.requests, 2, 10000);
-        server.missing = false;
+        QTRY_COMPARE_WITH_TIMEOUT(requests, 2, 10000);
+        missing = false;
         QTRY_VERIFY_WITH_TIMEOUT(!loader.favicon(other).isNull(), 10000);
     }
 
