@@ -18,7 +18,8 @@ QList<ClipboardItem> makeHistory(int images)
     for (int i = 0; i < 500; ++i) {
         const bool image = i < images;
         auto type = image ? ClipboardItemType::image(QByteArray(5 * 1024 * 1024, char(i)))
-                          : ClipboardItemType::text(QStringLiteral("Item %1: some copied sentence of ordinary length").arg(i));
+                          : ClipboardItemType::text(
+                                QStringLiteral("Item %1: some copied sentence of ordinary length").arg(i));
         items.append(ClipboardItem(QUuid::createUuid(), type, date -= 1, false, {}, {}));
     }
     return items;

@@ -30,8 +30,7 @@ ShakeGestureDetector& ShakeGestureDetector::shared()
     return *instance;
 }
 
-ShakeGestureDetector::ShakeGestureDetector()
-    : m_clock(&monotonicSeconds)
+ShakeGestureDetector::ShakeGestureDetector() : m_clock(&monotonicSeconds)
 {
     // Every write of a setting goes through Settings and is announced; the copy is refreshed on
     // the next move after a change.

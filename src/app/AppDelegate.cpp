@@ -126,7 +126,8 @@ void AppDelegate::setupFloatingWindow()
 void AppDelegate::openPreferencesWindow()
 {
     if (!m_preferencesWindowController)
-        m_preferencesWindowController = std::make_unique<PreferencesWindowController>(*m_history, m_services.preferences);
+        m_preferencesWindowController =
+            std::make_unique<PreferencesWindowController>(*m_history, m_services.preferences);
     m_preferencesWindowController->showWindow();
     if (QWidget* window = m_preferencesWindowController->window()) {
         window->raise();

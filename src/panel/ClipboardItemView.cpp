@@ -9,9 +9,9 @@
 #include <QTextLayout>
 
 #include "panel/FaviconLoader.h"
-#include "panel/HistorySearch.h"
 #include "panel/FileIconView.h"
 #include "panel/HistoryListView.h"
+#include "panel/HistorySearch.h"
 #include "panel/ImagePreviewCache.h"
 #include "panel/RelativeDateFormatter.h"
 #include "panel/SymbolPainter.h"

@@ -3,9 +3,9 @@
 #include <memory>
 
 #include <QHash>
-#include <QSet>
 #include <QImage>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QUrl>

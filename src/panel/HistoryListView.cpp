@@ -10,8 +10,8 @@
 
 #include "panel/ClipboardItemView.h"
 #include "panel/FaviconLoader.h"
-#include "panel/HistorySearch.h"
 #include "panel/FileIconView.h"
+#include "panel/HistorySearch.h"
 #include "panel/ImagePreviewCache.h"
 
 namespace {
@@ -97,7 +97,8 @@ HistoryListView::HistoryListView(QWidget* parent)
 
     connect(m_thumbnailer, &FileThumbnailer::thumbnailChanged, viewport(), qOverload<>(&QWidget::update));
     connect(m_images, &ImagePreviewCache::previewReady, viewport(), qOverload<>(&QWidget::update));
-    connect(&FaviconLoader::shared(), &FaviconLoader::faviconLoaded, viewport(), qOverload<>(&QWidget::update));
+    connect(&FaviconLoader::shared(), &FaviconLoader::faviconLoaded, viewport(),
+            qOverload<>(&QWidget::update));
 }
 
 HistoryListView::~HistoryListView() = default;

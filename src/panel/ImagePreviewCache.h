@@ -35,7 +35,6 @@ public:
     void retainOnly(const QList<QUuid>& ids);
     void waitForIdle();
 
-
 Q_SIGNALS:
     void previewReady(const QUuid& id);
 

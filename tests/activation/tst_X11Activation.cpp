@@ -47,9 +47,9 @@ public:
     bool start(Handler handler) override
     {
         return m_real && m_real->start([this, handler](const QPointF& position, Qt::KeyboardModifiers held) {
-                   *m_last = position;
-                   handler(position, held);
-               });
+            *m_last = position;
+            handler(position, held);
+        });
     }
     void stop() override
     {

@@ -13,7 +13,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-
 ClipboardItem text(const QString& value, double date = ClipboardItem::now())
 {
     return ClipboardItem(QUuid::createUuid(), ClipboardItemType::text(value), date, false, {}, {});

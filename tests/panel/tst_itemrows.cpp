@@ -1,7 +1,7 @@
 #include <QCryptographicHash>
+#include <QDir>
 #include <QHttpServer>
 #include <QHttpServerResponse>
-#include <QDir>
 #include <QImage>
 #include <QMenu>
 #include <QNetworkAccessManager>

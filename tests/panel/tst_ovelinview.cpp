@@ -123,8 +123,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("search");
         QTest::addColumn<QStringList>("expected");
-        const QStringList all{u"Projects"_s, u"image"_s,        u"group:notes.txt"_s, u"Report.pdf"_s,
-                              u"café au lait"_s, u"ÉCOLE normale"_s,   u"monthly report"_s};
+        const QStringList all{u"Projects"_s,     u"image"_s,         u"group:notes.txt"_s, u"Report.pdf"_s,
+                              u"café au lait"_s, u"ÉCOLE normale"_s, u"monthly report"_s};
         QTest::newRow("empty shows everything") << QString() << all;
         QTest::newRow("whitespace only shows images too") << u"  \n\t "_s << all;
         QTest::newRow("case folded on both sides")

@@ -89,9 +89,9 @@ class TestX11Paste : public QObject
     // Starts the tests' own editor window and waits until it is the frontmost application.
     std::unique_ptr<Helper> startTarget(const QString& windowClass, const QString& out)
     {
-        auto target = std::make_unique<Helper>(QStringLiteral(X11_FIXTURE),
-                                               QStringList{u"paste-target"_s, u"--class"_s, windowClass,
-                                                           u"--out"_s, out});
+        auto target =
+            std::make_unique<Helper>(QStringLiteral(X11_FIXTURE), QStringList{u"paste-target"_s, u"--class"_s,
+                                                                              windowClass, u"--out"_s, out});
         return target->waitReady() && waitFrontmost(windowClass) ? std::move(target) : nullptr;
     }
 
@@ -145,14 +145,20 @@ private Q_SLOTS:
             << u"Ovelintarget"_s << QStringList() << u"🚀 Usando paste via XTEST"_s
             << u"✅ Paste via XTEST para PID: %1"_s;
         // xterm binds no Ctrl+Shift+V; Shift+Insert pastes PRIMARY there.
-        QTest::newRow("xterm")
-            << u"XTerm"_s << utf8 + QStringList{u"xterm"_s, u"-e"_s, u"sh"_s, u"-c"_s, catToOut}
-            << u"↩️ Usando fallback (XTEST Shift+Insert)"_s
-            << u"✅ Paste via XTEST Shift+Insert executado no app: sh"_s;
+        QTest::newRow("xterm") << u"XTerm"_s
+                               << utf8 + QStringList{u"xterm"_s, u"-e"_s, u"sh"_s, u"-c"_s, catToOut}
+                               << u"↩️ Usando fallback (XTEST Shift+Insert)"_s
+                               << u"✅ Paste via XTEST Shift+Insert executado no app: sh"_s;
         QTest::newRow("VTE terminal")
             << u"Xfce4-terminal"_s
-            << utf8 + QStringList{u"xfce4-terminal"_s, u"--disable-server"_s, u"--title=Ovelin Terminal"_s,
-                           u"--dynamic-title-mode=none"_s, u"-x"_s, u"sh"_s, u"-c"_s, catToOut}
+            << utf8 + QStringList{u"xfce4-terminal"_s,
+                                  u"--disable-server"_s,
+                                  u"--title=Ovelin Terminal"_s,
+                                  u"--dynamic-title-mode=none"_s,
+                                  u"-x"_s,
+                                  u"sh"_s,
+                                  u"-c"_s,
+                                  catToOut}
             << u"↩️ Usando fallback (XTEST Shift+Insert)"_s
             << u"✅ Paste via XTEST Shift+Insert executado no app: Ovelin Terminal"_s;
     }

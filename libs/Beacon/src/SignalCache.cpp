@@ -109,8 +109,8 @@ void SignalCache::load()
 void SignalCache::moveLegacyCacheFile()
 {
     // Earlier versions kept the file in the organisation/application folder of the caches.
-    const QString legacy =
-        QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/telemetrysignalcache");
+    const QString legacy = QStandardPaths::writableLocation(QStandardPaths::CacheLocation) +
+                           QStringLiteral("/telemetrysignalcache");
     if (legacy == m_filePath || !QFile::exists(legacy) || QFile::exists(m_filePath))
         return;
     QDir().mkpath(QFileInfo(m_filePath).absolutePath());

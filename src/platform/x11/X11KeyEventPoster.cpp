@@ -1,6 +1,5 @@
 #include "platform/x11/X11KeyEventPoster.h"
 
-
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>

@@ -42,10 +42,10 @@ bool X11WindowSystem::setOnAllDesktops(quint64 window)
     HotKeys::x11::ErrorTrap trap(dpy);
     // Requests to the window manager, which owns both properties of a managed window.
     const Atom sticky = atom(dpy, "_NET_WM_STATE_STICKY");
-    const bool sent = sendRootMessage(dpy, static_cast<Window>(window), atom(dpy, "_NET_WM_STATE"), 1 /* add */,
-                                      static_cast<long>(sticky), 0) &&
-                      sendRootMessage(dpy, static_cast<Window>(window), atom(dpy, "_NET_WM_DESKTOP"),
-                                      0xFFFFFFFFl, 2, 0);
+    const bool sent =
+        sendRootMessage(dpy, static_cast<Window>(window), atom(dpy, "_NET_WM_STATE"), 1 /* add */,
+                        static_cast<long>(sticky), 0) &&
+        sendRootMessage(dpy, static_cast<Window>(window), atom(dpy, "_NET_WM_DESKTOP"), 0xFFFFFFFFl, 2, 0);
     return sent && trap.sync() == 0;
 }
 
