@@ -7,7 +7,11 @@
 class FakeClipboardService : public ClipboardService
 {
 public:
-    quint64 changeCount() const override { return m_changeCount; }
+    quint64 changeCount() const override
+    {
+        ++m_pollCount;
+        return m_changeCount;
+    }
     ClipboardSnapshot read() override;
     void write(const ClipboardContent& content) override;
     void writePrimarySelection(const ClipboardContent& content) override { m_primarySelection = content; }
@@ -19,6 +23,8 @@ public:
     /// What the primary selection holds (never read back as the clipboard).
     const ClipboardContent& primarySelection() const { return m_primarySelection; }
     int readCount() const { return m_readCount; }
+    /// How often the change count was asked for: a clipboard monitor asks on every tick.
+    int pollCount() const { return m_pollCount; }
     int writeCount() const { return m_writeCount; }
 
 private:
@@ -27,5 +33,6 @@ private:
     ClipboardContent m_primarySelection;
     quint64 m_changeCount = 1;
     int m_readCount = 0;
+    mutable int m_pollCount = 0;
     int m_writeCount = 0;
 };
