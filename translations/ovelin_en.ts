@@ -56,28 +56,40 @@
         <translation>Hold while shaking</translation>
     </message>
     <message id="modifier_shift">
-        <source>Shift (⇧)</source>
-        <translation>Shift (⇧)</translation>
+        <source>Shift</source>
+        <translation>Shift</translation>
     </message>
     <message id="modifier_command">
-        <source>Super (⌘)</source>
-        <translation>Super (⌘)</translation>
+        <source>Super</source>
+        <translation>Super</translation>
     </message>
     <message id="modifier_option">
-        <source>Alt (⌥)</source>
-        <translation>Alt (⌥)</translation>
+        <source>Alt</source>
+        <translation>Alt</translation>
     </message>
     <message id="shake_modifier_description">
         <source>Shake the pointer left and right while holding this key to open the history.</source>
         <translation>Shake the pointer left and right while holding this key to open the history.</translation>
+    </message>
+    <message id="empty_history_hint_with_shortcut">
+        <source>Copy something, it will be here. Open this panel with %1</source>
+        <translation>Copy something, it will be here. Open this panel with %1</translation>
+    </message>
+    <message id="empty_history_hint">
+        <source>Copy something, it will be here.</source>
+        <translation>Copy something, it will be here.</translation>
+    </message>
+    <message id="search_no_match">
+        <source>No item matches your search.</source>
+        <translation>No item matches your search.</translation>
     </message>
     <message id="preferences_shortcut_label">
         <source>Shortcut</source>
         <translation>Shortcut</translation>
     </message>
     <message id="preferences_shortcut_description">
-        <source>Click the field and press the new key combination. ⌃ is Ctrl, ⌥ is Alt, ⇧ is Shift and ⌘ is Super.</source>
-        <translation>Click the field and press the new key combination. ⌃ is Ctrl, ⌥ is Alt, ⇧ is Shift and ⌘ is Super.</translation>
+        <source>Click the field and press the new key combination.</source>
+        <translation>Click the field and press the new key combination.</translation>
     </message>
     <message id="preferences_shortcut_warning">
         <source>Only a letter or a digit works as the key. Press Esc to keep the current shortcut.</source>

@@ -56,28 +56,40 @@
         <translation>Segurar ao sacudir</translation>
     </message>
     <message id="modifier_shift">
-        <source>Shift (⇧)</source>
-        <translation>Shift (⇧)</translation>
+        <source>Shift</source>
+        <translation>Shift</translation>
     </message>
     <message id="modifier_command">
-        <source>Super (⌘)</source>
-        <translation>Super (⌘)</translation>
+        <source>Super</source>
+        <translation>Super</translation>
     </message>
     <message id="modifier_option">
-        <source>Alt (⌥)</source>
-        <translation>Alt (⌥)</translation>
+        <source>Alt</source>
+        <translation>Alt</translation>
     </message>
     <message id="shake_modifier_description">
         <source>Shake the pointer left and right while holding this key to open the history.</source>
         <translation>Sacuda o ponteiro para a esquerda e para a direita segurando esta tecla para abrir o histórico.</translation>
+    </message>
+    <message id="empty_history_hint_with_shortcut">
+        <source>Copy something, it will be here. Open this panel with %1</source>
+        <translation>Copie algo e ele aparecerá aqui. Abra este painel com %1</translation>
+    </message>
+    <message id="empty_history_hint">
+        <source>Copy something, it will be here.</source>
+        <translation>Copie algo e ele aparecerá aqui.</translation>
+    </message>
+    <message id="search_no_match">
+        <source>No item matches your search.</source>
+        <translation>Nenhum item corresponde à sua busca.</translation>
     </message>
     <message id="preferences_shortcut_label">
         <source>Shortcut</source>
         <translation>Atalho</translation>
     </message>
     <message id="preferences_shortcut_description">
-        <source>Click the field and press the new key combination. ⌃ is Ctrl, ⌥ is Alt, ⇧ is Shift and ⌘ is Super.</source>
-        <translation>Clique no campo e pressione a nova combinação. ⌃ é Ctrl, ⌥ é Alt, ⇧ é Shift e ⌘ é Super.</translation>
+        <source>Click the field and press the new key combination.</source>
+        <translation>Clique no campo e pressione a nova combinação.</translation>
     </message>
     <message id="preferences_shortcut_warning">
         <source>Only a letter or a digit works as the key. Press Esc to keep the current shortcut.</source>

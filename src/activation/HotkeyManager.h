@@ -36,6 +36,10 @@ public:
     /// character. No such character: no key and no modifiers.
     static Shortcut parseShortcut(const QString& text);
 
+    /// The stored text as shown to the user, the way Linux desktops write it: "Ctrl+Super+V"
+    /// (Ctrl, Alt, Shift, Super, then the rest of the text, usually the key).
+    static QString displayText(const QString& text);
+
     /// The registered hot key, if any (owned by the manager).
     const HotKey* hotKey() const { return m_hotKey.get(); }
 

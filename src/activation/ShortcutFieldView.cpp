@@ -263,7 +263,7 @@ void ShortcutFieldView::refresh()
 {
     const QString stored = recordedShortcut();
     if (!stored.isEmpty())
-        m_field->text = stored;
+        m_field->text = HotkeyManager::displayText(stored);
     else if (m_recording && m_hoveringButton)
         m_field->text = qtTrId("cancel_button_label");
     else

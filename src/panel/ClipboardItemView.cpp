@@ -362,6 +362,15 @@ void ClipboardItemView::paint(QPainter* painter, const QStyleOptionViewItem& opt
                              QColor(0, 122, 255));
     SymbolPainter::paint(painter, g.menuButton.adjusted(11, 4, -11, -4), QStringLiteral("ellipsis"),
                          secondary);
+    if (m_list->quickKeysShown() && row < 9) {
+        // The Alt quick key's digit, on a badge over the row's top-left corner.
+        const QRectF badge(g.frame.left() + 4, g.frame.top() + 4, 18, 18);
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(palette.color(QPalette::Highlight));
+        painter->drawRoundedRect(badge, 5, 5);
+        painter->setPen(palette.color(QPalette::HighlightedText));
+        painter->drawText(badge, Qt::AlignCenter, QString::number(row + 1));
+    }
     painter->restore();
 }
 

@@ -4,6 +4,7 @@
 #include <QHelpEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPropertyAnimation>
 #include <QScrollBar>
 #include <QToolTip>
@@ -216,6 +217,33 @@ void HistoryListView::animationFinishedForTests()
     m_scrollAnimation->stop();
 }
 
+void HistoryListView::setQuickKeysShown(bool shown)
+{
+    if (m_quickKeysShown == shown)
+        return;
+    m_quickKeysShown = shown;
+    viewport()->update();
+}
+
+void HistoryListView::setEmptyText(const QString& text)
+{
+    if (m_emptyText == text)
+        return;
+    m_emptyText = text;
+    viewport()->update();
+}
+
+void HistoryListView::paintEvent(QPaintEvent* event)
+{
+    QListView::paintEvent(event);
+    if (m_model->rowCount() > 0 || m_emptyText.isEmpty())
+        return;
+    QPainter painter(viewport());
+    painter.setPen(palette().color(QPalette::PlaceholderText));
+    painter.drawText(viewport()->rect().adjusted(32, 0, -32, 0), Qt::AlignCenter | Qt::TextWordWrap,
+                     m_emptyText);
+}
+
 int HistoryListView::rowAt(const QPoint& pos) const
 {
     const QModelIndex index = indexAt(pos);
@@ -284,7 +312,7 @@ void HistoryListView::mouseReleaseEvent(QMouseEvent* event)
     const QRect rect = visualRect(m_model->index(row));
     if (m_delegate->hitTest(item, rect, row, int(m_model->rowCount()), event->position()) ==
         ClipboardItemView::Hit::Content)
-        Q_EMIT itemClicked(item);
+        Q_EMIT itemClicked(item, event->modifiers());
     event->accept();
 }
 

@@ -77,13 +77,20 @@ public:
     qreal spinnerPhase() const;
     bool isModernStyle() const { return m_modernStyle; }
     void setModernStyle(bool modern);
+    /// While on, the first nine rows show the digit of their Alt quick key.
+    void setQuickKeysShown(bool shown);
+    bool quickKeysShown() const { return m_quickKeysShown; }
+    /// Drawn in the middle of the list while it has no row; empty draws nothing.
+    void setEmptyText(const QString& text);
+    QString emptyText() const { return m_emptyText; }
+
     /// The row at `pos` in viewport coordinates, -1 for none.
     int rowAt(const QPoint& pos) const;
 
     void animationFinishedForTests();
 
 Q_SIGNALS:
-    void itemClicked(const ClipboardItem& item);
+    void itemClicked(const ClipboardItem& item, Qt::KeyboardModifiers modifiers);
     void copyAgainRequested(const ClipboardItem& item);
     void togglePinRequested(const QUuid& id);
     void deleteRequested(const QUuid& id);
@@ -96,6 +103,7 @@ protected:
     void leaveEvent(QEvent* event) override;
     bool viewportEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     struct Transition
@@ -126,4 +134,6 @@ private:
     QElapsedTimer m_spinnerClock;
     QPropertyAnimation* m_scrollAnimation;
     std::optional<QUuid> m_pressedID;
+    bool m_quickKeysShown = false;
+    QString m_emptyText;
 };

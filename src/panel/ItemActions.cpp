@@ -7,9 +7,10 @@
 ItemActions ItemActions::standard()
 {
     ItemActions actions;
-    actions.paste = [](const ClipboardItem& item, PasteTrigger trigger) {
-        PasteSequence::shared().paste(item, trigger == PasteTrigger::RowClick ? PasteOrigin::RowClick
-                                                                              : PasteOrigin::Keyboard);
+    actions.paste = [](const ClipboardItem& item, PasteTrigger trigger, PasteFormat format) {
+        PasteSequence::shared().paste(
+            item, trigger == PasteTrigger::RowClick ? PasteOrigin::RowClick : PasteOrigin::Keyboard,
+            format == PasteFormat::PlainText);
     };
     actions.copyToPasteboard = [](const ClipboardItem& item) {
         PasteManager::shared().copyToPasteboard(item);

@@ -7,6 +7,8 @@
 #include <QPainterPath>
 #include <QVBoxLayout>
 
+#include "activation/HotkeyManager.h"
+#include "app/Settings.h"
 #include "panel/SymbolPainter.h"
 
 namespace {
@@ -106,6 +108,10 @@ MenuBarContent::MenuBarContent(QWidget* parent) : QWidget(parent)
     outer->setContentsMargins(0, 0, 0, 0);
     setFocusPolicy(Qt::NoFocus);
     rebuild();
+    connect(&Settings::shared(), &Settings::valueChanged, this, [this](const QString& key) {
+        if (key == SettingsKey::shortcutKey)
+            rebuild();
+    });
 }
 
 void MenuBarContent::setHoveredButton(std::optional<int> index)
@@ -170,6 +176,9 @@ void MenuBarContent::rebuild()
     //: Status menu: quits Ovelin.
     auto* quit = addItem(QuitItem, QStringLiteral("power"), false, QT_TRID_NOOP("menu_quit"));
 
+    // The row's tooltip names the shortcut that does the same.
+    show->setToolTip(
+        HotkeyManager::displayText(Settings::shared().stringValue(QString(SettingsKey::shortcutKey))));
     connect(show, &QAbstractButton::clicked, this, &MenuBarContent::showHistoryRequested);
     connect(preferences, &QAbstractButton::clicked, this, &MenuBarContent::preferencesRequested);
     connect(quit, &QAbstractButton::clicked, this, &MenuBarContent::quitRequested);

@@ -8,7 +8,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "activation/HotkeyManager.h"
 #include "app/AppEnvironment.h"
+#include "app/Settings.h"
 #include "common/Console.h"
 #include "history/ClipboardHistory.h"
 #include "panel/FileIconView.h"
@@ -18,12 +20,24 @@
 #include "panel/SearchBar.h"
 #include "panel/WindowManager.h"
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 bool isHandledKey(int key)
 {
     return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape || key == Qt::Key_Up ||
            key == Qt::Key_Down;
+}
+
+// Alt+1 … Alt+9: the row index, or -1. Shift, Control or Super with it make another shortcut.
+int quickKeyRow(const QKeyEvent& event)
+{
+    const Qt::KeyboardModifiers held =
+        event.modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (held != Qt::AltModifier || event.key() < Qt::Key_1 || event.key() > Qt::Key_9)
+        return -1;
+    return event.key() - Qt::Key_1;
 }
 
 } // namespace
@@ -57,9 +71,17 @@ OvelinView::OvelinView(ClipboardHistory& history, QWidget* parent)
     connect(&AppEnvironment::shared(), &AppEnvironment::selectedLanguageChanged, m_list->viewport(),
             qOverload<>(&QWidget::update));
 
-    connect(m_list, &HistoryListView::itemClicked, this, [this](const ClipboardItem& item) {
-        if (m_actions.paste)
-            m_actions.paste(item, PasteTrigger::RowClick);
+    connect(m_list, &HistoryListView::itemClicked, this,
+            [this](const ClipboardItem& item, Qt::KeyboardModifiers modifiers) {
+                if (m_actions.paste)
+                    m_actions.paste(item, PasteTrigger::RowClick,
+                                    modifiers & Qt::ShiftModifier ? PasteFormat::PlainText
+                                                                  : PasteFormat::AsCopied);
+            });
+    // The empty history's hint names the shortcut that opens the panel.
+    connect(&Settings::shared(), &Settings::valueChanged, this, [this](const QString& key) {
+        if (key == SettingsKey::shortcutKey)
+            updateEmptyText();
     });
     connect(m_list, &HistoryListView::copyAgainRequested, this, [this](const ClipboardItem& item) {
         if (m_actions.copyToPasteboard)
@@ -110,7 +132,28 @@ void OvelinView::setSearchText(const QString& text)
 void OvelinView::rebuildList()
 {
     m_list->historyModel()->setItems(filteredItems());
+    updateEmptyText();
     ovelin::printLine(QStringLiteral("🧩 OvelinView foi renderizada"));
+}
+
+void OvelinView::updateEmptyText()
+{
+    // Only painted, never a widget of its own: the search field keeps the keyboard focus.
+    QString text;
+    if (!m_searchBar->text().isEmpty()) {
+        text = qtTrId("search_no_match");
+    } else if (m_history.history().isEmpty()) {
+        const QString shortcut =
+            HotkeyManager::displayText(Settings::shared().stringValue(QString(SettingsKey::shortcutKey)));
+        text = shortcut.isEmpty() ? qtTrId("empty_history_hint")
+                                  : qtTrId("empty_history_hint_with_shortcut").replace(u"%1"_s, shortcut);
+    }
+    m_list->setEmptyText(text);
+}
+
+void OvelinView::setQuickKeysShown(bool shown)
+{
+    m_list->setQuickKeysShown(shown);
 }
 
 void OvelinView::selectItem(const QList<ClipboardItem>& list, int index, bool animated)
@@ -153,7 +196,7 @@ void OvelinView::moveSelection(int step)
     selectItem(list, j, true);
 }
 
-void OvelinView::pasteSelectedItem()
+void OvelinView::pasteSelectedItem(PasteFormat format)
 {
     ensureSelection(!m_selectedItemID.has_value(), false);
     if (!m_selectedItemID)
@@ -163,7 +206,18 @@ void OvelinView::pasteSelectedItem()
         return;
     const ClipboardItem item = m_list->historyModel()->itemAt(row);
     if (m_actions.paste)
-        m_actions.paste(item, PasteTrigger::Keyboard);
+        m_actions.paste(item, PasteTrigger::Keyboard, format);
+}
+
+void OvelinView::pasteRow(int row)
+{
+    const QList<ClipboardItem>& list = m_list->historyModel()->items();
+    if (row < 0 || row >= list.size())
+        return;
+    selectItem(list, row, false);
+    setQuickKeysShown(false);
+    if (m_actions.paste)
+        m_actions.paste(list.at(row), PasteTrigger::Keyboard, PasteFormat::AsCopied);
 }
 
 void OvelinView::hidePanel()
@@ -176,10 +230,15 @@ void OvelinView::hidePanel()
 
 void OvelinView::handleKeyDown(const QKeyEvent& event)
 {
+    if (const int row = quickKeyRow(event); row >= 0) {
+        pasteRow(row);
+        return;
+    }
     switch (event.key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        pasteSelectedItem();
+        pasteSelectedItem(event.modifiers() & Qt::ShiftModifier ? PasteFormat::PlainText
+                                                                : PasteFormat::AsCopied);
         break;
     case Qt::Key_Escape:
         hidePanel();
@@ -199,6 +258,8 @@ bool OvelinView::monitorTakes(const QKeyEvent& event) const
 {
     if (!window()->isActiveWindow())
         return false;
+    if (quickKeyRow(event) >= 0)
+        return true;
     if (!isHandledKey(event.key()))
         return false;
     // Shortcuts with Control, Alt or Super belong to someone else; Shift does not count.
@@ -220,6 +281,17 @@ bool OvelinView::eventFilter(QObject* watched, QEvent* event)
         if (watched == window())
             ensureSelection(true, false);
         break;
+    case QEvent::WindowDeactivate:
+        if (watched == window())
+            setQuickKeysShown(false);
+        break;
+    case QEvent::KeyRelease: {
+        // The digits show while Alt alone is held; a release that leaves Alt up hides them.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Alt || !(key->modifiers() & Qt::AltModifier))
+            setQuickKeysShown(false);
+        break;
+    }
     case QEvent::Enter:
     case QEvent::Leave:
     case QEvent::MouseMove: {
@@ -234,6 +306,10 @@ bool OvelinView::eventFilter(QObject* watched, QEvent* event)
         if (!widget || widget->window() != window())
             break;
         const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Alt)
+            setQuickKeysShown(key->modifiers() == Qt::AltModifier || key->modifiers() == Qt::NoModifier);
+        else if (quickKeyRow(*key) < 0)
+            setQuickKeysShown(false);
         if (!monitorTakes(*key))
             break;
         handleKeyDown(*key);
@@ -307,6 +383,7 @@ void OvelinView::showEvent(QShowEvent* event)
     watchPanel();
     m_list->thumbnailer()->forgetFailures();
     setAnimateItemsOnAppear(false);
+    setQuickKeysShown(false);
     QTimer::singleShot(appearDelayMs, this, [this] { setAnimateItemsOnAppear(true); });
     ensureSelection(true, false);
     m_searchBar->focusField();
@@ -328,8 +405,10 @@ void OvelinView::applyAppearanceStyle()
 
 void OvelinView::changeEvent(QEvent* event)
 {
-    if (event->type() == QEvent::LanguageChange)
+    if (event->type() == QEvent::LanguageChange) {
+        updateEmptyText();
         m_list->viewport()->update();
+    }
     QWidget::changeEvent(event);
 }
 

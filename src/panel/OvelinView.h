@@ -43,11 +43,14 @@ public:
     void ensureSelection(bool resetToFirst, bool animated);
     /// +1 for Down, -1 for Up; the selection does not wrap.
     void moveSelection(int step);
-    void pasteSelectedItem();
-    /// Return, keypad Enter, Escape, Up and Down; other keys are not handled.
+    void pasteSelectedItem(PasteFormat format = PasteFormat::AsCopied);
+    /// Pastes the shown row `row` (0 for the first), as Alt+1 … Alt+9 do; nothing out of range.
+    void pasteRow(int row);
+    /// Return (Shift+Return: as plain text), keypad Enter, Escape, Up, Down and Alt+1 … Alt+9;
+    /// other keys are not handled.
     void handleKeyDown(const QKeyEvent& event);
     /// Whether the key monitor takes this key press (panel is the active window, a handled
-    /// key, neither Control, Alt nor Super held).
+    /// key, neither Control, Alt nor Super held; or Alt alone with a digit 1 to 9).
     bool monitorTakes(const QKeyEvent& event) const;
 
     void setItemActions(ItemActions actions) { m_actions = std::move(actions); }
@@ -88,6 +91,8 @@ private:
     void setAnimateItemsOnAppear(bool animate);
     void hidePanel();
     bool isModern() const;
+    void updateEmptyText();
+    void setQuickKeysShown(bool shown);
 
     ClipboardHistory& m_history;
     SearchBar* m_searchBar;

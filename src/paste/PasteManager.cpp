@@ -85,22 +85,22 @@ const QSet<QString>& PasteManager::terminalWindowClasses()
     return classes;
 }
 
-void PasteManager::copyToPasteboard(const ClipboardItem& item)
+void PasteManager::copyToPasteboard(const ClipboardItem& item, bool plainText)
 {
     m_lastCopiedContentType = contentTypeName(item.type().kind());
-    m_lastContent = contentFor(item);
+    m_lastContent = contentFor(item, plainText);
     if (m_services.clipboard)
         m_services.clipboard->write(m_lastContent);
     ovelin::printLine(u"📋 Conteúdo copiado para a área de transferência"_s);
 }
 
-ClipboardContent PasteManager::contentFor(const ClipboardItem& item) const
+ClipboardContent PasteManager::contentFor(const ClipboardItem& item, bool plainText) const
 {
     ClipboardContent content;
     const ClipboardItemType& type = item.type();
     switch (type.kind()) {
     case ClipboardItemKind::Text: {
-        const bool rich = useRichTextPaste();
+        const bool rich = !plainText && useRichTextPaste();
         if (rich && item.richTextRTF())
             content.formats.append({u"text/rtf"_s, *item.richTextRTF()});
         else if (rich && item.richTextHTML())

@@ -28,8 +28,9 @@ public:
     const PlatformServices& services() const { return m_services; }
 
     /// Replaces the clipboard contents with the item. Images go through a temporary PNG file so
-    /// that the target receives a file.
-    void copyToPasteboard(const ClipboardItem& item);
+    /// that the target receives a file. `plainText` leaves out a text's RTF and HTML forms
+    /// whatever "useRichTextPaste" says; other kinds are written as usual.
+    void copyToPasteboard(const ClipboardItem& item, bool plainText = false);
     /// Sends the paste keystroke to the frontmost application: Shift+Insert for terminal
     /// emulators, with the last copied content on the primary selection too; Ctrl+V for
     /// everything else.
@@ -50,7 +51,7 @@ public:
 
 private:
     PasteManager() = default;
-    ClipboardContent contentFor(const ClipboardItem& item) const;
+    ClipboardContent contentFor(const ClipboardItem& item, bool plainText) const;
     void pasteWithKeystroke(const FrontmostApplication& app, bool terminal);
 
     PlatformServices m_services;

@@ -40,13 +40,13 @@ void PasteSequence::setHideApplicationHandler(std::function<void()> handler)
     m_hideApplication = handler ? std::move(handler) : std::function<void()>(hideTopLevelWidgets);
 }
 
-void PasteSequence::paste(const ClipboardItem& item, PasteOrigin origin)
+void PasteSequence::paste(const ClipboardItem& item, PasteOrigin origin, bool plainText)
 {
     PasteManager& manager = PasteManager::shared();
     if (origin == PasteOrigin::RowClick &&
         Settings::shared().boolValue(QString(SettingsKey::playClickSound)) && manager.services().soundPlayer)
         manager.services().soundPlayer->play(u"Blow"_s);
-    manager.copyToPasteboard(item);
+    manager.copyToPasteboard(item, plainText);
     m_hideApplication();
     QTimer::singleShot(pasteDelayMs, this, [this] {
         PasteManager& manager = PasteManager::shared();

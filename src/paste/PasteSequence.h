@@ -25,7 +25,8 @@ public:
 
     static PasteSequence& shared();
 
-    void paste(const ClipboardItem& item, PasteOrigin origin);
+    /// `plainText` pastes a text item without its RTF and HTML forms.
+    void paste(const ClipboardItem& item, PasteOrigin origin, bool plainText = false);
 
     /// Installed by the app shell: hides Ovelin's windows and gives the focus back to the window
     /// that was active before the panel was shown. Default: hide every visible top-level widget.

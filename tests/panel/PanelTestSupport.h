@@ -28,6 +28,7 @@ struct RecordedActions
     {
         QUuid id;
         PasteTrigger trigger;
+        PasteFormat format;
         QString text; // of a text item
     };
     QList<Paste> pastes;
@@ -36,9 +37,9 @@ struct RecordedActions
     ItemActions actions()
     {
         ItemActions a;
-        a.paste = [this](const ClipboardItem& item, PasteTrigger trigger) {
+        a.paste = [this](const ClipboardItem& item, PasteTrigger trigger, PasteFormat format) {
             const bool isText = item.type().kind() == ClipboardItemKind::Text;
-            pastes.append({item.id(), trigger, isText ? item.type().text() : QString()});
+            pastes.append({item.id(), trigger, format, isText ? item.type().text() : QString()});
         };
         a.copyToPasteboard = [this](const ClipboardItem& item) { copies.append(item.id()); };
         return a;

@@ -1,7 +1,9 @@
 #include <QLineEdit>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QTest>
+#include <QTranslator>
 
 #include "app/AppEnvironment.h"
 #include "app/Settings.h"
@@ -186,7 +188,7 @@ private Q_SLOTS:
     }
 
     // Keys typed into the search field, one key sequence per word, over the rows
-    // "a7 first", "a7 second", "a7 third".
+    // "a7 first", "a7 second", "a7 third". A paste as plain text is written "plain:<text>".
     void keyMonitor_data()
     {
         QTest::addColumn<QString>("keys");
@@ -195,7 +197,14 @@ private Q_SLOTS:
         QTest::addColumn<bool>("hidden");
         QTest::addColumn<QString>("fieldText");
         QTest::newRow("Return") << u"Return"_s << u"a7 first"_s << 0 << false << QString();
-        QTest::newRow("Shift-Return") << u"Shift+Return"_s << u"a7 first"_s << 0 << false << QString();
+        QTest::newRow("Shift-Return pastes plain text")
+            << u"Shift+Return"_s << u"plain:a7 first"_s << 0 << false << QString();
+        QTest::newRow("Alt-2 pastes the second row")
+            << u"Alt+2"_s << u"a7 second"_s << 1 << false << QString();
+        // "t" shows "a7 first" and "a7 third".
+        QTest::newRow("Alt-2 pastes the second filtered row")
+            << u"T Alt+2"_s << u"a7 third"_s << 1 << false << u"t"_s;
+        QTest::newRow("Alt-9 past the last row") << u"Alt+9"_s << QString() << 0 << false << QString();
         QTest::newRow("keypad Enter") << u"Num+Enter"_s << u"a7 first"_s << 0 << false << QString();
         QTest::newRow("Control-Return") << u"Ctrl+Return"_s << QString() << 0 << false << QString();
         QTest::newRow("Super-Return") << u"Meta+Return"_s << QString() << 0 << false << QString();
@@ -233,8 +242,9 @@ private Q_SLOTS:
             QTest::keySequence(field(), QKeySequence(key));
         QCOMPARE(m_recorded.pastes.size(), pasted.isEmpty() ? 0 : 1);
         if (!pasted.isEmpty()) {
-            QCOMPARE(m_recorded.pastes.first().text, pasted);
-            QCOMPARE(m_recorded.pastes.first().trigger, PasteTrigger::Keyboard);
+            const auto& paste = m_recorded.pastes.first();
+            QCOMPARE((paste.format == PasteFormat::PlainText ? u"plain:"_s : QString()) + paste.text, pasted);
+            QCOMPARE(paste.trigger, PasteTrigger::Keyboard);
         }
         QCOMPARE(this->selectedRow(), selectedRow);
         QCOMPARE(!m_view->isVisible(), hidden);
@@ -261,10 +271,72 @@ private Q_SLOTS:
         fillTexts({u"c"_s, u"b"_s, u"a"_s});
         showActive();
         click(rowGeometry(2).content.center());
-        QCOMPARE(m_recorded.pastes.size(), 1);
-        QCOMPARE(m_recorded.pastes.first().text, u"c"_s);
-        QCOMPARE(m_recorded.pastes.first().trigger, PasteTrigger::RowClick);
+        QTest::mouseClick(m_view->listView()->viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                          rowGeometry(1).content.center().toPoint());
+        QCOMPARE(m_recorded.pastes.size(), 2);
+        QCOMPARE(m_recorded.pastes.at(0).text, u"c"_s);
+        QCOMPARE(m_recorded.pastes.at(0).trigger, PasteTrigger::RowClick);
+        QCOMPARE(m_recorded.pastes.at(0).format, PasteFormat::AsCopied);
+        QCOMPARE(m_recorded.pastes.at(1).text, u"b"_s);
+        QCOMPARE(m_recorded.pastes.at(1).format, PasteFormat::PlainText);
         QCOMPARE(selectedRow(), 0);
+    }
+
+    void holdingAltShowsTheQuickKeyDigits()
+    {
+        fillTexts({u"b"_s, u"a"_s});
+        showActive();
+        HistoryListView* list = m_view->listView();
+        QTest::keyPress(field(), Qt::Key_Alt, Qt::AltModifier);
+        QVERIFY(list->quickKeysShown());
+        QTest::keyRelease(field(), Qt::Key_Alt, Qt::AltModifier);
+        QVERIFY(!list->quickKeysShown());
+        // Another key pressed with Alt is a different shortcut: the digits go.
+        QTest::keyPress(field(), Qt::Key_Alt, Qt::AltModifier);
+        QTest::keyPress(field(), Qt::Key_Tab, Qt::AltModifier);
+        QVERIFY(!list->quickKeysShown());
+        QTest::keyRelease(field(), Qt::Key_Alt, Qt::AltModifier);
+        // The digits are drawn on a badge over the top-left corner of the rows that have a quick key.
+        QTRY_VERIFY(m_view->animateItemsOnAppear());
+        list->animationFinishedForTests();
+        const QPoint badge = (rowGeometry(1).frame.topLeft() + QPointF(7, 13)).toPoint();
+        const QColor highlight = list->palette().color(QPalette::Highlight);
+        list->setQuickKeysShown(true);
+        QCOMPARE(list->viewport()->grab().toImage().pixelColor(badge), highlight);
+        list->setQuickKeysShown(false);
+        QVERIFY(list->viewport()->grab().toImage().pixelColor(badge) != highlight);
+    }
+
+    void emptyStatesKeepTheFocusInTheSearchField_data()
+    {
+        QTest::addColumn<QString>("shortcut");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("stored shortcut, written with names")
+            << u"⌃⌘V"_s << u"Copy something, it will be here. Open this panel with Ctrl+Super+V"_s;
+        QTest::newRow("no shortcut") << QString() << u"Copy something, it will be here."_s;
+    }
+    void emptyStatesKeepTheFocusInTheSearchField()
+    {
+        QFETCH(QString, shortcut);
+        QFETCH(QString, expected);
+        QTranslator english;
+        QVERIFY(english.load(u":/i18n/ovelin_en.qm"_s));
+        QCoreApplication::installTranslator(&english);
+        const auto removeTranslator = qScopeGuard([&] { QCoreApplication::removeTranslator(&english); });
+        Settings::shared().setValue(SettingsKey::shortcutKey, shortcut);
+        showActive();
+        HistoryListView* list = m_view->listView();
+        QCOMPARE(list->emptyText(), expected);
+        QVERIFY(field()->hasFocus());
+
+        fillTexts({u"a"_s});
+        QCOMPARE(list->historyModel()->rowCount(), 1);
+        QCOMPARE(list->emptyText(), QString());
+        QTest::keyClicks(field(), u"zz"_s);
+        QCOMPARE(list->emptyText(), u"No item matches your search."_s);
+        QVERIFY(field()->hasFocus());
+        QCOMPARE(field()->text(), u"zz"_s);
+        Settings::shared().remove(SettingsKey::shortcutKey);
     }
 
     void rowMenuCopiesAgainAndPinsWithoutPasting()

@@ -117,6 +117,11 @@ private Q_SLOTS:
         QTest::newRow("HTML when there is no RTF")
             << htmlOnly << true << QStringList{u"text/html"_s, u"text/plain"_s} << u"text"_s;
         QTest::newRow("plain text") << plain << true << QStringList{u"text/plain"_s} << u"text"_s;
+        // Asked for plain text (Shift+Return): no rich form even with rich text on.
+        QTest::newRow("plain-text paste of a rich item")
+            << both << true << QStringList{u"text/plain"_s} << u"plain text"_s;
+        QTest::newRow("plain-text paste of an HTML item")
+            << htmlOnly << true << QStringList{u"text/plain"_s} << u"plain text"_s;
         QTest::newRow("one file") << ClipboardItem(ClipboardItemType::file(QUrl(u"file:///tmp/a%20b.txt"_s)))
                                   << true << files << u"file"_s;
         QTest::newRow("file group") << ClipboardItem(ClipboardItemType::fileGroup(
@@ -131,8 +136,11 @@ private Q_SLOTS:
         QFETCH(QString, contentType);
         Settings::shared().setValue(richKey, rich);
         ovelin::test::PrintedLines lines;
+        const bool plainText = contentType == u"plain text";
+        if (plainText)
+            contentType = u"text"_s;
 
-        manager().copyToPasteboard(item);
+        manager().copyToPasteboard(item, plainText);
 
         QCOMPARE(m_clipboard.writeCount(), 1); // one write: the representations go together
         QCOMPARE(formatNames(m_clipboard.lastWritten()), formats);
