@@ -1,4 +1,6 @@
+#include <QClipboard>
 #include <QGuiApplication>
+#include <QMimeData>
 #include <QPlainTextEdit>
 
 #include "TestMain.h"
@@ -144,6 +146,42 @@ private Q_SLOTS:
         xdotool({u"mousemove"_s, QString::number(panel.x() + 120), QString::number(panel.y() + 90)});
         xdotool({u"click"_s, u"1"_s});
         QVERIFY(pasted(u"bravo second entry"_s));
+    }
+
+    void shiftReturnPastesWithoutTheRichForms()
+    {
+        // Copied by the test itself with an HTML form beside the text: the order is now
+        // delta, bravo, alpha, charlie.
+        const QString updated = u"✅ Histórico atualizado"_s;
+        const qsizetype before = m_ovelin.linesStartingWith(updated);
+        auto* rich = new QMimeData;
+        rich->setText(u"delta rich entry"_s);
+        rich->setHtml(u"<b>delta</b> rich entry"_s);
+        QGuiApplication::clipboard()->setMimeData(rich);
+        QVERIFY(waitFor([&] { return m_ovelin.linesStartingWith(updated) > before; }));
+
+        QVERIFY(openPanelFromEditor());
+        xdotool({u"key"_s, u"shift+Return"_s});
+        QVERIFY(pasted(u"delta rich entry"_s));
+        // What Ovelin offered for the paste is still on the clipboard.
+        const QStringList targets =
+            tool(u"xclip"_s, {u"-o"_s, u"-selection"_s, u"clipboard"_s, u"-t"_s, u"TARGETS"_s}).split(u'\n');
+        QVERIFY2(targets.contains(u"text/plain"_s) || targets.contains(u"UTF8_STRING"_s),
+                 qPrintable(targets.join(u' ')));
+        QVERIFY2(!targets.contains(u"text/html"_s) && !targets.contains(u"text/rtf"_s),
+                 qPrintable(targets.join(u' ')));
+    }
+
+    void altDigitPastesTheShownRow()
+    {
+        QVERIFY(openPanelFromEditor());
+        xdotool({u"key"_s, u"alt+2"_s});
+        QVERIFY(pasted(u"bravo second entry"_s));
+        // "ha" shows alpha and charlie, in that order.
+        QVERIFY(openPanelFromEditor());
+        xdotool({u"type"_s, u"--delay"_s, u"30"_s, u"ha"_s});
+        xdotool({u"key"_s, u"alt+2"_s});
+        QVERIFY(pasted(u"charlie third entry"_s));
     }
 };
 
