@@ -174,14 +174,18 @@ private Q_SLOTS:
 
     void altDigitPastesTheShownRow()
     {
+        copy(u"x1 kilo"_s);
+        copy(u"x2 lima"_s);
+        copy(u"x3 mike"_s);
         QVERIFY(openPanelFromEditor());
         xdotool({u"key"_s, u"alt+2"_s});
-        QVERIFY(pasted(u"bravo second entry"_s));
-        // "ha" shows alpha and charlie, in that order.
+        QVERIFY(pasted(u"x2 lima"_s));
+        // Now lima, mike, kilo: "k" shows mike and kilo.
+        QVERIFY(waitFor([this] { return m_ovelin.printed(u"♻️ Removendo duplicata anterior no índice 1"_s); }));
         QVERIFY(openPanelFromEditor());
-        xdotool({u"type"_s, u"--delay"_s, u"30"_s, u"ha"_s});
+        xdotool({u"type"_s, u"--delay"_s, u"30"_s, u"k"_s});
         xdotool({u"key"_s, u"alt+2"_s});
-        QVERIFY(pasted(u"charlie third entry"_s));
+        QVERIFY(pasted(u"x1 kilo"_s));
     }
 };
 
