@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Screenshots of the history list's rows: text, link, file, a group of nine files and an image,
 # with one row selected (Down) and another under the pointer, in both panel styles and both
-# languages, on a private Xvfb with openbox. Writes PNGs to screenshots/out/.
+# languages; then the quick-key digits (Alt held), a search without a match, and an empty history;
+# on a private Xvfb with openbox. Writes PNGs to screenshots/out/.
 # OVELIN_BUILD_DIR picks another build folder (default: build).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -48,6 +49,21 @@ done
 convert -size 300x300 xc:'#4a90d9' "$files/photo.jpg"
 convert -size 300x300 xc:'#7ed321' "$files/logo.png"
 
+# An empty history shows a hint with the shortcut; taken first, while nobody owns the clipboard.
+for language in en pt; do
+    home="$work/$language-empty"
+    mkdir -p "$home/config/Ovelin" "$home/data" "$home/cache"
+    printf '[General]\nselectedLanguage=%s\n' "$language" >"$home/config/Ovelin/Ovelin.conf"
+    ovelin_start "$home" "$root/$build/src/ovelin"
+    sleep 1
+    xdotool mousemove 1500 900 click 1
+    sleep 0.5
+    xdotool mousemove 200 100 key ctrl+super+v
+    sleep 1
+    import -window root -crop 460x660+190+90 +repage "$out/empty-$language.png"
+    ovelin_stop
+done
+
 seed="$work/seed"
 mkdir -p "$seed/config" "$seed/data" "$seed/cache"
 ovelin_start "$seed" "$root/$build/src/ovelin"
@@ -87,9 +103,19 @@ for language in en pt; do
         sleep 0.8
         import -window root -crop 460x$([ "$style" = modern ] && echo 700 || echo 660)+190+90 +repage \
             "$out/list-$style-$language.png"
+        crop="460x$([ "$style" = modern ] && echo 700 || echo 660)+190+90"
+        # Alt held: the first nine rows show their quick-key digit.
+        xdotool keydown alt
+        sleep 0.5
+        import -window root -crop "$crop" +repage "$out/quickkeys-$style-$language.png"
+        xdotool keyup alt
+        # A search that matches nothing says so.
+        xdotool type --delay 40 "zzqx"
+        sleep 0.5
+        import -window root -crop "$crop" +repage "$out/nomatch-$style-$language.png"
         ovelin_stop
     done
 done
 
 echo "Screenshots written to $out:"
-ls "$out"/list-*
+ls "$out"/list-* "$out"/quickkeys-* "$out"/nomatch-* "$out"/empty-*
