@@ -43,7 +43,9 @@ QString signalName(int number)
 
 UnixSignalHandler::UnixSignalHandler(QObject* parent) : QObject(parent)
 {
-    if (signalPipe[0] >= 0 || ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) {
+    if (signalPipe[0] >= 0)
+        return; // another handler has the signals
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) {
         ovelin::printLine(QStringLiteral("⚠️ Sinais de encerramento não serão tratados: ") +
                           QString::fromLocal8Bit(std::strerror(errno)));
         return;
