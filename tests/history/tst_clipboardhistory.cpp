@@ -158,7 +158,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("limit");
         QTest::addColumn<int>("unpinnedKept");
         QTest::newRow("zero") << 0 << 0;
-        QTest::newRow("negative counts as zero") << -5 << 0;
+        // Regression: a negative limit counted as zero and emptied the history at the next copy.
+        QTest::newRow("negative is ignored") << -5 << 2;
         QTest::newRow("one") << 1 << 1;
     }
     void limit()
