@@ -126,23 +126,6 @@ private Q_SLOTS:
         QCOMPARE(history.history().first().type().text(), u"two"_s);
     }
 
-    void readOnlyFileReportsFailure()
-    {
-        if (::geteuid() == 0)
-            QSKIP("root writes into read-only folders");
-        QTemporaryDir dir;
-        const QString folder = dir.filePath(u"data"_s);
-        QDir().mkpath(folder);
-        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-        ovelin::test::PrintedLines printed;
-        auto storage = ClipboardStorage::atPath(folder + u"/clipboard_history.json"_s);
-        storage->save({textItem(u"x"_s)});
-        storage->waitForPendingSaves();
-        QCOMPARE(printed.count(u"❌ Erro ao salvar histórico: "_s), 1);
-        QFile::setPermissions(folder,
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    }
-
     void fileEndsWithTheLatestSnapshot()
     {
         QTemporaryDir dir;
