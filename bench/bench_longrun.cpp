@@ -48,7 +48,8 @@ int main(int argc, char** argv)
 
     const int captures = argc > 1 ? QByteArray(argv[1]).toInt() : 2000;
     FakeClipboardService clipboard;
-    ClipboardHistory history(ClipboardStorage::atPath(home.filePath(QStringLiteral("clipboard_history.json"))));
+    ClipboardHistory history(
+        ClipboardStorage::atPath(home.filePath(QStringLiteral("clipboard_history.json"))));
     ClipboardMonitor monitor(&history, clipboard);
 
     // The console lines of every capture would dominate the run.

@@ -87,7 +87,8 @@ void OvelinApp::installShutdownHandling()
     ClipboardHistory* history = &m_delegate->history();
     connect(history, &ClipboardHistory::historyChanged, this,
             [history] { PasteManager::shared().releaseTemporaryImages(history->history()); });
-    connect(qApp, &QCoreApplication::aboutToQuit, this, [] { PasteManager::shared().removeTemporaryImages(); });
+    connect(qApp, &QCoreApplication::aboutToQuit, this,
+            [] { PasteManager::shared().removeTemporaryImages(); });
 
     m_signalHandler = std::make_unique<UnixSignalHandler>();
     // The display is gone, so nothing can be shown any more; what was copied is kept.

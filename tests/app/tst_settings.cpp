@@ -98,7 +98,8 @@ private Q_SLOTS:
         QTest::newRow("shortcut: empty means none") << shortcut << QByteArray() << QString();
         QTest::newRow("modifier: 100 kB of text")
             << QString(SettingsKey::selectedShakeModifier) << huge << u"shift"_s;
-        QTest::newRow("language: 100 kB of text") << QString(SettingsKey::selectedLanguage) << huge << u"en"_s;
+        QTest::newRow("language: 100 kB of text")
+            << QString(SettingsKey::selectedLanguage) << huge << u"en"_s;
         QTest::newRow("language: empty") << QString(SettingsKey::selectedLanguage) << QByteArray() << u"en"_s;
     }
     void hostileValuesInTheFileReadAsSensibleOnes()

@@ -70,8 +70,9 @@ public:
     }
     bool waitForLine(const QString& text)
     {
-        return QTest::qWaitFor([&] { return output.contains(text) || m_process.state() == QProcess::NotRunning; },
-                               30000) &&
+        return QTest::qWaitFor(
+                   [&] { return output.contains(text) || m_process.state() == QProcess::NotRunning; },
+                   30000) &&
                output.contains(text);
     }
     void signal(int number) { ::kill(pid_t(m_process.processId()), number); }

@@ -51,13 +51,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const Settings& settings = Settings::shared();
     check(settings.intValue(SettingsKey::historyLimit) >= 0);
     check(std::isfinite(settings.doubleValue(SettingsKey::windowHeight)));
-    for (const QString& key : {SettingsKey::useRichTextPaste, SettingsKey::playClickSound,
-                               SettingsKey::launchAtLogin, SettingsKey::enableShakeGesture,
-                               SettingsKey::checkUpdatesAutomatically})
+    for (const QString& key :
+         {SettingsKey::useRichTextPaste, SettingsKey::playClickSound, SettingsKey::launchAtLogin,
+          SettingsKey::enableShakeGesture, SettingsKey::checkUpdatesAutomatically})
         settings.boolValue(key);
-    for (const QString& key : {SettingsKey::shortcutKey, SettingsKey::selectedShakeModifier,
-                               SettingsKey::appearanceStyle, SettingsKey::selectedAppTheme,
-                               SettingsKey::selectedLanguage})
+    for (const QString& key :
+         {SettingsKey::shortcutKey, SettingsKey::selectedShakeModifier, SettingsKey::appearanceStyle,
+          SettingsKey::selectedAppTheme, SettingsKey::selectedLanguage})
         check(settings.stringValue(key).size() <= 256);
 
     AppEnvironment& environment = AppEnvironment::shared();

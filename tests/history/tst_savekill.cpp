@@ -56,7 +56,9 @@ private Q_SLOTS:
             }
             // 20 images and one text per save of this run (an earlier run's file holds fewer).
             if (decoded.items.size() < 21 + lastSaved || decoded.items.size() < 21)
-                shortened.append(u"round %1: %2 items after save %3"_s.arg(round).arg(decoded.items.size()).arg(lastSaved));
+                shortened.append(u"round %1: %2 items after save %3"_s.arg(round)
+                                     .arg(decoded.items.size())
+                                     .arg(lastSaved));
         }
         qInfo("kill rounds: %d, files checked: %d, broken: %lld, shortened: %lld", rounds, checked,
               static_cast<long long>(broken.size()), static_cast<long long>(shortened.size()));

@@ -78,8 +78,8 @@ void addAndWait(ClipboardHistory& history, const QString& text)
 
 } // namespace
 
-#define REQUIRE_MOUNT(disk)                                                                              \
-    if (!(disk).mounted())                                                                               \
+#define REQUIRE_MOUNT(disk)                                                                                  \
+    if (!(disk).mounted())                                                                                   \
         QSKIP("cannot mount a tmpfs here (needs root); the test command runs as root");
 
 class TestStorageFaults : public QObject
@@ -109,7 +109,8 @@ private Q_SLOTS:
             addAndWait(history, QString(100 * 1024, fill));
         QCOMPARE(printed.count(saveFailure), 1);
         QCOMPARE(savedTexts(file), QStringList{u"first"_s});
-        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{u"clipboard_history.json"_s});
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{u"clipboard_history.json"_s});
         QCOMPARE(history.history().size(), 4);
 
         QVERIFY(QFile::remove(filler.fileName()));

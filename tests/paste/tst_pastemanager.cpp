@@ -189,8 +189,8 @@ private Q_SLOTS:
         QCOMPARE(manager().lastCopiedContentType(), std::optional<QString>(u"image"_s));
         const QFileInfo info(path);
         QCOMPARE(info.absolutePath(), QDir(folder).absolutePath());
-        QCOMPARE(QFileInfo(folder).permissions() & 0x7077, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                           QFileDevice::ExeOwner);
+        QCOMPARE(QFileInfo(folder).permissions() & 0x7077,
+                 QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         QVERIFY(QRegularExpression(u"^Ovelin_Image_[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}\\.png$"_s)
                     .match(info.fileName())
                     .hasMatch());
