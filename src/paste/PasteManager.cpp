@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QTimer>
 #include <QUuid>
 
 #include "app/Settings.h"
@@ -199,16 +200,31 @@ void PasteManager::releaseTemporaryImages(const QList<ClipboardItem>& history, c
 {
     if (m_temporaryImages.isEmpty())
         return;
-    QSet<QUuid> present;
+    m_itemsInHistory.clear();
     for (const ClipboardItem& item : history)
-        present.insert(item.id());
+        m_itemsInHistory.insert(item.id());
+    releaseExpiredImages(now);
+}
+
+void PasteManager::releaseExpiredImages(const QDateTime& now)
+{
     const qsizetype newest = m_temporaryImages.size() - 1;
     for (qsizetype index = newest; index >= 0; --index) {
         const TemporaryImage& image = m_temporaryImages.at(index);
-        if (present.contains(image.itemID))
+        if (m_itemsInHistory.contains(image.itemID))
             continue;
-        if (index == newest && image.written.secsTo(now) < newestImageGraceSeconds)
+        const qint64 age = image.written.secsTo(now);
+        if (index == newest && age < newestImageGraceSeconds) {
+            // Looked at again once its time is up, even if the history does not change by then.
+            if (!m_expiryScheduled) {
+                m_expiryScheduled = true;
+                QTimer::singleShot(std::chrono::seconds(newestImageGraceSeconds - age + 1), this, [this] {
+                    m_expiryScheduled = false;
+                    releaseExpiredImages(QDateTime::currentDateTimeUtc());
+                });
+            }
             continue;
+        }
         QFile::remove(image.path);
         m_temporaryImages.removeAt(index);
     }

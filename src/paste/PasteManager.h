@@ -67,6 +67,7 @@ private:
     PasteManager() = default;
     ClipboardContent contentFor(const ClipboardItem& item);
     void pasteWithKeystroke(const FrontmostApplication& app, bool terminal);
+    void releaseExpiredImages(const QDateTime& now);
 
     PlatformServices m_services;
     std::optional<QString> m_lastCopiedContentType;
@@ -78,4 +79,6 @@ private:
         QDateTime written;
     };
     QList<TemporaryImage> m_temporaryImages; // oldest first
+    QSet<QUuid> m_itemsInHistory;
+    bool m_expiryScheduled = false;
 };
