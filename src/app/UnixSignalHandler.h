@@ -17,8 +17,6 @@ public:
     explicit UnixSignalHandler(QObject* parent = nullptr);
     ~UnixSignalHandler() override;
 
-    bool isInstalled() const { return m_notifier != nullptr; }
-
 private:
     void readSignal();
 
