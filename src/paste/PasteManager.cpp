@@ -1,8 +1,14 @@
 #include "paste/PasteManager.h"
 
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QTimer>
 #include <QUuid>
 
 #include "app/Settings.h"
@@ -94,7 +100,7 @@ void PasteManager::copyToPasteboard(const ClipboardItem& item, bool plainText)
     ovelin::printLine(u"📋 Conteúdo copiado para a área de transferência"_s);
 }
 
-ClipboardContent PasteManager::contentFor(const ClipboardItem& item, bool plainText) const
+ClipboardContent PasteManager::contentFor(const ClipboardItem& item, bool plainText)
 {
     ClipboardContent content;
     const ClipboardItemType& type = item.type();
@@ -116,6 +122,7 @@ ClipboardContent PasteManager::contentFor(const ClipboardItem& item, bool plainT
         break;
     case ClipboardItemKind::Image:
         if (const auto url = saveTemporaryImage(type.imageData())) {
+            m_temporaryImages.append({url->toLocalFile(), item.id(), QDateTime::currentDateTimeUtc()});
             addFileURLs(content, {*url});
         } else {
             const QImage image = QImage::fromData(type.imageData());
@@ -127,33 +134,107 @@ ClipboardContent PasteManager::contentFor(const ClipboardItem& item, bool plainT
     return content;
 }
 
+QString PasteManager::temporaryImageFolder(QString* error)
+{
+    // The shared temporary folder is readable by every user and outlives "Clear history"; the
+    // runtime folder is the user's alone and is emptied at logout.
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    QString folder;
+    if (!runtime.isEmpty() && QDir::isAbsolutePath(QFile::decodeName(runtime)))
+        folder = QFile::decodeName(runtime) + u"/Ovelin"_s;
+    else if (!QDir::tempPath().isEmpty())
+        folder = QDir::tempPath() + u"/Ovelin-"_s + QString::number(::getuid());
+    else {
+        *error = u"a pasta temporária não existe"_s;
+        return {};
+    }
+    const QByteArray path = QFile::encodeName(folder);
+    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST) {
+        *error = folder + u": "_s + QString::fromLocal8Bit(std::strerror(errno));
+        return {};
+    }
+    // In a shared folder someone else may have put a folder or a link there first.
+    struct stat info
+    {
+    };
+    if (::lstat(path.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid()) {
+        *error = folder + u": não é uma pasta privada deste usuário"_s;
+        return {};
+    }
+    if ((info.st_mode & 0777) != 0700 && ::chmod(path.constData(), 0700) != 0) {
+        *error = folder + u": "_s + QString::fromLocal8Bit(std::strerror(errno));
+        return {};
+    }
+    return folder;
+}
+
 std::optional<QUrl> PasteManager::saveTemporaryImage(const QByteArray& bytes)
 {
-    const QString name =
-        u"Ovelin_Image_"_s + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper() + u".png"_s;
-    // An unusable TMPDIR makes tempPath() empty, which would mean the working directory.
-    const QString folder = QDir::tempPath();
+    static const QString failure = u"⚠️ Erro ao salvar imagem temporária: "_s;
+    QString error;
+    const QString folder = temporaryImageFolder(&error);
     if (folder.isEmpty()) {
-        ovelin::printLine(u"⚠️ Erro ao salvar imagem temporária: a pasta temporária não existe"_s);
+        ovelin::printLine(failure + error);
         return std::nullopt;
     }
+    const QString name =
+        u"Ovelin_Image_"_s + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper() + u".png"_s;
     QFile file(QDir(folder).filePath(name));
-    // The temporary folder is shared with other users: the copy is the user's alone.
     const bool written = file.open(QIODevice::WriteOnly | QIODevice::NewOnly,
                                    QFileDevice::ReadOwner | QFileDevice::WriteOwner) &&
                          file.write(bytes) == bytes.size() && file.flush();
     if (!written) {
-        const QString error = file.errorString();
+        error = file.errorString();
         if (file.isOpen()) {
             file.close();
             file.remove();
         }
-        ovelin::printLine(u"⚠️ Erro ao salvar imagem temporária: "_s + file.fileName() + u": "_s +
-                          error);
+        ovelin::printLine(failure + file.fileName() + u": "_s + error);
         return std::nullopt;
     }
     file.close();
     return QUrl::fromLocalFile(file.fileName());
+}
+
+void PasteManager::releaseTemporaryImages(const QList<ClipboardItem>& history, const QDateTime& now)
+{
+    if (m_temporaryImages.isEmpty())
+        return;
+    m_itemsInHistory.clear();
+    for (const ClipboardItem& item : history)
+        m_itemsInHistory.insert(item.id());
+    releaseExpiredImages(now);
+}
+
+void PasteManager::releaseExpiredImages(const QDateTime& now)
+{
+    const qsizetype newest = m_temporaryImages.size() - 1;
+    for (qsizetype index = newest; index >= 0; --index) {
+        const TemporaryImage& image = m_temporaryImages.at(index);
+        if (m_itemsInHistory.contains(image.itemID))
+            continue;
+        const qint64 age = image.written.secsTo(now);
+        if (index == newest && age < newestImageGraceSeconds) {
+            // Looked at again once its time is up, even if the history does not change by then.
+            if (!m_expiryScheduled) {
+                m_expiryScheduled = true;
+                QTimer::singleShot(std::chrono::seconds(newestImageGraceSeconds - age + 1), this, [this] {
+                    m_expiryScheduled = false;
+                    releaseExpiredImages(QDateTime::currentDateTimeUtc());
+                });
+            }
+            continue;
+        }
+        QFile::remove(image.path);
+        m_temporaryImages.removeAt(index);
+    }
+}
+
+void PasteManager::removeTemporaryImages()
+{
+    for (const TemporaryImage& image : std::as_const(m_temporaryImages))
+        QFile::remove(image.path);
+    m_temporaryImages.clear();
 }
 
 void PasteManager::performPaste()
