@@ -181,7 +181,8 @@ private Q_SLOTS:
         xdotool({u"key"_s, u"alt+2"_s});
         QVERIFY(pasted(u"x2 lima"_s));
         // Now lima, mike, kilo: "k" shows mike and kilo.
-        QVERIFY(waitFor([this] { return m_ovelin.printed(u"♻️ Removendo duplicata anterior no índice 1"_s); }));
+        QVERIFY(waitFor(
+            [this] { return m_ovelin.printed(u"♻️ Removendo duplicata anterior no índice 1"_s); }));
         QVERIFY(openPanelFromEditor());
         xdotool({u"type"_s, u"--delay"_s, u"30"_s, u"k"_s});
         xdotool({u"key"_s, u"alt+2"_s});
