@@ -177,6 +177,24 @@ private Q_SLOTS:
         QCOMPARE(m_history->history().first().type().text(), u"B"_s);
     }
 
+    void copiesInQuickSuccessionAreAllKeptInOrder()
+    {
+        {
+            ClipboardMonitor monitor(m_history.get(), m_clipboard);
+            monitor.startMonitoring();
+            for (const QString& text : {u"one"_s, u"two"_s, u"three"_s})
+                m_clipboard.setSnapshot(textSnapshot(text));
+            QStringList texts;
+            for (const ClipboardItem& item : m_history->history())
+                texts << item.type().text();
+            QCOMPARE(texts, (QStringList{u"three"_s, u"two"_s, u"one"_s}));
+        }
+        // A monitor that is gone no longer listens.
+        QVERIFY(!m_clipboard.isWatched());
+        m_clipboard.setSnapshot(textSnapshot(u"four"_s));
+        QCOMPARE(m_history->history().size(), 3);
+    }
+
     void deletedNewestItemComesBackWhileClipboardHoldsIt()
     {
         m_clipboard.setSnapshot(textSnapshot(u"keep me"_s));
