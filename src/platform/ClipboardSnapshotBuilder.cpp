@@ -29,13 +29,16 @@ public:
         case Outcome::Refused:
             return std::nullopt;
         case Outcome::TooLarge:
-            ovelin::printLine(QStringLiteral("⚠️ Formato “%1” da área de transferência ignorado: maior que %2 MiB")
-                                  .arg(format)
-                                  .arg(ClipboardTransfer::maxFormatBytes >> 20));
+            ovelin::printLine(
+                QStringLiteral(
+                    "⚠️ Formato “%1” da área de transferência ignorado: maior que %2 MiB")
+                    .arg(format)
+                    .arg(ClipboardTransfer::maxFormatBytes >> 20));
             return std::nullopt;
         case Outcome::TimedOut:
             ovelin::printLine(
-                QStringLiteral("⚠️ A aplicação dona da área de transferência não respondeu (formato “%1”)")
+                QStringLiteral(
+                    "⚠️ A aplicação dona da área de transferência não respondeu (formato “%1”)")
                     .arg(format));
             m_stopped = true;
             return std::nullopt;
@@ -83,7 +86,8 @@ ClipboardSnapshot build(ClipboardTransfer& transfer)
     const std::optional<QStringList> formats = transfer.formats(&outcome);
     if (!formats) {
         if (outcome == Outcome::TimedOut)
-            ovelin::printLine(QStringLiteral("⚠️ A aplicação dona da área de transferência não respondeu"));
+            ovelin::printLine(
+                QStringLiteral("⚠️ A aplicação dona da área de transferência não respondeu"));
         return snapshot;
     }
     Reader reader(transfer, *formats);
@@ -102,7 +106,8 @@ ClipboardSnapshot build(ClipboardTransfer& transfer)
         snapshot.text = QString::fromLatin1(*latin1);
     snapshot.rtf = reader.first({"text/rtf", "application/rtf"});
     snapshot.html = reader.data(QStringLiteral("text/html"));
-    snapshot.image = reader.first({"image/png", "image/tiff", "image/jpeg", "image/gif", "image/bmp", "image/webp"});
+    snapshot.image =
+        reader.first({"image/png", "image/tiff", "image/jpeg", "image/gif", "image/bmp", "image/webp"});
     if (reader.stopped()) {
         // Half a snapshot from an owner that went away would be captured as something it never
         // offered (a caption without its image, text without its files).

@@ -15,9 +15,9 @@ public:
     enum class Outcome
     {
         Done,
-        Refused, ///< the owner answered without the data
-        TimedOut, ///< the owner did not answer in time, or the transfer stalled
-        TooLarge, ///< more than `maxFormatBytes`: skipped, nothing kept
+        Refused,    ///< the owner answered without the data
+        TimedOut,   ///< the owner did not answer in time, or the transfer stalled
+        TooLarge,   ///< more than `maxFormatBytes`: skipped, nothing kept
         Interrupted ///< the clipboard changed hands or the reader is stopping
     };
     struct Result

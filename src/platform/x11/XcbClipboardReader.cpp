@@ -26,8 +26,7 @@ struct FreeDeleter
 {
     void operator()(void* p) const { std::free(p); }
 };
-template<typename T>
-using XcbPtr = std::unique_ptr<T, FreeDeleter>;
+template <typename T> using XcbPtr = std::unique_ptr<T, FreeDeleter>;
 using EventPtr = XcbPtr<xcb_generic_event_t>;
 
 enum class Wait
@@ -109,7 +108,8 @@ private:
         int screenNumber = 0;
         m_conn = xcb_connect(nullptr, &screenNumber);
         if (xcb_connection_has_error(m_conn)) {
-            ovelin::printLine(QStringLiteral("❌ Sem conexão com o servidor X para ler a área de transferência"));
+            ovelin::printLine(
+                QStringLiteral("❌ Sem conexão com o servidor X para ler a área de transferência"));
             return false;
         }
         xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(m_conn));
@@ -117,7 +117,8 @@ private:
             xcb_screen_next(&screens);
         const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(m_conn, &xcb_xfixes_id);
         if (!screens.rem || !xfixes || !xfixes->present) {
-            ovelin::printLine(QStringLiteral("❌ O servidor X não anuncia mudanças da área de transferência (XFIXES)"));
+            ovelin::printLine(
+                QStringLiteral("❌ O servidor X não anuncia mudanças da área de transferência (XFIXES)"));
             return false;
         }
         m_xfixesEvent = xfixes->first_event + XCB_XFIXES_SELECTION_NOTIFY;
@@ -173,16 +174,16 @@ private:
 
     // Waits for an event that `accept` takes. Announcements of a new owner are noted on the way
     // and end the wait, as do the deadline, a stop and a broken connection.
-    EventPtr waitFor(const std::function<bool(const xcb_generic_event_t*)>& accept, Clock::time_point deadline,
-                     Wait* result)
+    EventPtr waitFor(const std::function<bool(const xcb_generic_event_t*)>& accept,
+                     Clock::time_point deadline, Wait* result)
     {
         for (;;) {
             while (xcb_generic_event_t* raw = xcb_poll_for_event(m_conn)) {
                 EventPtr event(raw);
                 if ((event->response_type & 0x7f) == m_xfixesEvent) {
                     m_ownerChanged = true;
-                    m_ownerTime =
-                        reinterpret_cast<const xcb_xfixes_selection_notify_event_t*>(raw)->selection_timestamp;
+                    m_ownerTime = reinterpret_cast<const xcb_xfixes_selection_notify_event_t*>(raw)
+                                      ->selection_timestamp;
                 } else if (accept(raw)) {
                     *result = Wait::Got;
                     return event;
@@ -311,7 +312,8 @@ private:
         if (const auto found = m_atoms.constFind(name); found != m_atoms.cend())
             return *found;
         const XcbPtr<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
-            m_conn, xcb_intern_atom(m_conn, 0, static_cast<uint16_t>(name.size()), name.constData()), nullptr));
+            m_conn, xcb_intern_atom(m_conn, 0, static_cast<uint16_t>(name.size()), name.constData()),
+            nullptr));
         const xcb_atom_t value = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
         if (value != XCB_ATOM_NONE) {
             m_atoms.insert(name, value);
@@ -332,7 +334,8 @@ private:
             const XcbPtr<xcb_get_atom_name_reply_t> reply(xcb_get_atom_name_reply(m_conn, cookie, nullptr));
             if (!reply)
                 continue;
-            const QByteArray name(xcb_get_atom_name_name(reply.get()), xcb_get_atom_name_name_length(reply.get()));
+            const QByteArray name(xcb_get_atom_name_name(reply.get()),
+                                  xcb_get_atom_name_name_length(reply.get()));
             m_names.insert(a, QString::fromLatin1(name));
             m_atoms.insert(name, a);
         }
