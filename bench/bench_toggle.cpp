@@ -24,7 +24,6 @@
 
 using namespace bench;
 
-
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
