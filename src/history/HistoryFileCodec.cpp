@@ -525,7 +525,7 @@ private:
         if (m_p >= m_end)
             throw GiveUp{};
         if (*m_p == '"') {
-            string();
+            text(string()); // checked as the general decoder checks every string
         } else if (*m_p == '{' || *m_p == '[') {
             const char close = *m_p == '{' ? '}' : ']';
             const bool object = close == '}';
@@ -536,7 +536,7 @@ private:
             }
             for (;;) {
                 if (object) {
-                    string();
+                    text(string());
                     expect(':');
                 }
                 skipValue(depth + 1);
@@ -562,7 +562,7 @@ private:
         }
         for (;;) {
             const Token key = string();
-            if (key.escaped || seen.contains(key.bytes()))
+            if (key.escaped || !key.ascii || seen.contains(key.bytes()))
                 throw GiveUp{};
             seen.insert(key.bytes());
             expect(':');

@@ -172,6 +172,10 @@ private Q_SLOTS:
         QTest::newRow("rich text that is no Base64") << QByteArray(
             "[{\"id\":\"11111111-2222-3333-4444-555555555555\",\"type\":{\"type\":\"text\",\"value\":"
             "\"x\"},\"date\":1,\"isPinned\":false,\"richTextRTF\":\"ab\\\"c\"}]");
+        QTest::newRow("unknown key that is no UTF-8")
+            << head + "{\"type\":\"text\",\"value\":\"x\"},\"\xcch\":1}]";
+        QTest::newRow("unknown value that is no UTF-8")
+            << head + "{\"type\":\"text\",\"value\":\"x\",\"more\":[\"\xff\"]}" + tail;
         QTest::newRow("trailing garbage") << head + "{\"type\":\"text\",\"value\":\"x\"}" + tail + "x";
     }
     void fastPathAgreesWithTheGeneralDecoder()

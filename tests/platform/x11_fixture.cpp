@@ -4,8 +4,8 @@
 //       With --terminal it pastes on Ctrl+Shift+V, as terminal emulators do.
 //   own <mime>=<file> ...
 //       Takes the clipboard with these representations and keeps it until killed.
-//   hang
-//       Takes the clipboard and never answers a request for it.
+//   hang [retake ms]
+//       Takes the clipboard and never answers a request for it; takes it anew every <retake ms>.
 //   misbehave die|incr-stop|incr-lie
 //       Takes the clipboard offering text and answers the list of formats; asked for the text it
 //       exits (die), announces an incremental transfer and sends nothing more (incr-stop), or
@@ -15,6 +15,7 @@
 // Each mode prints "ready" on standard output once it is in place.
 
 #include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 #include <QApplication>
@@ -128,7 +129,7 @@ int own(QApplication& app, const QStringList& args)
     return app.exec();
 }
 
-int hang()
+int hang(int retakeMs)
 {
     Display* dpy = XOpenDisplay(nullptr);
     if (!dpy)
@@ -138,8 +139,12 @@ int hang()
     XSync(dpy, False);
     ready();
     // Requests pile up unread: this owner never answers.
-    for (;;)
-        std::this_thread::sleep_for(std::chrono::hours(1));
+    for (;;) {
+        std::this_thread::sleep_for(retakeMs > 0 ? std::chrono::milliseconds(retakeMs)
+                                                 : std::chrono::hours(1));
+        XSetSelectionOwner(dpy, XInternAtom(dpy, "CLIPBOARD", False), window, CurrentTime);
+        XFlush(dpy);
+    }
 }
 
 // The few atoms an owner needs.
@@ -235,7 +240,7 @@ int burst(int count, int intervalMs)
 int main(int argc, char** argv)
 {
     if (argc >= 2 && QByteArray(argv[1]) == "hang")
-        return hang();
+        return hang(argc >= 3 ? std::atoi(argv[2]) : 0);
     if (argc >= 3 && QByteArray(argv[1]) == "misbehave")
         return misbehave(argv[2]);
     QApplication app(argc, argv);
