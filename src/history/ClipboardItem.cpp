@@ -4,22 +4,24 @@
 
 #include <QSet>
 
-namespace {
-
-// Canonically equivalent Unicode sequences (a precomposed "é" and "e" + combining accent) are
-// the same text; the normalisation is only computed when the plain comparison fails.
-bool sameText(const QString& a, const QString& b)
-{
-    if (a == b)
-        return true;
-    return a.normalized(QString::NormalizationForm_C) == b.normalized(QString::NormalizationForm_C);
-}
-
-} // namespace
-
 ClipboardItemType ClipboardItemType::text(QString text)
 {
-    return ClipboardItemType(Value(std::move(text)));
+    ClipboardItemType type(Value(std::move(text)));
+    type.m_normalized = std::make_shared<std::optional<QString>>();
+    return type;
+}
+
+// Canonically equivalent Unicode sequences (a precomposed "é" and "e" + combining accent) are
+// the same text. The normal form is computed at most once per captured text, on the first
+// comparison the plain one does not settle, and shared by the item's copies: comparing a large
+// text with every entry of the history must not normalise it again each time.
+const QString& ClipboardItemType::normalizedText() const
+{
+    if (!m_normalized)
+        return text();
+    if (!*m_normalized)
+        *m_normalized = text().normalized(QString::NormalizationForm_C);
+    return **m_normalized;
 }
 
 ClipboardItemType ClipboardItemType::file(QUrl url)
@@ -42,7 +44,7 @@ bool ClipboardItemType::operator==(const ClipboardItemType& other) const
     if (kind() != other.kind())
         return false;
     if (kind() == ClipboardItemKind::Text)
-        return sameText(text(), other.text());
+        return text() == other.text() || normalizedText() == other.normalizedText();
     return m_value == other.m_value;
 }
 
