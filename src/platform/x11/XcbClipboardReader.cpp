@@ -221,11 +221,15 @@ private:
         xcb_flush(m_conn);
         Wait wait;
         const EventPtr event = waitFor(
-            [this](const xcb_generic_event_t* e) {
+            // Answers to requests of an interrupted read may still come in: only the answer for
+            // this target, into this read's property, counts.
+            [this, target](const xcb_generic_event_t* e) {
                 if ((e->response_type & 0x7f) != XCB_SELECTION_NOTIFY)
                     return false;
                 const auto* notify = reinterpret_cast<const xcb_selection_notify_event_t*>(e);
-                return notify->requestor == m_window && notify->selection == m_clipboard;
+                return notify->requestor == m_window && notify->selection == m_clipboard &&
+                       notify->target == target &&
+                       (notify->property == m_property || notify->property == XCB_NONE);
             },
             transferDeadline(), &wait);
         if (!event)
@@ -264,10 +268,8 @@ private:
                            notify->state == XCB_PROPERTY_NEW_VALUE;
                 },
                 transferDeadline(), &wait);
-            if (!event) {
-                abandonProperty();
+            if (!event)
                 return {failed(wait), {}};
-            }
             const XcbPtr<xcb_get_property_reply_t> reply(readProperty());
             if (!reply)
                 return {Outcome::Interrupted, {}};
@@ -291,20 +293,24 @@ private:
             nullptr);
     }
 
-    ClipboardTransfer::Outcome failed(Wait wait) const
+    ClipboardTransfer::Outcome failed(Wait wait)
     {
         if (m_ownerChanged || m_stopping)
             m_interrupted = true;
+        // The owner may still answer the request just given up: into a property no longer read.
+        abandonProperty();
         return wait == Wait::TimedOut ? ClipboardTransfer::Outcome::TimedOut
                                       : ClipboardTransfer::Outcome::Interrupted;
     }
 
-    // An owner left mid-transfer may still write chunks: later transfers use a property of
-    // their own so those chunks cannot mix into them.
+    // An owner left mid-transfer may still write chunks: later transfers use another property so
+    // those chunks cannot mix into them. A few properties in turn are enough (atoms live as long
+    // as the server).
     void abandonProperty()
     {
         xcb_delete_property(m_conn, m_window, m_property);
-        m_property = atom("OVELIN_CLIPBOARD_" + QByteArray::number(++m_abandoned));
+        m_abandoned = (m_abandoned + 1) % 8;
+        m_property = atom("OVELIN_CLIPBOARD_" + QByteArray::number(m_abandoned));
     }
 
     xcb_atom_t atom(const QByteArray& name)
@@ -362,7 +368,7 @@ private:
     xcb_atom_t m_property = XCB_ATOM_NONE;
     int m_abandoned = 0;
     bool m_ownerChanged = false;
-    mutable bool m_interrupted = false;
+    bool m_interrupted = false;
     xcb_timestamp_t m_ownerTime = XCB_CURRENT_TIME;
     QHash<QByteArray, xcb_atom_t> m_atoms;
     QHash<xcb_atom_t, QString> m_names;
