@@ -59,6 +59,10 @@ public:
     quint64 changeCount() const override { return m_clipboard.changeCount(); }
     ClipboardSnapshot read() override { return m_clipboard.read(); }
     void write(const ClipboardContent& content) override { m_clipboard.write(content); }
+    void writePrimarySelection(const ClipboardContent& content) override
+    {
+        m_clipboard.writePrimarySelection(content);
+    }
     void watch(SnapshotHandler handler) override
     {
         if (!handler) {

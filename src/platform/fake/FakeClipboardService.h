@@ -12,11 +12,14 @@ public:
     ClipboardSnapshot read() override;
     void write(const ClipboardContent& content) override;
     void watch(SnapshotHandler handler) override;
+    void writePrimarySelection(const ClipboardContent& content) override { m_primarySelection = content; }
 
     /// Another application copied: replaces the contents and moves the change count.
     void setSnapshot(const ClipboardSnapshot& snapshot);
     /// The last content written through write().
     const ClipboardContent& lastWritten() const { return m_lastWritten; }
+    /// What the primary selection holds (never read back as the clipboard).
+    const ClipboardContent& primarySelection() const { return m_primarySelection; }
     /// Transfers: direct reads and snapshots delivered to a watcher.
     int readCount() const { return m_readCount; }
     bool isWatched() const { return bool(m_handler); }
@@ -26,6 +29,7 @@ private:
     ClipboardSnapshot m_snapshot;
     ClipboardContent m_lastWritten;
     SnapshotHandler m_handler;
+    ClipboardContent m_primarySelection;
     quint64 m_changeCount = 1;
     int m_readCount = 0;
     int m_writeCount = 0;

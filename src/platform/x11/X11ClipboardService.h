@@ -23,6 +23,7 @@ public:
     ClipboardSnapshot read() override;
     void watch(SnapshotHandler handler) override;
     void write(const ClipboardContent& content) override;
+    void writePrimarySelection(const ClipboardContent& content) override;
 
 private:
     quint64 m_changeCount = 1;
