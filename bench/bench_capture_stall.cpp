@@ -17,7 +17,6 @@
 #include <QTimer>
 
 #include "BenchUtil.h"
-#include "app/Settings.h"
 #include "history/ClipboardHistory.h"
 #include "history/ClipboardMonitor.h"
 #include "history/ClipboardStorage.h"
@@ -93,9 +92,8 @@ int main(int argc, char** argv)
     }
     const int runs = argc > 1 ? std::atoi(argv[1]) : 5;
     QTemporaryDir dir;
-    qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
-    Settings::shared().setValue(SettingsKey::historyLimit, 500);
     ClipboardHistory history(ClipboardStorage::atPath(dir.filePath(u"clipboard_history.json"_s)));
+    history.setLimit(500);
     TimedClipboard clipboard(*ovelin::x11::platformServices().clipboard);
     ClipboardMonitor monitor(&history, clipboard);
     monitor.startMonitoring();
