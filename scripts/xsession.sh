@@ -32,6 +32,14 @@ ovelin_x_start() {
 ovelin_x_stop() {
     [ -n "${OVELIN_OPENBOX_PID:-}" ] && kill "$OVELIN_OPENBOX_PID" 2>/dev/null
     [ -n "${OVELIN_XVFB_PID:-}" ] && kill "$OVELIN_XVFB_PID" 2>/dev/null
+    # A new server on the same display number must not meet the old one still shutting down.
+    if [ -n "${OVELIN_XVFB_PID:-}" ]; then
+        for _ in $(seq 1 50); do
+            kill -0 "$OVELIN_XVFB_PID" 2>/dev/null || break
+            sleep 0.1
+        done
+        OVELIN_XVFB_PID=""
+    fi
     true
 }
 
