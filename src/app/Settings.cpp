@@ -20,6 +20,11 @@ const QHash<QString, QVariant>& defaults()
         {QString(SettingsKey::appearanceStyle), QStringLiteral("classic")},
         {QString(SettingsKey::windowHeight), 0.0},
         {QString(SettingsKey::checkUpdatesAutomatically), true},
+        // Password managers: what they put on the clipboard is a secret, whatever hint they give.
+        {QString(SettingsKey::ignoredApplications),
+         QStringList{QStringLiteral("KeePassXC"), QStringLiteral("KeePass"), QStringLiteral("Bitwarden"),
+                     QStringLiteral("1Password"), QStringLiteral("Enpass"), QStringLiteral("Seahorse")}},
+        {QString(SettingsKey::maxItemSizeMB), 50},
     };
     return table;
 }
@@ -101,6 +106,21 @@ QString Settings::stringValue(const QString& key) const
             return text;
     }
     return defaultValue(key).toString();
+}
+
+QStringList Settings::stringListValue(const QString& key) const
+{
+    // QSettings writes a list of one as a plain text, and an empty list as "@Invalid()".
+    const QVariant stored = QSettings().value(key);
+    if (stored.typeId() == QMetaType::QStringList)
+        return stored.toStringList();
+    if (stored.typeId() == QMetaType::QString)
+        return stored.toString().isEmpty() ? QStringList() : QStringList{stored.toString()};
+    if (stored.typeId() == QMetaType::QVariantList)
+        return stored.toStringList();
+    if (!stored.isValid() && contains(key))
+        return {};
+    return defaultValue(key).toStringList();
 }
 
 void Settings::setValue(const QString& key, const QVariant& value)

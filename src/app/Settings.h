@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 /// The persisted settings keys. Every key reads as its default until something writes it.
@@ -18,6 +19,8 @@ inline const QString windowHeight = QStringLiteral("ovelinWindowHeight");
 inline const QString selectedAppTheme = QStringLiteral("selectedAppTheme");
 inline const QString selectedLanguage = QStringLiteral("selectedLanguage");
 inline const QString checkUpdatesAutomatically = QStringLiteral("checkUpdatesAutomatically");
+inline const QString ignoredApplications = QStringLiteral("ignoredApplications");
+inline const QString maxItemSizeMB = QStringLiteral("maxItemSizeMB");
 } // namespace SettingsKey
 
 /// The user's settings (QSettings, organisation and application "Ovelin").
@@ -42,6 +45,8 @@ public:
     double doubleValue(const QString& key) const;
     /// The stored text, or the default text ("" for keys without a default).
     QString stringValue(const QString& key) const;
+    /// The stored list (a single text reads as a list of one), or the default list.
+    QStringList stringListValue(const QString& key) const;
 
     void setValue(const QString& key, const QVariant& value);
     void remove(const QString& key);

@@ -2,7 +2,10 @@
 
 #include "activation/HotkeyManager.h"
 #include "activation/ShakeGestureDetector.h"
+#include "app/Settings.h"
+#include "history/CaptureGate.h"
 #include "history/ClipboardMonitor.h"
+#include "platform/FrontmostApplicationService.h"
 #include "panel/WindowManager.h"
 #include "platform/GlobalMouseMonitor.h"
 #include "platform/PlatformServices.h"
@@ -12,6 +15,30 @@
 #include "platform/x11/XdgAutostartLoginItem.h"
 #include "preferences/AppVersion.h"
 #include "preferences/UpdaterManager.h"
+
+namespace {
+
+// The gate follows the settings for the life of the process.
+void bindCaptureSettings()
+{
+    static bool bound = false;
+    if (bound)
+        return;
+    bound = true;
+    Settings& settings = Settings::shared();
+    CaptureGate& gate = CaptureGate::shared();
+    const auto apply = [&settings, &gate] {
+        gate.setIgnoredApplications(settings.stringListValue(SettingsKey::ignoredApplications));
+        gate.setMaxItemSizeMB(settings.intValue(SettingsKey::maxItemSizeMB));
+    };
+    apply();
+    QObject::connect(&settings, &Settings::valueChanged, &gate, [apply](const QString& key) {
+        if (key == SettingsKey::ignoredApplications || key == SettingsKey::maxItemSizeMB)
+            apply();
+    });
+}
+
+} // namespace
 
 StartupServices StartupServices::application()
 {
@@ -38,11 +65,19 @@ StartupServices StartupServices::application()
         ShakeGestureDetector::shared().setMonitorFactory(&createGlobalMouseMonitor);
         ShakeGestureDetector::shared().startMonitoring();
     };
-    services.startClipboardMonitor = [clipboard = platform.clipboard](ClipboardHistory& history) {
+    services.startClipboardMonitor = [clipboard = platform.clipboard,
+                                      frontmost = platform.frontmostApplication](ClipboardHistory& history) {
         std::unique_ptr<QObject> none;
         if (!clipboard)
             return none;
+        bindCaptureSettings();
         auto monitor = std::make_unique<ClipboardMonitor>(&history, *clipboard);
+        if (frontmost) {
+            monitor->setFrontmostApplication([frontmost]() -> std::optional<QString> {
+                const auto app = frontmost->frontmostApplication();
+                return app ? app->identifier : std::nullopt;
+            });
+        }
         monitor->startMonitoring();
         return std::unique_ptr<QObject>(std::move(monitor));
     };

@@ -3,6 +3,7 @@
 #include <QTimer>
 
 #include "common/Console.h"
+#include "history/CaptureGate.h"
 #include "platform/ClipboardService.h"
 
 namespace {
@@ -31,7 +32,7 @@ bool isBlank(const QString& text)
 } // namespace
 
 ClipboardMonitor::ClipboardMonitor(ClipboardHistory* history, ClipboardService& clipboard, QObject* parent)
-    : QObject(parent), m_history(history), m_clipboard(clipboard)
+    : QObject(parent), m_history(history), m_clipboard(clipboard), m_gate(&CaptureGate::shared())
 {
 }
 
@@ -53,6 +54,15 @@ void ClipboardMonitor::watch()
 void ClipboardMonitor::snapshotArrived(const ClipboardSnapshot& snapshot, bool changed)
 {
     m_cachedCandidate = candidateFrom(snapshot);
+    // Refused once, when it arrives: ticks then have nothing to offer until the next copy, so
+    // what was copied during a pause stays out after it, and the size line is printed once.
+    if (m_cachedCandidate && m_gate) {
+        std::optional<QString> application = snapshot.ownerApplication;
+        if (!application && m_frontmostApplication)
+            application = m_frontmostApplication();
+        if (!m_gate->admits(*m_cachedCandidate, application))
+            m_cachedCandidate.reset();
+    }
     // What the clipboard held before watching began waits for the first tick; a change is
     // offered now, as the next copy may replace it within the second.
     if (changed)
@@ -82,7 +92,7 @@ void ClipboardMonitor::checkPasteboard()
 
 void ClipboardMonitor::offerCandidate()
 {
-    if (!m_cachedCandidate || !m_history)
+    if (!m_cachedCandidate || !m_history || (m_gate && m_gate->isPaused()))
         return;
     const ClipboardItem& cached = *m_cachedCandidate;
     // A fresh item every time (new id and time), sharing the cached payload's buffers.

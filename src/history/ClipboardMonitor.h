@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 
 #include <QObject>
@@ -8,6 +9,7 @@
 #include "history/ClipboardHistory.h"
 #include "history/ClipboardItem.h"
 
+class CaptureGate;
 class ClipboardService;
 struct ClipboardSnapshot;
 class QTimer;
@@ -32,6 +34,14 @@ public:
     void startMonitoring();
     bool isMonitoring() const { return m_timer != nullptr; }
 
+    /// Decides what is captured; CaptureGate::shared() unless replaced. Not owned.
+    void setGate(CaptureGate* gate) { m_gate = gate; }
+    /// The application in front, asked when a snapshot does not name the clipboard's owner.
+    void setFrontmostApplication(std::function<std::optional<QString>()> lookup)
+    {
+        m_frontmostApplication = std::move(lookup);
+    }
+
     /// One tick: offers the candidate of the last snapshot to the history.
     void checkPasteboard();
     void handleCapturedItem(const ClipboardItem& item);
@@ -55,4 +65,6 @@ private:
     // The candidate built from the last snapshot delivered.
     std::optional<ClipboardItem> m_cachedCandidate;
     bool m_watching = false;
+    CaptureGate* m_gate;
+    std::function<std::optional<QString>()> m_frontmostApplication;
 };

@@ -27,6 +27,9 @@ struct ClipboardSnapshot
     /// The bytes of the first offered of image/png, image/tiff, image/jpeg, image/gif, image/bmp,
     /// image/webp, unchanged.
     std::optional<QByteArray> image;
+    /// The application that owns the clipboard (on X11, the class part of the owner window's
+    /// WM_CLASS), when the owner tells it.
+    std::optional<QString> ownerApplication;
 };
 
 /// New clipboard contents: representations by MIME type, in the order given, and optionally an

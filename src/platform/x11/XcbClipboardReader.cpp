@@ -129,6 +129,7 @@ private:
         xcb_create_window(m_conn, XCB_COPY_FROM_PARENT, m_window, screens.data->root, 0, 0, 1, 1, 0,
                           XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &eventMask);
         m_clipboard = atom("CLIPBOARD");
+        m_clientLeader = atom("WM_CLIENT_LEADER");
         m_targets = atom("TARGETS");
         m_incr = atom("INCR");
         m_property = atom("OVELIN_CLIPBOARD");
@@ -147,8 +148,10 @@ private:
         for (;;) {
             m_ownerChanged = false;
             m_interrupted = false;
+            std::optional<QString> application = ownerApplication();
             Transfer transfer(*this, time);
             ClipboardSnapshot snapshot = ClipboardSnapshotBuilder::build(transfer);
+            snapshot.ownerApplication = std::move(application);
             if (m_stopping || xcb_connection_has_error(m_conn))
                 return;
             if (!m_interrupted)
@@ -158,6 +161,39 @@ private:
             changed = true;
             time = m_ownerTime;
         }
+    }
+
+    // The class part of WM_CLASS ("instance\0class\0").
+    std::optional<QString> wmClass(xcb_window_t window)
+    {
+        XcbPtr<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+            m_conn, xcb_get_property(m_conn, 0, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 256), nullptr));
+        if (!reply || reply->format != 8)
+            return std::nullopt;
+        const QByteArray bytes(static_cast<const char*>(xcb_get_property_value(reply.get())),
+                               xcb_get_property_value_length(reply.get()));
+        const QList<QByteArray> parts = bytes.split('\0');
+        if (parts.size() < 2 || parts.at(1).isEmpty())
+            return std::nullopt;
+        return QString::fromLocal8Bit(parts.at(1));
+    }
+
+    // The owner's application, from its window or, as toolkits often own the selection with a
+    // hidden window without a class, from the window of its client leader. A few round trips.
+    std::optional<QString> ownerApplication()
+    {
+        XcbPtr<xcb_get_selection_owner_reply_t> owner(
+            xcb_get_selection_owner_reply(m_conn, xcb_get_selection_owner(m_conn, m_clipboard), nullptr));
+        if (!owner || owner->owner == XCB_WINDOW_NONE || owner->owner == m_window)
+            return std::nullopt;
+        if (auto name = wmClass(owner->owner))
+            return name;
+        XcbPtr<xcb_get_property_reply_t> leader(xcb_get_property_reply(
+            m_conn, xcb_get_property(m_conn, 0, owner->owner, m_clientLeader, XCB_ATOM_WINDOW, 0, 1), nullptr));
+        if (!leader || leader->format != 32 || xcb_get_property_value_length(leader.get()) < 4)
+            return std::nullopt;
+        const xcb_window_t window = *static_cast<const xcb_window_t*>(xcb_get_property_value(leader.get()));
+        return window != owner->owner ? wmClass(window) : std::nullopt;
     }
 
     void deliver(ClipboardSnapshot snapshot, bool changed)
@@ -363,6 +399,7 @@ private:
     xcb_window_t m_window = XCB_NONE;
     int m_xfixesEvent = 0;
     xcb_atom_t m_clipboard = XCB_ATOM_NONE;
+    xcb_atom_t m_clientLeader = XCB_ATOM_NONE;
     xcb_atom_t m_targets = XCB_ATOM_NONE;
     xcb_atom_t m_incr = XCB_ATOM_NONE;
     xcb_atom_t m_property = XCB_ATOM_NONE;

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+
+#include <QDateTime>
+#include <QObject>
+#include <QStringList>
+
+class ClipboardItem;
+
+/// What the monitor may capture: not while paused, not copies made by an ignored application,
+/// nothing larger than the size cap. The pause lives in memory only. GUI thread only.
+class CaptureGate : public QObject
+{
+    Q_OBJECT
+public:
+    using Clock = std::function<QDateTime()>;
+
+    static constexpr int defaultMaxItemSizeMB = 50;
+    static constexpr int minItemSizeMB = 1;
+    static constexpr int maxItemSizeMB = 500;
+
+    explicit CaptureGate(QObject* parent = nullptr);
+
+    /// The one the running application's monitor and status menu share.
+    static CaptureGate& shared();
+
+    /// Replaces the clock that pauses are measured against (tests).
+    void setClock(Clock clock);
+
+    /// Names compared without case; blank entries are dropped.
+    void setIgnoredApplications(const QStringList& names);
+    QStringList ignoredApplications() const { return m_ignored; }
+    bool isIgnored(const std::optional<QString>& application) const;
+
+    /// Clamped to 1..500.
+    void setMaxItemSizeMB(int megabytes);
+    qint64 maxItemBytes() const { return qint64(m_maxItemSizeMB) << 20; }
+
+    /// Pauses for `minutes`, or until resume() when none. A later call replaces the pause.
+    void pause(std::optional<int> minutes = std::nullopt);
+    void resume();
+    /// Ends a pause whose time is up, announcing it.
+    bool isPaused();
+    /// When the pause ends by itself; none while not paused or paused until resumed.
+    std::optional<QDateTime> pausedUntil() const { return m_until; }
+
+    /// Decides for one copy. A refusal for its size prints one line naming kind and size.
+    bool admits(const ClipboardItem& item, const std::optional<QString>& application);
+
+    /// What the history would hold of the item, in bytes.
+    static qint64 itemBytes(const ClipboardItem& item);
+
+Q_SIGNALS:
+    void pausedChanged(bool paused);
+
+private:
+    Clock m_clock;
+    QStringList m_ignored;
+    int m_maxItemSizeMB = defaultMaxItemSizeMB;
+    bool m_paused = false;
+    std::optional<QDateTime> m_until;
+};
