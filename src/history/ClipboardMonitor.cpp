@@ -92,7 +92,8 @@ void ClipboardMonitor::checkPasteboard()
 
 void ClipboardMonitor::offerCandidate()
 {
-    if (!m_cachedCandidate || !m_history || (m_gate && m_gate->isPaused()))
+    // Asked first: a pause whose time is up ends here, within a tick.
+    if ((m_gate && m_gate->isPaused()) || !m_cachedCandidate || !m_history)
         return;
     const ClipboardItem& cached = *m_cachedCandidate;
     // A fresh item every time (new id and time), sharing the cached payload's buffers.

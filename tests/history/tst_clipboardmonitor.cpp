@@ -5,6 +5,7 @@
 
 #include "PrintedLines.h"
 #include "TestMain.h"
+#include "history/CaptureGate.h"
 #include "history/ClipboardHistory.h"
 #include "history/ClipboardMonitor.h"
 #include "history/ClipboardStorage.h"
@@ -210,6 +211,85 @@ private Q_SLOTS:
         QCOMPARE(m_history->history().size(), 1);
         QVERIFY(m_history->history().first().id() != first);
         QCOMPARE(m_clipboard.readCount(), 1);
+    }
+
+    void gateDecidesByApplicationAndSize_data()
+    {
+        QTest::addColumn<QVariant>("owner"); // invalid: the platform does not name the owner
+        QTest::addColumn<QString>("front");
+        QTest::addColumn<int>("megabytes");
+        QTest::addColumn<bool>("captured");
+        QTest::newRow("ignored owner, any case") << QVariant(u"keepassxc"_s) << u"gedit"_s << 0 << false;
+        QTest::newRow("owner decides over the front") << QVariant(u"gedit"_s) << u"KeePassXC"_s << 0 << true;
+        QTest::newRow("unnamed owner, ignored front") << QVariant() << u"KEEPASSXC"_s << 0 << false;
+        QTest::newRow("unnamed owner, other front") << QVariant() << u"gedit"_s << 0 << true;
+        QTest::newRow("at the cap") << QVariant(u"gedit"_s) << u"gedit"_s << 2 << true;
+        QTest::newRow("over the cap") << QVariant(u"gedit"_s) << u"gedit"_s << 3 << false;
+    }
+    void gateDecidesByApplicationAndSize()
+    {
+        QFETCH(QVariant, owner);
+        QFETCH(QString, front);
+        QFETCH(int, megabytes);
+        QFETCH(bool, captured);
+        CaptureGate gate;
+        gate.setIgnoredApplications({u"KeePassXC"_s, u" "_s});
+        gate.setMaxItemSizeMB(2);
+        ClipboardMonitor monitor(m_history.get(), m_clipboard);
+        monitor.setGate(&gate);
+        monitor.setFrontmostApplication([front] { return std::optional<QString>(front); });
+        monitor.startMonitoring();
+        ovelin::test::PrintedLines lines;
+
+        // A text of exactly `megabytes` MiB, with its HTML form counted in.
+        const qint64 size = qint64(megabytes) << 20;
+        ClipboardSnapshot snapshot = textSnapshot(size ? QString((size - 4) / 2, u'é') : u"x"_s);
+        if (size)
+            snapshot.html = "<b/>";
+        if (owner.isValid())
+            snapshot.ownerApplication = owner.toString();
+        m_clipboard.setSnapshot(snapshot);
+        monitor.checkPasteboard(); // refused copies are not offered by the ticks either
+        QCOMPARE(m_history->history().size(), captured ? 1 : 0);
+        const QStringList sizeLines = lines.lines().filter(u"⚠️ Cópia não capturada"_s);
+        if (megabytes > 2)
+            QCOMPARE(sizeLines, QStringList{u"⚠️ Cópia não capturada: texto de 3.0 MB, acima do limite de 2 MB"_s});
+        else
+            QVERIFY(sizeLines.isEmpty());
+    }
+
+    void pauseCapturesNothingAndEndsByItself()
+    {
+        QDateTime now = QDateTime(QDate(2026, 1, 1), QTime(12, 0), Qt::UTC);
+        CaptureGate gate;
+        gate.setClock([&now] { return now; });
+        QSignalSpy paused(&gate, &CaptureGate::pausedChanged);
+        ClipboardMonitor monitor(m_history.get(), m_clipboard);
+        monitor.setGate(&gate);
+        monitor.startMonitoring();
+
+        gate.pause(15);
+        m_clipboard.setSnapshot(textSnapshot(u"during"_s));
+        now = now.addSecs(15 * 60 - 1);
+        monitor.checkPasteboard();
+        QVERIFY(m_history->history().isEmpty());
+        now = now.addSecs(1);
+        monitor.checkPasteboard(); // resumes, but what was copied during the pause stays out
+        QVERIFY(m_history->history().isEmpty());
+        QCOMPARE(paused.size(), 2);
+        QCOMPARE(paused.at(1).at(0).toBool(), false);
+        m_clipboard.setSnapshot(textSnapshot(u"after"_s));
+        QCOMPARE(m_history->history().size(), 1);
+
+        // Until resumed: no clock ends it.
+        gate.pause();
+        now = now.addDays(30);
+        m_clipboard.setSnapshot(textSnapshot(u"held"_s));
+        QVERIFY(gate.isPaused());
+        gate.resume();
+        m_clipboard.setSnapshot(textSnapshot(u"resumed"_s));
+        QCOMPARE(m_history->history().first().type().text(), u"resumed"_s);
+        QCOMPARE(m_history->history().size(), 2);
     }
 
     void releasedHistoryMakesTicksDoNothing()
