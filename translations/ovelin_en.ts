@@ -379,5 +379,25 @@
         <source>Quit Ovelin</source>
         <translation>Quit Ovelin</translation>
     </message>
+    <message id="tray_capture_paused">
+        <source>Ovelin: capture paused</source>
+        <translation>Ovelin: capture paused</translation>
+    </message>
+    <message id="menu_pause_15_minutes">
+        <source>Pause capture for 15 minutes</source>
+        <translation>Pause capture for 15 minutes</translation>
+    </message>
+    <message id="menu_pause_1_hour">
+        <source>Pause capture for 1 hour</source>
+        <translation>Pause capture for 1 hour</translation>
+    </message>
+    <message id="menu_pause_until_resumed">
+        <source>Pause capture until I resume it</source>
+        <translation>Pause capture until I resume it</translation>
+    </message>
+    <message id="menu_resume_capture">
+        <source>Resume capture</source>
+        <translation>Resume capture</translation>
+    </message>
 </context>
 </TS>

@@ -379,5 +379,25 @@
         <source>Quit Ovelin</source>
         <translation>Sair do Ovelin</translation>
     </message>
+    <message id="tray_capture_paused">
+        <source>Ovelin: capture paused</source>
+        <translation>Ovelin: captura pausada</translation>
+    </message>
+    <message id="menu_pause_15_minutes">
+        <source>Pause capture for 15 minutes</source>
+        <translation>Pausar a captura por 15 minutos</translation>
+    </message>
+    <message id="menu_pause_1_hour">
+        <source>Pause capture for 1 hour</source>
+        <translation>Pausar a captura por 1 hora</translation>
+    </message>
+    <message id="menu_pause_until_resumed">
+        <source>Pause capture until I resume it</source>
+        <translation>Pausar a captura até eu retomar</translation>
+    </message>
+    <message id="menu_resume_capture">
+        <source>Resume capture</source>
+        <translation>Retomar a captura</translation>
+    </message>
 </context>
 </TS>

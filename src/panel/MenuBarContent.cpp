@@ -1,5 +1,7 @@
 #include "panel/MenuBarContent.h"
 
+#include <functional>
+
 #include <QEvent>
 #include <QFrame>
 #include <QLabel>
@@ -9,6 +11,7 @@
 
 #include "activation/HotkeyManager.h"
 #include "app/Settings.h"
+#include "history/CaptureGate.h"
 #include "panel/SymbolPainter.h"
 
 namespace {
@@ -112,6 +115,9 @@ MenuBarContent::MenuBarContent(QWidget* parent) : QWidget(parent)
         if (key == SettingsKey::shortcutKey)
             rebuild();
     });
+    // Queued: the row that paused or resumed is still in its click when the rows are replaced.
+    connect(&CaptureGate::shared(), &CaptureGate::pausedChanged, this, &MenuBarContent::rebuild,
+            Qt::QueuedConnection);
 }
 
 void MenuBarContent::setHoveredButton(std::optional<int> index)
@@ -168,6 +174,31 @@ void MenuBarContent::rebuild()
     //: Status menu: opens the preferences window.
     auto* preferences =
         addItem(PreferencesItem, QStringLiteral("gearshape"), false, QT_TRID_NOOP("menu_preferences"));
+    // The pause rows join the list after the quit row, so the rows above keep their places.
+    QList<MenuBarItemButton*> pauseRows;
+    auto addPauseRow = [&](int index, const QString& symbol, const char* key, std::function<void()> action) {
+        auto* row = new MenuBarItemButton(this, index, symbol, false, key, m_body);
+        pauseRows.append(row);
+        stack->addWidget(row);
+        connect(row, &QAbstractButton::clicked, this, std::move(action));
+    };
+    CaptureGate& gate = CaptureGate::shared();
+    if (gate.isPaused()) {
+        //: Status menu, while capture is paused: captures copies again.
+        addPauseRow(ResumeItem, QStringLiteral("play.circle"), QT_TRID_NOOP("menu_resume_capture"),
+                    [&gate] { gate.resume(); });
+    } else {
+        //: Status menu: nothing copied is kept for the next 15 minutes.
+        addPauseRow(PauseQuarterHourItem, QStringLiteral("pause.circle"), QT_TRID_NOOP("menu_pause_15_minutes"),
+                    [&gate] { gate.pause(15); });
+        //: Status menu: nothing copied is kept for the next hour.
+        addPauseRow(PauseHourItem, QStringLiteral("pause.circle"), QT_TRID_NOOP("menu_pause_1_hour"),
+                    [&gate] { gate.pause(60); });
+        //: Status menu: nothing copied is kept until "Resume capture" is chosen.
+        addPauseRow(PauseUntilResumedItem, QStringLiteral("pause.circle"),
+                    QT_TRID_NOOP("menu_pause_until_resumed"), [&gate] { gate.pause(); });
+    }
+
     auto* spacedDivider = new QWidget(m_body);
     auto* dividerLayout = new QVBoxLayout(spacedDivider);
     dividerLayout->setContentsMargins(0, 2, 0, 2);
@@ -182,6 +213,7 @@ void MenuBarContent::rebuild()
     connect(show, &QAbstractButton::clicked, this, &MenuBarContent::showHistoryRequested);
     connect(preferences, &QAbstractButton::clicked, this, &MenuBarContent::preferencesRequested);
     connect(quit, &QAbstractButton::clicked, this, &MenuBarContent::quitRequested);
+    m_items.append(pauseRows);
 
     layout()->addWidget(m_body);
     m_body->show();

@@ -35,7 +35,8 @@ private:
 };
 
 /// The status menu's content: the header "Ovelin", then the rows to show the history, open the
-/// preferences and quit. Rebuilt with the new texts when the language changes.
+/// preferences, pause or resume capture (CaptureGate::shared()) and quit. items() lists them by
+/// Item, the pause rows last. Rebuilt with the new texts when the language changes.
 class MenuBarContent : public QWidget
 {
     Q_OBJECT
@@ -44,7 +45,12 @@ public:
     {
         ShowItem = 0,
         PreferencesItem = 1,
-        QuitItem = 2
+        QuitItem = 2,
+        // Shown only while capturing; ResumeItem only while paused. Listed after QuitItem.
+        PauseQuarterHourItem = 3,
+        PauseHourItem = 4,
+        PauseUntilResumedItem = 5,
+        ResumeItem = 6
     };
 
     explicit MenuBarContent(QWidget* parent = nullptr);

@@ -11,13 +11,17 @@
 
 #include "common/Console.h"
 #include "panel/MenuBarContent.h"
+#include "history/CaptureGate.h"
 #include "panel/SymbolPainter.h"
 
 namespace {
 
-QIcon trayIcon()
+// Dimmed while capture is paused, so the pause is visible without opening the menu.
+QIcon statusIcon()
 {
-    const QColor ink = QGuiApplication::palette().color(QPalette::WindowText);
+    QColor ink = QGuiApplication::palette().color(QPalette::WindowText);
+    if (CaptureGate::shared().isPaused())
+        ink.setAlphaF(0.4f);
     QIcon icon;
     for (const int side : {16, 22, 24, 32, 48})
         icon.addPixmap(SymbolPainter::pixmap(QStringLiteral("MenuBarIcon"), QSize(side, side), ink, 1.0));
@@ -88,14 +92,15 @@ void StatusItem::install()
             QStringLiteral("⚠️ Nenhuma bandeja do sistema disponível: o ícone de status não será "
                            "exibido; o atalho, o gesto e o painel continuam funcionando."));
     // Installed anyway: the icon appears if a tray host starts later.
-    m_trayIcon = new QSystemTrayIcon(trayIcon(), this);
-    m_trayIcon->setToolTip(QStringLiteral("Ovelin"));
+    m_trayIcon = new QSystemTrayIcon(statusIcon(), this);
+    updateIcon();
     connect(m_trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::Context ||
             reason == QSystemTrayIcon::DoubleClick)
             openMenu();
     });
     m_trayIcon->show();
+    connect(&CaptureGate::shared(), &CaptureGate::pausedChanged, this, &StatusItem::updateIcon);
     // The icon is drawn in the desktop's text colour: redraw it when the desktop's palette changes.
     qApp->installEventFilter(this);
 }
@@ -103,12 +108,27 @@ void StatusItem::install()
 bool StatusItem::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == qApp && event->type() == QEvent::ApplicationPaletteChange && m_trayIcon)
-        m_trayIcon->setIcon(trayIcon());
+        updateIcon();
     return QObject::eventFilter(watched, event);
+}
+
+void StatusItem::updateIcon()
+{
+    if (!m_trayIcon)
+        return;
+    m_trayIcon->setIcon(statusIcon());
+    //: Tooltip of the status icon while nothing copied is captured.
+    m_trayIcon->setToolTip(CaptureGate::shared().isPaused() ? qtTrId("tray_capture_paused")
+                                                            : QStringLiteral("Ovelin"));
 }
 
 void StatusItem::openMenu()
 {
     const QRect anchor = m_trayIcon ? m_trayIcon->geometry() : QRect();
     m_menuWindow->popUp(anchor, QCursor::pos());
+}
+
+QSystemTrayIcon* StatusItem::trayIcon() const
+{
+    return m_trayIcon;
 }

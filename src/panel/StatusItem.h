@@ -44,6 +44,7 @@ public:
     void install();
     MenuBarWindow* menuWindow() const { return m_menuWindow.get(); }
     MenuBarContent* content() const;
+    QSystemTrayIcon* trayIcon() const;
     /// Opens the menu window at the icon (or at the pointer).
     void openMenu();
 
@@ -51,6 +52,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void updateIcon();
+
     std::unique_ptr<MenuBarWindow> m_menuWindow;
     QPointer<QSystemTrayIcon> m_trayIcon;
 };

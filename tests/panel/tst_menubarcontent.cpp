@@ -6,6 +6,7 @@
 #include "PrintedLines.h"
 #include "TestMain.h"
 #include "panel/MenuBarContent.h"
+#include "history/CaptureGate.h"
 #include "panel/StatusItem.h"
 
 using namespace Qt::StringLiterals;
@@ -81,6 +82,42 @@ private Q_SLOTS:
         QCOMPARE(quit.count(), 1);
     }
 
+    void pauseRowsPauseAndResumeAndDimTheIcon()
+    {
+        StatusItem status;
+        status.install();
+        MenuBarContent& menu = *status.content();
+        const auto inkAlpha = [&status] {
+            const QImage image = status.trayIcon()->icon().pixmap(32, 32).toImage();
+            int alpha = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    alpha = std::max(alpha, qAlpha(image.pixel(x, y)));
+            return alpha;
+        };
+        const int bright = inkAlpha();
+        const auto row = [&menu](int index) -> MenuBarItemButton* {
+            for (MenuBarItemButton* item : menu.items())
+                if (item->index() == index)
+                    return item;
+            return nullptr;
+        };
+        QVERIFY(!row(MenuBarContent::ResumeItem));
+        row(MenuBarContent::PauseHourItem)->click();
+        QVERIFY(CaptureGate::shared().isPaused());
+        QVERIFY(CaptureGate::shared().pausedUntil());
+        QTRY_VERIFY(row(MenuBarContent::ResumeItem));
+        QVERIFY(!row(MenuBarContent::PauseHourItem));
+        QCOMPARE(menu.items().at(MenuBarContent::QuitItem)->index(), int(MenuBarContent::QuitItem));
+        QVERIFY(inkAlpha() < bright);
+        QCOMPARE(status.trayIcon()->toolTip(), u"tray_capture_paused"_s); // no translator loaded
+
+        row(MenuBarContent::ResumeItem)->click();
+        QVERIFY(!CaptureGate::shared().isPaused());
+        QTRY_VERIFY(row(MenuBarContent::PauseUntilResumedItem));
+        QCOMPARE(inkAlpha(), bright);
+    }
+
     void rowsCannotBeReachedWithTab()
     {
         MenuBarWindow window;
@@ -103,7 +140,7 @@ private Q_SLOTS:
         QCoreApplication::installTranslator(&portuguese);
         QTRY_VERIFY(titles(menu) != english);
         const QStringList translated = titles(menu);
-        QCOMPARE(translated.size(), 3);
+        QCOMPARE(translated.size(), 6);
         QVERIFY(!translated.contains(u"menu_show"_s));
         QCOMPARE(menu.hoveredButton(), std::nullopt);
         // The shortcut in the show row's tooltip is written the same way in every language.
