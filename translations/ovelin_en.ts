@@ -379,6 +379,34 @@
         <source>Quit Ovelin</source>
         <translation>Quit Ovelin</translation>
     </message>
+    <message id="preferences_max_item_size_label">
+        <source>Largest copy to keep:</source>
+        <translation>Largest copy to keep:</translation>
+    </message>
+    <message id="preferences_max_item_size_caption">
+        <source>Copies larger than this are not kept in the history.</source>
+        <translation>Copies larger than this are not kept in the history.</translation>
+    </message>
+    <message id="preferences_ignored_apps_label">
+        <source>Ignored applications:</source>
+        <translation>Ignored applications:</translation>
+    </message>
+    <message id="preferences_ignored_apps_caption">
+        <source>Nothing copied in these applications is kept. Choose a running application or type its name.</source>
+        <translation>Nothing copied in these applications is kept. Choose a running application or type its name.</translation>
+    </message>
+    <message id="preferences_ignored_apps_placeholder">
+        <source>Application name</source>
+        <translation>Application name</translation>
+    </message>
+    <message id="preferences_ignored_apps_add">
+        <source>Add</source>
+        <translation>Add</translation>
+    </message>
+    <message id="preferences_ignored_apps_remove">
+        <source>Remove</source>
+        <translation>Remove</translation>
+    </message>
     <message id="tray_capture_paused">
         <source>Ovelin: capture paused</source>
         <translation>Ovelin: capture paused</translation>

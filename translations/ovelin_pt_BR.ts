@@ -379,6 +379,34 @@
         <source>Quit Ovelin</source>
         <translation>Sair do Ovelin</translation>
     </message>
+    <message id="preferences_max_item_size_label">
+        <source>Largest copy to keep:</source>
+        <translation>Maior cópia a guardar:</translation>
+    </message>
+    <message id="preferences_max_item_size_caption">
+        <source>Copies larger than this are not kept in the history.</source>
+        <translation>Cópias maiores que isso não são guardadas no histórico.</translation>
+    </message>
+    <message id="preferences_ignored_apps_label">
+        <source>Ignored applications:</source>
+        <translation>Aplicativos ignorados:</translation>
+    </message>
+    <message id="preferences_ignored_apps_caption">
+        <source>Nothing copied in these applications is kept. Choose a running application or type its name.</source>
+        <translation>Nada copiado nesses aplicativos é guardado. Escolha um aplicativo aberto ou digite o nome dele.</translation>
+    </message>
+    <message id="preferences_ignored_apps_placeholder">
+        <source>Application name</source>
+        <translation>Nome do aplicativo</translation>
+    </message>
+    <message id="preferences_ignored_apps_add">
+        <source>Add</source>
+        <translation>Adicionar</translation>
+    </message>
+    <message id="preferences_ignored_apps_remove">
+        <source>Remove</source>
+        <translation>Remover</translation>
+    </message>
     <message id="tray_capture_paused">
         <source>Ovelin: capture paused</source>
         <translation>Ovelin: captura pausada</translation>

@@ -88,5 +88,6 @@ StartupServices StartupServices::application()
     services.preferences = PreferencesServices::standard();
     services.preferences.loginItems = &loginItem;
     services.preferences.capabilities = &capabilities;
+    services.preferences.applications = platform.frontmostApplication;
     return services;
 }

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 /// The application whose window has the focus.
@@ -28,4 +29,6 @@ public:
     virtual std::optional<FrontmostApplication> frontmostApplication() = 0;
     /// Asks the window manager to activate the window; false when the request could not be made.
     virtual bool activateWindow(quint64 windowId) = 0;
+    /// The identifiers of the applications that have a window, sorted, each once.
+    virtual QStringList runningApplications() = 0;
 };

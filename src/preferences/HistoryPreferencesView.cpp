@@ -2,13 +2,19 @@
 
 #include <algorithm>
 
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSpinBox>
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include "app/Settings.h"
+#include "history/CaptureGate.h"
 #include "history/ClipboardHistory.h"
+#include "platform/FrontmostApplicationService.h"
 #include "preferences/AlertPresenter.h"
 #include "preferences/PreferencesWidgets.h"
 
@@ -67,7 +73,99 @@ HistoryPreferencesView::HistoryPreferencesView(ClipboardHistory& history, const 
     column()->addWidget(m_clearButton);
     column()->addWidget(captionLabel(qtTrId("clear_history_button_subtitle")));
 
+    column()->addSpacing(6);
+    m_maxItemSize = new QSpinBox;
+    m_maxItemSize->setRange(CaptureGate::minItemSizeMB, CaptureGate::maxItemSizeMB);
+    m_maxItemSize->setSuffix(QStringLiteral(" MB"));
+    m_maxItemSize->setValue(Settings::shared().intValue(SettingsKey::maxItemSizeMB));
+    addRow(label(qtTrId("preferences_max_item_size_label")), m_maxItemSize);
+    connect(m_maxItemSize, &QSpinBox::valueChanged, this, [this](int megabytes) {
+        if (Settings::shared().intValue(SettingsKey::maxItemSizeMB) == megabytes)
+            return;
+        Settings::shared().setValue(SettingsKey::maxItemSizeMB, megabytes);
+        sendSettingsChanged({{QStringLiteral("settingKey"), QStringLiteral("maxItemSizeMB")},
+                             {QStringLiteral("settingGroup"), QStringLiteral("history")},
+                             {QStringLiteral("value"), QString::number(megabytes)}});
+    });
+    column()->addWidget(captionLabel(qtTrId("preferences_max_item_size_caption")));
+
+    column()->addSpacing(6);
+    column()->addWidget(label(qtTrId("preferences_ignored_apps_label")));
+    m_ignoredList = new QListWidget;
+    m_ignoredList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_ignoredList->setFixedHeight(90);
+    column()->addWidget(m_ignoredList);
+    m_applicationChooser = new QComboBox;
+    m_applicationChooser->setEditable(true);
+    m_applicationChooser->setInsertPolicy(QComboBox::NoInsert);
+    m_applicationChooser->lineEdit()->setPlaceholderText(qtTrId("preferences_ignored_apps_placeholder"));
+    m_addIgnored = new QPushButton(qtTrId("preferences_ignored_apps_add"));
+    m_removeIgnored = new QPushButton(qtTrId("preferences_ignored_apps_remove"));
+    m_addIgnored->setAutoDefault(false);
+    m_removeIgnored->setAutoDefault(false);
+    auto* ignoredRow = new QHBoxLayout;
+    ignoredRow->addWidget(m_applicationChooser, 1);
+    ignoredRow->addWidget(m_addIgnored);
+    ignoredRow->addWidget(m_removeIgnored);
+    column()->addLayout(ignoredRow);
+    column()->addWidget(captionLabel(qtTrId("preferences_ignored_apps_caption")));
+    connect(m_addIgnored, &QPushButton::clicked, this, &HistoryPreferencesView::addIgnored);
+    connect(m_applicationChooser->lineEdit(), &QLineEdit::returnPressed, this, &HistoryPreferencesView::addIgnored);
+    connect(m_removeIgnored, &QPushButton::clicked, this, &HistoryPreferencesView::removeIgnored);
+    connect(m_ignoredList, &QListWidget::itemSelectionChanged, this,
+            [this] { m_removeIgnored->setEnabled(!m_ignoredList->selectedItems().isEmpty()); });
+    connect(&Settings::shared(), &Settings::valueChanged, this, [this](const QString& key) {
+        if (key == SettingsKey::ignoredApplications)
+            showIgnored();
+        else if (key == SettingsKey::maxItemSizeMB)
+            m_maxItemSize->setValue(Settings::shared().intValue(SettingsKey::maxItemSizeMB));
+    });
+    showIgnored();
+    offerRunningApplications();
+
     column()->addStretch(1);
+}
+
+void HistoryPreferencesView::showEvent(QShowEvent* event)
+{
+    // Applications come and go while the window is closed.
+    offerRunningApplications();
+    PreferencesPage::showEvent(event);
+}
+
+void HistoryPreferencesView::offerRunningApplications()
+{
+    const QString typed = m_applicationChooser->currentText();
+    m_applicationChooser->clear();
+    if (services().applications)
+        m_applicationChooser->addItems(services().applications->runningApplications());
+    m_applicationChooser->setEditText(typed);
+}
+
+void HistoryPreferencesView::showIgnored()
+{
+    m_ignoredList->clear();
+    m_ignoredList->addItems(Settings::shared().stringListValue(SettingsKey::ignoredApplications));
+    m_removeIgnored->setEnabled(false);
+}
+
+void HistoryPreferencesView::addIgnored()
+{
+    const QString name = m_applicationChooser->currentText().trimmed();
+    QStringList names = Settings::shared().stringListValue(SettingsKey::ignoredApplications);
+    if (!name.isEmpty() && !names.contains(name, Qt::CaseInsensitive)) {
+        names.append(name);
+        Settings::shared().setValue(SettingsKey::ignoredApplications, names);
+    }
+    m_applicationChooser->setEditText(QString());
+}
+
+void HistoryPreferencesView::removeIgnored()
+{
+    QStringList names = Settings::shared().stringListValue(SettingsKey::ignoredApplications);
+    for (const QListWidgetItem* item : m_ignoredList->selectedItems())
+        names.removeAll(item->text());
+    Settings::shared().setValue(SettingsKey::ignoredApplications, names);
 }
 
 void HistoryPreferencesView::step(int delta)

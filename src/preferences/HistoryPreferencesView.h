@@ -3,11 +3,15 @@
 #include "preferences/PreferencesPage.h"
 
 class ClipboardHistory;
+class QComboBox;
 class QLabel;
+class QListWidget;
 class QPushButton;
+class QSpinBox;
 class Stepper;
 
-/// The history limit (10 to 500 in steps of 10) and the button that empties the history.
+/// The history limit (10 to 500 in steps of 10), the button that empties the history, the size
+/// above which a copy is not kept, and the applications whose copies are never kept.
 class HistoryPreferencesView : public PreferencesPage
 {
     Q_OBJECT
@@ -22,14 +26,32 @@ public:
     QLabel* limitBox() const { return m_limitBox; }
     Stepper* limitStepper() const { return m_stepper; }
     QPushButton* clearButton() const { return m_clearButton; }
+    QSpinBox* maxItemSizeBox() const { return m_maxItemSize; }
+    QListWidget* ignoredList() const { return m_ignoredList; }
+    /// Offers the running applications; a name can also be typed.
+    QComboBox* applicationChooser() const { return m_applicationChooser; }
+    QPushButton* addIgnoredButton() const { return m_addIgnored; }
+    QPushButton* removeIgnoredButton() const { return m_removeIgnored; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     void step(int delta);
     void showLimit();
     void confirmClearHistory();
+    void showIgnored();
+    void addIgnored();
+    void removeIgnored();
+    void offerRunningApplications();
 
     ClipboardHistory& m_history;
     QLabel* m_limitBox;
     Stepper* m_stepper;
     QPushButton* m_clearButton;
+    QSpinBox* m_maxItemSize;
+    QListWidget* m_ignoredList;
+    QComboBox* m_applicationChooser;
+    QPushButton* m_addIgnored;
+    QPushButton* m_removeIgnored;
 };

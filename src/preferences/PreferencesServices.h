@@ -9,6 +9,7 @@
 #include "telemetry/Telemetry.h"
 
 class AlertPresenter;
+class FrontmostApplicationService;
 class CapabilityService;
 class LoginItemService;
 
@@ -24,6 +25,8 @@ struct PreferencesServices
     LoginItemService* loginItems = nullptr;
     const CapabilityService* capabilities = nullptr;
     AlertPresenter* alerts = nullptr;
+    /// Lists the running applications the user can choose to ignore.
+    FrontmostApplicationService* applications = nullptr;
     SignalSender sendSignal;
     /// Opens an address: web and mail addresses with the system, the bundled help pages in
     /// Ovelin's own help window.

@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include "platform/fake/FakeCapabilityService.h"
+#include "platform/fake/FakeFrontmostApplicationService.h"
 #include "platform/fake/FakeLoginItemService.h"
 #include "preferences/AlertPresenter.h"
 #include "preferences/PreferencesServices.h"
@@ -58,6 +59,7 @@ struct TestServices
 {
     FakeLoginItemService loginItems;
     FakeCapabilityService capabilities;
+    FakeFrontmostApplicationService applications;
     ScriptedAlertPresenter alerts;
     QList<SentSignal> signals;
     QList<QUrl> openedUrls;
@@ -69,6 +71,7 @@ struct TestServices
         result.loginItems = &loginItems;
         result.capabilities = &capabilities;
         result.alerts = &alerts;
+        result.applications = &applications;
         result.sendSignal = [this](AppSignal signal, const SignalParameters& parameters) {
             signals.append({signal, parameters});
         };

@@ -30,6 +30,10 @@
 #include "preferences/GeneralPreferencesView.h"
 #include "preferences/HelpViewer.h"
 #include "preferences/HistoryPreferencesView.h"
+
+#include <QComboBox>
+#include <QListWidget>
+#include <QSpinBox>
 #include "preferences/LanguagePreferencesView.h"
 #include "preferences/PermissionsManager.h"
 #include "preferences/PermissionsPreferencesView.h"
@@ -75,7 +79,8 @@ private Q_SLOTS:
               SettingsKey::enableShakeGesture, SettingsKey::selectedShakeModifier, SettingsKey::shortcutKey,
               SettingsKey::historyLimit, SettingsKey::appearanceStyle, SettingsKey::selectedAppTheme,
               SettingsKey::selectedLanguage, SettingsKey::windowHeight,
-              SettingsKey::checkUpdatesAutomatically})
+              SettingsKey::checkUpdatesAutomatically, SettingsKey::ignoredApplications,
+              SettingsKey::maxItemSizeMB})
             Settings::shared().remove(key);
         AppEnvironment::shared().reload();
         m_history = std::make_unique<ClipboardHistory>(
@@ -291,6 +296,46 @@ private Q_SLOTS:
 
         QCOMPARE(m_history->history().size(), confirm ? 0 : 2);
         QVERIFY(m_world->settingsChanged().isEmpty());
+    }
+
+    void ignoredApplicationsAndSizeCapAreEdited()
+    {
+        m_world->applications.setRunningApplications({u"Firefox"_s, u"gedit"_s});
+        auto page = showPage<HistoryPreferencesView>(pageSize, *m_history, m_world->services());
+        QVERIFY(page);
+        const auto stored = [] { return Settings::shared().stringListValue(SettingsKey::ignoredApplications); };
+        const auto shown = [&page] {
+            QStringList names;
+            for (int i = 0; i < page->ignoredList()->count(); ++i)
+                names << page->ignoredList()->item(i)->text();
+            return names;
+        };
+        const QStringList defaults{u"KeePassXC"_s, u"KeePass"_s, u"Bitwarden"_s,
+                                   u"1Password"_s, u"Enpass"_s,  u"Seahorse"_s};
+        QCOMPARE(shown(), defaults);
+        QCOMPARE(page->applicationChooser()->count(), 2);
+
+        // A running application, a typed name, and a name already listed in another case.
+        page->applicationChooser()->setCurrentIndex(1);
+        click(page->addIgnoredButton());
+        page->applicationChooser()->setEditText(u" keepassxc "_s);
+        click(page->addIgnoredButton());
+        page->applicationChooser()->setFocus();
+        page->applicationChooser()->setEditText(u"My Vault"_s);
+        QTest::keyClick(page->applicationChooser(), Qt::Key_Return);
+        QCOMPARE(stored(), defaults + QStringList({u"gedit"_s, u"My Vault"_s}));
+        QCOMPARE(shown(), stored());
+
+        // Removing every entry keeps an empty list rather than bringing the defaults back.
+        page->ignoredList()->selectAll();
+        click(page->removeIgnoredButton());
+        QCOMPARE(stored(), QStringList());
+        QCOMPARE(shown(), QStringList());
+
+        QCOMPARE(page->maxItemSizeBox()->value(), 50);
+        page->maxItemSizeBox()->setValue(900);
+        QCOMPARE(Settings::shared().intValue(SettingsKey::maxItemSizeMB), 500);
+        QCOMPARE(m_world->settingsChanged().last(), changed("maxItemSizeMB", "history", "500"));
     }
 
     // Appearance and language

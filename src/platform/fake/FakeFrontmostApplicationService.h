@@ -10,6 +10,8 @@ class FakeFrontmostApplicationService : public FrontmostApplicationService
 public:
     std::optional<FrontmostApplication> frontmostApplication() override { return m_frontmost; }
     bool activateWindow(quint64 windowId) override;
+    QStringList runningApplications() override { return m_running; }
+    void setRunningApplications(QStringList names) { m_running = std::move(names); }
 
     void setFrontmostApplication(std::optional<FrontmostApplication> app) { m_frontmost = std::move(app); }
     const QList<quint64>& activatedWindows() const { return m_activated; }
@@ -17,4 +19,5 @@ public:
 private:
     std::optional<FrontmostApplication> m_frontmost;
     QList<quint64> m_activated;
+    QStringList m_running;
 };

@@ -156,3 +156,44 @@ bool X11FrontmostApplicationService::activateWindow(quint64 windowId)
     }
     return trap.sync() == 0;
 }
+
+QStringList X11FrontmostApplicationService::runningApplications()
+{
+    Display* dpy = HotKeys::x11::applicationDisplay();
+    if (!dpy)
+        return {};
+    HotKeys::x11::ErrorTrap trap(dpy);
+    const Window root = DefaultRootWindow(dpy);
+    // The window manager's list of client windows; without one, the top-level windows.
+    QList<Window> windows;
+    int format = 0;
+    if (const auto list = property(dpy, root, atom(dpy, "_NET_CLIENT_LIST"), XA_WINDOW, &format);
+        list && format == 32) {
+        for (qsizetype i = 0; i + qsizetype(sizeof(long)) <= list->size(); i += sizeof(long)) {
+            unsigned long value = 0;
+            memcpy(&value, list->constData() + i, sizeof(long));
+            windows.append(static_cast<Window>(value));
+        }
+    } else {
+        Window rootReturn = None;
+        Window parent = None;
+        Window* children = nullptr;
+        unsigned int count = 0;
+        if (XQueryTree(dpy, root, &rootReturn, &parent, &children, &count)) {
+            for (unsigned int i = 0; i < count; ++i)
+                windows.append(children[i]);
+        }
+        if (children)
+            XFree(children);
+    }
+    QStringList names;
+    for (const Window window : windows) {
+        if (const auto name = wmClass(dpy, window); name && !names.contains(*name, Qt::CaseInsensitive))
+            names.append(*name);
+    }
+    trap.sync();
+    // Ovelin itself is never the application to ignore.
+    names.removeIf([](const QString& name) { return name.compare(u"ovelin", Qt::CaseInsensitive) == 0; });
+    names.sort(Qt::CaseInsensitive);
+    return names;
+}

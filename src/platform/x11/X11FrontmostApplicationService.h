@@ -9,4 +9,5 @@ class X11FrontmostApplicationService : public FrontmostApplicationService
 public:
     std::optional<FrontmostApplication> frontmostApplication() override;
     bool activateWindow(quint64 windowId) override;
+    QStringList runningApplications() override;
 };
