@@ -6,10 +6,12 @@
 
 #include "PrintedLines.h"
 #include "TestMain.h"
+#include "history/CaptureGate.h"
 #include "history/ClipboardHistory.h"
 #include "history/ClipboardMonitor.h"
 #include "history/ClipboardStorage.h"
 #include "platform/ClipboardService.h"
+#include "platform/FrontmostApplicationService.h"
 #include "platform/X11TestSupport.h"
 #include "platform/x11/X11Platform.h"
 
@@ -272,6 +274,56 @@ private Q_SLOTS:
         QVERIFY(owner.waitReady());
         QVERIFY(copySentinel(u"after the secret"_s));
         QCOMPARE(historyList(), QStringList{u"text:after the secret|rtf=-|html=-"_s} + before);
+    }
+
+    void ignoredApplicationsAndOversizedCopiesAreNotCaptured()
+    {
+        CaptureGate gate;
+        gate.setIgnoredApplications({u"KeePassXC"_s});
+        gate.setMaxItemSizeMB(1);
+        m_monitor->setGate(&gate);
+        FrontmostApplicationService* frontmost = ovelin::x11::platformServices().frontmostApplication;
+        m_monitor->setFrontmostApplication([frontmost]() -> std::optional<QString> {
+            const auto app = frontmost->frontmostApplication();
+            return app ? app->identifier : std::nullopt;
+        });
+        ovelin::test::PrintedLines lines;
+        const QString secret = writeFile(u"secret.txt"_s, "from the vault");
+        const QString big = writeFile(u"big.txt"_s, QByteArray(2 << 20, 'x'));
+        const QString plain = writeFile(u"plain.txt"_s, "from the editor");
+        // Each copy is followed by one from another application, which must arrive after it.
+        const auto copyThenFromEditor = [&](const QStringList& args, const QString& sentinel) {
+            Helper owner(fixture(), args);
+            if (!owner.waitReady())
+                return false;
+            Helper editor(fixture(), {u"own"_s, u"--class"_s, u"Gedit"_s, u"text/plain="_s + sentinel});
+            return editor.waitReady() &&
+                   QTest::qWaitFor([&] { return topOfHistory() == u"text:from the editor|rtf=-|html=-"_s; },
+                                   10000);
+        };
+        QVERIFY(copyThenFromEditor({u"own"_s, u"--class"_s, u"keepassxc"_s, u"text/plain="_s + secret}, plain));
+        QVERIFY(copyThenFromEditor({u"own"_s, u"--class"_s, u"Gedit"_s, u"text/plain="_s + big}, plain));
+        QCOMPARE(historyList(), QStringList{u"text:from the editor|rtf=-|html=-"_s});
+        QCOMPARE(lines.lines().filter(u"⚠️ Cópia não capturada"_s),
+                 QStringList{u"⚠️ Cópia não capturada: texto de 2.0 MB, acima do limite de 1 MB"_s});
+
+        // An owner that names no application: the one in front decides.
+        {
+            Helper vault(fixture(), {u"paste-target"_s, u"--class"_s, u"KeePassXC"_s, u"--out"_s,
+                                     m_dir.filePath(u"keys.txt"_s)});
+            QVERIFY(vault.waitReady());
+            QTRY_VERIFY_WITH_TIMEOUT(frontmost->frontmostApplication() &&
+                                         frontmost->frontmostApplication()->identifier == u"KeePassXC"_s,
+                                     10000);
+            auto copy = copyWithXclip(m_dir, {}, "typed in the vault");
+            QVERIFY(copy);
+            Helper editor(fixture(), {u"own"_s, u"--class"_s, u"Gedit"_s, u"text/plain="_s + secret});
+            QVERIFY(editor.waitReady());
+            QTRY_COMPARE_WITH_TIMEOUT(topOfHistory(), u"text:from the vault|rtf=-|html=-"_s, 10000);
+        }
+        QVERIFY(copySentinel(u"typed in the vault"_s)); // the same copy, nothing ignored in front
+        QCOMPARE(historyList().size(), 3);
+        m_monitor->setGate(&CaptureGate::shared());
     }
 
     void quickCopiesAreAllCapturedNewestFirst()

@@ -1,8 +1,9 @@
 // The other applications of the X11 tests, in one small program:
 //   paste-target --class <WM_CLASS class> --out <file>
 //       A text editor window that records every modified key press and every paste it receives.
-//   own <mime>=<file> ...
-//       Takes the clipboard with these representations and keeps it until killed.
+//   own [--class <WM_CLASS class>] <mime>=<file> ...
+//       Takes the clipboard with these representations and keeps it until killed; with a class,
+//       also shows a window of that class.
 //   hang [retake ms]
 //       Takes the clipboard and never answers a request for it; takes it anew every <retake ms>.
 //   misbehave die|incr-stop|incr-lie
@@ -15,9 +16,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <thread>
 
 #include <QApplication>
+#include <QWidget>
 #include <QClipboard>
 #include <QFile>
 #include <QKeyEvent>
@@ -79,6 +82,19 @@ private:
     QString m_out;
 };
 
+// Sets the window's WM_CLASS before it is mapped, as the application under test would see it.
+void setWindowClass(QApplication& app, QWidget& window, const QString& windowClass, const QByteArray& instance)
+{
+    auto* x11 = app.nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11)
+        return;
+    QByteArray instanceName = instance;
+    QByteArray klass = windowClass.toLatin1();
+    XClassHint hint{instanceName.data(), klass.data()};
+    XSetClassHint(x11->display(), static_cast<Window>(window.winId()), &hint);
+    XFlush(x11->display());
+}
+
 int pasteTarget(QApplication& app, const QStringList& args)
 {
     const QString windowClass = args.value(args.indexOf(u"--class"_s) + 1);
@@ -86,23 +102,24 @@ int pasteTarget(QApplication& app, const QStringList& args)
     PasteTarget editor(out);
     editor.setWindowTitle(u"Paste Target"_s);
     editor.resize(400, 300);
-    // Set our own WM_CLASS before the window is mapped, as the application under test would see it.
-    auto* x11 = app.nativeInterface<QNativeInterface::QX11Application>();
-    if (x11) {
-        QByteArray instance = "pastetarget";
-        QByteArray klass = windowClass.toLatin1();
-        XClassHint hint{instance.data(), klass.data()};
-        XSetClassHint(x11->display(), static_cast<Window>(editor.winId()), &hint);
-        XFlush(x11->display());
-    }
+    setWindowClass(app, editor, windowClass, "pastetarget");
     editor.show();
     editor.activateWindow();
     QTimer::singleShot(0, [] { ready(); });
     return app.exec();
 }
 
-int own(QApplication& app, const QStringList& args)
+int own(QApplication& app, QStringList args)
 {
+    // With a class, a small window of that class stands for the application's own window.
+    std::unique_ptr<QWidget> window;
+    if (const qsizetype at = args.indexOf(u"--class"_s); at >= 0 && at + 1 < args.size()) {
+        window = std::make_unique<QWidget>();
+        window->resize(50, 50);
+        setWindowClass(app, *window, args.at(at + 1), "owner");
+        window->show();
+        args.remove(at, 2);
+    }
     auto* mime = new QMimeData;
     for (const QString& arg : args) {
         const qsizetype eq = arg.indexOf(u'=');

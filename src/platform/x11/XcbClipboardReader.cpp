@@ -129,7 +129,8 @@ private:
         xcb_create_window(m_conn, XCB_COPY_FROM_PARENT, m_window, screens.data->root, 0, 0, 1, 1, 0,
                           XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &eventMask);
         m_clipboard = atom("CLIPBOARD");
-        m_clientLeader = atom("WM_CLIENT_LEADER");
+        m_clientList = atom("_NET_CLIENT_LIST");
+        m_root = screens.data->root;
         m_targets = atom("TARGETS");
         m_incr = atom("INCR");
         m_property = atom("OVELIN_CLIPBOARD");
@@ -178,22 +179,48 @@ private:
         return QString::fromLocal8Bit(parts.at(1));
     }
 
-    // The owner's application, from its window or, as toolkits often own the selection with a
-    // hidden window without a class, from the window of its client leader. A few round trips.
+    // The owner's application. Toolkits own the selection with a hidden window without a class,
+    // so when it has none, the class of a top-level window made by the same X client (the same
+    // resource id base) is taken. A few round trips.
     std::optional<QString> ownerApplication()
     {
-        XcbPtr<xcb_get_selection_owner_reply_t> owner(
+        XcbPtr<xcb_get_selection_owner_reply_t> reply(
             xcb_get_selection_owner_reply(m_conn, xcb_get_selection_owner(m_conn, m_clipboard), nullptr));
-        if (!owner || owner->owner == XCB_WINDOW_NONE || owner->owner == m_window)
+        if (!reply || reply->owner == XCB_WINDOW_NONE || reply->owner == m_window)
             return std::nullopt;
-        if (auto name = wmClass(owner->owner))
+        const xcb_window_t owner = reply->owner;
+        if (auto name = wmClass(owner))
             return name;
-        XcbPtr<xcb_get_property_reply_t> leader(xcb_get_property_reply(
-            m_conn, xcb_get_property(m_conn, 0, owner->owner, m_clientLeader, XCB_ATOM_WINDOW, 0, 1), nullptr));
-        if (!leader || leader->format != 32 || xcb_get_property_value_length(leader.get()) < 4)
-            return std::nullopt;
-        const xcb_window_t window = *static_cast<const xcb_window_t*>(xcb_get_property_value(leader.get()));
-        return window != owner->owner ? wmClass(window) : std::nullopt;
+        const uint32_t mask = xcb_get_setup(m_conn)->resource_id_mask;
+        for (const xcb_window_t window : topLevelWindows()) {
+            if ((window & ~mask) == (owner & ~mask)) {
+                if (auto name = wmClass(window))
+                    return name;
+            }
+        }
+        return std::nullopt;
+    }
+
+    // The window manager's client windows, else (without one) the root's children.
+    QList<xcb_window_t> topLevelWindows()
+    {
+        QList<xcb_window_t> windows;
+        XcbPtr<xcb_get_property_reply_t> list(xcb_get_property_reply(
+            m_conn, xcb_get_property(m_conn, 0, m_root, m_clientList, XCB_ATOM_WINDOW, 0, 4096), nullptr));
+        if (list && list->format == 32 && xcb_get_property_value_length(list.get()) > 0) {
+            const auto* ids = static_cast<const xcb_window_t*>(xcb_get_property_value(list.get()));
+            for (int i = 0; i < xcb_get_property_value_length(list.get()) / 4; ++i)
+                windows.append(ids[i]);
+            return windows;
+        }
+        XcbPtr<xcb_query_tree_reply_t> tree(
+            xcb_query_tree_reply(m_conn, xcb_query_tree(m_conn, m_root), nullptr));
+        if (tree) {
+            const xcb_window_t* children = xcb_query_tree_children(tree.get());
+            for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i)
+                windows.append(children[i]);
+        }
+        return windows;
     }
 
     void deliver(ClipboardSnapshot snapshot, bool changed)
@@ -399,7 +426,8 @@ private:
     xcb_window_t m_window = XCB_NONE;
     int m_xfixesEvent = 0;
     xcb_atom_t m_clipboard = XCB_ATOM_NONE;
-    xcb_atom_t m_clientLeader = XCB_ATOM_NONE;
+    xcb_atom_t m_clientList = XCB_ATOM_NONE;
+    xcb_window_t m_root = XCB_WINDOW_NONE;
     xcb_atom_t m_targets = XCB_ATOM_NONE;
     xcb_atom_t m_incr = XCB_ATOM_NONE;
     xcb_atom_t m_property = XCB_ATOM_NONE;
