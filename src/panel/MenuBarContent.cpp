@@ -189,8 +189,8 @@ void MenuBarContent::rebuild()
                     [&gate] { gate.resume(); });
     } else {
         //: Status menu: nothing copied is kept for the next 15 minutes.
-        addPauseRow(PauseQuarterHourItem, QStringLiteral("pause.circle"), QT_TRID_NOOP("menu_pause_15_minutes"),
-                    [&gate] { gate.pause(15); });
+        addPauseRow(PauseQuarterHourItem, QStringLiteral("pause.circle"),
+                    QT_TRID_NOOP("menu_pause_15_minutes"), [&gate] { gate.pause(15); });
         //: Status menu: nothing copied is kept for the next hour.
         addPauseRow(PauseHourItem, QStringLiteral("pause.circle"), QT_TRID_NOOP("menu_pause_1_hour"),
                     [&gate] { gate.pause(60); });

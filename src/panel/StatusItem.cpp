@@ -10,8 +10,8 @@
 #include <QVBoxLayout>
 
 #include "common/Console.h"
-#include "panel/MenuBarContent.h"
 #include "history/CaptureGate.h"
+#include "panel/MenuBarContent.h"
 #include "panel/SymbolPainter.h"
 
 namespace {

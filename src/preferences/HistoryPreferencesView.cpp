@@ -6,8 +6,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QSpinBox>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -110,7 +110,8 @@ HistoryPreferencesView::HistoryPreferencesView(ClipboardHistory& history, const 
     column()->addLayout(ignoredRow);
     column()->addWidget(captionLabel(qtTrId("preferences_ignored_apps_caption")));
     connect(m_addIgnored, &QPushButton::clicked, this, &HistoryPreferencesView::addIgnored);
-    connect(m_applicationChooser->lineEdit(), &QLineEdit::returnPressed, this, &HistoryPreferencesView::addIgnored);
+    connect(m_applicationChooser->lineEdit(), &QLineEdit::returnPressed, this,
+            &HistoryPreferencesView::addIgnored);
     connect(m_removeIgnored, &QPushButton::clicked, this, &HistoryPreferencesView::removeIgnored);
     connect(m_ignoredList, &QListWidget::itemSelectionChanged, this,
             [this] { m_removeIgnored->setEnabled(!m_ignoredList->selectedItems().isEmpty()); });

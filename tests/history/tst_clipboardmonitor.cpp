@@ -253,7 +253,9 @@ private Q_SLOTS:
         QCOMPARE(m_history->history().size(), captured ? 1 : 0);
         const QStringList sizeLines = lines.lines().filter(u"⚠️ Cópia não capturada"_s);
         if (megabytes > 2)
-            QCOMPARE(sizeLines, QStringList{u"⚠️ Cópia não capturada: texto de 3.0 MB, acima do limite de 2 MB"_s});
+            QCOMPARE(
+                sizeLines,
+                QStringList{u"⚠️ Cópia não capturada: texto de 3.0 MB, acima do limite de 2 MB"_s});
         else
             QVERIFY(sizeLines.isEmpty());
     }

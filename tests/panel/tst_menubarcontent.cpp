@@ -5,8 +5,8 @@
 
 #include "PrintedLines.h"
 #include "TestMain.h"
-#include "panel/MenuBarContent.h"
 #include "history/CaptureGate.h"
+#include "panel/MenuBarContent.h"
 #include "panel/StatusItem.h"
 
 using namespace Qt::StringLiterals;

@@ -301,7 +301,8 @@ private Q_SLOTS:
                    QTest::qWaitFor([&] { return topOfHistory() == u"text:from the editor|rtf=-|html=-"_s; },
                                    10000);
         };
-        QVERIFY(copyThenFromEditor({u"own"_s, u"--class"_s, u"keepassxc"_s, u"text/plain="_s + secret}, plain));
+        QVERIFY(
+            copyThenFromEditor({u"own"_s, u"--class"_s, u"keepassxc"_s, u"text/plain="_s + secret}, plain));
         QVERIFY(copyThenFromEditor({u"own"_s, u"--class"_s, u"Gedit"_s, u"text/plain="_s + big}, plain));
         QCOMPARE(historyList(), QStringList{u"text:from the editor|rtf=-|html=-"_s});
         QCOMPARE(lines.lines().filter(u"⚠️ Cópia não capturada"_s),

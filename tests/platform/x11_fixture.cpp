@@ -20,7 +20,6 @@
 #include <thread>
 
 #include <QApplication>
-#include <QWidget>
 #include <QClipboard>
 #include <QFile>
 #include <QKeyEvent>
@@ -28,6 +27,7 @@
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QTimer>
+#include <QWidget>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -83,7 +83,8 @@ private:
 };
 
 // Sets the window's WM_CLASS before it is mapped, as the application under test would see it.
-void setWindowClass(QApplication& app, QWidget& window, const QString& windowClass, const QByteArray& instance)
+void setWindowClass(QApplication& app, QWidget& window, const QString& windowClass,
+                    const QByteArray& instance)
 {
     auto* x11 = app.nativeInterface<QNativeInterface::QX11Application>();
     if (!x11)

@@ -31,13 +31,13 @@
 #include "preferences/HelpViewer.h"
 #include "preferences/HistoryPreferencesView.h"
 
-#include <QComboBox>
-#include <QListWidget>
-#include <QSpinBox>
 #include "preferences/LanguagePreferencesView.h"
 #include "preferences/PermissionsManager.h"
 #include "preferences/PermissionsPreferencesView.h"
 #include "preferences/PreferencesWidgets.h"
+#include <QComboBox>
+#include <QListWidget>
+#include <QSpinBox>
 
 using namespace Qt::StringLiterals;
 using namespace ovelin::test;
@@ -303,7 +303,9 @@ private Q_SLOTS:
         m_world->applications.setRunningApplications({u"Firefox"_s, u"gedit"_s});
         auto page = showPage<HistoryPreferencesView>(pageSize, *m_history, m_world->services());
         QVERIFY(page);
-        const auto stored = [] { return Settings::shared().stringListValue(SettingsKey::ignoredApplications); };
+        const auto stored = [] {
+            return Settings::shared().stringListValue(SettingsKey::ignoredApplications);
+        };
         const auto shown = [&page] {
             QStringList names;
             for (int i = 0; i < page->ignoredList()->count(); ++i)

@@ -168,7 +168,8 @@ private:
     std::optional<QString> wmClass(xcb_window_t window)
     {
         XcbPtr<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-            m_conn, xcb_get_property(m_conn, 0, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 256), nullptr));
+            m_conn, xcb_get_property(m_conn, 0, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 256),
+            nullptr));
         if (!reply || reply->format != 8)
             return std::nullopt;
         const QByteArray bytes(static_cast<const char*>(xcb_get_property_value(reply.get())),
