@@ -1,0 +1,254 @@
+#include <memory>
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QDir>
+#include <QGuiApplication>
+
+#include "TestMain.h"
+#include "panel/X11Session.h"
+
+using namespace ovelin::test;
+
+namespace {
+
+struct Finished
+{
+    int exitCode = -1;
+    QString output;
+};
+
+// Ovelins started from the real executable in one clean HOME, on a private session bus.
+class Home
+{
+public:
+    explicit Home(QString busAddress) : m_busAddress(std::move(busAddress))
+    {
+        for (const char* sub : {"config", "data", "cache"})
+            QDir(m_dir.path()).mkpath(QString::fromLatin1(sub));
+    }
+    ~Home()
+    {
+        for (const auto& process : m_running) {
+            process->kill();
+            process->waitForFinished(5000);
+        }
+    }
+
+    QString dataFolder() const { return m_dir.filePath(u"data/Ovelin"_s); }
+
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"HOME"_s, m_dir.path());
+        environment.insert(u"XDG_CONFIG_HOME"_s, m_dir.filePath(u"config"_s));
+        environment.insert(u"XDG_DATA_HOME"_s, m_dir.filePath(u"data"_s));
+        environment.insert(u"XDG_CACHE_HOME"_s, m_dir.filePath(u"cache"_s));
+        environment.insert(u"OVELIN_ANALYTICS_URL"_s, u"http://127.0.0.1:9/"_s);
+        environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, m_busAddress);
+        environment.remove(u"QT_QPA_PLATFORM"_s);
+        return environment;
+    }
+
+    /// Starts one in the background; it is killed when the Home goes.
+    QProcess* start(const QStringList& arguments = {}, const QProcessEnvironment& environment = {})
+    {
+        auto process = std::make_unique<QProcess>();
+        process->setProcessEnvironment(environment.isEmpty() ? this->environment() : environment);
+        process->setProcessChannelMode(QProcess::MergedChannels);
+        process->start(QStringLiteral(OVELIN_EXECUTABLE), arguments);
+        m_running.push_back(std::move(process));
+        return m_running.back().get();
+    }
+
+    /// Starts one and waits for it to end.
+    Finished run(const QStringList& arguments, const QProcessEnvironment& environment = {})
+    {
+        QProcess process;
+        process.setProcessEnvironment(environment.isEmpty() ? this->environment() : environment);
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(QStringLiteral(OVELIN_EXECUTABLE), arguments);
+        if (!process.waitForFinished(30000))
+            return {};
+        return {process.exitCode(), QString::fromUtf8(process.readAll())};
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_busAddress;
+    std::vector<std::unique_ptr<QProcess>> m_running;
+};
+
+QString outputOf(QProcess* process)
+{
+    process->waitForReadyRead(0);
+    return QString::fromUtf8(process->peek(1 << 20));
+}
+
+bool waitForLine(QProcess* process, const QString& line, int count = 1, int timeoutMs = 15000)
+{
+    return waitFor([&] { return outputOf(process).count(line) >= count; }, timeoutMs);
+}
+
+const QString watching = u"📋 Monitoramento da área de transferência iniciado!"_s;
+const QString preferencesOpened = u"🧩 showPreferences() foi chamado"_s;
+
+QString visiblePanel()
+{
+    for (const QString& window : xdotool({u"search"_s, u"--onlyvisible"_s, u"--classname"_s, u"^ovelin$"_s})
+                                     .split(u'\n', Qt::SkipEmptyParts)) {
+        if (xdotool({u"getwindowname"_s, window}).trimmed() == u"Ovelin"_s &&
+            tool(u"xwininfo"_s, {u"-id"_s, window}).contains(u"Width: 400"_s))
+            return window;
+    }
+    return {};
+}
+
+} // namespace
+
+// The real executable: one per user, commands from later starts and over the bus.
+class TestInstanceX11 : public QObject
+{
+    Q_OBJECT
+
+    QProcess m_bus;
+    QString m_busAddress;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (QGuiApplication::platformName() != u"xcb")
+            QSKIP("needs an X server (run under Xvfb)");
+        // A bus of the test's own: the developer's session never sees these Ovelins.
+        m_bus.start(u"dbus-daemon"_s, {u"--session"_s, u"--nofork"_s, u"--print-address=1"_s});
+        QVERIFY2(m_bus.waitForStarted(), "dbus-daemon is missing");
+        QVERIFY(waitFor([this] { return m_bus.canReadLine() || m_bus.waitForReadyRead(100); }, 10000));
+        m_busAddress = QString::fromUtf8(m_bus.readLine()).trimmed();
+        QVERIFY(!m_busAddress.isEmpty());
+    }
+
+    void cleanupTestCase()
+    {
+        m_bus.kill();
+        m_bus.waitForFinished();
+    }
+
+    void laterStartsAndBusCallsReachTheRunningOne()
+    {
+        Home home(m_busAddress);
+        QProcess* ovelin = home.start();
+        QVERIFY(waitForLine(ovelin, watching));
+
+        // Started again without a command, it opens the running one's preferences and leaves.
+        const Finished again = home.run({});
+        QCOMPARE(again.exitCode, 0);
+        QVERIFY(waitForLine(ovelin, preferencesOpened));
+
+        xdotool({u"mousemove"_s, u"500"_s, u"400"_s});
+        QCOMPARE(home.run({u"--show"_s}).exitCode, 0);
+        QVERIFY(waitFor([] { return !visiblePanel().isEmpty(); }));
+        const QString panel = visiblePanel();
+        QCOMPARE(tool(u"xwininfo"_s, {u"-id"_s, panel}).contains(u"Absolute upper-left X:  510"_s), true);
+        QCOMPARE(home.run({u"--toggle"_s}).exitCode, 0);
+        QVERIFY(waitFor([] { return visiblePanel().isEmpty(); }));
+        QCOMPARE(home.run({u"--toggle"_s}).exitCode, 0);
+        QVERIFY(waitFor([] { return !visiblePanel().isEmpty(); }));
+
+        // Calls sent back to back, while the panel is still coming and going, are taken in order:
+        // three toggles leave it hidden, and the preferences answer after them.
+        QDBusConnection bus = QDBusConnection::connectToBus(m_busAddress, u"instance-test"_s);
+        QVERIFY(bus.isConnected());
+        QList<QDBusPendingCall> calls;
+        for (const QString& method : {u"Toggle"_s, u"Toggle"_s, u"Toggle"_s, u"ShowPreferences"_s}) {
+            calls.append(bus.asyncCall(QDBusMessage::createMethodCall(
+                u"app.ovelin.Ovelin"_s, u"/app/ovelin/Ovelin"_s, u"app.ovelin.Ovelin"_s, method)));
+        }
+        for (QDBusPendingCall& call : calls) {
+            call.waitForFinished();
+            QVERIFY2(!call.isError(), qPrintable(call.error().message()));
+        }
+        QVERIFY(waitForLine(ovelin, preferencesOpened, 2));
+        const QString output = outputOf(ovelin);
+        QVERIFY(output.lastIndexOf(u"🔴 Janela oculta"_s) < output.lastIndexOf(preferencesOpened));
+        QDBusConnection::disconnectFromBus(u"instance-test"_s);
+
+        // --quit returns once the running one has saved what it captured and ended.
+        const QByteArray marker = "kept-through-quit-5d1e";
+        QProcess copier;
+        copier.start(u"xclip"_s, {u"-quiet"_s, u"-selection"_s, u"clipboard"_s, u"-i"_s});
+        QVERIFY(copier.waitForStarted());
+        copier.write(marker);
+        copier.closeWriteChannel();
+        QVERIFY(waitForLine(ovelin, u"✅ Histórico atualizado (total: 1)"_s));
+        const Finished quit = home.run({u"--quit"_s});
+        copier.kill();
+        copier.waitForFinished();
+        QCOMPARE(quit.exitCode, 0);
+        QVERIFY(ovelin->waitForFinished(10000));
+        QCOMPARE(ovelin->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(ovelin->exitCode(), 0);
+        QFile history(home.dataFolder() + u"/clipboard_history.json"_s);
+        QVERIFY(history.open(QIODevice::ReadOnly));
+        QVERIFY(history.readAll().contains(marker));
+
+        const Finished quitAgain = home.run({u"--quit"_s});
+        QCOMPARE(quitAgain.exitCode, 0);
+        QVERIFY2(quitAgain.output.contains(u"Ovelin is not running."_s), qPrintable(quitAgain.output));
+    }
+
+    void fiveSimultaneousStartsLeaveOneAndAKilledOneDoesNotBlockTheNext()
+    {
+        Home home(m_busAddress);
+        QList<QProcess*> starts;
+        for (int i = 0; i < 5; ++i)
+            starts.append(home.start());
+        const auto running = [&starts] {
+            QList<QProcess*> left;
+            for (QProcess* start : starts) {
+                if (start->state() != QProcess::NotRunning)
+                    left.append(start);
+            }
+            return left;
+        };
+        QVERIFY(waitFor([&] { return running().size() == 1; }, 30000));
+        QProcess* survivor = running().constFirst();
+        for (QProcess* start : starts) {
+            if (start != survivor)
+                QCOMPARE(start->exitCode(), 0);
+        }
+        QVERIFY(waitForLine(survivor, watching));
+        // The four others were handed over as plain starts.
+        QVERIFY(waitForLine(survivor, preferencesOpened, 4));
+
+        survivor->kill();
+        survivor->waitForFinished();
+        QProcess* next = home.start();
+        QVERIFY(waitForLine(next, watching));
+        QCOMPARE(home.run({u"--preferences"_s}).exitCode, 0);
+        QVERIFY(waitForLine(next, preferencesOpened));
+    }
+
+    void withoutASessionBusASecondStartSaysWhoRunsAndWritesNothing()
+    {
+        Home home(m_busAddress);
+        QProcessEnvironment noBus = home.environment();
+        noBus.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, u"unix:path=/nonexistent/ovelin-test-bus"_s);
+        QProcess* ovelin = home.start({}, noBus);
+        QVERIFY(waitForLine(ovelin, watching));
+        const QStringList before = QDir(home.dataFolder()).entryList(QDir::Files | QDir::Hidden);
+
+        // Unset, and with no display for libdbus to start a bus on: no bus at all.
+        noBus.remove(u"DBUS_SESSION_BUS_ADDRESS"_s);
+        noBus.remove(u"DISPLAY"_s);
+        const Finished second = home.run({u"--toggle"_s}, noBus);
+        QCOMPARE(second.exitCode, 1);
+        const QString pid = QString::number(ovelin->processId());
+        QVERIFY2(second.output.contains(u"Ovelin is already running (pid "_s + pid + u')'), qPrintable(second.output));
+        QCOMPARE(QDir(home.dataFolder()).entryList(QDir::Files | QDir::Hidden), before);
+        QCOMPARE(ovelin->state(), QProcess::Running);
+    }
+};
+
+OVELIN_TEST_MAIN(TestInstanceX11)
+#include "tst_instance_x11.moc"
