@@ -1,118 +1,19 @@
-#include <memory>
-
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
-#include <QDir>
 #include <QGuiApplication>
 
+#include "OvelinProcesses.h"
 #include "TestMain.h"
-#include "panel/X11Session.h"
 
 using namespace ovelin::test;
-
-namespace {
-
-struct Finished
-{
-    int exitCode = -1;
-    QString output;
-};
-
-// Ovelins started from the real executable in one clean HOME, on a private session bus.
-class Home
-{
-public:
-    explicit Home(QString busAddress) : m_busAddress(std::move(busAddress))
-    {
-        for (const char* sub : {"config", "data", "cache"})
-            QDir(m_dir.path()).mkpath(QString::fromLatin1(sub));
-    }
-    ~Home()
-    {
-        for (const auto& process : m_running) {
-            process->kill();
-            process->waitForFinished(5000);
-        }
-    }
-
-    QString dataFolder() const { return m_dir.filePath(u"data/Ovelin"_s); }
-
-    QProcessEnvironment environment() const
-    {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(u"HOME"_s, m_dir.path());
-        environment.insert(u"XDG_CONFIG_HOME"_s, m_dir.filePath(u"config"_s));
-        environment.insert(u"XDG_DATA_HOME"_s, m_dir.filePath(u"data"_s));
-        environment.insert(u"XDG_CACHE_HOME"_s, m_dir.filePath(u"cache"_s));
-        environment.insert(u"OVELIN_ANALYTICS_URL"_s, u"http://127.0.0.1:9/"_s);
-        environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, m_busAddress);
-        environment.remove(u"QT_QPA_PLATFORM"_s);
-        return environment;
-    }
-
-    /// Starts one in the background; it is killed when the Home goes.
-    QProcess* start(const QStringList& arguments = {}, const QProcessEnvironment& environment = {})
-    {
-        auto process = std::make_unique<QProcess>();
-        process->setProcessEnvironment(environment.isEmpty() ? this->environment() : environment);
-        process->setProcessChannelMode(QProcess::MergedChannels);
-        process->start(QStringLiteral(OVELIN_EXECUTABLE), arguments);
-        m_running.push_back(std::move(process));
-        return m_running.back().get();
-    }
-
-    /// Starts one and waits for it to end.
-    Finished run(const QStringList& arguments, const QProcessEnvironment& environment = {})
-    {
-        QProcess process;
-        process.setProcessEnvironment(environment.isEmpty() ? this->environment() : environment);
-        process.setProcessChannelMode(QProcess::MergedChannels);
-        process.start(QStringLiteral(OVELIN_EXECUTABLE), arguments);
-        if (!process.waitForFinished(30000))
-            return {};
-        return {process.exitCode(), QString::fromUtf8(process.readAll())};
-    }
-
-private:
-    QTemporaryDir m_dir;
-    QString m_busAddress;
-    std::vector<std::unique_ptr<QProcess>> m_running;
-};
-
-QString outputOf(QProcess* process)
-{
-    process->waitForReadyRead(0);
-    return QString::fromUtf8(process->peek(1 << 20));
-}
-
-bool waitForLine(QProcess* process, const QString& line, int count = 1, int timeoutMs = 15000)
-{
-    return waitFor([&] { return outputOf(process).count(line) >= count; }, timeoutMs);
-}
-
-const QString watching = u"📋 Monitoramento da área de transferência iniciado!"_s;
-const QString preferencesOpened = u"🧩 showPreferences() foi chamado"_s;
-
-QString visiblePanel()
-{
-    for (const QString& window : xdotool({u"search"_s, u"--onlyvisible"_s, u"--classname"_s, u"^ovelin$"_s})
-                                     .split(u'\n', Qt::SkipEmptyParts)) {
-        if (xdotool({u"getwindowname"_s, window}).trimmed() == u"Ovelin"_s &&
-            tool(u"xwininfo"_s, {u"-id"_s, window}).contains(u"Width: 400"_s))
-            return window;
-    }
-    return {};
-}
-
-} // namespace
 
 // The real executable: one per user, commands from later starts and over the bus.
 class TestInstanceX11 : public QObject
 {
     Q_OBJECT
 
-    QProcess m_bus;
+    PrivateBus m_bus;
     QString m_busAddress;
 
 private Q_SLOTS:
@@ -120,18 +21,8 @@ private Q_SLOTS:
     {
         if (QGuiApplication::platformName() != u"xcb")
             QSKIP("needs an X server (run under Xvfb)");
-        // A bus of the test's own: the developer's session never sees these Ovelins.
-        m_bus.start(u"dbus-daemon"_s, {u"--session"_s, u"--nofork"_s, u"--print-address=1"_s});
-        QVERIFY2(m_bus.waitForStarted(), "dbus-daemon is missing");
-        QVERIFY(waitFor([this] { return m_bus.canReadLine() || m_bus.waitForReadyRead(100); }, 10000));
-        m_busAddress = QString::fromUtf8(m_bus.readLine()).trimmed();
-        QVERIFY(!m_busAddress.isEmpty());
-    }
-
-    void cleanupTestCase()
-    {
-        m_bus.kill();
-        m_bus.waitForFinished();
+        m_busAddress = m_bus.start();
+        QVERIFY2(!m_busAddress.isEmpty(), "could not start dbus-daemon");
     }
 
     void laterStartsAndBusCallsReachTheRunningOne()
@@ -148,8 +39,7 @@ private Q_SLOTS:
         xdotool({u"mousemove"_s, u"500"_s, u"400"_s});
         QCOMPARE(home.run({u"--show"_s}).exitCode, 0);
         QVERIFY(waitFor([] { return !visiblePanel().isEmpty(); }));
-        const QString panel = visiblePanel();
-        QCOMPARE(tool(u"xwininfo"_s, {u"-id"_s, panel}).contains(u"Absolute upper-left X:  510"_s), true);
+        QCOMPARE(geometryOf(visiblePanel()).topLeft(), QPoint(510, 410));
         QCOMPARE(home.run({u"--toggle"_s}).exitCode, 0);
         QVERIFY(waitFor([] { return visiblePanel().isEmpty(); }));
         QCOMPARE(home.run({u"--toggle"_s}).exitCode, 0);
