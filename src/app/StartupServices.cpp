@@ -2,6 +2,7 @@
 
 #include "activation/HotkeyManager.h"
 #include "activation/ShakeGestureDetector.h"
+#include "common/Console.h"
 #include "history/ClipboardMonitor.h"
 #include "panel/WindowManager.h"
 #include "platform/PlatformServices.h"
@@ -14,6 +15,9 @@
 StartupServices StartupServices::application()
 {
     static XdgAutostartLoginItem loginItem;
+    QString error;
+    if (!loginItem.followExecutable(&error))
+        ovelin::printLine(QStringLiteral("🚫 Erro ao aplicar login automático: ") + error);
     static X11WindowSystem windowSystem;
     const PlatformServices& platform = ovelin::x11::platformServices();
 
