@@ -91,7 +91,9 @@ int main(int argc, char** argv)
         perform(command == InstanceCommand::Toggle ? InstanceCommand::Show : command);
         QString error;
         if (!InstanceAdaptor::publish(&commands, &error))
-            ovelin::printLine(QStringLiteral("⚠️ Comandos de outras execuções não chegarão a este Ovelin: ") + error);
+            ovelin::printLine(
+                QStringLiteral("⚠️ Comandos de outras execuções não chegarão a este Ovelin: ") +
+                error);
     });
     return QApplication::exec();
 }

@@ -12,15 +12,17 @@ struct CommandOption
 };
 
 constexpr CommandOption commandOptions[] = {
-    {"toggle", "Opens the history panel at the pointer, or hides it when it is open.", InstanceCommand::Toggle},
+    {"toggle", "Opens the history panel at the pointer, or hides it when it is open.",
+     InstanceCommand::Toggle},
     {"show", "Opens the history panel at the pointer.", InstanceCommand::Show},
     {"preferences", "Opens the preferences window.", InstanceCommand::ShowPreferences},
     {"quit", "Quits the running Ovelin, saving its history.", InstanceCommand::Quit},
 };
 
 // QApplication reads these itself; they only have to get past this parser.
-constexpr const char* qtValueOptions[] = {"platform", "platformtheme", "platformpluginpath", "display", "style",
-                                          "stylesheet", "qwindowgeometry", "qwindowtitle", "qwindowicon"};
+constexpr const char* qtValueOptions[] = {"platform",        "platformtheme", "platformpluginpath",
+                                          "display",         "style",         "stylesheet",
+                                          "qwindowgeometry", "qwindowtitle",  "qwindowicon"};
 constexpr const char* qtFlagOptions[] = {"reverse", "widgetcount"};
 
 } // namespace

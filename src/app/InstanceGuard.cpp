@@ -30,7 +30,8 @@ QString InstanceGuard::defaultLockPath()
            QStringLiteral("/Ovelin/ovelin.lock");
 }
 
-void InstanceGuard::setTimeouts(std::chrono::milliseconds answerTimeout, std::chrono::milliseconds quitTimeout)
+void InstanceGuard::setTimeouts(std::chrono::milliseconds answerTimeout,
+                                std::chrono::milliseconds quitTimeout)
 {
     m_answerTimeout = answerTimeout;
     m_quitTimeout = quitTimeout;
@@ -62,8 +63,9 @@ InstanceGuard::Result InstanceGuard::claim(InstanceCommand command)
         return {Outcome::Run, 0, {}};
     }
     if (m_lock.error() != QLockFile::LockFailedError)
-        return {Outcome::Exit, 1,
-                QStringLiteral("Cannot create the lock file %1; is its folder writable?").arg(m_lock.fileName())};
+        return {
+            Outcome::Exit, 1,
+            QStringLiteral("Cannot create the lock file %1; is its folder writable?").arg(m_lock.fileName())};
     return forward(command);
 }
 
@@ -73,10 +75,12 @@ InstanceGuard::Result InstanceGuard::forward(InstanceCommand command)
     const QString running = pid > 0 ? QStringLiteral("Ovelin is already running (pid %1)").arg(pid)
                                     : QStringLiteral("Ovelin is already running");
     if (!m_bus.isConnected())
-        return {Outcome::Exit, 1, running + QStringLiteral(", and without a session bus this start cannot reach it.")};
+        return {Outcome::Exit, 1,
+                running + QStringLiteral(", and without a session bus this start cannot reach it.")};
 
     // A plain second start opens the preferences: on a desktop without a tray that is the way in.
-    const InstanceCommand forwarded = command == InstanceCommand::Run ? InstanceCommand::ShowPreferences : command;
+    const InstanceCommand forwarded =
+        command == InstanceCommand::Run ? InstanceCommand::ShowPreferences : command;
     const QDeadlineTimer deadline(m_answerTimeout);
     while (true) {
         if (m_bus.isAnswering() && m_bus.send(forwarded))
@@ -90,7 +94,8 @@ InstanceGuard::Result InstanceGuard::forward(InstanceCommand command)
             return {Outcome::Run, 0, {}};
         }
         if (deadline.hasExpired())
-            return {Outcome::Exit, 1, running + QStringLiteral(", but it does not answer on the session bus.")};
+            return {Outcome::Exit, 1,
+                    running + QStringLiteral(", but it does not answer on the session bus.")};
         QThread::msleep(pollIntervalMs);
     }
     if (command == InstanceCommand::Quit && !waitUntilReleased())

@@ -34,7 +34,6 @@ private:
     QProcess m_daemon;
 };
 
-
 struct Finished
 {
     int exitCode = -1;

@@ -16,11 +16,12 @@ public:
     {
         m_process.start(u"trayer"_s, {u"--edge"_s, u"top"_s, u"--align"_s, u"right"_s, u"--widthtype"_s,
                                       u"request"_s, u"--height"_s, u"32"_s, u"--SetDockType"_s, u"true"_s});
-        // Ready once its panel is mapped: an icon docked earlier than that can be given no width.
-        return m_process.waitForStarted() &&
-               waitFor([] { return !xdotool({u"search"_s, u"--onlyvisible"_s, u"--class"_s, u"^trayer$"_s})
-                                        .trimmed()
-                                        .isEmpty(); });
+        // Ready once its panel is mapped: from then on an icon docks into a tray that is there.
+        return m_process.waitForStarted() && waitFor([] {
+                   return !xdotool({u"search"_s, u"--onlyvisible"_s, u"--class"_s, u"^trayer$"_s})
+                               .trimmed()
+                               .isEmpty();
+               });
     }
     void stop()
     {

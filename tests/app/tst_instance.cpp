@@ -86,8 +86,8 @@ private Q_SLOTS:
         QTest::newRow("plain start") << QStringList{} << run << -1 << QString();
         QTest::newRow("toggle") << QStringList{u"--toggle"_s} << InstanceCommand::Toggle << -1 << QString();
         QTest::newRow("show") << QStringList{u"--show"_s} << InstanceCommand::Show << -1 << QString();
-        QTest::newRow("preferences") << QStringList{u"--preferences"_s} << InstanceCommand::ShowPreferences << -1
-                                     << QString();
+        QTest::newRow("preferences") << QStringList{u"--preferences"_s} << InstanceCommand::ShowPreferences
+                                     << -1 << QString();
         QTest::newRow("quit") << QStringList{u"--quit"_s} << InstanceCommand::Quit << -1 << QString();
         QTest::newRow("Qt's own options pass")
             << QStringList{u"-platform"_s, u"offscreen"_s, u"--toggle"_s, u"-reverse"_s}
@@ -95,10 +95,10 @@ private Q_SLOTS:
         QTest::newRow("version") << QStringList{u"--version"_s} << run << 0 << u"Ovelin 9.8.7\n"_s;
         QTest::newRow("help names the commands")
             << QStringList{u"--help"_s} << run << 0 << u"Usage: ovelin [options]"_s;
-        QTest::newRow("unknown option") << QStringList{u"--frobnicate"_s} << run << 2
-                                        << u"Unknown option 'frobnicate'."_s;
-        QTest::newRow("stray argument") << QStringList{u"history.json"_s} << run << 2
-                                        << u"Unexpected argument: history.json"_s;
+        QTest::newRow("unknown option")
+            << QStringList{u"--frobnicate"_s} << run << 2 << u"Unknown option 'frobnicate'."_s;
+        QTest::newRow("stray argument")
+            << QStringList{u"history.json"_s} << run << 2 << u"Unexpected argument: history.json"_s;
         QTest::newRow("two commands") << QStringList{u"--show"_s, u"--quit"_s} << run << 2
                                       << u"Only one of these can be given: --show, --quit"_s;
     }
@@ -109,7 +109,8 @@ private Q_SLOTS:
         QFETCH(int, exitCode);
         QFETCH(QString, printed);
 
-        const CommandLine parsed = CommandLine::parse(QStringList{u"/usr/bin/ovelin"_s} + arguments, u"9.8.7"_s);
+        const CommandLine parsed =
+            CommandLine::parse(QStringList{u"/usr/bin/ovelin"_s} + arguments, u"9.8.7"_s);
         QCOMPARE(parsed.finished, exitCode >= 0);
         if (!parsed.finished) {
             QCOMPARE(parsed.command, command);

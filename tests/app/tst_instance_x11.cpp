@@ -134,7 +134,8 @@ private Q_SLOTS:
         const Finished second = home.run({u"--toggle"_s}, noBus);
         QCOMPARE(second.exitCode, 1);
         const QString pid = QString::number(ovelin->processId());
-        QVERIFY2(second.output.contains(u"Ovelin is already running (pid "_s + pid + u')'), qPrintable(second.output));
+        QVERIFY2(second.output.contains(u"Ovelin is already running (pid "_s + pid + u')'),
+                 qPrintable(second.output));
         QCOMPARE(QDir(home.dataFolder()).entryList(QDir::Files | QDir::Hidden), before);
         QCOMPARE(ovelin->state(), QProcess::Running);
     }

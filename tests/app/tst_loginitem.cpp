@@ -105,10 +105,11 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("execAfter");
         QTest::newRow("an earlier build's") << QByteArray("[Desktop Entry]\nExec=\"/home/a/build/ovelin\"\n")
                                             << QByteArray("\"/usr/bin/ovelin\"");
-        QTest::newRow("already this one") << QByteArray("[Desktop Entry]\nExec=\"/usr/bin/ovelin\"\nX-Mine=1\n")
-                                          << QByteArray("\"/usr/bin/ovelin\"");
-        QTest::newRow("hidden: left alone") << QByteArray("[Desktop Entry]\nExec=old\nHidden=true\n")
-                                            << QByteArray("old");
+        QTest::newRow("already this one")
+            << QByteArray("[Desktop Entry]\nExec=\"/usr/bin/ovelin\"\nX-Mine=1\n")
+            << QByteArray("\"/usr/bin/ovelin\"");
+        QTest::newRow("hidden: left alone")
+            << QByteArray("[Desktop Entry]\nExec=old\nHidden=true\n") << QByteArray("old");
     }
     void theEntryFollowsTheExecutableThatRuns()
     {

@@ -38,9 +38,11 @@ private Q_SLOTS:
 
         QVERIFY(clickTrayMenuRow(MenuBarContent::PreferencesItem));
         QVERIFY(waitForLine(ovelin, preferencesOpened));
-        QVERIFY(waitFor([] { return !xdotool({u"search"_s, u"--onlyvisible"_s, u"--name"_s, u"^Preferences$"_s})
-                                         .trimmed()
-                                         .isEmpty(); }));
+        QVERIFY(waitFor([] {
+            return !xdotool({u"search"_s, u"--onlyvisible"_s, u"--name"_s, u"^Preferences$"_s})
+                        .trimmed()
+                        .isEmpty();
+        }));
 
         QVERIFY(clickTrayMenuRow(MenuBarContent::QuitItem));
         QVERIFY(ovelin->waitForFinished(15000));
