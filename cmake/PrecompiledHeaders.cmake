@@ -46,6 +46,10 @@ function(ovelin_links_to target wanted result)
     set(${result} FALSE PARENT_SCOPE)
 endfunction()
 
+# The defines that must match between the precompiled headers and their users. libcanberra's
+# pkg-config flags bring _REENTRANT (which glibc ignores under _GNU_SOURCE): every target gets it.
+set(ovelin_pch_definitions _REENTRANT)
+
 # Called once every target is defined.
 function(ovelin_precompile_headers)
     set(source ${CMAKE_BINARY_DIR}/ovelin_pch.cpp)
@@ -55,6 +59,7 @@ function(ovelin_precompile_headers)
     foreach(kind core widgets)
         add_library(ovelin_pch_${kind} STATIC ${source})
         ovelin_target_flags(ovelin_pch_${kind})
+        target_compile_definitions(ovelin_pch_${kind} PRIVATE ${ovelin_pch_definitions})
         target_precompile_headers(ovelin_pch_${kind} PRIVATE ${ovelin_pch_${kind}_headers})
     endforeach()
     target_link_libraries(ovelin_pch_core PRIVATE Qt6::Core)
@@ -64,6 +69,11 @@ function(ovelin_precompile_headers)
     foreach(target IN LISTS targets)
         ovelin_links_to(${target} Qt6::Widgets widgets)
         ovelin_links_to(${target} Qt6::Core core)
+        if(widgets OR core)
+            target_compile_definitions(${target} PRIVATE ${ovelin_pch_definitions})
+            # A define added later that makes the headers unusable costs speed, not the build.
+            target_compile_options(${target} PRIVATE -Wno-error=invalid-pch)
+        endif()
         if(widgets)
             target_precompile_headers(${target} REUSE_FROM ovelin_pch_widgets)
         elseif(core)

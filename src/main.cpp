@@ -1,4 +1,8 @@
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+
+#include <unistd.h>
 
 #include <QApplication>
 #include <QTimer>
@@ -71,6 +75,13 @@ int main(int argc, char** argv)
     if (claim.outcome == InstanceGuard::Outcome::Exit) {
         write(claim.exitCode == 0 ? stdout : stderr, claim.message);
         return claim.exitCode;
+    }
+    if (claim.outcome == InstanceGuard::Outcome::StartOver) {
+        // Qt's session bus connection does not outlive the application object it was made under,
+        // so this process cannot become the one that answers on the bus: a fresh one can.
+        ::execv("/proc/self/exe", argv);
+        write(stderr, QStringLiteral("Cannot start Ovelin again: ") + QString::fromLocal8Bit(std::strerror(errno)));
+        return 1;
     }
 
     QApplication app(argc, argv);

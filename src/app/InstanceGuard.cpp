@@ -85,13 +85,12 @@ InstanceGuard::Result InstanceGuard::forward(InstanceCommand command)
     while (true) {
         if (m_bus.isAnswering() && m_bus.send(forwarded))
             break;
-        // The holder may have ended meanwhile: then this start becomes the one that runs.
+        // The holder may have ended meanwhile: then this start is to run Ovelin itself.
         if (tryLock()) {
-            if (command == InstanceCommand::Quit) {
-                m_lock.unlock();
+            m_lock.unlock();
+            if (command == InstanceCommand::Quit)
                 return {Outcome::Exit, 0, QStringLiteral("Ovelin is not running.")};
-            }
-            return {Outcome::Run, 0, {}};
+            return {Outcome::StartOver, 0, {}};
         }
         if (deadline.hasExpired())
             return {Outcome::Exit, 1,

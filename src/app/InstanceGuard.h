@@ -21,7 +21,10 @@ public:
         /// This process holds the lock and goes on to run Ovelin.
         Run,
         /// Nothing else to do: exit with `exitCode` after printing `message` (if any).
-        Exit
+        Exit,
+        /// The Ovelin that held the lock ended while this start waited for it. The lock is free
+        /// again; this process, which has talked to the bus as a second start, starts over.
+        StartOver
     };
     struct Result
     {

@@ -178,15 +178,16 @@ private Q_SLOTS:
     }
 
     // The one that held the lock ended while this start waited for it to answer.
-    void aStartWaitingForAnEndingOneRunsInstead()
+    void aStartWaitingForAnEndingOneStartsOver()
     {
         auto running = runningOvelin();
         m_bus.answersAfterPolls = 1'000'000;
         m_bus.onPoll = [&running] { running.reset(); };
         InstanceGuard second(lockPath(), m_bus);
         second.setTimeouts(60s, 60s);
-        QCOMPARE(second.claim(InstanceCommand::Show).outcome, InstanceGuard::Outcome::Run);
+        QCOMPARE(second.claim(InstanceCommand::Show).outcome, InstanceGuard::Outcome::StartOver);
         QVERIFY(m_bus.received.isEmpty());
+        QVERIFY(runningOvelin()); // the lock is left free for the fresh start
     }
 
     void quitReturnsOnceTheRunningOneHasEnded_data()

@@ -2,6 +2,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QGuiApplication>
+#include <QLockFile>
 
 #include "OvelinProcesses.h"
 #include "TestMain.h"
@@ -117,6 +118,25 @@ private Q_SLOTS:
         QVERIFY(waitForLine(next, watching));
         QCOMPARE(home.run({u"--preferences"_s}).exitCode, 0);
         QVERIFY(waitForLine(next, preferencesOpened));
+    }
+
+    // Regression: a start that waited for a holder which then ended ran Ovelin on a bus
+    // connection left from its waiting, and never answered a later start.
+    void aStartWhoseHolderEndsWhileItWaitsRunsAndAnswers()
+    {
+        Home home(m_busAddress);
+        QDir().mkpath(home.dataFolder());
+        QLockFile holder(home.dataFolder() + u"/ovelin.lock"_s); // alive, but never on the bus
+        QVERIFY(holder.tryLock());
+        QProcess* ovelin = home.start({u"--show"_s});
+        QVERIFY(ovelin->waitForStarted());
+        // Gives it time to start waiting; should it not have, the outcome must be the same.
+        QTest::qWait(1000);
+        holder.unlock();
+
+        QVERIFY(waitForLine(ovelin, watching));
+        QCOMPARE(home.run({u"--preferences"_s}).exitCode, 0);
+        QVERIFY(waitForLine(ovelin, preferencesOpened));
     }
 
     void withoutASessionBusASecondStartSaysWhoRunsAndWritesNothing()
