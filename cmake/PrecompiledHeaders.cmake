@@ -74,6 +74,10 @@ function(ovelin_precompile_headers)
             # A define added later that makes the headers unusable costs speed, not the build.
             target_compile_options(${target} PRIVATE -Wno-error=invalid-pch)
         endif()
+        # Most generated moc files are small: loading the headers costs them more than it saves.
+        get_target_property(binaryDir ${target} BINARY_DIR)
+        set_source_files_properties(${binaryDir}/${target}_autogen/mocs_compilation.cpp TARGET_DIRECTORY ${target}
+            PROPERTIES SKIP_PRECOMPILE_HEADERS ON)
         if(widgets)
             target_precompile_headers(${target} REUSE_FROM ovelin_pch_widgets)
         elseif(core)
