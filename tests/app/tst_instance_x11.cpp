@@ -47,7 +47,7 @@ private Q_SLOTS:
         QVERIFY(waitFor([] { return !visiblePanel().isEmpty(); }));
 
         // Calls sent back to back, while the panel is still coming and going, are taken in order:
-        // three toggles leave it hidden, and the preferences answer after them.
+        // of three toggles from open the last one hides it, and the preferences open after that.
         QDBusConnection bus = QDBusConnection::connectToBus(m_busAddress, u"instance-test"_s);
         QVERIFY(bus.isConnected());
         QList<QDBusPendingCall> calls;
