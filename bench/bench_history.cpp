@@ -6,7 +6,6 @@
 #include <QTemporaryDir>
 
 #include "BenchUtil.h"
-#include "app/Settings.h"
 #include "history/ClipboardHistory.h"
 #include "history/ClipboardStorage.h"
 
@@ -19,7 +18,8 @@ QList<ClipboardItem> makeHistory(int images)
     for (int i = 0; i < 500; ++i) {
         const bool image = i < images;
         auto type = image ? ClipboardItemType::image(QByteArray(5 * 1024 * 1024, char(i)))
-                          : ClipboardItemType::text(QStringLiteral("Item %1: some copied sentence of ordinary length").arg(i));
+                          : ClipboardItemType::text(
+                                QStringLiteral("Item %1: some copied sentence of ordinary length").arg(i));
         items.append(ClipboardItem(QUuid::createUuid(), type, date -= 1, false, {}, {}));
     }
     return items;
@@ -43,6 +43,7 @@ void run(const char* name, int images)
     }
 
     ClipboardHistory history(ClipboardStorage::atPath(path));
+    history.setLimit(500);
     std::vector<double> adds;
     for (int i = 0; i < 50; ++i) {
         const ClipboardItem item(ClipboardItemType::text(QStringLiteral("new %1").arg(i)));
@@ -66,7 +67,6 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QTemporaryDir home;
     qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
-    Settings::shared().setValue(SettingsKey::historyLimit, 500);
     run("500 text items", 0);
     run("500 items, 20 of them 5 MB images", 20);
     return 0;

@@ -1,18 +1,31 @@
 #!/usr/bin/env bash
-# Fuzzes the history-file decoder for a bounded time (default 30 s) from the seed corpus.
+# Fuzzes the history-file decoder and the settings reader, each for a bounded time (default 30 s)
+# from its seed corpus.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-30}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cp tests/fuzz/corpus/* "$work"/
-# A fixed seed keeps the run repeatable: the same build explores the same inputs.
-build-fuzz/tests/fuzz/fuzz_history_decoder -seed=1 -max_total_time="$seconds" -max_len=65536 -timeout=10 \
-    -rss_limit_mb=4096 -print_final_stats=1 -artifact_prefix="$work/" "$work" >"$work/log" 2>&1 || {
-    tail -n 40 "$work/log"
-    for crash in "$work"/crash-* "$work"/leak-* "$work"/timeout-*; do
-        [ -e "$crash" ] && base64 "$crash"
-    done
-    exit 1
+
+status=0
+fuzz() { # <target> <corpus folder>
+    local target=$1 run="$work/$1"
+    mkdir -p "$run/corpus"
+    cp "$2"/* "$run/corpus/"
+    # A fixed seed keeps the run repeatable: the same build explores the same inputs.
+    "build-fuzz/tests/fuzz/$target" -seed=1 -max_total_time="$seconds" -max_len=65536 -timeout=10 \
+        -rss_limit_mb=4096 -print_final_stats=1 -artifact_prefix="$run/" "$run/corpus" >"$run/log" 2>&1 || {
+        echo "== $target failed =="
+        tail -n 40 "$run/log"
+        for crash in "$run"/crash-* "$run"/leak-* "$run"/timeout-*; do
+            [ -e "$crash" ] && base64 "$crash"
+        done
+        status=1
+        return
+    }
+    echo "== $target =="
+    tail -n 6 "$run/log"
 }
-tail -n 6 "$work/log"
+fuzz fuzz_history_decoder tests/fuzz/corpus
+fuzz fuzz_settings_reader tests/fuzz/settings_corpus
+exit "$status"

@@ -3,6 +3,8 @@
 #include <cstdint>
 
 #include <QString>
+#include <QStringView>
+#include <QtCore/qnamespace.h>
 
 /// Modifier keys as event flags (the bit values of the platform's key events). A value may carry
 /// other bits (caps lock, function, numeric pad, ...); only control, option, shift and command
@@ -21,6 +23,10 @@ struct ModifierFlags
 
     /// The event flags of a Carbon modifier mask; every other bit of the mask is dropped.
     static ModifierFlags fromCarbonFlags(std::uint32_t carbonMask);
+    /// The flags of Qt's modifiers: Control, Alt (option), Shift and Meta (command, Super on X11).
+    static ModifierFlags fromQt(Qt::KeyboardModifiers modifiers);
+    /// The flags whose symbols (⌃⌥⇧⌘) appear anywhere in `text`.
+    static ModifierFlags fromSymbols(QStringView text);
 
     /// The Carbon modifier mask of these flags; every other bit is dropped.
     std::uint32_t carbonFlags() const;

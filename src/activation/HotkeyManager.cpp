@@ -39,19 +39,7 @@ HotkeyManager& HotkeyManager::shared()
 
 HotkeyManager::Shortcut HotkeyManager::parseShortcut(const QString& text)
 {
-    ModifierFlags modifiers;
-    if (text.contains(u'⌃')) {
-        modifiers.rawValue |= ModifierFlags::control;
-    }
-    if (text.contains(u'⌘')) {
-        modifiers.rawValue |= ModifierFlags::command;
-    }
-    if (text.contains(u'⌥')) {
-        modifiers.rawValue |= ModifierFlags::option;
-    }
-    if (text.contains(u'⇧')) {
-        modifiers.rawValue |= ModifierFlags::shift;
-    }
+    const ModifierFlags modifiers = ModifierFlags::fromSymbols(text);
     // The last character in A–Z or 0–9 (lower-case letters do not count).
     for (qsizetype index = text.size() - 1; index >= 0; --index) {
         const char16_t character = text.at(index).unicode();

@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 
+#include "HotKey/Modifiers.h"
 #include "common/Console.h"
 
 KeyboardEventCatcher::KeyboardEventCatcher(std::function<bool()> isRecording, QWidget* parent)
@@ -37,15 +38,7 @@ bool KeyboardEventCatcher::isModifierKey(int key)
 
 QString KeyboardEventCatcher::shortcutText(Qt::KeyboardModifiers modifiers, int key)
 {
-    QString text;
-    if (modifiers & Qt::ControlModifier)
-        text += QChar(0x2303);
-    if (modifiers & Qt::AltModifier)
-        text += QChar(0x2325);
-    if (modifiers & Qt::ShiftModifier)
-        text += QChar(0x21E7);
-    if (modifiers & Qt::MetaModifier)
-        text += QChar(0x2318);
+    QString text = ModifierFlags::fromQt(modifiers).description();
     // Qt names printable keys by their character (letters in upper case, shifted symbols as
     // typed); the special keys live above the Unicode range and have no character.
     if (key > 0 && key < Qt::Key_Escape) {

@@ -30,8 +30,7 @@ ShakeGestureDetector& ShakeGestureDetector::shared()
     return *instance;
 }
 
-ShakeGestureDetector::ShakeGestureDetector()
-    : m_monitorFactory(&createGlobalMouseMonitor), m_clock(&monotonicSeconds)
+ShakeGestureDetector::ShakeGestureDetector() : m_clock(&monotonicSeconds)
 {
     // Every write of a setting goes through Settings and is announced; the copy is refreshed on
     // the next move after a change.
@@ -39,6 +38,9 @@ ShakeGestureDetector::ShakeGestureDetector()
         if (key == QStringView(SettingsKey::enableShakeGesture) ||
             key == QStringView(SettingsKey::selectedShakeModifier)) {
             m_settingsStale = true;
+        }
+        if (key == QStringView(SettingsKey::enableShakeGesture) && m_monitoringWanted) {
+            updateMonitor();
         }
     });
 }
@@ -57,7 +59,28 @@ void ShakeGestureDetector::setClock(std::function<double()> clock)
 
 void ShakeGestureDetector::startMonitoring()
 {
-    stopMonitoring();
+    releaseMonitor();
+    m_monitoringWanted = true;
+    updateMonitor();
+}
+
+void ShakeGestureDetector::stopMonitoring()
+{
+    m_monitoringWanted = false;
+    releaseMonitor();
+}
+
+void ShakeGestureDetector::updateMonitor()
+{
+    // Every pointer move costs a round trip to the X server: nobody listens while the shake is off.
+    const bool enabled = Settings::shared().boolValue(QString(SettingsKey::enableShakeGesture));
+    if (!enabled) {
+        releaseMonitor();
+        return;
+    }
+    if (m_monitor) {
+        return;
+    }
     std::unique_ptr<GlobalMouseMonitor> monitor = m_monitorFactory ? m_monitorFactory() : nullptr;
     if (!monitor) {
         return;
@@ -73,7 +96,7 @@ void ShakeGestureDetector::startMonitoring()
     }
 }
 
-void ShakeGestureDetector::stopMonitoring()
+void ShakeGestureDetector::releaseMonitor()
 {
     if (m_monitor) {
         m_monitor->stop();

@@ -25,16 +25,18 @@ public:
     /// The panel to show on a shake; not owned. Nothing is shown while none is set.
     void setPresenter(PanelPresenter* presenter) { m_presenter = presenter; }
 
-    /// (Re)installs the global pointer monitor. When the system offers none, no shake is ever
-    /// seen and nothing is reported.
+    /// (Re)installs the global pointer monitor, which listens only while "enableShakeGesture" is
+    /// on. When the system offers none, no shake is ever seen and nothing is reported.
     void startMonitoring();
     void stopMonitoring();
+    /// Whether a pointer monitor is installed and listening.
     bool isMonitoring() const { return m_monitor != nullptr; }
 
     /// One pointer move, as the monitor reports it.
     void handleMouseMoved(const QPointF& position, Qt::KeyboardModifiers held);
 
-    /// Where startMonitoring gets its monitor (the platform's by default); tests give fakes.
+    /// Where startMonitoring gets its monitor: the application hands in the platform's, tests
+    /// give fakes. Without one, no shake is ever seen.
     void setMonitorFactory(std::function<std::unique_ptr<GlobalMouseMonitor>()> factory);
     /// The clock of the recogniser, in seconds (a monotonic clock by default).
     void setClock(std::function<double()> clock);
@@ -52,6 +54,8 @@ private:
     ShakeGestureDetector();
     ~ShakeGestureDetector() override;
     void recognitionAction();
+    void updateMonitor();
+    void releaseMonitor();
 
     ShakeRecognizer m_recognizer;
     std::unique_ptr<GlobalMouseMonitor> m_monitor;
@@ -59,6 +63,7 @@ private:
     std::function<double()> m_clock;
     std::unique_ptr<ShakePulseWindow> m_pulse;
     PanelPresenter* m_presenter = nullptr;
+    bool m_monitoringWanted = false;
     bool m_settingsStale = true;
     bool m_enabled = true;
     QString m_modifier;

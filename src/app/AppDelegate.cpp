@@ -33,6 +33,15 @@ AppDelegate::AppDelegate(StartupServices services, std::unique_ptr<ClipboardHist
     : QObject(parent), m_services(std::move(services)),
       m_history(history ? std::move(history) : std::make_unique<ClipboardHistory>())
 {
+    // The history knows nothing of settings: its limit is handed to it, now and on every change.
+    const auto applyLimit = [this] {
+        m_history->setLimit(Settings::shared().intValue(QString(SettingsKey::historyLimit)));
+    };
+    applyLimit();
+    connect(&Settings::shared(), &Settings::valueChanged, this, [applyLimit](const QString& key) {
+        if (key == QStringView(SettingsKey::historyLimit))
+            applyLimit();
+    });
 }
 
 AppDelegate::~AppDelegate()
@@ -117,7 +126,8 @@ void AppDelegate::setupFloatingWindow()
 void AppDelegate::openPreferencesWindow()
 {
     if (!m_preferencesWindowController)
-        m_preferencesWindowController = std::make_unique<PreferencesWindowController>(*m_history);
+        m_preferencesWindowController =
+            std::make_unique<PreferencesWindowController>(*m_history, m_services.preferences);
     m_preferencesWindowController->showWindow();
     if (QWidget* window = m_preferencesWindowController->window()) {
         window->raise();

@@ -71,7 +71,8 @@ void AppEnvironment::reload()
                                          : AppTheme::System;
 
     const QString language = settings.stringValue(SettingsKey::selectedLanguage);
-    if (settings.contains(SettingsKey::selectedLanguage) && language != u"system")
+    // An empty text (or one the settings could not read as text) is no language choice.
+    if (!language.isEmpty() && language != u"system")
         m_selectedLanguage = language;
     else
         m_selectedLanguage =
@@ -86,11 +87,6 @@ void AppEnvironment::setSystemLocaleForTesting(std::optional<QLocale> locale)
 bool AppEnvironment::enableShakeGesture() const
 {
     return Settings::shared().boolValue(SettingsKey::enableShakeGesture);
-}
-
-void AppEnvironment::setEnableShakeGesture(bool enabled)
-{
-    Settings::shared().setValue(SettingsKey::enableShakeGesture, enabled);
 }
 
 QString AppEnvironment::selectedShakeModifier() const
@@ -119,7 +115,9 @@ double AppEnvironment::windowHeight() const
         return defaultWindowHeight;
     const double stored = storedWindowHeightRaw();
     const double height = stored > 0 ? stored : defaultWindowHeight;
-    return std::max(height, double(minimumWindowHeight));
+    // No window can be taller than this; a larger stored number would overflow a pixel size.
+    constexpr double tallestWindow = 16777215;
+    return std::clamp(height, double(minimumWindowHeight), tallestWindow);
 }
 
 QLocale AppEnvironment::locale() const

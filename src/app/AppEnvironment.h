@@ -36,7 +36,6 @@ public:
 
     QString selectedLanguage() const { return m_selectedLanguage; }
     bool enableShakeGesture() const;
-    void setEnableShakeGesture(bool enabled);
     QString selectedShakeModifier() const;
     void setSelectedShakeModifier(const QString& modifier);
     AppearanceStyle appearanceStyle() const { return m_appearanceStyle; }

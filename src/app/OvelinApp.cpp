@@ -5,12 +5,16 @@
 
 #include "app/AppDelegate.h"
 #include "app/AppEnvironment.h"
+#include "app/UnixSignalHandler.h"
 #include "common/Console.h"
+#include "history/ClipboardHistory.h"
+#include "history/ClipboardStorage.h"
 #include "panel/MenuBarContent.h"
 #include "panel/StatusItem.h"
 #include "panel/WindowManager.h"
 #include "paste/PasteManager.h"
 #include "paste/PasteSequence.h"
+#include "platform/x11/X11ConnectionWatch.h"
 
 OvelinApp::OvelinApp(StartupServices services, QObject* parent)
     : QObject(parent), m_platform(services.platform)
@@ -20,6 +24,7 @@ OvelinApp::OvelinApp(StartupServices services, QObject* parent)
 
 OvelinApp::~OvelinApp()
 {
+    ovelin::x11::onConnectionLost({});
     if (m_translator)
         QCoreApplication::removeTranslator(m_translator.get());
 }
@@ -72,5 +77,24 @@ void OvelinApp::launch()
     PasteManager::installServices(m_platform);
     PasteSequence::shared().setHideApplicationHandler([] { WindowManager::shared().hideApplication(); });
 
+    installShutdownHandling();
     QTimer::singleShot(0, m_delegate.get(), &AppDelegate::applicationDidFinishLaunching);
+}
+
+void OvelinApp::installShutdownHandling()
+{
+    // Images handed to other applications live only as long as their history items.
+    ClipboardHistory* history = &m_delegate->history();
+    connect(history, &ClipboardHistory::historyChanged, this,
+            [history] { PasteManager::shared().releaseTemporaryImages(history->history()); });
+    connect(qApp, &QCoreApplication::aboutToQuit, this,
+            [] { PasteManager::shared().removeTemporaryImages(); });
+
+    m_signalHandler = std::make_unique<UnixSignalHandler>();
+    // The display is gone, so nothing can be shown any more; what was copied is kept.
+    ovelin::x11::onConnectionLost([history] {
+        ovelin::printLine(QStringLiteral("❌ Conexão com o servidor X perdida, encerrando"));
+        history->storage().waitForPendingSaves();
+        PasteManager::shared().removeTemporaryImages();
+    });
 }

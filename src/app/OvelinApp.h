@@ -9,6 +9,7 @@
 
 class AppDelegate;
 class StatusItem;
+class UnixSignalHandler;
 
 /// The application: the one delegate, the status item with its menu, and the interface language
 /// (the translator follows the language setting, so every widget is told to retranslate).
@@ -31,9 +32,13 @@ public:
 
 private:
     void installLanguage();
+    /// Quit on SIGTERM, SIGINT and SIGHUP; save and end when the X server goes away; delete
+    /// pasted images with their items and at quit.
+    void installShutdownHandling();
 
     std::unique_ptr<AppDelegate> m_delegate;
     std::unique_ptr<StatusItem> m_statusItem;
     std::unique_ptr<QTranslator> m_translator;
+    std::unique_ptr<UnixSignalHandler> m_signalHandler;
     PlatformServices m_platform;
 };

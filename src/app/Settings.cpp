@@ -1,5 +1,7 @@
 #include "app/Settings.h"
 
+#include <cmath>
+
 #include <QHash>
 #include <QSettings>
 
@@ -36,6 +38,9 @@ std::optional<bool> toBool(const QVariant& value)
     return std::nullopt;
 }
 
+// No setting holds more than a shortcut or a language code; a longer text is not one of ours.
+constexpr qsizetype longestText = 256;
+
 } // namespace
 
 Settings& Settings::shared()
@@ -69,27 +74,31 @@ bool Settings::boolValue(const QString& key) const
 
 int Settings::intValue(const QString& key) const
 {
+    // The one integer setting is a count: a negative one (which would trim the whole history at
+    // the next copy) is as unreadable as a word.
     const QVariant stored = QSettings().value(key);
     bool ok = false;
     const int number = stored.toInt(&ok);
-    return ok ? number : defaultValue(key).toInt();
+    return ok && number >= 0 ? number : defaultValue(key).toInt();
 }
 
 double Settings::doubleValue(const QString& key) const
 {
+    // "nan" and "inf" read as numbers, but no size can be one.
     const QVariant stored = QSettings().value(key);
     bool ok = false;
     const double number = stored.toDouble(&ok);
-    return ok ? number : defaultValue(key).toDouble();
+    return ok && std::isfinite(number) ? number : defaultValue(key).toDouble();
 }
 
 QString Settings::stringValue(const QString& key) const
 {
-    QSettings settings;
-    if (settings.contains(key)) {
-        const QVariant stored = settings.value(key);
-        if (stored.canConvert<QString>())
-            return stored.toString();
+    // Lists ("a, b" in the file) and other types are not texts of ours.
+    const QVariant stored = QSettings().value(key);
+    if (stored.typeId() == QMetaType::QString || stored.typeId() == QMetaType::QByteArray) {
+        const QString text = stored.toString();
+        if (text.size() <= longestText)
+            return text;
     }
     return defaultValue(key).toString();
 }

@@ -5,7 +5,9 @@
 #include "common/Console.h"
 #include "history/ClipboardMonitor.h"
 #include "panel/WindowManager.h"
+#include "platform/GlobalMouseMonitor.h"
 #include "platform/PlatformServices.h"
+#include "platform/x11/X11CapabilityService.h"
 #include "platform/x11/X11Platform.h"
 #include "platform/x11/X11WindowSystem.h"
 #include "platform/x11/XdgAutostartLoginItem.h"
@@ -14,11 +16,13 @@
 
 StartupServices StartupServices::application()
 {
+    // The one composition root: every X11 service is made here, once, and handed on.
     static XdgAutostartLoginItem loginItem;
     QString error;
     if (!loginItem.followExecutable(&error))
         ovelin::printLine(QStringLiteral("🚫 Erro ao aplicar login automático: ") + error);
     static X11WindowSystem windowSystem;
+    static X11CapabilityService capabilities;
     const PlatformServices& platform = ovelin::x11::platformServices();
 
     StartupServices services;
@@ -35,6 +39,7 @@ StartupServices StartupServices::application()
     };
     services.startShakeMonitoring = [] {
         ShakeGestureDetector::shared().setPresenter(&WindowManager::shared());
+        ShakeGestureDetector::shared().setMonitorFactory(&createGlobalMouseMonitor);
         ShakeGestureDetector::shared().startMonitoring();
     };
     services.startClipboardMonitor = [clipboard = platform.clipboard](ClipboardHistory& history) {
@@ -49,5 +54,8 @@ StartupServices StartupServices::application()
     services.frontmostApplication = platform.frontmostApplication;
     services.windowSystem = &windowSystem;
     services.bundleInfo = mainBundleInfo();
+    services.preferences = PreferencesServices::standard();
+    services.preferences.loginItems = &loginItem;
+    services.preferences.capabilities = &capabilities;
     return services;
 }

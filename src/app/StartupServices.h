@@ -7,6 +7,7 @@
 #include <QVariantMap>
 
 #include "platform/PlatformServices.h"
+#include "preferences/PreferencesServices.h"
 #include "telemetry/Telemetry.h"
 
 class ClipboardHistory;
@@ -37,6 +38,8 @@ struct StartupServices
     WindowSystem* windowSystem = nullptr;
     /// The running build's version strings: "CFBundleShortVersionString" and "CFBundleVersion".
     QVariantMap bundleInfo;
+    /// What the preferences window is built on, with the same platform services as above.
+    PreferencesServices preferences;
 
     /// The running application's services on this desktop. Kept for the process.
     static StartupServices application();

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "app/Settings.h"
 #include "common/Console.h"
 #include "history/ClipboardStorage.h"
 
@@ -52,7 +51,7 @@ void ClipboardHistory::addItem(const ClipboardItem& item)
     m_lastInsertedID = item.id();
     sortHistory();
 
-    const int limit = std::max(0, Settings::shared().intValue(QString(SettingsKey::historyLimit)));
+    const int limit = m_limit;
     QList<ClipboardItem> trimmed;
     trimmed.reserve(m_history.size());
     qsizetype unpinned = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -11,8 +12,8 @@
 
 class ClipboardStorage;
 
-/// The one ordered history: pinned items first, then newest first; at most "historyLimit"
-/// unpinned items after each insertion. Every change is saved through the storage.
+/// The one ordered history: pinned items first, then newest first; at most `limit` unpinned
+/// items after each insertion. Every change is saved through the storage.
 /// GUI thread only.
 class ClipboardHistory : public QObject
 {
@@ -35,6 +36,10 @@ public:
     void clearHistory();
 
     ClipboardStorage& storage() const { return *m_storage; }
+    /// How many unpinned items the next insertion keeps (negative counts as zero).
+    void setLimit(int limit) { m_limit = std::max(0, limit); }
+    int limit() const { return m_limit; }
+    static constexpr int defaultLimit = 50;
 
 Q_SIGNALS:
     void historyChanged();
@@ -46,6 +51,7 @@ private:
     void save();
 
     std::unique_ptr<ClipboardStorage> m_storage;
+    int m_limit = defaultLimit;
     QList<ClipboardItem> m_history;
     std::optional<QUuid> m_lastInsertedID;
     std::optional<QUuid> m_pinnedScrollTargetID;

@@ -73,7 +73,6 @@ public:
     const std::optional<QByteArray>& richTextRTF() const { return m_richTextRTF; }
     void setRichTextRTF(std::optional<QByteArray> rtf) { m_richTextRTF = std::move(rtf); }
     const std::optional<QByteArray>& richTextHTML() const { return m_richTextHTML; }
-    void setRichTextHTML(std::optional<QByteArray> html) { m_richTextHTML = std::move(html); }
 
     bool hasSameContent(const ClipboardItem& other) const { return m_type.hasSameContent(other.m_type); }
     /// All six fields equal.

@@ -131,24 +131,37 @@ void ClipboardStorage::run()
 
 void ClipboardStorage::write(const QList<ClipboardItem>& items)
 {
-    static const QString failure = QStringLiteral("❌ Erro ao salvar histórico: ");
     QString error;
-    if (!ensurePrivateFolder(QFileInfo(m_filePath).absolutePath(), &error)) {
-        ovelin::printLine(failure + error);
+    if (writeFile(items, &error)) {
+        m_failing = false;
         return;
     }
+    // A full disk or a read-only folder fails every save the same way until it is mended: the
+    // first failure is reported, the rest would only repeat it once per capture.
+    if (!m_failing)
+        ovelin::printLine(QStringLiteral("❌ Erro ao salvar histórico: ") + error);
+    m_failing = true;
+}
+
+bool ClipboardStorage::writeFile(const QList<ClipboardItem>& items, QString* error)
+{
+    // Recreated when the folder was deleted while Ovelin runs.
+    if (!ensurePrivateFolder(QFileInfo(m_filePath).absolutePath(), error))
+        return false;
     const QByteArray bytes = HistoryFileCodec::encode(items);
 
-    // Written beside the file and renamed over it, so a crash mid-write leaves the previous file.
+    // Written beside the file and renamed over it, so a crash or a full disk mid-write leaves
+    // the previous file; a failed write removes its temporary file.
     QSaveFile file(m_filePath);
     if (!file.open(QIODevice::WriteOnly)) {
-        ovelin::printLine(failure + file.errorString());
-        return;
+        *error = file.errorString();
+        return false;
     }
     file.setPermissions(ownerOnlyFile);
     if (file.write(bytes) != bytes.size() || !file.commit()) {
-        ovelin::printLine(failure + file.errorString());
+        *error = file.errorString();
         file.cancelWriting();
-        return;
+        return false;
     }
+    return true;
 }

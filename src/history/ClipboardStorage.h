@@ -31,7 +31,8 @@ public:
     /// Reads the whole file; an empty list (and one printed line) on any failure. A file that
     /// exists but cannot be decoded is first moved aside so that no later save overwrites it.
     QList<ClipboardItem> load();
-    /// Queues a snapshot for writing and returns at once.
+    /// Queues a snapshot for writing and returns at once. A failed write keeps the previous file
+    /// and prints one line for a run of failures; the next snapshot is written in full.
     void save(QList<ClipboardItem> items);
     /// Blocks until every queued snapshot is on disk (tests and shutdown).
     void waitForPendingSaves();
@@ -43,6 +44,7 @@ private:
     ClipboardStorage(PathTag, QString path);
     void run();
     void write(const QList<ClipboardItem>& items);
+    bool writeFile(const QList<ClipboardItem>& items, QString* error);
 
     QString m_filePath;
     std::mutex m_mutex;
@@ -51,5 +53,6 @@ private:
     std::optional<QList<ClipboardItem>> m_pending;
     bool m_writing = false;
     bool m_stopping = false;
+    bool m_failing = false; // worker thread only
     std::thread m_worker;
 };

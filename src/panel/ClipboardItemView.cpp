@@ -11,6 +11,7 @@
 #include "panel/FaviconLoader.h"
 #include "panel/FileIconView.h"
 #include "panel/HistoryListView.h"
+#include "panel/HistorySearch.h"
 #include "panel/ImagePreviewCache.h"
 #include "panel/RelativeDateFormatter.h"
 #include "panel/SymbolPainter.h"
@@ -43,7 +44,7 @@ QFont captionFont(const QFont& base)
 
 QString fileNameOf(const QUrl& url)
 {
-    const QString name = url.fileName();
+    const QString name = HistorySearch::fileName(url);
     return name.isEmpty() ? url.toDisplayString(QUrl::PreferLocalFile) : name;
 }
 

@@ -1,14 +1,15 @@
 #include "panel/FaviconLoader.h"
 
-#include <QBuffer>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QImageReader>
 #include <QNetworkAccessManager>
 #include <QNetworkDiskCache>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QStandardPaths>
+
+#include "panel/ScaledImage.h"
 
 FaviconLoader& FaviconLoader::shared()
 {
@@ -24,8 +25,8 @@ QNetworkAccessManager* FaviconLoader::network()
         m_network = new QNetworkAccessManager(this);
         auto* cache = new QNetworkDiskCache(m_network);
         // The cached addresses name the sites of copied links: the folder is the user's alone.
-        const QString folder =
-            QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/favicons");
+        const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + u'/' +
+                               QCoreApplication::applicationName() + QStringLiteral("/favicons");
         QDir().mkpath(folder);
         QFile::setPermissions(folder,
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
@@ -43,10 +44,10 @@ QPixmap FaviconLoader::favicon(const QUrl& faviconURL)
     if (!faviconURL.isValid() || faviconURL.scheme() != u"https")
         return {};
     auto it = m_entries.constFind(faviconURL);
-    if (it == m_entries.constEnd()) {
-        if (!m_networkEnabled)
-            return {};
-        load(faviconURL);
+    const bool retry = it != m_entries.constEnd() && it->status == Status::Failed && it->retryAt.hasExpired();
+    if (it == m_entries.constEnd() || retry) {
+        if (m_networkEnabled)
+            load(faviconURL);
         return {};
     }
     return it->status == Status::Ready ? it->pixmap : QPixmap();
@@ -68,22 +69,15 @@ void FaviconLoader::load(const QUrl& faviconURL)
         reply->deleteLater();
         Entry& entry = m_entries[faviconURL];
         entry.status = Status::Failed;
+        entry.retryAt = QDeadlineTimer(m_retryInterval);
         if (reply->error() != QNetworkReply::NoError)
             return;
-        QByteArray bytes = reply->read(maximumResponseBytes + 1);
+        const QByteArray bytes = reply->read(maximumResponseBytes + 1);
         if (bytes.size() > maximumResponseBytes)
             return;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::ReadOnly);
-        QImageReader reader(&buffer);
-        const QSize size = reader.size();
-        if (size.isValid() && (size.width() > 16 || size.height() > 16))
-            reader.setScaledSize(size.scaled(16, 16, Qt::KeepAspectRatio));
-        QImage image = reader.read();
+        const QImage image = decodeScaledImage(bytes, QSize(16, 16));
         if (image.isNull())
             return;
-        if (image.width() > 16 || image.height() > 16)
-            image = image.scaled(16, 16, Qt::KeepAspectRatio, Qt::SmoothTransformation);
         entry.pixmap = QPixmap::fromImage(image);
         entry.status = Status::Ready;
         Q_EMIT faviconLoaded(faviconURL);

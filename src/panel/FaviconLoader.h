@@ -1,5 +1,8 @@
 #pragma once
 
+#include <chrono>
+
+#include <QDeadlineTimer>
 #include <QHash>
 #include <QObject>
 #include <QPixmap>
@@ -9,7 +12,7 @@ class QNetworkAccessManager;
 
 /// Site icons for copied links. Only the "https://<host>/favicon.ico" address derived from
 /// the item goes out; responses are cached on disk in the caches folder, redirects must stay
-/// on the same origin, and a failed icon is not asked for again while the process runs.
+/// on the same origin, and a failed icon is not asked for again for a day.
 /// GUI thread only.
 class FaviconLoader : public QObject
 {
@@ -21,6 +24,10 @@ public:
     QPixmap favicon(const QUrl& faviconURL);
     /// Off: nothing is fetched and every icon reads as missing (tests, benchmarks).
     void setNetworkEnabled(bool enabled) { m_networkEnabled = enabled; }
+    /// Replaces the network access (tests point it at a local server); owned by the caller.
+    void setNetworkAccessManager(QNetworkAccessManager* network) { m_network = network; }
+    /// How long a failed icon waits before it is asked for again.
+    void setRetryInterval(std::chrono::milliseconds interval) { m_retryInterval = interval; }
 
     static constexpr qint64 maximumResponseBytes = 256 * 1024;
 
@@ -42,8 +49,10 @@ private:
     {
         Status status = Status::Loading;
         QPixmap pixmap;
+        QDeadlineTimer retryAt; // of a failed icon
     };
     QHash<QUrl, Entry> m_entries;
     QNetworkAccessManager* m_network = nullptr;
     bool m_networkEnabled = true;
+    std::chrono::milliseconds m_retryInterval = std::chrono::hours(24);
 };

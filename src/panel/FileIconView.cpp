@@ -17,27 +17,13 @@
 
 #include "common/Console.h"
 #include "panel/MainThreadRelay.h"
+#include "panel/ScaledImage.h"
 #include "panel/SymbolPainter.h"
 
 namespace {
 
 // The request asks for 64 × 64 points.
 constexpr int thumbnailPoints = 64;
-
-QImage scaledDecode(QImageReader& reader, int pixelSize, QString* error)
-{
-    const QSize original = reader.size();
-    if (original.isValid() && (original.width() > pixelSize || original.height() > pixelSize))
-        reader.setScaledSize(original.scaled(pixelSize, pixelSize, Qt::KeepAspectRatio));
-    QImage image = reader.read();
-    if (image.isNull()) {
-        *error = reader.errorString();
-        return {};
-    }
-    if (image.width() > pixelSize || image.height() > pixelSize)
-        image = image.scaled(pixelSize, pixelSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    return image;
-}
 
 // The uncompressed text chunks of a PNG before its image data. Qt's reader splits keys at
 // ':', which mangles the cache's "Thumb::MTime", so the chunks are read here.
@@ -87,8 +73,7 @@ QImage cachedThumbnail(const QFileInfo& file, int pixelSize)
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::ReadOnly);
         QImageReader reader(&buffer, "png");
-        QString ignored;
-        QImage image = scaledDecode(reader, pixelSize, &ignored);
+        QImage image = readScaledImage(reader, QSize(pixelSize, pixelSize));
         if (!image.isNull())
             return image;
     }
@@ -129,10 +114,9 @@ FileThumbnailer::Result FileThumbnailer::makeThumbnail(const QString& path, int 
     if (!file.exists())
         return {{}, QStringLiteral("O arquivo não existe")};
     QImageReader reader(path);
-    reader.setAutoTransform(true);
     if (reader.canRead()) {
         QString error;
-        QImage image = scaledDecode(reader, pixelSize, &error);
+        QImage image = readScaledImage(reader, QSize(pixelSize, pixelSize), &error);
         if (image.isNull())
             return {{}, error};
         return {std::move(image), {}};
@@ -191,6 +175,16 @@ void FileThumbnailer::forgetFailures()
 {
     for (auto it = m_states.begin(); it != m_states.end();) {
         if (it->failedToLoadThumbnail)
+            it = m_states.erase(it);
+        else
+            ++it;
+    }
+}
+
+void FileThumbnailer::retainOnly(const QSet<QUrl>& fileURLs)
+{
+    for (auto it = m_states.begin(); it != m_states.end();) {
+        if (!fileURLs.contains(it.key()))
             it = m_states.erase(it);
         else
             ++it;

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QImage>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -18,7 +19,8 @@ class MainThreadRelay;
 /// Thumbnails of files for the previews, made on worker threads. Image files are decoded and
 /// scaled with QImageReader; other files come from the freedesktop thumbnail cache when it
 /// holds a fresh entry; anything else fails and the preview shows a symbol.
-/// One instance per list; the state of a file is kept until `forgetFailures` or destruction.
+/// One instance per list; the state of a file is kept until `forgetFailures`, until the file
+/// leaves the history (`retainOnly`) or until destruction.
 class FileThumbnailer : public QObject
 {
     Q_OBJECT
@@ -44,6 +46,8 @@ public:
     void generateThumbnail(const QUrl& fileURL);
     /// Files whose thumbnail failed get a new request the next time they are shown.
     void forgetFailures();
+    /// Forgets every file but these (the files the history still holds).
+    void retainOnly(const QSet<QUrl>& fileURLs);
     bool hasPendingRequests() const { return m_pendingCount > 0; }
     /// Blocks until every started request has delivered its result (tests, benchmarks).
     void waitForIdle();

@@ -9,7 +9,9 @@
 #include <QToolTip>
 
 #include "panel/ClipboardItemView.h"
+#include "panel/FaviconLoader.h"
 #include "panel/FileIconView.h"
+#include "panel/HistorySearch.h"
 #include "panel/ImagePreviewCache.h"
 
 namespace {
@@ -56,7 +58,7 @@ QVariant HistoryListModel::data(const QModelIndex& index, int role) const
         case ClipboardItemKind::Text:
             return ClipboardItemView::displayText(item.type().text().left(200));
         case ClipboardItemKind::File:
-            return item.type().fileURL().fileName();
+            return HistorySearch::fileName(item.type().fileURL());
         case ClipboardItemKind::FileGroup:
             return ClipboardItemView::fileCountCaption(item.type().fileURLs().size());
         case ClipboardItemKind::Image:
@@ -95,6 +97,8 @@ HistoryListView::HistoryListView(QWidget* parent)
 
     connect(m_thumbnailer, &FileThumbnailer::thumbnailChanged, viewport(), qOverload<>(&QWidget::update));
     connect(m_images, &ImagePreviewCache::previewReady, viewport(), qOverload<>(&QWidget::update));
+    connect(&FaviconLoader::shared(), &FaviconLoader::faviconLoaded, viewport(),
+            qOverload<>(&QWidget::update));
 }
 
 HistoryListView::~HistoryListView() = default;

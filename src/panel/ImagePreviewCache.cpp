@@ -1,11 +1,10 @@
 #include "panel/ImagePreviewCache.h"
 
-#include <QBuffer>
 #include <QCoreApplication>
-#include <QImageReader>
 #include <QThreadPool>
 
 #include "panel/MainThreadRelay.h"
+#include "panel/ScaledImage.h"
 
 ImagePreviewCache::ImagePreviewCache(QSize frame, qreal devicePixelRatio, QObject* parent)
     : QObject(parent), m_pixelFrame((QSizeF(frame) * devicePixelRatio).toSize()),
@@ -22,26 +21,6 @@ ImagePreviewCache::~ImagePreviewCache()
     m_pool->waitForDone();
 }
 
-QImage ImagePreviewCache::decodeScaled(const QByteArray& bytes, QSize pixelFrame)
-{
-    QByteArray data = bytes; // shares the buffer; QBuffer needs a non-const one
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    reader.setAutoTransform(true);
-    const QSize original = reader.size();
-    if (original.isValid() &&
-        (original.width() > pixelFrame.width() || original.height() > pixelFrame.height()))
-        reader.setScaledSize(
-            original.scaled(pixelFrame, Qt::KeepAspectRatio)); // formats that can, decode small
-    QImage image = reader.read();
-    if (image.isNull())
-        return {};
-    if (image.width() > pixelFrame.width() || image.height() > pixelFrame.height())
-        image = image.scaled(pixelFrame, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    return image;
-}
-
 ImagePreviewCache::Status ImagePreviewCache::preview(const QUuid& id, const QByteArray& bytes, QImage* image)
 {
     auto it = m_entries.find(id);
@@ -55,7 +34,7 @@ ImagePreviewCache::Status ImagePreviewCache::preview(const QUuid& id, const QByt
     const QSize pixelFrame = m_pixelFrame;
     const qreal dpr = m_devicePixelRatio;
     m_pool->start([this, relay, id, bytes, pixelFrame, dpr] {
-        QImage decoded = decodeScaled(bytes, pixelFrame);
+        QImage decoded = decodeScaledImage(bytes, pixelFrame);
         decoded.setDevicePixelRatio(dpr);
         relay->post([this, id, decoded] {
             auto entry = m_entries.find(id);

@@ -35,9 +35,6 @@ public:
     void retainOnly(const QList<QUuid>& ids);
     void waitForIdle();
 
-    /// The synchronous work: `bytes` decoded and scaled to fit `pixelFrame`; null if undecodable.
-    static QImage decodeScaled(const QByteArray& bytes, QSize pixelFrame);
-
 Q_SIGNALS:
     void previewReady(const QUuid& id);
 

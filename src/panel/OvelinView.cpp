@@ -20,16 +20,6 @@
 
 namespace {
 
-QString fileNameOf(const QUrl& url)
-{
-    return url.fileName();
-}
-
-QString normalizedQuery(const QString& searchText)
-{
-    return searchText.trimmed().toLower();
-}
-
 bool isHandledKey(int key)
 {
     return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape || key == Qt::Key_Up ||
@@ -80,8 +70,7 @@ OvelinView::OvelinView(ClipboardHistory& history, QWidget* parent)
     connect(m_list, &HistoryListView::deleteRequested, this,
             [this](const QUuid& id) { m_history.deleteItem(id); });
 
-    // The key monitor: sees every key press of the application, acts only on the panel's.
-    qApp->installEventFilter(this);
+    watchPanel();
 
     applyAppearanceStyle();
     rebuildList();
@@ -89,83 +78,23 @@ OvelinView::OvelinView(ClipboardHistory& history, QWidget* parent)
     m_searchBar->focusField();
 }
 
-OvelinView::~OvelinView()
-{
-    qApp->removeEventFilter(this);
-}
+OvelinView::~OvelinView() = default;
 
-OvelinView::SearchKey OvelinView::makeSearchKey(const ClipboardItem& item)
+void OvelinView::watchPanel()
 {
-    SearchKey key;
-    switch (item.type().kind()) {
-    case ClipboardItemKind::Text:
-        key.text = item.type().text().toLower();
-        break;
-    case ClipboardItemKind::File:
-        key.fileNames << fileNameOf(item.type().fileURL()).toLower();
-        break;
-    case ClipboardItemKind::FileGroup:
-        for (const QUrl& url : item.type().fileURLs())
-            key.fileNames << fileNameOf(url).toLower();
-        break;
-    case ClipboardItemKind::Image:
-        break;
-    }
-    return key;
-}
-
-bool OvelinView::matches(const ClipboardItem& item, const SearchKey& key, const QString& query)
-{
-    switch (item.type().kind()) {
-    case ClipboardItemKind::Text:
-        return key.text.contains(query);
-    case ClipboardItemKind::File:
-    case ClipboardItemKind::FileGroup:
-        for (const QString& name : key.fileNames) {
-            if (name.contains(query))
-                return true;
-        }
-        return false;
-    case ClipboardItemKind::Image:
-        return false;
-    }
-    return false;
-}
-
-QList<ClipboardItem> OvelinView::filterItems(const QList<ClipboardItem>& history, const QString& searchText)
-{
-    const QString query = normalizedQuery(searchText);
-    if (query.isEmpty())
-        return history;
-    QList<ClipboardItem> result;
-    for (const ClipboardItem& item : history) {
-        if (matches(item, makeSearchKey(item), query))
-            result << item;
-    }
-    return result;
-}
-
-const OvelinView::SearchKey& OvelinView::searchKeyFor(const ClipboardItem& item) const
-{
-    // An item's content never changes, so its lowercased key is computed once per id.
-    auto it = m_searchKeys.find(item.id());
-    if (it == m_searchKeys.end())
-        it = m_searchKeys.insert(item.id(), makeSearchKey(item));
-    return *it;
+    // The key monitor sees the panel's own widgets only: keys typed in other windows never pass
+    // through it. The view may be put into the panel after it was made, so this runs again on
+    // every show; widgets added later are caught once they are polished.
+    QWidget* panel = window();
+    panel->installEventFilter(this);
+    const QList<QWidget*> children = panel->findChildren<QWidget*>();
+    for (QWidget* child : children)
+        child->installEventFilter(this);
 }
 
 QList<ClipboardItem> OvelinView::filteredItems() const
 {
-    const QList<ClipboardItem>& history = m_history.history();
-    const QString query = normalizedQuery(m_searchBar->text());
-    if (query.isEmpty())
-        return history;
-    QList<ClipboardItem> result;
-    for (const ClipboardItem& item : history) {
-        if (matches(item, searchKeyFor(item), query))
-            result << item;
-    }
-    return result;
+    return m_search.filter(m_history.history(), m_searchBar->text());
 }
 
 QString OvelinView::searchText() const
@@ -239,17 +168,9 @@ void OvelinView::pasteSelectedItem()
 
 void OvelinView::hidePanel()
 {
-    if (m_hidePanel) {
-        m_hidePanel();
-    } else {
-        // The window manager's panel; a view shown on its own (tests) puts its own window away.
-        QWidget* panel = WindowManager::shared().window();
-        if (!panel)
-            panel = window();
-        if (!panel)
-            return;
+    // Escape takes the panel, this view's window, off the screen.
+    if (QWidget* panel = window())
         panel->hide();
-    }
     ovelin::printLine(QStringLiteral("🔴 Janela oculta"));
 }
 
@@ -287,6 +208,14 @@ bool OvelinView::monitorTakes(const QKeyEvent& event) const
 bool OvelinView::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
+    case QEvent::ChildPolished:
+        if (auto* child = qobject_cast<QWidget*>(static_cast<QChildEvent*>(event)->child())) {
+            child->installEventFilter(this);
+            const QList<QWidget*> descendants = child->findChildren<QWidget*>();
+            for (QWidget* descendant : descendants)
+                descendant->installEventFilter(this);
+        }
+        break;
     case QEvent::WindowActivate:
         if (watched == window())
             ensureSelection(true, false);
@@ -319,15 +248,22 @@ bool OvelinView::eventFilter(QObject* watched, QEvent* event)
 void OvelinView::onHistoryChanged()
 {
     // Keys of items that left the history are not needed any more.
-    if (m_searchKeys.size() > 2 * m_history.history().size() + 64)
-        m_searchKeys.clear();
+    m_search.prune(m_history.history().size());
     rebuildList();
     ensureSelection(false, false);
+    // Previews and thumbnails of items that left the history are not needed any more.
     QList<QUuid> ids;
+    QSet<QUrl> files;
     ids.reserve(m_history.history().size());
-    for (const ClipboardItem& item : m_history.history())
+    for (const ClipboardItem& item : m_history.history()) {
         ids << item.id();
+        if (item.type().kind() == ClipboardItemKind::File)
+            files.insert(item.type().fileURL());
+        else if (item.type().kind() == ClipboardItemKind::FileGroup)
+            files.unite(QSet<QUrl>(item.type().fileURLs().cbegin(), item.type().fileURLs().cend()));
+    }
     m_list->imagePreviews()->retainOnly(ids);
+    m_list->thumbnailer()->retainOnly(files);
 }
 
 void OvelinView::onSearchTextChanged()
@@ -368,6 +304,7 @@ void OvelinView::setAnimateItemsOnAppear(bool animate)
 void OvelinView::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    watchPanel();
     m_list->thumbnailer()->forgetFailures();
     setAnimateItemsOnAppear(false);
     QTimer::singleShot(appearDelayMs, this, [this] { setAnimateItemsOnAppear(true); });
@@ -427,8 +364,7 @@ void OvelinView::onDragChanged(qreal dy)
         m_dragStartHeight = panel ? double(panel->height()) : AppEnvironment::shared().windowHeight();
     if (!panel)
         return;
-    const int newHeight =
-        qRound(std::max(*m_dragStartHeight + dy, double(AppEnvironment::minimumWindowHeight)));
+    const int newHeight = WindowManager::sanitizedHeight(*m_dragStartHeight + dy);
     // The top edge stays; the panel grows or shrinks at the bottom.
     panel->setGeometry(panel->x(), panel->y(), AppEnvironment::defaultWindowWidth, newHeight);
 }
@@ -442,16 +378,8 @@ void OvelinView::onDragEnded(qreal dy)
         m_dragStartHeight.value_or(panel ? double(panel->height()) : AppEnvironment::shared().windowHeight());
     m_dragStartHeight.reset();
     const double height = start + dy;
-    if (m_resizeWindow) {
+    if (m_resizeWindow)
         m_resizeWindow(height, true);
-        return;
-    }
-    if (WindowManager::shared().window()) {
+    else
         WindowManager::shared().resizeWindow(height, true);
-        return;
-    }
-    const int clamped = qRound(std::max(height, double(AppEnvironment::minimumWindowHeight)));
-    if (panel)
-        panel->setGeometry(panel->x(), panel->y(), AppEnvironment::defaultWindowWidth, clamped);
-    AppEnvironment::shared().setStoredWindowHeightRaw(clamped);
 }

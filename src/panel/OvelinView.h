@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include "history/ClipboardItem.h"
+#include "panel/HistorySearch.h"
 #include "panel/ItemActions.h"
 
 class ClipboardHistory;
@@ -28,11 +29,8 @@ public:
     explicit OvelinView(ClipboardHistory& history, QWidget* parent = nullptr);
     ~OvelinView() override;
 
-    /// The history items that match the search text, in history order. The text is trimmed
-    /// and lowercased; texts and file names match by substring, a group through any one of
-    /// its files; images never match a non-empty search.
+    /// The history items that match the search text, in history order (see HistorySearch).
     QList<ClipboardItem> filteredItems() const;
-    static QList<ClipboardItem> filterItems(const QList<ClipboardItem>& history, const QString& searchText);
 
     QString searchText() const;
     void setSearchText(const QString& text);
@@ -53,10 +51,8 @@ public:
     bool monitorTakes(const QKeyEvent& event) const;
 
     void setItemActions(ItemActions actions) { m_actions = std::move(actions); }
-    /// Escape: takes the panel off the screen. The default hides this view's window.
-    void setHidePanelHandler(std::function<void()> handler) { m_hidePanel = std::move(handler); }
     /// The end of a resize drag: the height asked for, and whether it is to be remembered.
-    /// The default resizes this view's window and stores the modern style's height.
+    /// The default is the window manager's resize of the panel, which stores the modern style's height.
     void setResizeWindowHandler(std::function<void(double, bool)> handler)
     {
         m_resizeWindow = std::move(handler);
@@ -82,15 +78,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    struct SearchKey
-    {
-        QString text;
-        QStringList fileNames;
-    };
-    const SearchKey& searchKeyFor(const ClipboardItem& item) const;
-    static bool matches(const ClipboardItem& item, const SearchKey& key, const QString& query);
-    static SearchKey makeSearchKey(const ClipboardItem& item);
-
+    void watchPanel();
     void rebuildList();
     void rebuildFromTop();
     void onHistoryChanged();
@@ -106,11 +94,10 @@ private:
     HistoryListView* m_list;
     ResizeHandlesOverlay* m_resizeStrip;
     ItemActions m_actions;
-    std::function<void()> m_hidePanel;
     std::function<void(double, bool)> m_resizeWindow;
 
     std::optional<QUuid> m_selectedItemID;
     bool m_animateItemsOnAppear = false;
     std::optional<double> m_dragStartHeight;
-    mutable QHash<QUuid, SearchKey> m_searchKeys;
+    mutable HistorySearch m_search;
 };

@@ -34,7 +34,6 @@ void ResizeHandlesOverlay::setHovering(bool hovering)
     m_fade->setStartValue(m_gripOpacity);
     m_fade->setEndValue(hovering ? 1.0 : 0.0);
     m_fade->start();
-    Q_EMIT hoveringChanged(hovering);
 }
 
 void ResizeHandlesOverlay::followPointer(const QPoint& globalPos)

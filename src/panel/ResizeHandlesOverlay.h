@@ -28,9 +28,6 @@ public:
     void followPointer(const QPoint& globalPos);
     qreal gripOpacity() const { return m_gripOpacity; }
 
-Q_SIGNALS:
-    void hoveringChanged(bool hovering);
-
 protected:
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;

@@ -80,7 +80,6 @@ void WindowManager::orderFrontAndActivate()
     if (m_frontmost)
         m_frontmost->activateWindow(panel->winId());
     panel->setFocus(Qt::ActiveWindowFocusReason);
-    Q_EMIT panelShown();
 }
 
 void WindowManager::showAtCursor(const QString& source)

@@ -51,10 +51,6 @@ public:
     /// kept between the minimum height and what a window system can represent.
     static int sanitizedHeight(double height);
 
-Q_SIGNALS:
-    /// The panel was ordered front by one of the operations above.
-    void panelShown();
-
 private:
     WindowManager() = default;
     void rememberActiveWindow();

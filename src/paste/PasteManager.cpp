@@ -1,8 +1,14 @@
 #include "paste/PasteManager.h"
 
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QTimer>
 #include <QUuid>
 
 #include "app/Settings.h"
@@ -88,13 +94,13 @@ const QSet<QString>& PasteManager::terminalWindowClasses()
 void PasteManager::copyToPasteboard(const ClipboardItem& item)
 {
     m_lastCopiedContentType = contentTypeName(item.type().kind());
-    const ClipboardContent content = contentFor(item);
+    m_lastContent = contentFor(item);
     if (m_services.clipboard)
-        m_services.clipboard->write(content);
+        m_services.clipboard->write(m_lastContent);
     ovelin::printLine(u"📋 Conteúdo copiado para a área de transferência"_s);
 }
 
-ClipboardContent PasteManager::contentFor(const ClipboardItem& item) const
+ClipboardContent PasteManager::contentFor(const ClipboardItem& item)
 {
     ClipboardContent content;
     const ClipboardItemType& type = item.type();
@@ -116,6 +122,7 @@ ClipboardContent PasteManager::contentFor(const ClipboardItem& item) const
         break;
     case ClipboardItemKind::Image:
         if (const auto url = saveTemporaryImage(type.imageData())) {
+            m_temporaryImages.append({url->toLocalFile(), item.id(), QDateTime::currentDateTimeUtc()});
             addFileURLs(content, {*url});
         } else {
             const QImage image = QImage::fromData(type.imageData());
@@ -127,33 +134,107 @@ ClipboardContent PasteManager::contentFor(const ClipboardItem& item) const
     return content;
 }
 
+QString PasteManager::temporaryImageFolder(QString* error)
+{
+    // The shared temporary folder is readable by every user and outlives "Clear history"; the
+    // runtime folder is the user's alone and is emptied at logout.
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    QString folder;
+    if (!runtime.isEmpty() && QDir::isAbsolutePath(QFile::decodeName(runtime)))
+        folder = QFile::decodeName(runtime) + u"/Ovelin"_s;
+    else if (!QDir::tempPath().isEmpty())
+        folder = QDir::tempPath() + u"/Ovelin-"_s + QString::number(::getuid());
+    else {
+        *error = u"a pasta temporária não existe"_s;
+        return {};
+    }
+    const QByteArray path = QFile::encodeName(folder);
+    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST) {
+        *error = folder + u": "_s + QString::fromLocal8Bit(std::strerror(errno));
+        return {};
+    }
+    // In a shared folder someone else may have put a folder or a link there first.
+    struct stat info
+    {
+    };
+    if (::lstat(path.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid()) {
+        *error = folder + u": não é uma pasta privada deste usuário"_s;
+        return {};
+    }
+    if ((info.st_mode & 0777) != 0700 && ::chmod(path.constData(), 0700) != 0) {
+        *error = folder + u": "_s + QString::fromLocal8Bit(std::strerror(errno));
+        return {};
+    }
+    return folder;
+}
+
 std::optional<QUrl> PasteManager::saveTemporaryImage(const QByteArray& bytes)
 {
-    const QString name =
-        u"Ovelin_Image_"_s + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper() + u".png"_s;
-    // An unusable TMPDIR makes tempPath() empty, which would mean the working directory.
-    const QString folder = QDir::tempPath();
+    static const QString failure = u"⚠️ Erro ao salvar imagem temporária: "_s;
+    QString error;
+    const QString folder = temporaryImageFolder(&error);
     if (folder.isEmpty()) {
-        ovelin::printLine(u"⚠️ Erro ao salvar imagem temporária: a pasta temporária não existe"_s);
+        ovelin::printLine(failure + error);
         return std::nullopt;
     }
+    const QString name =
+        u"Ovelin_Image_"_s + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper() + u".png"_s;
     QFile file(QDir(folder).filePath(name));
-    // The temporary folder is shared with other users: the copy is the user's alone.
     const bool written = file.open(QIODevice::WriteOnly | QIODevice::NewOnly,
                                    QFileDevice::ReadOwner | QFileDevice::WriteOwner) &&
                          file.write(bytes) == bytes.size() && file.flush();
     if (!written) {
-        const QString error = file.errorString();
+        error = file.errorString();
         if (file.isOpen()) {
             file.close();
             file.remove();
         }
-        ovelin::printLine(u"⚠️ Erro ao salvar imagem temporária: "_s + file.fileName() + u": "_s +
-                          error);
+        ovelin::printLine(failure + file.fileName() + u": "_s + error);
         return std::nullopt;
     }
     file.close();
     return QUrl::fromLocalFile(file.fileName());
+}
+
+void PasteManager::releaseTemporaryImages(const QList<ClipboardItem>& history, const QDateTime& now)
+{
+    if (m_temporaryImages.isEmpty())
+        return;
+    m_itemsInHistory.clear();
+    for (const ClipboardItem& item : history)
+        m_itemsInHistory.insert(item.id());
+    releaseExpiredImages(now);
+}
+
+void PasteManager::releaseExpiredImages(const QDateTime& now)
+{
+    const qsizetype newest = m_temporaryImages.size() - 1;
+    for (qsizetype index = newest; index >= 0; --index) {
+        const TemporaryImage& image = m_temporaryImages.at(index);
+        if (m_itemsInHistory.contains(image.itemID))
+            continue;
+        const qint64 age = image.written.secsTo(now);
+        if (index == newest && age < newestImageGraceSeconds) {
+            // Looked at again once its time is up, even if the history does not change by then.
+            if (!m_expiryScheduled) {
+                m_expiryScheduled = true;
+                QTimer::singleShot(std::chrono::seconds(newestImageGraceSeconds - age + 1), this, [this] {
+                    m_expiryScheduled = false;
+                    releaseExpiredImages(QDateTime::currentDateTimeUtc());
+                });
+            }
+            continue;
+        }
+        QFile::remove(image.path);
+        m_temporaryImages.removeAt(index);
+    }
+}
+
+void PasteManager::removeTemporaryImages()
+{
+    for (const TemporaryImage& image : std::as_const(m_temporaryImages))
+        QFile::remove(image.path);
+    m_temporaryImages.clear();
 }
 
 void PasteManager::performPaste()
@@ -175,21 +256,24 @@ void PasteManager::pasteWithKeystroke(const FrontmostApplication& app, bool term
     const QString mechanism =
         m_services.keyEventPoster ? m_services.keyEventPoster->mechanismName() : u"XTEST"_s;
     if (terminal)
-        ovelin::printLine(u"↩️ Usando fallback ("_s + mechanism + u" Ctrl+Shift+V)"_s);
+        ovelin::printLine(u"↩️ Usando fallback ("_s + mechanism + u" Shift+Insert)"_s);
     else
         ovelin::printLine(u"🚀 Usando paste via "_s + mechanism);
+    // xterm, urxvt and st paste PRIMARY on Shift+Insert, VTE terminals the clipboard: both hold it.
+    if (terminal && m_services.clipboard)
+        m_services.clipboard->writePrimarySelection(m_lastContent);
 
     QString error = u"nenhum serviço de teclado instalado"_s;
     const bool posted = m_services.keyEventPoster &&
                         m_services.keyEventPoster->postPasteKeystroke(
-                            terminal ? PasteKeystroke::ControlShiftV : PasteKeystroke::ControlV, &error);
+                            terminal ? PasteKeystroke::ShiftInsert : PasteKeystroke::ControlV, &error);
     if (!posted) {
         // Reported as what it is: no keystroke reached the application.
         ovelin::printLine(u"❌ "_s + mechanism + u" falhou: "_s + error);
         return;
     }
     if (terminal)
-        ovelin::printLine(u"✅ Paste via "_s + mechanism + u" Ctrl+Shift+V executado no app: "_s +
+        ovelin::printLine(u"✅ Paste via "_s + mechanism + u" Shift+Insert executado no app: "_s +
                           app.name.value_or(u"AppDesconhecido"_s));
     else
         ovelin::printLine(u"✅ Paste via "_s + mechanism + u" para PID: "_s + processText(app));

@@ -2,12 +2,16 @@
 
 #include <optional>
 
+#include <QDateTime>
+#include <QList>
 #include <QObject>
 #include <QSet>
 #include <QString>
 #include <QUrl>
+#include <QUuid>
 
 #include "history/ClipboardItem.h"
+#include "platform/ClipboardService.h"
 #include "platform/PlatformServices.h"
 
 struct ClipboardContent;
@@ -29,8 +33,9 @@ public:
     /// Replaces the clipboard contents with the item. Images go through a temporary PNG file so
     /// that the target receives a file.
     void copyToPasteboard(const ClipboardItem& item);
-    /// Sends the paste keystroke to the frontmost application: Ctrl+Shift+V for terminal
-    /// emulators, Ctrl+V for everything else.
+    /// Sends the paste keystroke to the frontmost application: Shift+Insert for terminal
+    /// emulators, with the last copied content on the primary selection too; Ctrl+V for
+    /// everything else.
     void performPaste();
 
     /// The kind of the item last written ("text", "file", "group", "image").
@@ -39,18 +44,44 @@ public:
     bool useRichTextPaste() const;
 
     static QString contentTypeName(ClipboardItemKind kind);
-    /// WM_CLASS classes of the terminal emulators, which paste with Ctrl+Shift+V.
+    /// WM_CLASS classes of the terminal emulators, which paste with Shift+Insert.
     static const QSet<QString>& terminalWindowClasses();
 
-    /// Writes the bytes to a new "Ovelin_Image_<UUID>.png" in the temporary folder, readable by
+    /// Writes the bytes to a new "Ovelin_Image_<UUID>.png" in temporaryImageFolder(), readable by
     /// the user only; none (and one printed line) when the file cannot be written.
     static std::optional<QUrl> saveTemporaryImage(const QByteArray& bytes);
+    /// Ovelin's own folder for pasted images: "Ovelin" under $XDG_RUNTIME_DIR, else "Ovelin-<uid>"
+    /// in the temporary folder. Created 0700; refused (empty, with `error` set) when it is not a
+    /// real folder of this user's.
+    static QString temporaryImageFolder(QString* error);
+
+    /// How long the newest pasted image outlives its item, so the receiving application can
+    /// still read it after a "Clear history".
+    static constexpr int newestImageGraceSeconds = 180;
+    /// Deletes the pasted images whose items are no longer in `history`, except the newest one
+    /// while it is younger than the grace period.
+    void releaseTemporaryImages(const QList<ClipboardItem>& history,
+                                const QDateTime& now = QDateTime::currentDateTimeUtc());
+    /// Deletes every pasted image (at quit).
+    void removeTemporaryImages();
 
 private:
     PasteManager() = default;
-    ClipboardContent contentFor(const ClipboardItem& item) const;
+    ClipboardContent contentFor(const ClipboardItem& item);
     void pasteWithKeystroke(const FrontmostApplication& app, bool terminal);
+    void releaseExpiredImages(const QDateTime& now);
 
     PlatformServices m_services;
     std::optional<QString> m_lastCopiedContentType;
+    ClipboardContent m_lastContent;
+
+    struct TemporaryImage
+    {
+        QString path;
+        QUuid itemID;
+        QDateTime written;
+    };
+    QList<TemporaryImage> m_temporaryImages; // oldest first
+    QSet<QUuid> m_itemsInHistory;
+    bool m_expiryScheduled = false;
 };

@@ -53,4 +53,7 @@ public:
     virtual ClipboardSnapshot read() = 0;
     /// Replaces the contents (clears them for empty content).
     virtual void write(const ClipboardContent& content) = 0;
+    /// Replaces the primary selection (on X11, PRIMARY), which some terminals paste on
+    /// Shift+Insert instead of the clipboard.
+    virtual void writePrimarySelection(const ClipboardContent& content) = 0;
 };

@@ -5,8 +5,8 @@
 /// The keystrokes that make an application paste.
 enum class PasteKeystroke
 {
-    ControlV,     ///< ordinary applications
-    ControlShiftV ///< terminal emulators, where Ctrl+V is a terminal key
+    ControlV,   ///< ordinary applications
+    ShiftInsert ///< terminal emulators: every common one binds it to a paste, Ctrl+Shift+V not all
 };
 
 /// Synthesizes keyboard input for the window that has the keyboard focus. GUI thread only.

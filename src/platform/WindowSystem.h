@@ -8,8 +8,8 @@ class WindowSystem
 {
 public:
     virtual ~WindowSystem() = default;
-    /// Keeps a top-level window on every virtual desktop.
-    virtual void setOnAllDesktops(quint64 window) = 0;
+    /// Keeps a top-level window on every virtual desktop. False when the request could not be made.
+    virtual bool setOnAllDesktops(quint64 window) = 0;
     /// True when a compositing manager runs, so translucent pixels really are translucent.
     virtual bool hasCompositor() const = 0;
 };

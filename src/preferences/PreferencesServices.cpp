@@ -3,21 +3,15 @@
 #include <QDesktopServices>
 
 #include "activation/HotkeyManager.h"
-#include "platform/x11/X11CapabilityService.h"
-#include "platform/x11/XdgAutostartLoginItem.h"
 #include "preferences/AlertPresenter.h"
 #include "preferences/AppVersion.h"
 #include "preferences/HelpViewer.h"
 
-PreferencesServices PreferencesServices::application()
+PreferencesServices PreferencesServices::standard()
 {
-    static XdgAutostartLoginItem loginItems;
-    static X11CapabilityService capabilities;
     static MessageBoxAlertPresenter alerts;
 
     PreferencesServices services;
-    services.loginItems = &loginItems;
-    services.capabilities = &capabilities;
     services.alerts = &alerts;
     services.sendSignal = [](AppSignal signal, const SignalParameters& parameters) {
         Telemetry::shared().send(signal, parameters);

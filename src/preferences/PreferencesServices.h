@@ -32,9 +32,9 @@ struct PreferencesServices
     /// The version strings of the running build ("CFBundleShortVersionString", "CFBundleVersion").
     QVariantMap bundleInfo;
 
-    /// The running application's services: the XDG autostart entry, the X server's extensions,
-    /// message boxes, the Telemetry layer, the shared HotkeyManager. Kept for the process.
-    static PreferencesServices application();
+    /// Message boxes, the Telemetry layer, the shared HotkeyManager and the version strings; the
+    /// platform's services are the application's to add.
+    static PreferencesServices standard();
 
     void send(AppSignal signal, const SignalParameters& parameters) const;
     void open(const QUrl& url) const;

@@ -117,7 +117,6 @@ void PreferencesView::showPage()
     m_page->setObjectName(QStringLiteral("page_") + sectionName(m_selectedSection));
     padding->addWidget(m_page);
     m_pageArea->setWidget(frame);
-    Q_EMIT pageBuilt(m_page);
 }
 
 void PreferencesView::retranslate()

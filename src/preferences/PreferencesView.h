@@ -28,8 +28,6 @@ public:
 
 Q_SIGNALS:
     void selectedSectionChanged(PreferencesSection section);
-    /// A new page was put on show (after a section change or a language change).
-    void pageBuilt(QWidget* page);
 
 protected:
     void changeEvent(QEvent* event) override;

@@ -7,11 +7,6 @@
 #include "history/ClipboardHistory.h"
 #include "preferences/PreferencesView.h"
 
-PreferencesWindowController::PreferencesWindowController(ClipboardHistory& history, QObject* parent)
-    : PreferencesWindowController(history, PreferencesServices::application(), parent)
-{
-}
-
 PreferencesWindowController::PreferencesWindowController(ClipboardHistory& history,
                                                          PreferencesServices services, QObject* parent)
     : QObject(parent), m_history(history),

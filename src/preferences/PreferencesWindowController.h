@@ -15,9 +15,6 @@ class PreferencesWindowController : public QObject
 {
     Q_OBJECT
 public:
-    /// The window with the running application's services.
-    explicit PreferencesWindowController(ClipboardHistory& history, QObject* parent = nullptr);
-    /// The window with the given services (tests, other platforms).
     PreferencesWindowController(ClipboardHistory& history, PreferencesServices services,
                                 QObject* parent = nullptr);
     ~PreferencesWindowController() override;

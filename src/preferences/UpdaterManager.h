@@ -40,7 +40,6 @@ public:
 
     // Wiring, set before start (the application keeps the defaults; tests replace them).
     void setFeedUrl(const QUrl& url) { m_feedUrl = url; }
-    QUrl feedUrl() const { return m_feedUrl; }
     void setAlertPresenter(AlertPresenter* alerts) { m_alerts = alerts; }
     void setUrlOpener(UrlOpener open) { m_open = std::move(open); }
     void setRunningVersion(const QString& version, const QString& build);

@@ -103,8 +103,13 @@ private Q_SLOTS:
     {
         QTest::addColumn<QDateTime>("time");
         QTest::addColumn<QString>("expected"); // in the order of the keys below
-        QTest::newRow("Sunday at the end of a leap year")
-            << QDateTime(QDate(2024, 12, 29), QTime(23, 5)) << u"29 7 364 52 true 12 4 23"_qs;
+        // Weeks start on Sunday; the one holding January 1st is week 1, also in December.
+        QTest::newRow("Sunday at the end of a leap year is in week 1")
+            << QDateTime(QDate(2024, 12, 29), QTime(23, 5)) << u"29 7 364 1 true 12 4 23"_qs;
+        QTest::newRow("Saturday before it")
+            << QDateTime(QDate(2024, 12, 28), QTime(8, 0)) << u"28 6 363 52 true 12 4 8"_qs;
+        QTest::newRow("first Sunday starts week 2")
+            << QDateTime(QDate(2024, 1, 7), QTime(9, 0)) << u"7 7 7 2 true 1 1 9"_qs;
         QTest::newRow("Wednesday, New Year's Day")
             << QDateTime(QDate(2025, 1, 1), QTime(0, 0)) << u"1 3 1 1 false 1 1 0"_qs;
         QTest::newRow("Saturday in the third quarter")

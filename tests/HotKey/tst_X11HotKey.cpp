@@ -5,25 +5,19 @@
 
 #include "HotKey/HotKey.h"
 #include "HotKey/HotKeysController.h"
+#include "HotKey/KeyboardDriver.h"
 #include "support/TestMain.h"
 
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
 using namespace Qt::StringLiterals;
+using ovelin::test::pressSentinelHotKey;
+using ovelin::test::xdotool;
 
 Q_DECLARE_METATYPE(Key)
 
 namespace {
-
-void xdotool(const QStringList& arguments)
-{
-    // The event loop keeps running meanwhile, as it would while a person types and moves.
-    QProcess process;
-    process.start(u"xdotool"_s, arguments);
-    QTRY_VERIFY_WITH_TIMEOUT(process.state() == QProcess::NotRunning, 10000);
-    QCOMPARE(process.exitCode(), 0);
-}
 
 int g_otherClientError = 0;
 int recordError(Display*, XErrorEvent* event)
@@ -70,6 +64,7 @@ const ModifierFlags controlCommand(ModifierFlags::control | ModifierFlags::comma
 class X11HotKeyTest : public QObject
 {
     Q_OBJECT
+
 private Q_SLOTS:
     void initTestCase()
     {
@@ -115,7 +110,7 @@ private Q_SLOTS:
         // Other modifiers make another combination.
         xdotool({u"key"_s, u"ctrl+shift+super+v"_s});
         xdotool({u"key"_s, u"ctrl+v"_s});
-        QTest::qWait(300);
+        pressSentinelHotKey();
         QCOMPARE(downs, 4);
     }
 
@@ -129,7 +124,7 @@ private Q_SLOTS:
         QVERIFY(!other.grab(XK_k, ControlMask | Mod4Mask));
         hotKey.reset();
         xdotool({u"key"_s, u"ctrl+super+k"_s});
-        QTest::qWait(300);
+        pressSentinelHotKey();
         QCOMPARE(downs, 0);
         QVERIFY(other.grab(XK_k, ControlMask | Mod4Mask));
     }
@@ -147,7 +142,7 @@ private Q_SLOTS:
         QVERIFY(!HotKeysController::hasSystemHandle(hotKey->identifier()));
 
         xdotool({u"key"_s, u"ctrl+super+j"_s});
-        QTest::qWait(300);
+        pressSentinelHotKey();
         QCOMPARE(downs, 0);
 
         // Only the other client's grab is there: none of ours lingers once the other one lets go.

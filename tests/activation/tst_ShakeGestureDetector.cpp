@@ -115,6 +115,24 @@ private Q_SLOTS:
         QVERIFY(m_lines.isEmpty());
     }
 
+    void monitorListensOnlyWhileTheShakeIsOn()
+    {
+        QVERIFY(detector().isMonitoring());
+        Settings::shared().setValue(QString(SettingsKey::enableShakeGesture), false);
+        QVERIFY(!detector().isMonitoring());
+        detector().startMonitoring();
+        QVERIFY(!detector().isMonitoring());
+        const int made = m_monitorsMade;
+        Settings::shared().setValue(QString(SettingsKey::enableShakeGesture), true);
+        QVERIFY(detector().isMonitoring());
+        QCOMPARE(m_monitorsMade, made + 1);
+        detector().stopMonitoring();
+        Settings::shared().setValue(QString(SettingsKey::enableShakeGesture), false);
+        Settings::shared().setValue(QString(SettingsKey::enableShakeGesture), true);
+        QVERIFY(!detector().isMonitoring()); // stopped stays stopped
+        detector().startMonitoring();
+    }
+
     void noPresenterStillPulses()
     {
         detector().setPresenter(nullptr);

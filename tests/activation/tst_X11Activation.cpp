@@ -5,23 +5,18 @@
 #include <QTest>
 
 #include "FakePanelPresenter.h"
+#include "HotKey/KeyboardDriver.h"
 #include "activation/HotkeyManager.h"
 #include "activation/ShakeGestureDetector.h"
 #include "app/Settings.h"
+#include "platform/GlobalMouseMonitor.h"
 #include "support/TestMain.h"
 
 using namespace Qt::StringLiterals;
+using ovelin::test::pressSentinelHotKey;
+using ovelin::test::xdotool;
 
 namespace {
-
-void xdotool(const QStringList& arguments)
-{
-    // The event loop keeps running meanwhile, as it would while a person types and moves.
-    QProcess process;
-    process.start(u"xdotool"_s, arguments);
-    QTRY_VERIFY_WITH_TIMEOUT(process.state() == QProcess::NotRunning, 10000);
-    QCOMPARE(process.exitCode(), 0);
-}
 
 // Holding `key` (if any), four alternating moves of 80 pixels, paced so that each move reaches
 // the monitor on its own. Relative moves go through XTEST like a real mouse; xdotool's absolute
@@ -42,6 +37,31 @@ QStringList shakeCommand(const QString& key)
     }
     return arguments;
 }
+
+// The platform's pointer monitor, noting the last position it reported: a move to a spot of the
+// test's choosing is the sentinel that every earlier move has been handled.
+class NotingMonitor : public GlobalMouseMonitor
+{
+public:
+    explicit NotingMonitor(QPointF* last) : m_real(createGlobalMouseMonitor()), m_last(last) {}
+    bool start(Handler handler) override
+    {
+        return m_real && m_real->start([this, handler](const QPointF& position, Qt::KeyboardModifiers held) {
+            *m_last = position;
+            handler(position, held);
+        });
+    }
+    void stop() override
+    {
+        if (m_real)
+            m_real->stop();
+    }
+    bool isRunning() const override { return m_real && m_real->isRunning(); }
+
+private:
+    std::unique_ptr<GlobalMouseMonitor> m_real;
+    QPointF* m_last;
+};
 
 } // namespace
 
@@ -78,30 +98,35 @@ private Q_SLOTS:
         HotkeyManager::shared().registerShortcut(u"⌃⌘V"_s);
         HotkeyManager::shared().registerShortcut(u"⌥⇧K"_s);
         xdotool({u"key"_s, u"ctrl+super+v"_s});
-        QTest::qWait(300);
+        pressSentinelHotKey();
         QVERIFY(m_presenter.toggles.isEmpty());
         xdotool({u"key"_s, u"alt+shift+k"_s});
         QTRY_COMPARE(m_presenter.toggles.size(), 1);
 
         HotkeyManager::shared().registerShortcut(QString());
         xdotool({u"key"_s, u"alt+shift+k"_s});
-        QTest::qWait(300);
+        pressSentinelHotKey();
         QCOMPARE(m_presenter.toggles.size(), 1);
     }
 
     void shakeWithShiftIsRecognised()
     {
+        QPointF lastMove;
+        ShakeGestureDetector::shared().setMonitorFactory(
+            [&lastMove] { return std::make_unique<NotingMonitor>(&lastMove); });
         ShakeGestureDetector::shared().startMonitoring();
         QVERIFY(ShakeGestureDetector::shared().isMonitoring());
         QSignalSpy recognized(&ShakeGestureDetector::shared(), &ShakeGestureDetector::shakeRecognized);
 
-        xdotool(shakeCommand(QString()));
-        QTest::qWait(300);
+        // The shake ends at (595, 400); the sentinel move goes down from there.
+        xdotool(shakeCommand(QString()) << u"mousemove_relative"_s << u"--"_s << u"0"_s << u"37"_s);
+        QTRY_COMPARE_WITH_TIMEOUT(lastMove, QPointF(595, 437), 10000);
         QCOMPARE(recognized.size(), 0);
 
         xdotool(shakeCommand(u"shift"_s));
         QTRY_COMPARE(recognized.size(), 1);
         QTRY_COMPARE(m_presenter.shows, 1);
+        ShakeGestureDetector::shared().stopMonitoring();
     }
 };
 

@@ -1,3 +1,4 @@
+#include <QFile>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
@@ -58,14 +59,76 @@ private Q_SLOTS:
         QVERIFY2(QFile::exists(file), qPrintable(file));
     }
 
-    void mistypedValuesReadAsDefault()
+    // What the rest of Ovelin (and the preferences) read for a key written by hand, or by
+    // something else, into the settings file.
+    void hostileValuesInTheFileReadAsSensibleOnes_data()
     {
-        store(SettingsKey::historyLimit, u"many"_s);
-        store(SettingsKey::playClickSound, u"perhaps"_s);
-        store(SettingsKey::windowHeight, u"tall"_s);
-        QCOMPARE(Settings::shared().intValue(SettingsKey::historyLimit), 50);
-        QCOMPARE(Settings::shared().boolValue(SettingsKey::playClickSound), true);
-        QCOMPARE(Settings::shared().doubleValue(SettingsKey::windowHeight), 0.0);
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QByteArray>("raw");
+        QTest::addColumn<QString>("read");
+        const QByteArray huge(100 * 1024, '7');
+        const QByteArray garbageVariant = "@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\xffQFoo)";
+        const QString limit = SettingsKey::historyLimit;
+        QTest::newRow("limit: a word") << limit << QByteArray("many") << u"50"_s;
+        QTest::newRow("limit: empty") << limit << QByteArray() << u"50"_s;
+        // Regression: a negative limit read as 0 and trimmed every unpinned item at the next copy.
+        QTest::newRow("limit: negative") << limit << QByteArray("-5") << u"50"_s;
+        QTest::newRow("limit: beyond int") << limit << QByteArray("99999999999999999999") << u"50"_s;
+        QTest::newRow("limit: 100 kB of digits") << limit << huge << u"50"_s;
+        QTest::newRow("limit: NaN") << limit << QByteArray("nan") << u"50"_s;
+        QTest::newRow("limit: a list") << limit << QByteArray("10, 20") << u"50"_s;
+        QTest::newRow("limit: unknown variant") << limit << garbageVariant << u"50"_s;
+        QTest::newRow("limit: zero stands") << limit << QByteArray("0") << u"0"_s;
+        QTest::newRow("limit: a number") << limit << QByteArray("120") << u"120"_s;
+        const QString sound = SettingsKey::playClickSound;
+        QTest::newRow("bool: a word") << sound << QByteArray("perhaps") << u"true"_s;
+        QTest::newRow("bool: empty") << sound << QByteArray() << u"true"_s;
+        QTest::newRow("bool: a number") << sound << QByteArray("-1") << u"true"_s;
+        QTest::newRow("bool: false") << sound << QByteArray("false") << u"false"_s;
+        const QString height = SettingsKey::windowHeight;
+        QTest::newRow("height: a word") << height << QByteArray("tall") << u"600"_s;
+        QTest::newRow("height: NaN") << height << QByteArray("nan") << u"600"_s;
+        QTest::newRow("height: infinite") << height << QByteArray("inf") << u"600"_s;
+        QTest::newRow("height: negative") << height << QByteArray("-1e300") << u"600"_s;
+        QTest::newRow("height: taller than any window") << height << QByteArray("1e300") << u"16777215"_s;
+        QTest::newRow("height: 100 kB of digits") << height << huge << u"600"_s;
+        const QString shortcut = SettingsKey::shortcutKey;
+        QTest::newRow("shortcut: 100 kB of text") << shortcut << QByteArray(100 * 1024, 'V') << u"⌃⌘V"_s;
+        QTest::newRow("shortcut: a list") << shortcut << QByteArray("a, b") << u"⌃⌘V"_s;
+        QTest::newRow("shortcut: empty means none") << shortcut << QByteArray() << QString();
+        QTest::newRow("modifier: 100 kB of text")
+            << QString(SettingsKey::selectedShakeModifier) << huge << u"shift"_s;
+        QTest::newRow("language: 100 kB of text")
+            << QString(SettingsKey::selectedLanguage) << huge << u"en"_s;
+        QTest::newRow("language: empty") << QString(SettingsKey::selectedLanguage) << QByteArray() << u"en"_s;
+    }
+    void hostileValuesInTheFileReadAsSensibleOnes()
+    {
+        QFETCH(QString, key);
+        QFETCH(QByteArray, raw);
+        QFETCH(QString, read);
+        QSettings().sync();
+        QFile file(ovelin::test::isolatedEnvironment().configHome() + u"/Ovelin/Ovelin.conf"_s);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("[General]\n" + key.toUtf8() + '=' + raw + '\n');
+        file.close();
+        QSettings().sync();
+
+        Settings& settings = Settings::shared();
+        environment().setAppearanceStyle(AppearanceStyle::Modern);
+        environment().reload();
+        QString actual;
+        if (key == SettingsKey::historyLimit)
+            actual = QString::number(settings.intValue(key));
+        else if (key == SettingsKey::playClickSound)
+            actual = settings.boolValue(key) ? u"true"_s : u"false"_s;
+        else if (key == SettingsKey::windowHeight)
+            actual = QString::number(environment().windowHeight(), 'f', 0);
+        else if (key == SettingsKey::selectedLanguage)
+            actual = environment().selectedLanguage();
+        else
+            actual = settings.stringValue(key);
+        QCOMPARE(actual, read);
     }
 
     void writesAreAnnounced()

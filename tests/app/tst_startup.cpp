@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
@@ -18,6 +19,7 @@
 #include "panel/MenuBarContent.h"
 #include "panel/StatusItem.h"
 #include "panel/WindowManager.h"
+#include "paste/PasteManager.h"
 #include "platform/fake/FakeLoginItemService.h"
 #include "platform/fake/FakeWindowSystem.h"
 #include "preferences/PreferencesWindowController.h"
@@ -305,6 +307,29 @@ private Q_SLOTS:
         menu->items().at(MenuBarContent::PreferencesItem)->click();
         QVERIFY(app.delegate().preferencesWindowController());
         QVERIFY(app.delegate().preferencesWindowController()->window()->isVisible());
+    }
+
+    // Images pasted as files go with their history items, and all of them at quit.
+    void pastedImagesFollowTheHistory()
+    {
+        OvelinApp app(recordingServices());
+        app.launch();
+        ClipboardHistory& history = app.delegate().history();
+        QDir folder(qEnvironmentVariable("XDG_RUNTIME_DIR") + u"/Ovelin"_s);
+        const auto paste = [&](char fill) {
+            history.addItem(ClipboardItem(ClipboardItemType::image(QByteArray(64, fill))));
+            const QStringList before = folder.entryList(QDir::Files);
+            PasteManager::shared().copyToPasteboard(history.history().first());
+            const QStringList after = folder.entryList(QDir::Files);
+            return after.size() == before.size() + 1 ? history.history().first().id() : QUuid();
+        };
+        const QUuid first = paste('a');
+        const QUuid second = paste('b');
+        QVERIFY(!first.isNull() && !second.isNull());
+        history.deleteItem(first);
+        QCOMPARE(folder.entryList(QDir::Files).size(), 1);
+        QVERIFY(QMetaObject::invokeMethod(qApp, "aboutToQuit", Qt::DirectConnection));
+        QVERIFY(folder.entryList(QDir::Files).isEmpty());
     }
 };
 

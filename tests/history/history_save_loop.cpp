@@ -1,4 +1,7 @@
-// Saves a growing history in a loop until killed; used by the kill test.
+// Saves a growing history in a loop until killed; used by the kill test. After each save that
+// reached the disk it prints "saved <round>", so the test knows what the file must hold at least.
+#include <cstdio>
+
 #include <QCoreApplication>
 
 #include "history/ClipboardStorage.h"
@@ -16,5 +19,7 @@ int main(int argc, char** argv)
         items.prepend(ClipboardItem(ClipboardItemType::text(QStringLiteral("round %1").arg(round))));
         storage->save(items);
         storage->waitForPendingSaves();
+        std::printf("saved %d\n", round);
+        std::fflush(stdout);
     }
 }

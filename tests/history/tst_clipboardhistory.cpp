@@ -4,7 +4,6 @@
 
 #include "PrintedLines.h"
 #include "TestMain.h"
-#include "app/Settings.h"
 #include "history/ClipboardHistory.h"
 #include "history/ClipboardStorage.h"
 
@@ -13,8 +12,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-const QString limitKey = QString(SettingsKey::historyLimit);
 
 ClipboardItem text(const QString& value, double date = ClipboardItem::now())
 {
@@ -51,7 +48,6 @@ class TestClipboardHistory : public QObject
 private Q_SLOTS:
     void init()
     {
-        Settings::shared().remove(limitKey);
         m_history = std::make_unique<ClipboardHistory>(ClipboardStorage::atPath(m_dir.filePath(u"h.json"_s)));
         m_history->clearHistory();
     }
@@ -140,12 +136,12 @@ private Q_SLOTS:
 
     void limitTrimsUnpinnedOnlyAtTheNextInsertion()
     {
-        Settings::shared().setValue(limitKey, 60);
+        history().setLimit(60);
         for (int i = 0; i < 60; ++i)
             history().addItem(next(QString::number(i)));
         history().togglePin(history().history().last().id());
         history().togglePin(history().history().last().id());
-        Settings::shared().setValue(limitKey, 50);
+        history().setLimit(50);
         QCOMPARE(history().history().size(), 60);
         add({u"new"_s});
         QCOMPARE(history().history().size(), 52);
@@ -167,7 +163,7 @@ private Q_SLOTS:
         QFETCH(int, unpinnedKept);
         add({u"p"_s});
         history().togglePin(history().history().first().id());
-        Settings::shared().setValue(limitKey, limit);
+        history().setLimit(limit);
         add({u"a"_s, u"b"_s});
         QCOMPARE(history().history().size(), 1 + unpinnedKept);
         QVERIFY(history().history().first().isPinned());
@@ -240,8 +236,8 @@ private Q_SLOTS:
             file.write(fixtures::unsortedHistory);
         }
         const QDateTime before = QFileInfo(path).lastModified();
-        Settings::shared().setValue(limitKey, 1);
         ClipboardHistory loaded(ClipboardStorage::atPath(path));
+        loaded.setLimit(1);
         QCOMPARE(texts(loaded), (QStringList{u"pin*"_s, u"new"_s, u"old"_s}));
         loaded.storage().waitForPendingSaves();
         QCOMPARE(QFileInfo(path).lastModified(), before);

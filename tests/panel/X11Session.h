@@ -28,7 +28,7 @@ inline QString xdotool(const QStringList& args)
     return tool(u"xdotool"_s, args);
 }
 
-inline bool waitFor(const std::function<bool()>& condition, int timeoutMs = 5000)
+inline bool waitFor(const std::function<bool()>& condition, int timeoutMs = 15000)
 {
     QElapsedTimer clock;
     clock.start();

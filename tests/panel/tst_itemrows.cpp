@@ -1,7 +1,12 @@
 #include <QCryptographicHash>
 #include <QDir>
+#include <QHttpServer>
+#include <QHttpServerResponse>
 #include <QImage>
 #include <QMenu>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
@@ -10,6 +15,7 @@
 #include "app/AppEnvironment.h"
 #include "app/Settings.h"
 #include "panel/ClipboardItemView.h"
+#include "panel/FaviconLoader.h"
 #include "panel/FileIconView.h"
 #include "panel/HistoryListView.h"
 #include "panel/ImagePreviewCache.h"
@@ -29,6 +35,43 @@ bool writeFile(const QString& path, const QByteArray& bytes)
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
+
+// Sends every request to the icon server instead of the site it names.
+class LocalNetwork : public QNetworkAccessManager
+{
+public:
+    explicit LocalNetwork(quint16 port) : m_port(port) {}
+
+protected:
+    QNetworkReply* createRequest(Operation op, const QNetworkRequest& request, QIODevice* data) override
+    {
+        QNetworkRequest local(request);
+        QUrl url = request.url();
+        url.setScheme(u"http"_s);
+        url.setHost(u"127.0.0.1"_s);
+        url.setPort(m_port);
+        local.setUrl(url);
+        return QNetworkAccessManager::createRequest(op, local, data);
+    }
+
+private:
+    quint16 m_port;
+};
+
+// Counts the paint events of a widget.
+class PaintCounter : public QObject
+{
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
 
 } // namespace
 
@@ -175,6 +218,12 @@ private Q_SLOTS:
         QVERIFY(thumbnailer.state(QUrl::fromLocalFile(broken)).pending);
         thumbnailer.waitForIdle();
 
+        // A file that left the history is forgotten: shown again, it is asked for anew.
+        thumbnailer.retainOnly({QUrl::fromLocalFile(png)});
+        QVERIFY(!thumbnailer.state(QUrl::fromLocalFile(png)).pending);
+        QVERIFY(thumbnailer.state(QUrl::fromLocalFile(cached)).pending);
+        thumbnailer.waitForIdle();
+
         // A stale cache entry (the file changed since) is not used.
         QFile f(cached);
         QVERIFY(f.open(QIODevice::ReadWrite));
@@ -182,6 +231,67 @@ private Q_SLOTS:
             f.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
         f.close();
         QVERIFY(FileThumbnailer::makeThumbnail(cached, 128).image.isNull());
+    }
+
+    void linkRowRepaintsWithItsFaviconOnceItArrives()
+    {
+        // The site behind every copied link: a blue icon, or a 404 while `missing`.
+        QImage blue(16, 16, QImage::Format_RGB32);
+        blue.fill(Qt::blue);
+        QByteArray icon;
+        QBuffer buffer(&icon);
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY(blue.save(&buffer, "PNG"));
+        bool missing = false;
+        int requests = 0;
+        QHttpServer server;
+        server.route(u"/favicon.ico"_s, [&] {
+            ++requests;
+            return missing ? QHttpServerResponse(QHttpServerResponder::StatusCode::NotFound)
+                           : QHttpServerResponse(QByteArrayLiteral("image/png"), icon);
+        });
+        const quint16 port = server.listen(QHostAddress::LocalHost);
+        QVERIFY(port != 0);
+        LocalNetwork network(port);
+        FaviconLoader& loader = FaviconLoader::shared();
+        loader.setNetworkAccessManager(&network);
+        loader.setNetworkEnabled(true);
+        auto restore = qScopeGuard([&loader] {
+            loader.setNetworkAccessManager(nullptr);
+            loader.setRetryInterval(std::chrono::hours(24));
+        });
+        HistoryListView list;
+        list.resize(400, 300);
+        list.historyModel()->setItems({textItem(u"https://ovelin.example/page"_s, 0)});
+        PaintCounter counter;
+        list.viewport()->installEventFilter(&counter);
+        int paintsWhenLoaded = -1;
+        connect(&loader, &FaviconLoader::faviconLoaded, &list, [&] { paintsWhenLoaded = counter.paints; });
+        list.show();
+        const QColor iconColour(Qt::blue);
+        auto hasIcon = [&list, &iconColour] {
+            const QImage shown = list.viewport()->grab().toImage();
+            for (int y = 0; y < shown.height(); ++y) {
+                for (int x = 0; x < shown.width(); ++x) {
+                    if (shown.pixelColor(x, y) == iconColour)
+                        return true;
+                }
+            }
+            return false;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(paintsWhenLoaded >= 0, 10000);
+        // The arrival alone repaints the row, with no other reason to draw it again.
+        QTRY_VERIFY_WITH_TIMEOUT(counter.paints > paintsWhenLoaded, 10000);
+        QVERIFY(hasIcon());
+
+        // A failed icon is asked for again once the retry interval passed.
+        loader.setRetryInterval(std::chrono::milliseconds(0));
+        missing = true;
+        const QUrl other(u"https://missing.example/favicon.ico"_s);
+        QVERIFY(loader.favicon(other).isNull());
+        QTRY_COMPARE_WITH_TIMEOUT(requests, 2, 10000);
+        missing = false;
+        QTRY_VERIFY_WITH_TIMEOUT(!loader.favicon(other).isNull(), 10000);
     }
 
     void imagePreviews()

@@ -104,7 +104,6 @@ private Q_SLOTS:
     {
         QVERIFY(openPanelFromEditor());
         xdotool({u"type"_s, u"--delay"_s, u"30"_s, u"BRAVO"_s});
-        QTest::qWait(200);
         xdotool({u"key"_s, u"Return"_s});
         QVERIFY(pasted(u"bravo second entry"_s));
         // The paste is captured again and goes to the top: bravo, charlie, alpha.
@@ -128,17 +127,21 @@ private Q_SLOTS:
         QVERIFY(openPanelFromEditor());
         xdotool({u"key"_s, u"Escape"_s});
         QVERIFY(waitFor([this] { return !m_ovelin.panelMapped(); }));
-        QTest::qWait(600);
+        // A paste writes the clipboard, and says so, before it hides the panel: once the panel
+        // says it is hidden, no paste is on its way.
+        QVERIFY(waitFor([this] { return m_ovelin.printed(u"🔴 Janela oculta"_s); }));
+        QVERIFY(!m_ovelin.printed(u"📋 Conteúdo copiado para a área de transferência"_s));
         QCOMPARE(m_editor->toPlainText(), QString());
     }
 
     void clickingARowPastesIt()
     {
-        // The history is alpha, bravo, charlie; the second row is bravo.
+        // Whatever the order the earlier cases left, the search leaves bravo as the one row; the
+        // point is inside the first row, below the search bar, in either style.
         QVERIFY(openPanelFromEditor());
+        xdotool({u"type"_s, u"--delay"_s, u"30"_s, u"bravo"_s});
         const QPoint panel = m_ovelin.panelGeometry().topLeft();
-        xdotool({u"mousemove"_s, QString::number(panel.x() + 120), QString::number(panel.y() + 130)});
-        QTest::qWait(100);
+        xdotool({u"mousemove"_s, QString::number(panel.x() + 120), QString::number(panel.y() + 90)});
         xdotool({u"click"_s, u"1"_s});
         QVERIFY(pasted(u"bravo second entry"_s));
     }

@@ -77,12 +77,14 @@ private Q_SLOTS:
 
     void pastingGivesTheFocusBackToTheWindowTheShortcutWasPressedIn()
     {
+        const QString captured = u"⬆️ Inserindo item no topo do histórico"_s;
+        const qsizetype capturedBefore = m_ovelin.output.count(captured);
         QProcess copier;
         copier.start(u"xclip"_s, {u"-selection"_s, u"clipboard"_s});
         QVERIFY(copier.waitForStarted(5000));
         copier.write("pasted through Ovelin");
         copier.closeWriteChannel();
-        QTest::qWait(2000); // the monitor looks once a second
+        QVERIFY(waitFor([&] { return m_ovelin.output.count(captured) > capturedBefore; }));
 
         QLineEdit editor;
         editor.setWindowTitle(u"Editor"_s);

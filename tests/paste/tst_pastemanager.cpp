@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -78,13 +80,16 @@ class TestPasteManager : public QObject
     FakeSoundPlayer m_sound;
     QTemporaryDir m_tmp;
     QByteArray m_originalTmp;
+    QByteArray m_originalRuntime;
 
     PasteManager& manager() { return PasteManager::shared(); }
+    static QVariantList shiftInsertKeystrokes() { return {int(PasteKeystroke::ShiftInsert)}; }
 
 private Q_SLOTS:
     void initTestCase()
     {
         m_originalTmp = qgetenv("TMPDIR");
+        m_originalRuntime = qgetenv("XDG_RUNTIME_DIR");
         qputenv("TMPDIR", m_tmp.path().toUtf8());
     }
     void init()
@@ -95,6 +100,16 @@ private Q_SLOTS:
         PasteManager::installServices({&m_clipboard, &m_frontmost, &m_keys, &m_sound});
         Settings::shared().remove(richKey);
         qputenv("TMPDIR", m_tmp.path().toUtf8());
+        qputenv("XDG_RUNTIME_DIR", m_originalRuntime);
+        manager().removeTemporaryImages();
+    }
+
+    QString pastedImagePath(const ClipboardItem& item)
+    {
+        manager().copyToPasteboard(item);
+        const QList<QByteArray> lines = formatData(m_clipboard.lastWritten(), u"text/uri-list"_s).split('\r');
+        const QUrl url(QString::fromUtf8(lines.first()));
+        return url.isLocalFile() ? url.toLocalFile() : QString();
     }
 
     void writesTheItemsRepresentations_data()
@@ -155,16 +170,28 @@ private Q_SLOTS:
                  QByteArray("copy\nfile:///tmp/z%20%C3%A9.txt\nfile:///tmp/a.txt"));
     }
 
+    void imageGoesThroughAPrivateTemporaryFile_data()
+    {
+        QTest::addColumn<bool>("runtimeFolder");
+        QTest::newRow("in the runtime folder") << true;
+        QTest::newRow("in a folder of the user's own in the temporary folder") << false;
+    }
     void imageGoesThroughAPrivateTemporaryFile()
     {
+        QFETCH(bool, runtimeFolder);
+        const QString runtime = m_tmp.filePath(u"runtime"_s);
+        QDir().mkpath(runtime);
+        qputenv("XDG_RUNTIME_DIR", runtimeFolder ? runtime.toUtf8() : QByteArray());
+        const QString folder = runtimeFolder ? runtime + u"/Ovelin"_s
+                                             : m_tmp.filePath(u"Ovelin-"_s + QString::number(::getuid()));
+
         const QByteArray bytes = QByteArray("not even an image \x00\x01\x02", 21);
-        manager().copyToPasteboard(ClipboardItem(ClipboardItemType::image(bytes)));
+        const QString path = pastedImagePath(ClipboardItem(ClipboardItemType::image(bytes)));
         QCOMPARE(manager().lastCopiedContentType(), std::optional<QString>(u"image"_s));
-        const QList<QByteArray> lines = formatData(m_clipboard.lastWritten(), u"text/uri-list"_s).split('\r');
-        const QUrl url(QString::fromUtf8(lines.first()));
-        QVERIFY(url.isLocalFile());
-        const QFileInfo info(url.toLocalFile());
-        QCOMPARE(info.absolutePath(), QDir(m_tmp.path()).absolutePath());
+        const QFileInfo info(path);
+        QCOMPARE(info.absolutePath(), QDir(folder).absolutePath());
+        QCOMPARE(QFileInfo(folder).permissions() & 0x7077,
+                 QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         QVERIFY(QRegularExpression(u"^Ovelin_Image_[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}\\.png$"_s)
                     .match(info.fileName())
                     .hasMatch());
@@ -175,26 +202,61 @@ private Q_SLOTS:
                  QFileDevice::Permissions());
     }
 
+    // Regression: pasted images stayed in the shared temporary folder for good, after "Clear
+    // history" too.
+    void pastedImagesLiveAsLongAsTheirItems()
+    {
+        const ClipboardItem older(ClipboardItemType::image(pngBytes()));
+        const ClipboardItem newer(ClipboardItemType::image(pngBytes()));
+        const QString olderFile = pastedImagePath(older);
+        const QString newerFile = pastedImagePath(newer);
+        const QDateTime now = QDateTime::currentDateTimeUtc();
+
+        manager().releaseTemporaryImages({older, newer}, now);
+        QVERIFY(QFile::exists(olderFile) && QFile::exists(newerFile));
+        // Both items deleted: the newest image stays a while for the application it was pasted into.
+        manager().releaseTemporaryImages({}, now);
+        QVERIFY(!QFile::exists(olderFile));
+        QVERIFY(QFile::exists(newerFile));
+        manager().releaseTemporaryImages({}, now.addSecs(PasteManager::newestImageGraceSeconds));
+        QVERIFY(!QFile::exists(newerFile));
+
+        const QString atQuit = pastedImagePath(newer);
+        manager().removeTemporaryImages();
+        QVERIFY(!QFile::exists(atQuit));
+    }
+
     void imageFallsBackToAnImageObjectWhenNoFileCanBeWritten_data()
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<bool>("expectImage");
-        QTest::addColumn<bool>("missingFolder");
-        QTest::newRow("decodable bytes") << pngBytes() << true << false;
+        QTest::addColumn<QString>("runtimeFolder");
+        QTest::addColumn<QString>("temporaryFolder");
+        QTest::newRow("decodable bytes") << pngBytes() << true << QString() << u"not-a-folder"_s;
         QTest::newRow("bytes that are no image leave the clipboard empty")
-            << QByteArray("garbage") << false << false;
+            << QByteArray("garbage") << false << QString() << u"not-a-folder"_s;
         // Regression: a TMPDIR that does not exist once sent the file to the working directory.
-        QTest::newRow("missing temporary folder") << pngBytes() << true << true;
+        QTest::newRow("missing temporary folder") << pngBytes() << true << QString() << u"missing"_s;
+        QTest::newRow("runtime folder not writable") << pngBytes() << true << u"not-a-folder"_s << QString();
+        QTest::newRow("a link where Ovelin's folder should be")
+            << pngBytes() << true << u"linked"_s << QString();
     }
     void imageFallsBackToAnImageObjectWhenNoFileCanBeWritten()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(bool, expectImage);
-        QFETCH(bool, missingFolder);
+        QFETCH(QString, runtimeFolder);
+        QFETCH(QString, temporaryFolder);
         // A regular file where the folder should be: not writable, even for root.
-        const QString blocker = m_tmp.filePath(u"not-a-folder"_s);
-        QFile(blocker).open(QIODevice::WriteOnly);
-        qputenv("TMPDIR", (missingFolder ? m_tmp.filePath(u"missing"_s) : blocker).toUtf8());
+        QFile(m_tmp.filePath(u"not-a-folder"_s)).open(QIODevice::WriteOnly);
+        QDir().mkpath(m_tmp.filePath(u"linked"_s));
+        QDir().mkpath(m_tmp.filePath(u"elsewhere"_s));
+        QFile::link(m_tmp.filePath(u"elsewhere"_s), m_tmp.filePath(u"linked/Ovelin"_s));
+        const auto folder = [this](const QString& name) {
+            return name.isEmpty() ? QByteArray() : m_tmp.filePath(name).toUtf8();
+        };
+        qputenv("XDG_RUNTIME_DIR", folder(runtimeFolder));
+        qputenv("TMPDIR", folder(temporaryFolder));
         const QStringList before = QDir::current().entryList({u"Ovelin_Image_*"_s});
         ovelin::test::PrintedLines lines;
 
@@ -208,6 +270,7 @@ private Q_SLOTS:
         if (expectImage)
             QCOMPARE(m_clipboard.lastWritten().image->size(), QSize(4, 3));
         QCOMPARE(QDir::current().entryList({u"Ovelin_Image_*"_s}), before);
+        QVERIFY(QDir(m_tmp.filePath(u"elsewhere"_s)).isEmpty());
     }
 
     void pastesWithTheKeystrokeOfTheFrontmostApplication_data()
@@ -218,7 +281,7 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("expectedLines");
 
         const auto control = QVariantList{int(PasteKeystroke::ControlV)};
-        const auto controlShift = QVariantList{int(PasteKeystroke::ControlShiftV)};
+        const auto shiftInsert = shiftInsertKeystrokes();
         QTest::newRow("no frontmost application")
             << QVariant() << QString() << QVariantList()
             << QStringList{u"🚫 Não foi possível identificar o app em foco."_s};
@@ -227,14 +290,14 @@ private Q_SLOTS:
             << QStringList{u"📦 App em foco: Mousepad"_s, u"🚀 Usando paste via XTEST"_s,
                            u"✅ Paste via XTEST para PID: 4242"_s};
         QTest::newRow("terminal") << QVariant::fromValue(app(u"XTerm"_s, u"bash"_s, 7)) << QString()
-                                  << controlShift
+                                  << shiftInsert
                                   << QStringList{u"📦 App em foco: XTerm"_s,
-                                                 u"↩️ Usando fallback (XTEST Ctrl+Shift+V)"_s,
-                                                 u"✅ Paste via XTEST Ctrl+Shift+V executado no app: bash"_s};
+                                                 u"↩️ Usando fallback (XTEST Shift+Insert)"_s,
+                                                 u"✅ Paste via XTEST Shift+Insert executado no app: bash"_s};
         QTest::newRow("terminal without a name")
-            << QVariant::fromValue(app(u"kitty"_s)) << QString() << controlShift
-            << QStringList{u"📦 App em foco: kitty"_s, u"↩️ Usando fallback (XTEST Ctrl+Shift+V)"_s,
-                           u"✅ Paste via XTEST Ctrl+Shift+V executado no app: AppDesconhecido"_s};
+            << QVariant::fromValue(app(u"kitty"_s)) << QString() << shiftInsert
+            << QStringList{u"📦 App em foco: kitty"_s, u"↩️ Usando fallback (XTEST Shift+Insert)"_s,
+                           u"✅ Paste via XTEST Shift+Insert executado no app: AppDesconhecido"_s};
         QTest::newRow("terminal classes compare exactly")
             << QVariant::fromValue(app(u"xterm"_s, {}, 9)) << QString() << control
             << QStringList{u"📦 App em foco: xterm"_s, u"🚀 Usando paste via XTEST"_s,
@@ -257,6 +320,7 @@ private Q_SLOTS:
         if (frontmost.isValid())
             m_frontmost.setFrontmostApplication(frontmost.value<FrontmostApplication>());
         m_keys.setFailure(failure);
+        manager().copyToPasteboard(ClipboardItem(ClipboardItemType::text(u"echo hi"_s)));
         ovelin::test::PrintedLines lines;
 
         manager().performPaste();
@@ -266,6 +330,10 @@ private Q_SLOTS:
             posted << int(k);
         QCOMPARE(posted, keystrokes);
         QCOMPARE(lines.lines(), expectedLines);
+        // Terminals that paste PRIMARY on Shift+Insert find the same text there.
+        const bool terminal = keystrokes == shiftInsertKeystrokes();
+        QCOMPARE(formatData(m_clipboard.primarySelection(), u"text/plain"_s),
+                 terminal ? QByteArray("echo hi") : QByteArray());
     }
 
     void ownWriteIsCapturedAtTheNextTickAndMovesToTheTop()
@@ -295,7 +363,9 @@ private Q_SLOTS:
     void cleanupTestCase()
     {
         PasteManager::installServices({});
+        manager().removeTemporaryImages();
         qputenv("TMPDIR", m_originalTmp);
+        qputenv("XDG_RUNTIME_DIR", m_originalRuntime);
     }
 };
 

@@ -18,33 +18,6 @@ inline bool onX11()
     return QGuiApplication::platformName() == u"xcb";
 }
 
-/// Measures how long the GUI thread went without running its event loop: a 10 ms timer notes
-/// the longest gap between two of its ticks.
-class GuiStallMeter : public QObject
-{
-public:
-    GuiStallMeter()
-    {
-        m_timer.setInterval(10);
-        m_timer.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&m_timer, &QTimer::timeout, this,
-                         [this] { m_longest = std::max(m_longest, m_clock.restart()); });
-        reset();
-        m_timer.start();
-    }
-    void reset()
-    {
-        m_longest = 0;
-        m_clock.start();
-    }
-    qint64 longestMs() const { return std::max(m_longest, m_clock.elapsed()); }
-
-private:
-    QTimer m_timer;
-    QElapsedTimer m_clock;
-    qint64 m_longest = 0;
-};
-
 /// Runs another program that takes part in a test; ends it when the object goes.
 class Helper
 {

@@ -1,7 +1,6 @@
 // The other applications of the X11 tests, in one small program:
-//   paste-target --class <WM_CLASS class> --out <file> [--terminal]
+//   paste-target --class <WM_CLASS class> --out <file>
 //       A text editor window that records every modified key press and every paste it receives.
-//       With --terminal it pastes on Ctrl+Shift+V, as terminal emulators do.
 //   own <mime>=<file> ...
 //       Takes the clipboard with these representations and keeps it until killed.
 //   hang
@@ -35,7 +34,7 @@ void ready()
 class PasteTarget : public QPlainTextEdit
 {
 public:
-    PasteTarget(const QString& out, bool terminal) : m_out(out), m_terminal(terminal) {}
+    explicit PasteTarget(const QString& out) : m_out(out) {}
 
 protected:
     void keyPressEvent(QKeyEvent* event) override
@@ -45,15 +44,6 @@ protected:
         if ((event->modifiers() & Qt::ControlModifier) && !modifierKey)
             record("key " +
                    QKeySequence(event->keyCombination()).toString(QKeySequence::PortableText).toUtf8());
-        const bool controlShiftV =
-            event->key() == Qt::Key_V && event->modifiers() == (Qt::ControlModifier | Qt::ShiftModifier);
-        const bool controlV = event->key() == Qt::Key_V && event->modifiers() == Qt::ControlModifier;
-        if (m_terminal && controlShiftV) {
-            paste();
-            return;
-        }
-        if (m_terminal && controlV)
-            return; // a terminal sends ^V to its program
         QPlainTextEdit::keyPressEvent(event);
     }
 
@@ -78,14 +68,13 @@ private:
     }
 
     QString m_out;
-    bool m_terminal;
 };
 
 int pasteTarget(QApplication& app, const QStringList& args)
 {
     const QString windowClass = args.value(args.indexOf(u"--class"_s) + 1);
     const QString out = args.value(args.indexOf(u"--out"_s) + 1);
-    PasteTarget editor(out, args.contains(u"--terminal"_s));
+    PasteTarget editor(out);
     editor.setWindowTitle(u"Paste Target"_s);
     editor.resize(400, 300);
     // Set our own WM_CLASS before the window is mapped, as the application under test would see it.

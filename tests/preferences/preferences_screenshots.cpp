@@ -92,7 +92,7 @@ int main(int argc, char** argv)
     ClipboardHistory history(ClipboardStorage::atPath(home.filePath(QStringLiteral("history.json"))));
     FakeLoginItemService loginItems;
     FakeCapabilityService capabilities(true, true);
-    PreferencesServices services = PreferencesServices::application();
+    PreferencesServices services = PreferencesServices::standard();
     services.loginItems = &loginItems;
     services.capabilities = &capabilities;
     services.registerShortcut = [](const QString&) {};

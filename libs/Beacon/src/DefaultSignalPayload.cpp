@@ -102,6 +102,17 @@ QString timeZoneDescription(int offsetFromUtcSeconds)
     return text;
 }
 
+// The Gregorian calendar's week of the year, weeks starting on Sunday and week 1 being the one
+// that holds January 1st (so the last days of December may fall in week 1 of the next year).
+static int weekOfYear(QDate date)
+{
+    const QDate weekStart = date.addDays(-(date.dayOfWeek() % 7));
+    if (weekStart.addDays(6) >= QDate(date.year() + 1, 1, 1))
+        return 1;
+    const int newYearOffset = QDate(date.year(), 1, 1).dayOfWeek() % 7;
+    return (date.dayOfYear() - 1 + newYearOffset) / 7 + 1;
+}
+
 ParameterDictionary calendarParameters(const QDateTime& localTime)
 {
     const QDate date = localTime.date();
@@ -120,7 +131,7 @@ ParameterDictionary calendarParameters(const QDateTime& localTime)
     return {{QStringLiteral("Beacon.Calendar.dayOfMonth"), QString::number(date.day())},
             {QStringLiteral("Beacon.Calendar.dayOfWeek"), QString::number(dayOfWeek)},
             {QStringLiteral("Beacon.Calendar.dayOfYear"), QString::number(date.dayOfYear())},
-            {QStringLiteral("Beacon.Calendar.weekOfYear"), QString::number(date.weekNumber())},
+            {QStringLiteral("Beacon.Calendar.weekOfYear"), QString::number(weekOfYear(date))},
             {QStringLiteral("Beacon.Calendar.isWeekend"), boolText(dayOfWeek >= 6)},
             {QStringLiteral("Beacon.Calendar.monthOfYear"), QString::number(date.month())},
             {QStringLiteral("Beacon.Calendar.quarterOfYear"), QString::number((date.month() - 1) / 3 + 1)},

@@ -1,5 +1,6 @@
 #include "Beacon/SignalCache.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,20 +16,32 @@ SignalCache::SignalCache(std::optional<LogHandler> logHandler, const QString& fi
 
 QString SignalCache::defaultFilePath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::CacheLocation) +
-           QStringLiteral("/telemetrysignalcache");
+    // The same rule as the application's data folder: one folder named after the application.
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + u'/' +
+           QCoreApplication::applicationName() + QStringLiteral("/telemetrysignalcache");
 }
 
 void SignalCache::push(const SignalPostBody& record)
 {
     QWriteLocker locker(&m_lock);
     m_cachedSignals.append(record);
+    dropOldestBeyondLimit();
 }
 
 void SignalCache::push(const QList<SignalPostBody>& records)
 {
     QWriteLocker locker(&m_lock);
     m_cachedSignals.append(records);
+    dropOldestBeyondLimit();
+}
+
+void SignalCache::dropOldestBeyondLimit()
+{
+    const qsizetype excess = m_cachedSignals.size() - maximumNumberOfCachedSignals;
+    if (excess <= 0)
+        return;
+    m_cachedSignals.remove(0, excess);
+    log(LogLevel::error, QStringLiteral("Telemetry cache full: dropped the %1 oldest signals").arg(excess));
 }
 
 QList<SignalPostBody> SignalCache::pop()
@@ -76,17 +89,32 @@ void SignalCache::load()
     QWriteLocker locker(&m_lock);
     log(LogLevel::info,
         QStringLiteral("Loading Telemetry cache from: ") + QUrl::fromLocalFile(m_filePath).toString());
+    if (m_filePath == defaultFilePath())
+        moveLegacyCacheFile();
     QFile file(m_filePath);
     if (!file.open(QIODevice::ReadOnly))
         return;
     const QByteArray data = file.readAll();
     file.close();
-    QFile::remove(m_filePath);
+    // Read in full before the file goes: a crash in between must not lose the records.
     const auto records = SignalPostBody::decodeList(data);
+    QFile::remove(m_filePath);
     if (!records)
         return;
     log(LogLevel::info, QStringLiteral("Loaded %1 signals").arg(records->size()));
     m_cachedSignals = *records;
+    dropOldestBeyondLimit();
+}
+
+void SignalCache::moveLegacyCacheFile()
+{
+    // Earlier versions kept the file in the organisation/application folder of the caches.
+    const QString legacy = QStandardPaths::writableLocation(QStandardPaths::CacheLocation) +
+                           QStringLiteral("/telemetrysignalcache");
+    if (legacy == m_filePath || !QFile::exists(legacy) || QFile::exists(m_filePath))
+        return;
+    QDir().mkpath(QFileInfo(m_filePath).absolutePath());
+    QFile::rename(legacy, m_filePath);
 }
 
 void SignalCache::log(LogLevel level, const QString& message) const

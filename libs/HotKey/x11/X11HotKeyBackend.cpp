@@ -16,19 +16,15 @@
 #include "HotKeysController.h"
 #include "Key.h"
 #include "Modifiers.h"
-#include "x11/X11ModifierMap.h"
+#include "X11Support.h"
 
 std::unique_ptr<HotKeyBackend> createPlatformHotKeyBackend()
 {
-    auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
-    if (application == nullptr) {
+    Display* display = HotKeys::x11::applicationDisplay();
+    if (display == nullptr) {
         return nullptr;
     }
-    auto* x11 = application->nativeInterface<QNativeInterface::QX11Application>();
-    if (x11 == nullptr || x11->display() == nullptr) {
-        return nullptr;
-    }
-    return std::make_unique<X11HotKeyBackend>(x11->display());
+    return std::make_unique<X11HotKeyBackend>(display);
 }
 
 namespace {
@@ -57,40 +53,6 @@ const std::array<unsigned long, HotKeys::keyCount> keysymTable = {
     XF86XK_AudioMute,
 };
 // clang-format on
-
-// Errors of the requests made between install and XSync, caught instead of Xlib's default
-// handler (which would end the process).
-int g_grabError = 0;
-
-int recordGrabError(Display*, XErrorEvent* event)
-{
-    if (g_grabError == 0) {
-        g_grabError = event->error_code;
-    }
-    return 0;
-}
-
-class ScopedErrorTrap
-{
-public:
-    explicit ScopedErrorTrap(Display* display) : m_display(display)
-    {
-        XSync(m_display, False);
-        g_grabError = 0;
-        m_previous = XSetErrorHandler(recordGrabError);
-    }
-    ~ScopedErrorTrap() { XSetErrorHandler(m_previous); }
-    /// Waits for the server's answer to everything sent so far; the first error code, or 0.
-    int sync()
-    {
-        XSync(m_display, False);
-        return g_grabError;
-    }
-
-private:
-    Display* m_display;
-    XErrorHandler m_previous = nullptr;
-};
 
 } // namespace
 
@@ -175,7 +137,7 @@ std::optional<HotKeyBackend::Handle> X11HotKeyBackend::registerHotKey(std::uint3
     const std::vector<unsigned int> locks = lockCombinations();
     int error = 0;
     {
-        ScopedErrorTrap trap(m_display);
+        HotKeys::x11::ErrorTrap trap(m_display);
         for (const unsigned int lock : locks) {
             XGrabKey(m_display, keycode, modifiers | lock, root, False, GrabModeAsync, GrabModeAsync);
         }
@@ -209,7 +171,7 @@ void X11HotKeyBackend::ungrab(const Grab& grab)
         return;
     }
     const Window root = DefaultRootWindow(m_display);
-    ScopedErrorTrap trap(m_display);
+    HotKeys::x11::ErrorTrap trap(m_display);
     for (const unsigned int lock : grab.locks) {
         XUngrabKey(m_display, grab.keycode, grab.modifiers | lock, root);
     }

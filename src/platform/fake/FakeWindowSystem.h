@@ -9,7 +9,11 @@
 class FakeWindowSystem : public WindowSystem
 {
 public:
-    void setOnAllDesktops(quint64 window) override { stickyWindows.append(window); }
+    bool setOnAllDesktops(quint64 window) override
+    {
+        stickyWindows.append(window);
+        return true;
+    }
     bool hasCompositor() const override { return compositor; }
 
     bool compositor = true;

@@ -8,6 +8,8 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
 
+#include "HotKey/X11Support.h"
+
 namespace {
 
 // A short-lived connection of our own: the questions asked here (XIQueryVersion in particular)
@@ -56,6 +58,14 @@ bool X11CapabilityService::canMonitorInput() const
     const DisplayHandle display = openDisplay();
     if (!display || !hasExtension(display.get(), "XInputExtension"))
         return false;
-    int major = 2, minor = 0;
-    return XIQueryVersion(display.get(), &major, &minor) == Success && major >= 2;
+    int major = 2, minor = 2;
+    if (XIQueryVersion(display.get(), &major, &minor) != Success || major < 2)
+        return false;
+    // The answer the shake's monitor will get: whether the server accepts raw motion on the root.
+    unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
+    XISetMask(bits, XI_RawMotion);
+    XIEventMask mask{XIAllMasterDevices, sizeof(bits), bits};
+    HotKeys::x11::ErrorTrap trap(display.get());
+    XISelectEvents(display.get(), DefaultRootWindow(display.get()), &mask, 1);
+    return trap.sync() == 0;
 }

@@ -137,11 +137,13 @@ ClipboardSnapshot X11ClipboardService::read()
     return snapshot;
 }
 
-void X11ClipboardService::write(const ClipboardContent& content)
+namespace {
+
+void writeTo(QClipboard::Mode mode, const ClipboardContent& content)
 {
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (content.isEmpty()) {
-        clipboard->clear(QClipboard::Clipboard);
+        clipboard->clear(mode);
         return;
     }
     auto* mime = new QMimeData;
@@ -149,5 +151,17 @@ void X11ClipboardService::write(const ClipboardContent& content)
         mime->setData(format, bytes);
     if (content.image)
         mime->setImageData(*content.image);
-    clipboard->setMimeData(mime, QClipboard::Clipboard); // the clipboard takes ownership
+    clipboard->setMimeData(mime, mode); // the clipboard takes ownership
+}
+
+} // namespace
+
+void X11ClipboardService::write(const ClipboardContent& content)
+{
+    writeTo(QClipboard::Clipboard, content);
+}
+
+void X11ClipboardService::writePrimarySelection(const ClipboardContent& content)
+{
+    writeTo(QClipboard::Selection, content);
 }

@@ -16,6 +16,7 @@ public:
     quint64 changeCount() const override { return m_changeCount; }
     ClipboardSnapshot read() override;
     void write(const ClipboardContent& content) override;
+    void writePrimarySelection(const ClipboardContent& content) override;
 
 private:
     quint64 m_changeCount = 1;

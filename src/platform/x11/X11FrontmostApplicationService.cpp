@@ -8,44 +8,9 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include "HotKey/X11Support.h"
+
 namespace {
-
-Display* display()
-{
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->display() : nullptr;
-}
-
-// Windows of other clients may vanish while we look at them. Errors raised while a trap is alive
-// are swallowed and counted instead of reaching the process-wide handler.
-int trappedErrors = 0;
-int countError(Display*, XErrorEvent*)
-{
-    ++trappedErrors;
-    return 0;
-}
-
-class ErrorTrap
-{
-public:
-    explicit ErrorTrap(Display* dpy) : m_display(dpy)
-    {
-        XSync(m_display, False);
-        trappedErrors = 0;
-        m_previous = XSetErrorHandler(countError);
-    }
-    ~ErrorTrap()
-    {
-        XSync(m_display, False);
-        XSetErrorHandler(m_previous);
-    }
-    ErrorTrap(const ErrorTrap&) = delete;
-    ErrorTrap& operator=(const ErrorTrap&) = delete;
-
-private:
-    Display* m_display;
-    XErrorHandler m_previous = nullptr;
-};
 
 Atom atom(Display* dpy, const char* name)
 {
@@ -135,10 +100,11 @@ Window focusedClientWindow(Display* dpy)
 
 std::optional<FrontmostApplication> X11FrontmostApplicationService::frontmostApplication()
 {
-    Display* dpy = display();
+    Display* dpy = HotKeys::x11::applicationDisplay();
     if (!dpy)
         return std::nullopt;
-    ErrorTrap trap(dpy);
+    // Windows of other clients may vanish while we look at them.
+    HotKeys::x11::ErrorTrap trap(dpy);
     const Window root = DefaultRootWindow(dpy);
     Window window = None;
     if (const auto active = cardinalOrWindow(dpy, root, atom(dpy, "_NET_ACTIVE_WINDOW"), XA_WINDOW))
@@ -154,24 +120,23 @@ std::optional<FrontmostApplication> X11FrontmostApplicationService::frontmostApp
     app.name = windowName(dpy, window);
     if (const auto pid = cardinalOrWindow(dpy, window, atom(dpy, "_NET_WM_PID"), XA_CARDINAL))
         app.processIdentifier = static_cast<qint64>(*pid);
-    XSync(dpy, False);
     // A window that vanished between the two looks is no frontmost application.
-    if (trappedErrors > 0 && !app.identifier && !app.name)
+    if (trap.sync() != 0 && !app.identifier && !app.name)
         return std::nullopt;
     return app;
 }
 
 bool X11FrontmostApplicationService::activateWindow(quint64 windowId)
 {
-    Display* dpy = display();
+    Display* dpy = HotKeys::x11::applicationDisplay();
     if (!dpy || windowId == 0)
         return false;
-    ErrorTrap trap(dpy);
+    HotKeys::x11::ErrorTrap trap(dpy);
     const Window root = DefaultRootWindow(dpy);
     const Window window = static_cast<Window>(windowId);
     // The window may have closed since it was recorded.
     XWindowAttributes attributes;
-    if (!XGetWindowAttributes(dpy, window, &attributes) || trappedErrors > 0)
+    if (!XGetWindowAttributes(dpy, window, &attributes) || trap.sync() != 0)
         return false;
     if (cardinalOrWindow(dpy, root, atom(dpy, "_NET_SUPPORTING_WM_CHECK"), XA_WINDOW)) {
         XEvent event = {};
@@ -189,6 +154,5 @@ bool X11FrontmostApplicationService::activateWindow(quint64 windowId)
         XRaiseWindow(dpy, window);
         XSetInputFocus(dpy, window, RevertToParent, CurrentTime);
     }
-    XSync(dpy, False);
-    return trappedErrors == 0;
+    return trap.sync() == 0;
 }

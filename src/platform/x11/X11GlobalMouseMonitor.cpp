@@ -8,7 +8,7 @@
 #include <X11/extensions/XInput2.h>
 #include <X11/keysym.h>
 
-#include "HotKey/x11/X11ModifierMap.h"
+#include "HotKey/X11Support.h"
 
 std::unique_ptr<GlobalMouseMonitor> createGlobalMouseMonitor()
 {
@@ -48,8 +48,15 @@ bool X11GlobalMouseMonitor::start(Handler handler)
     mask.deviceid = XIAllMasterDevices;
     mask.mask_len = sizeof(bits);
     mask.mask = bits;
-    XISelectEvents(display, DefaultRootWindow(display), &mask, 1);
-    XFlush(display);
+    {
+        // A server that refuses the selection would otherwise leave a monitor that never hears a move.
+        HotKeys::x11::ErrorTrap trap(display);
+        XISelectEvents(display, DefaultRootWindow(display), &mask, 1);
+        if (trap.sync() != 0) {
+            XCloseDisplay(display);
+            return false;
+        }
+    }
 
     m_display = display;
     m_altMask = HotKeys::x11::modifierMaskFor(display, {XK_Alt_L, XK_Alt_R, XK_Meta_L});

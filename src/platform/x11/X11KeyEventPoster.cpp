@@ -1,19 +1,12 @@
 #include "platform/x11/X11KeyEventPoster.h"
 
-#include <QGuiApplication>
-#include <QList>
-
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
-namespace {
+#include "HotKey/X11Support.h"
 
-Display* display()
-{
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->display() : nullptr;
-}
+namespace {
 
 void setError(QString* error, const QString& text)
 {
@@ -25,7 +18,7 @@ void setError(QString* error, const QString& text)
 
 bool X11KeyEventPoster::postPasteKeystroke(PasteKeystroke keystroke, QString* error)
 {
-    Display* dpy = display();
+    Display* dpy = HotKeys::x11::applicationDisplay();
     if (!dpy) {
         setError(error, QStringLiteral("sem conexão com o servidor X"));
         return false;
@@ -38,23 +31,21 @@ bool X11KeyEventPoster::postPasteKeystroke(PasteKeystroke keystroke, QString* er
         setError(error, QStringLiteral("o servidor X não oferece a extensão XTEST"));
         return false;
     }
-    QList<KeySym> modifiers{XK_Control_L};
-    if (keystroke == PasteKeystroke::ControlShiftV)
-        modifiers.append(XK_Shift_L);
-    QList<KeyCode> modifierCodes;
-    for (KeySym sym : modifiers)
-        modifierCodes.append(XKeysymToKeycode(dpy, sym));
-    const KeyCode v = XKeysymToKeycode(dpy, XK_v);
-    if (v == 0 || modifierCodes.contains(KeyCode(0))) {
+    const bool terminal = keystroke == PasteKeystroke::ShiftInsert;
+    const KeyCode modifier = XKeysymToKeycode(dpy, terminal ? XK_Shift_L : XK_Control_L);
+    const KeyCode key = XKeysymToKeycode(dpy, terminal ? XK_Insert : XK_v);
+    if (modifier == 0 || key == 0) {
         setError(error, QStringLiteral("o mapa de teclado não tem as teclas do atalho de colar"));
         return false;
     }
-    for (KeyCode code : modifierCodes)
-        XTestFakeKeyEvent(dpy, code, True, CurrentTime);
-    XTestFakeKeyEvent(dpy, v, True, CurrentTime);
-    XTestFakeKeyEvent(dpy, v, False, CurrentTime);
-    for (auto it = modifierCodes.crbegin(); it != modifierCodes.crend(); ++it)
-        XTestFakeKeyEvent(dpy, *it, False, CurrentTime);
-    XFlush(dpy);
+    HotKeys::x11::ErrorTrap trap(dpy);
+    XTestFakeKeyEvent(dpy, modifier, True, CurrentTime);
+    XTestFakeKeyEvent(dpy, key, True, CurrentTime);
+    XTestFakeKeyEvent(dpy, key, False, CurrentTime);
+    XTestFakeKeyEvent(dpy, modifier, False, CurrentTime);
+    if (const int code = trap.sync()) {
+        setError(error, QStringLiteral("o servidor X recusou as teclas (erro %1)").arg(code));
+        return false;
+    }
     return true;
 }

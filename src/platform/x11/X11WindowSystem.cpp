@@ -1,25 +1,21 @@
 #include "platform/x11/X11WindowSystem.h"
 
 #include <QByteArray>
-#include <QGuiApplication>
+#include <QStringBuilder>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
-namespace {
+#include "HotKey/X11Support.h"
 
-Display* display()
-{
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->display() : nullptr;
-}
+namespace {
 
 Atom atom(Display* dpy, const char* name)
 {
     return XInternAtom(dpy, name, False);
 }
 
-void sendRootMessage(Display* dpy, Window window, Atom type, long l0, long l1, long l2)
+bool sendRootMessage(Display* dpy, Window window, Atom type, long l0, long l1, long l2)
 {
     XEvent event = {};
     event.xclient.type = ClientMessage;
@@ -32,27 +28,30 @@ void sendRootMessage(Display* dpy, Window window, Atom type, long l0, long l1, l
     event.xclient.data.l[0] = l0;
     event.xclient.data.l[1] = l1;
     event.xclient.data.l[2] = l2;
-    XSendEvent(dpy, DefaultRootWindow(dpy), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
-    XFlush(dpy);
+    return XSendEvent(dpy, DefaultRootWindow(dpy), False, SubstructureRedirectMask | SubstructureNotifyMask,
+                      &event) != 0;
 }
 
 } // namespace
 
-void X11WindowSystem::setOnAllDesktops(quint64 window)
+bool X11WindowSystem::setOnAllDesktops(quint64 window)
 {
-    Display* dpy = display();
+    Display* dpy = HotKeys::x11::applicationDisplay();
     if (!dpy || window == 0)
-        return;
+        return false;
+    HotKeys::x11::ErrorTrap trap(dpy);
     // Requests to the window manager, which owns both properties of a managed window.
     const Atom sticky = atom(dpy, "_NET_WM_STATE_STICKY");
-    sendRootMessage(dpy, static_cast<Window>(window), atom(dpy, "_NET_WM_STATE"), 1 /* add */,
-                    static_cast<long>(sticky), 0);
-    sendRootMessage(dpy, static_cast<Window>(window), atom(dpy, "_NET_WM_DESKTOP"), 0xFFFFFFFFl, 2, 0);
+    const bool sent =
+        sendRootMessage(dpy, static_cast<Window>(window), atom(dpy, "_NET_WM_STATE"), 1 /* add */,
+                        static_cast<long>(sticky), 0) &&
+        sendRootMessage(dpy, static_cast<Window>(window), atom(dpy, "_NET_WM_DESKTOP"), 0xFFFFFFFFl, 2, 0);
+    return sent && trap.sync() == 0;
 }
 
 bool X11WindowSystem::hasCompositor() const
 {
-    Display* dpy = display();
+    Display* dpy = HotKeys::x11::applicationDisplay();
     if (!dpy)
         return false;
     const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(DefaultScreen(dpy));

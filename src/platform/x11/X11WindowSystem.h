@@ -7,6 +7,6 @@
 class X11WindowSystem : public WindowSystem
 {
 public:
-    void setOnAllDesktops(quint64 window) override;
+    bool setOnAllDesktops(quint64 window) override;
     bool hasCompositor() const override;
 };

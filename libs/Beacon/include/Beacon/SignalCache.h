@@ -11,12 +11,14 @@
 
 /// The records waiting to be uploaded, oldest first. Thread-safe.
 ///
-/// Construction loads (and deletes) the cache file left by the previous run; `backupCache`
-/// writes the waiting records to it.
+/// Construction loads (and then deletes) the cache file left by the previous run; `backupCache`
+/// writes the waiting records to it. At most `maximumNumberOfCachedSignals` wait: beyond that the
+/// oldest are dropped, with one log line.
 class SignalCache
 {
 public:
-    /// `filePath` empty: "telemetrysignalcache" in the caches folder.
+    /// `filePath` empty: "telemetrysignalcache" in the application's folder of the caches
+    /// (`$XDG_CACHE_HOME/<application name>/`), where a file of the earlier location is moved.
     explicit SignalCache(std::optional<LogHandler> logHandler, const QString& filePath = QString());
 
     static QString defaultFilePath();
@@ -36,9 +38,12 @@ public:
     QString filePath() const { return m_filePath; }
 
     static constexpr qsizetype maximumNumberOfSignalsToPopAtOnce = 100;
+    static constexpr qsizetype maximumNumberOfCachedSignals = 10000;
 
 private:
     void load();
+    void moveLegacyCacheFile();
+    void dropOldestBeyondLimit();
     void log(LogLevel level, const QString& message) const;
 
     std::optional<LogHandler> m_logHandler;

@@ -1,8 +1,51 @@
-#include "x11/X11ModifierMap.h"
+#include "HotKey/X11Support.h"
+
+#include <QGuiApplication>
 
 #include <X11/Xlib.h>
 
 namespace HotKeys::x11 {
+
+namespace {
+
+int g_firstError = 0;
+XErrorHandler g_previousHandler = nullptr;
+
+int recordError(Display*, XErrorEvent* event)
+{
+    if (g_firstError == 0) {
+        g_firstError = event->error_code;
+    }
+    return 0;
+}
+
+} // namespace
+
+Display* applicationDisplay()
+{
+    auto* x11 = qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 != nullptr ? x11->display() : nullptr;
+}
+
+ErrorTrap::ErrorTrap(Display* display) : m_display(display)
+{
+    // Errors of earlier requests are not this trap's to see.
+    XSync(m_display, False);
+    g_firstError = 0;
+    g_previousHandler = XSetErrorHandler(recordError);
+}
+
+ErrorTrap::~ErrorTrap()
+{
+    XSync(m_display, False);
+    XSetErrorHandler(g_previousHandler);
+}
+
+int ErrorTrap::sync()
+{
+    XSync(m_display, False);
+    return g_firstError;
+}
 
 unsigned int modifierMaskFor(Display* display, std::initializer_list<KeySym> keysyms)
 {

@@ -1,0 +1,66 @@
+#include "platform/x11/X11ConnectionWatch.h"
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+
+#include <QGuiApplication>
+
+#include <X11/Xlib.h>
+#include <xcb/xcb.h>
+
+namespace ovelin::x11 {
+
+namespace {
+
+std::function<void()>& lostHandler()
+{
+    static std::function<void()> handler;
+    return handler;
+}
+
+std::atomic_flag ending = ATOMIC_FLAG_INIT;
+
+[[noreturn]] void endAfterLoss()
+{
+    // Xlib and Qt may both notice; the first one does the work.
+    if (!ending.test_and_set() && lostHandler())
+        lostHandler()();
+    std::fflush(stdout);
+    ::_exit(1);
+}
+
+int onXlibIOError(Display*)
+{
+    endAfterLoss();
+}
+
+bool qtConnectionBroken()
+{
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    return connection && xcb_connection_has_error(connection);
+}
+
+// Qt's X connection reports a broken connection with a warning and exit(1).
+void onExit()
+{
+    if (lostHandler() && qtConnectionBroken())
+        endAfterLoss();
+}
+
+} // namespace
+
+void onConnectionLost(std::function<void()> lost)
+{
+    static const bool installed = [] {
+        XSetIOErrorHandler(onXlibIOError);
+        std::atexit(onExit);
+        return true;
+    }();
+    Q_UNUSED(installed);
+    lostHandler() = std::move(lost);
+}
+
+} // namespace ovelin::x11

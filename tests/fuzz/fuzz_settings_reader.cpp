@@ -1,0 +1,69 @@
+// Feeds arbitrary bytes to the settings reader as the settings file: reading must never crash,
+// and every key must read as a value the rest of Ovelin can use.
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include "app/AppEnvironment.h"
+#include "app/Settings.h"
+
+namespace {
+
+QString settingsFile;
+
+void check(bool condition)
+{
+    if (!condition)
+        std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    static QTemporaryDir home;
+    qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
+    static QCoreApplication app(*argc, *argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Ovelin"));
+    QCoreApplication::setApplicationName(QStringLiteral("Ovelin"));
+    QDir(home.path()).mkpath(QStringLiteral("Ovelin"));
+    settingsFile = home.path() + QStringLiteral("/Ovelin/Ovelin.conf");
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    {
+        QFile file(settingsFile);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            std::abort();
+        file.write(reinterpret_cast<const char*>(data), qint64(size));
+    }
+    // Nothing is waiting to be written, so this reads the file again.
+    QSettings().sync();
+
+    const Settings& settings = Settings::shared();
+    check(settings.intValue(SettingsKey::historyLimit) >= 0);
+    check(std::isfinite(settings.doubleValue(SettingsKey::windowHeight)));
+    for (const QString& key :
+         {SettingsKey::useRichTextPaste, SettingsKey::playClickSound, SettingsKey::launchAtLogin,
+          SettingsKey::enableShakeGesture, SettingsKey::checkUpdatesAutomatically})
+        settings.boolValue(key);
+    for (const QString& key :
+         {SettingsKey::shortcutKey, SettingsKey::selectedShakeModifier, SettingsKey::appearanceStyle,
+          SettingsKey::selectedAppTheme, SettingsKey::selectedLanguage})
+        check(settings.stringValue(key).size() <= 256);
+
+    AppEnvironment& environment = AppEnvironment::shared();
+    environment.reload();
+    check(!environment.selectedLanguage().isEmpty());
+    const double height = environment.windowHeight();
+    check(std::isfinite(height) && height >= 360 && height <= 16777215);
+    return 0;
+}
