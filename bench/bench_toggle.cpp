@@ -3,8 +3,6 @@
 // (for example inside scripts/xsession.sh) in a throw-away HOME:
 //     bench_toggle [toggles]
 
-#include <sys/select.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -22,127 +20,9 @@
 #include "history/ClipboardItem.h"
 #include "history/HistoryFileCodec.h"
 
-// Xlib's macros (None, Bool, ...) clash with Qt's headers: it comes last.
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <X11/extensions/XTest.h>
-#include <X11/keysym.h>
+#include "X11Bench.h"
 
-namespace {
-
-struct Session
-{
-    Display* dpy = nullptr;
-    Window root = 0;
-    Window panel = 0;
-    Atom activeAtom = 0;
-    bool mapped = true;
-    bool active = false;
-};
-
-Window activeWindow(Session& s)
-{
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, remaining = 0;
-    unsigned char* data = nullptr;
-    Window window = 0;
-    if (XGetWindowProperty(s.dpy, s.root, s.activeAtom, 0, 1, False, XA_WINDOW, &type, &format, &count,
-                           &remaining, &data) == Success &&
-        data && count == 1)
-        window = *reinterpret_cast<Window*>(data);
-    if (data)
-        XFree(data);
-    return window;
-}
-
-// Ovelin's panel among the window manager's clients: class "ovelin", name "Ovelin".
-Window findPanel(Session& s)
-{
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, remaining = 0;
-    unsigned char* data = nullptr;
-    Window found = 0;
-    if (XGetWindowProperty(s.dpy, s.root, XInternAtom(s.dpy, "_NET_CLIENT_LIST", False), 0, 1024, False,
-                           XA_WINDOW, &type, &format, &count, &remaining, &data) == Success &&
-        data) {
-        auto* windows = reinterpret_cast<Window*>(data);
-        for (unsigned long i = 0; i < count && !found; ++i) {
-            XClassHint hint = {};
-            char* name = nullptr;
-            if (XGetClassHint(s.dpy, windows[i], &hint)) {
-                if (XFetchName(s.dpy, windows[i], &name) && name && qstrcmp(hint.res_name, "ovelin") == 0 &&
-                    qstrcmp(name, "Ovelin") == 0)
-                    found = windows[i];
-                XFree(hint.res_name);
-                XFree(hint.res_class);
-            }
-            if (name)
-                XFree(name);
-        }
-    }
-    if (data)
-        XFree(data);
-    return found;
-}
-
-void pressShortcut(Session& s)
-{
-    const KeyCode control = XKeysymToKeycode(s.dpy, XK_Control_L);
-    const KeyCode super = XKeysymToKeycode(s.dpy, XK_Super_L);
-    const KeyCode v = XKeysymToKeycode(s.dpy, XK_v);
-    for (const KeyCode key : {control, super, v})
-        XTestFakeKeyEvent(s.dpy, key, True, CurrentTime);
-    for (const KeyCode key : {v, super, control})
-        XTestFakeKeyEvent(s.dpy, key, False, CurrentTime);
-    XFlush(s.dpy);
-}
-
-// Handles events until `done` holds or the time runs out.
-template <typename Condition> bool waitUntil(Session& s, Condition done, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        while (XPending(s.dpy)) {
-            XEvent event;
-            XNextEvent(s.dpy, &event);
-            if (event.type == MapNotify && event.xmap.window == s.panel)
-                s.mapped = true;
-            else if (event.type == UnmapNotify && event.xunmap.window == s.panel)
-                s.mapped = false;
-            else if (event.type == PropertyNotify && event.xproperty.atom == s.activeAtom)
-                s.active = activeWindow(s) == s.panel;
-        }
-        if (done())
-            break;
-        const qint64 left = timeoutMs - clock.elapsed();
-        if (left <= 0)
-            return false;
-        fd_set fds;
-        FD_ZERO(&fds);
-        FD_SET(ConnectionNumber(s.dpy), &fds);
-        timeval tv{0, static_cast<suseconds_t>(std::min<qint64>(left, 50) * 1000)};
-        select(ConnectionNumber(s.dpy) + 1, &fds, nullptr, nullptr, &tv);
-    }
-    return true;
-}
-
-long residentKilobytes(qint64 pid)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
-}
-
-} // namespace
+using namespace bench;
 
 int main(int argc, char** argv)
 {
@@ -204,7 +84,7 @@ int main(int argc, char** argv)
         return 1;
     }
     QThread::msleep(1500); // let start-up work settle before measuring memory
-    const long rss = residentKilobytes(ovelin.processId());
+    const long rss = statusKilobytes(ovelin.processId());
 
     XSelectInput(s.dpy, s.panel, StructureNotifyMask);
     XSelectInput(s.dpy, s.root, PropertyChangeMask);

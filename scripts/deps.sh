@@ -6,7 +6,7 @@ packages=(
     build-essential cmake ninja-build ccache pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-svg-dev
     qt6-httpserver-dev qt6-websockets-dev libqt6svg6 qt6-qpa-plugins
-    libx11-dev libxtst-dev libxi-dev libxfixes-dev libxcb1-dev libx11-xcb-dev libxkbcommon-dev libcanberra-dev
+    libx11-dev libxtst-dev libxi-dev libxfixes-dev libxcb1-dev libxcb-xfixes0-dev libx11-xcb-dev libxkbcommon-dev libcanberra-dev
     xvfb openbox xterm xfce4-terminal xclip xdotool x11-utils x11-xserver-utils imagemagick fonts-dejavu-core dbus-x11
     dbus-daemon trayer desktop-file-utils appstream lintian dpkg-dev file groff-base
     libgtest-dev libgmock-dev libbenchmark-dev

@@ -4,22 +4,24 @@
 
 #include <QSet>
 
-namespace {
-
-// Canonically equivalent Unicode sequences (a precomposed "é" and "e" + combining accent) are
-// the same text; the normalisation is only computed when the plain comparison fails.
-bool sameText(const QString& a, const QString& b)
-{
-    if (a == b)
-        return true;
-    return a.normalized(QString::NormalizationForm_C) == b.normalized(QString::NormalizationForm_C);
-}
-
-} // namespace
-
 ClipboardItemType ClipboardItemType::text(QString text)
 {
-    return ClipboardItemType(Value(std::move(text)));
+    ClipboardItemType type(Value(std::move(text)));
+    type.m_normalized = std::make_shared<std::optional<QString>>();
+    return type;
+}
+
+// Canonically equivalent Unicode sequences (a precomposed "é" and "e" + combining accent) are
+// the same text. The normal form is computed at most once per captured text, on the first
+// comparison the plain one does not settle, and shared by the item's copies: comparing a large
+// text with every entry of the history must not normalise it again each time.
+const QString& ClipboardItemType::normalizedText() const
+{
+    if (!m_normalized)
+        return text();
+    if (!*m_normalized)
+        *m_normalized = text().normalized(QString::NormalizationForm_C);
+    return **m_normalized;
 }
 
 ClipboardItemType ClipboardItemType::file(QUrl url)
@@ -42,7 +44,7 @@ bool ClipboardItemType::operator==(const ClipboardItemType& other) const
     if (kind() != other.kind())
         return false;
     if (kind() == ClipboardItemKind::Text)
-        return sameText(text(), other.text());
+        return text() == other.text() || normalizedText() == other.normalizedText();
     return m_value == other.m_value;
 }
 
@@ -50,6 +52,26 @@ bool ClipboardItemType::hasSameContent(const ClipboardItemType& other) const
 {
     if (kind() != other.kind())
         return false;
+    // Every tick offers the clipboard's payload again, sharing the buffers of the entry it
+    // already made: a shared buffer is equal without a look at its megabytes or ten thousand URLs.
+    switch (kind()) {
+    case ClipboardItemKind::Text:
+        if (text().constData() == other.text().constData() && text().size() == other.text().size())
+            return true;
+        break;
+    case ClipboardItemKind::FileGroup:
+        if (fileURLs().constData() == other.fileURLs().constData() &&
+            fileURLs().size() == other.fileURLs().size())
+            return true;
+        break;
+    case ClipboardItemKind::Image:
+        if (imageData().constData() == other.imageData().constData() &&
+            imageData().size() == other.imageData().size())
+            return true;
+        break;
+    case ClipboardItemKind::File:
+        break;
+    }
     if (kind() == ClipboardItemKind::FileGroup) {
         const QSet<QUrl> mine(fileURLs().cbegin(), fileURLs().cend());
         const QSet<QUrl> theirs(other.fileURLs().cbegin(), other.fileURLs().cend());

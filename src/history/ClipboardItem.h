@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <variant>
 
@@ -45,7 +46,11 @@ public:
 private:
     using Value = std::variant<QString, QUrl, QList<QUrl>, QByteArray>;
     explicit ClipboardItemType(Value value) : m_value(std::move(value)) {}
+    /// GUI thread only, as the history's comparisons are.
+    const QString& normalizedText() const;
+
     Value m_value;
+    std::shared_ptr<std::optional<QString>> m_normalized; // texts only: their normal form, once known
 };
 
 /// One history entry. A value type: the history holds its own copies, and the payload's

@@ -35,7 +35,29 @@ ClipboardMonitor::ClipboardMonitor(ClipboardHistory* history, ClipboardService& 
 {
 }
 
-ClipboardMonitor::~ClipboardMonitor() = default;
+ClipboardMonitor::~ClipboardMonitor()
+{
+    if (m_watching)
+        m_clipboard.watch(nullptr);
+}
+
+void ClipboardMonitor::watch()
+{
+    if (m_watching)
+        return;
+    m_watching = true;
+    m_clipboard.watch(
+        [this](const ClipboardSnapshot& snapshot, bool changed) { snapshotArrived(snapshot, changed); });
+}
+
+void ClipboardMonitor::snapshotArrived(const ClipboardSnapshot& snapshot, bool changed)
+{
+    m_cachedCandidate = candidateFrom(snapshot);
+    // What the clipboard held before watching began waits for the first tick; a change is
+    // offered now, as the next copy may replace it within the second.
+    if (changed)
+        offerCandidate();
+}
 
 void ClipboardMonitor::startMonitoring()
 {
@@ -46,6 +68,7 @@ void ClipboardMonitor::startMonitoring()
     m_timer->setTimerType(Qt::PreciseTimer);
     connect(m_timer, &QTimer::timeout, this, &ClipboardMonitor::checkPasteboard);
     m_timer->start();
+    watch();
     ovelin::printLine(QStringLiteral("📋 Monitoramento da área de transferência iniciado!"));
 }
 
@@ -53,17 +76,16 @@ void ClipboardMonitor::checkPasteboard()
 {
     if (!m_history)
         return;
-    // Taken before the transfer: a change during it moves the count again and is read next tick.
-    const quint64 changeCount = m_clipboard.changeCount();
-    if (!m_hasCache || changeCount != m_cachedChangeCount) {
-        m_cachedCandidate = candidateFrom(m_clipboard.read());
-        m_cachedChangeCount = changeCount;
-        m_hasCache = true;
-    }
+    watch();
+    offerCandidate();
+}
+
+void ClipboardMonitor::offerCandidate()
+{
     if (!m_cachedCandidate || !m_history)
         return;
     const ClipboardItem& cached = *m_cachedCandidate;
-    // A fresh item every tick (new id and time), sharing the cached payload's buffers.
+    // A fresh item every time (new id and time), sharing the cached payload's buffers.
     handleCapturedItem(ClipboardItem(cached.type(), cached.richTextRTF(), cached.richTextHTML()));
 }
 

@@ -12,10 +12,11 @@ class ClipboardService;
 struct ClipboardSnapshot;
 class QTimer;
 
-/// Watches the clipboard once a second and offers what it holds to the history as a new item.
-/// Recognising that nothing new was copied is the history's business: every tick offers a fresh
-/// candidate. The clipboard is transferred again only after its change count moved, so an
-/// unchanged clipboard costs no transfer. GUI thread only.
+/// Offers what the clipboard holds to the history as a new item: at once for every change the
+/// clipboard service announces (so copies in quick succession are all kept), and again once a
+/// second. Recognising that nothing new was copied is the history's business: every tick offers
+/// a fresh candidate, built from the last snapshot delivered, so an unchanged clipboard costs no
+/// transfer and the GUI thread never waits for another application. GUI thread only.
 class ClipboardMonitor : public QObject
 {
     Q_OBJECT
@@ -26,12 +27,12 @@ public:
     ClipboardMonitor(ClipboardHistory* history, ClipboardService& clipboard, QObject* parent = nullptr);
     ~ClipboardMonitor() override;
 
-    /// Starts the repeating timer; the first check runs one interval later. Only the first call
-    /// has an effect.
+    /// Starts watching the clipboard and the repeating timer; the first tick runs one interval
+    /// later. Only the first call has an effect.
     void startMonitoring();
     bool isMonitoring() const { return m_timer != nullptr; }
 
-    /// One tick: reads the clipboard (if it changed) and offers the candidate to the history.
+    /// One tick: offers the candidate of the last snapshot to the history.
     void checkPasteboard();
     void handleCapturedItem(const ClipboardItem& item);
 
@@ -43,12 +44,15 @@ public:
     static std::optional<ClipboardItem> candidateFrom(const ClipboardSnapshot& snapshot);
 
 private:
+    void watch();
+    void snapshotArrived(const ClipboardSnapshot& snapshot, bool changed);
+    void offerCandidate();
+
     QPointer<ClipboardHistory> m_history;
     ClipboardService& m_clipboard;
     QTimer* m_timer = nullptr;
     std::optional<ClipboardItem> m_lastCopiedItem;
-    // The candidate built from the last transfer, and the change count it was read at.
+    // The candidate built from the last snapshot delivered.
     std::optional<ClipboardItem> m_cachedCandidate;
-    quint64 m_cachedChangeCount = 0;
-    bool m_hasCache = false;
+    bool m_watching = false;
 };

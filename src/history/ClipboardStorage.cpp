@@ -7,6 +7,9 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include "common/Console.h"
 #include "history/HistoryFileCodec.h"
 
@@ -30,6 +33,29 @@ bool ensurePrivateFolder(const QString& folder, QString* error)
     }
     QFile::setPermissions(folder, ownerOnlyFolder);
     return true;
+}
+
+// Decodes the file from a read-only mapping and hands back the pages already decoded as it goes,
+// so that the file's bytes and the decoded items are never in memory whole at the same time.
+HistoryFileCodec::DecodeResult decodeMapped(QFile& file)
+{
+    const qint64 size = file.size();
+    uchar* mapped = size > 0 ? file.map(0, size) : nullptr;
+    if (!mapped)
+        return HistoryFileCodec::decode(file.readAll());
+    const auto page = static_cast<qsizetype>(sysconf(_SC_PAGESIZE));
+    qsizetype released = 0;
+    const auto consumed = [&](qsizetype bytes) {
+        const qsizetype end = bytes / page * page;
+        if (end - released >= (qsizetype(4) << 20)) {
+            madvise(mapped + released, size_t(end - released), MADV_DONTNEED);
+            released = end;
+        }
+    };
+    HistoryFileCodec::DecodeResult result =
+        HistoryFileCodec::decode(QByteArrayView(reinterpret_cast<const char*>(mapped), size), consumed);
+    file.unmap(mapped);
+    return result;
 }
 
 } // namespace
@@ -73,10 +99,8 @@ QList<ClipboardItem> ClipboardStorage::load()
         ovelin::printLine(failure + file.errorString());
         return {};
     }
-    const QByteArray bytes = file.readAll();
+    HistoryFileCodec::DecodeResult result = decodeMapped(file);
     file.close();
-
-    HistoryFileCodec::DecodeResult result = HistoryFileCodec::decode(bytes);
     if (result.ok())
         return std::move(result.items);
 

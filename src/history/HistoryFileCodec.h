@@ -1,6 +1,9 @@
 #pragma once
 
+#include <functional>
+
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 
@@ -20,7 +23,12 @@ struct DecodeResult
     bool ok() const { return error.isEmpty(); }
 };
 
-/// Decodes a whole file: one bad item fails the whole array.
-DecodeResult decode(const QByteArray& json);
+/// Decodes a whole file: one bad item fails the whole array. Files as the writer produces them
+/// take a fast path that builds no JSON document; `consumed(n)` is then told as the first n bytes
+/// are no longer needed (the caller may release them). Anything else goes through
+/// decodeDocument, with the same result.
+DecodeResult decode(QByteArrayView json, const std::function<void(qsizetype)>& consumed = {});
+/// The general decoder, through a JSON document.
+DecodeResult decodeDocument(const QByteArray& json);
 
 } // namespace HistoryFileCodec

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <utility>
 
@@ -43,7 +44,17 @@ struct ClipboardContent
 class ClipboardService
 {
 public:
+    /// Receives a complete snapshot on the GUI thread. `changed` is false for the contents held
+    /// when watching began and true for every later change of owner or contents.
+    using SnapshotHandler = std::function<void(const ClipboardSnapshot& snapshot, bool changed)>;
+
     virtual ~ClipboardService() = default;
+
+    /// Starts delivering snapshots to `handler`: the current contents first, then one snapshot
+    /// per change, however quickly changes follow. Transfers from other applications run off the
+    /// GUI thread, so the GUI thread never waits for them. A later call replaces the handler; an
+    /// empty handler stops the deliveries.
+    virtual void watch(SnapshotHandler handler) = 0;
 
     /// Grows whenever the clipboard's contents or owner change. Costs no transfer, so a caller
     /// can keep the last snapshot until the count moves.

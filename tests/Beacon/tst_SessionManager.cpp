@@ -180,6 +180,44 @@ private Q_SLOTS:
         QCOMPARE(manager->recentSessions().last().durationInSeconds, 15);
     }
 
+    // Each store is a synced file write: the running session is stored once a minute at most.
+    void runningSessionIsStoredOncePerMinuteAndWhenLeavingTheForeground()
+    {
+        ApplicationActivity& activity = ApplicationActivity::shared();
+        auto manager = makeManager();
+        const auto storedDuration = [&] {
+            manager->waitForPendingWrites();
+            const auto sessions = SessionManager::decodeSessions(stored(u"recentSessions"_qs).toByteArray());
+            return sessions && !sessions->isEmpty() ? sessions->last().durationInSeconds : qint64(-1);
+        };
+        activity.notifyDidResignActive();
+        manager->startNewSession();
+        QVERIFY(!manager->isTimerRunning()); // begun in the background: nothing counts yet
+        activity.notifyWillBecomeActive();
+        QVERIFY(manager->isTimerRunning());
+        m_clock->advance(2);
+        manager->updateSessionDuration();
+        QCOMPARE(storedDuration(), 2);
+        for (int second = 0; second < 57; ++second) {
+            m_clock->advance(1);
+            manager->updateSessionDuration();
+        }
+        QCOMPARE(manager->recentSessions().last().durationInSeconds, 59);
+        QCOMPARE(storedDuration(), 2);
+        m_clock->advance(3);
+        manager->updateSessionDuration();
+        QCOMPARE(storedDuration(), 62);
+
+        m_clock->advance(4);
+        activity.notifyDidResignActive();
+        QVERIFY(!manager->isTimerRunning());
+        QCOMPARE(storedDuration(), 66);
+        activity.notifyWillBecomeActive();
+        m_clock->advance(5);
+        activity.notifyWillTerminate();
+        QCOMPARE(storedDuration(), 71);
+    }
+
     void unusableClockReadingsNeverCorruptStoredDurations_data()
     {
         QTest::addColumn<double>("jump");

@@ -157,7 +157,7 @@ private Q_SLOTS:
         if (signal) {
             QCOMPARE(ovelin.process().exitCode(), 0);
             if (!unwritableSettings)
-                QVERIFY(QFile::exists(home.filePath(u"cache/Ovelin/Ovelin/telemetrysignalcache"_s)));
+                QVERIFY(QFile::exists(home.filePath(u"cache/Ovelin/telemetrysignalcache"_s)));
         } else {
             QCOMPARE(ovelin.process().exitCode(), 1);
             QVERIFY(ovelin.output.contains(u"❌ Conexão com o servidor X perdida, encerrando"_s));

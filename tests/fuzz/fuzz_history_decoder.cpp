@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to the history-file decoder: it must never crash, and whatever it
-// accepts must encode and decode back to the same items.
+// accepts must encode and decode back to the same items. The fast path and the general decoder
+// must agree on every input.
 #include <cstdint>
 #include <cstdlib>
 
@@ -9,6 +10,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
     const auto decoded = HistoryFileCodec::decode(bytes);
+    const auto general = HistoryFileCodec::decodeDocument(bytes);
+    if (decoded.error != general.error || !(decoded.items == general.items))
+        std::abort();
     if (!decoded.ok())
         return 0;
     const auto again = HistoryFileCodec::decode(HistoryFileCodec::encode(decoded.items));

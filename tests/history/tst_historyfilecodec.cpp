@@ -1,3 +1,5 @@
+#include <cmath>
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -16,9 +18,12 @@ class TestHistoryFileCodec : public QObject
 private Q_SLOTS:
     void handWrittenFileLoadsWithEveryField()
     {
-        const auto result = HistoryFileCodec::decode(fixtures::handWritten);
+        qsizetype consumed = 0; // told only by the fast path, which the writer's format takes
+        const auto result =
+            HistoryFileCodec::decode(fixtures::handWritten, [&](qsizetype bytes) { consumed = bytes; });
         QVERIFY2(result.ok(), qPrintable(result.error));
         QCOMPARE(result.items.size(), 6);
+        QCOMPARE(consumed, fixtures::handWritten.size() - 1);
 
         const ClipboardItem& text = result.items[0];
         QCOMPARE(text.id(), QUuid(u"6a1b1f9e-0c4d-4b8e-9f10-2b3c4d5e6f70"_s));
@@ -131,6 +136,57 @@ private Q_SLOTS:
         QVERIFY(result.items.isEmpty());
         if (!error.isEmpty())
             QCOMPARE(result.error, error);
+    }
+
+    // The fast path must read every file exactly as the general decoder does, or leave it to it.
+    void fastPathAgreesWithTheGeneralDecoder_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::newRow("hand written") << fixtures::handWritten;
+        QTest::newRow("unknown keys, any order") << fixtures::unknownKeys;
+        QTest::newRow("empty group") << fixtures::emptyGroup;
+        QTest::newRow("odd URL") << fixtures::oddUrl;
+        for (const auto& row : fixtures::badFiles())
+            QTest::newRow(row.name) << row.json;
+        const QByteArray head = "[{\"id\":\"11111111-2222-3333-4444-555555555555\",\"type\":";
+        const QByteArray tail = ",\"date\":1,\"isPinned\":false}]";
+        QTest::newRow("spaces and line breaks everywhere") << QByteArray(
+            " [ {\n\"id\" : \"11111111-2222-3333-4444-555555555555\" ,\r\n\t\"type\" : { \"type\" : "
+            "\"text\" , \"value\" : \"x\" } , \"date\" : 2.5 , \"isPinned\" : true } ] \n");
+        QTest::newRow("escaped slash in Base64") << head + "{\"type\":\"image\",\"value\":\"a\\/8=\"}" + tail;
+        QTest::newRow("escapes and surrogates")
+            << head + "{\"type\":\"text\",\"value\":\"\\ud83d\\ude00 \\ud800 \\u00e9\\/\\b\\f\"}" + tail;
+        QTest::newRow("unknown escape") << head + "{\"type\":\"text\",\"value\":\"\\x\"}" + tail;
+        QTest::newRow("invalid UTF-8") << head + "{\"type\":\"text\",\"value\":\"a\xff\xfe\"}" + tail;
+        QTest::newRow("byte-order mark")
+            << "\xef\xbb\xbf" + head + "{\"type\":\"text\",\"value\":\"x\"}" + tail;
+        QTest::newRow("duplicate key") << head + "{\"type\":\"text\",\"value\":\"a\",\"value\":\"b\"}" + tail;
+        for (const char* date :
+             {"-0", "1e3", "-12.5E-2", "123456789012345678901234567890", "9007199254740993"})
+            QTest::newRow(date)
+                << "[{\"id\":\"11111111-2222-3333-4444-555555555555\",\"type\":{\"type\":\"text\","
+                   "\"value\":\"d\"},\"date\":" +
+                       QByteArray(date) + ",\"isPinned\":false}]";
+        QTest::newRow("nested unknown values")
+            << head + "{\"type\":\"text\",\"value\":\"x\",\"more\":[{\"a\":[1,true,null]},{}]}" + tail;
+        QTest::newRow("rich text that is no Base64") << QByteArray(
+            "[{\"id\":\"11111111-2222-3333-4444-555555555555\",\"type\":{\"type\":\"text\",\"value\":"
+            "\"x\"},\"date\":1,\"isPinned\":false,\"richTextRTF\":\"ab\\\"c\"}]");
+        QTest::newRow("unknown key that is no UTF-8")
+            << head + "{\"type\":\"text\",\"value\":\"x\"},\"\xcch\":1}]";
+        QTest::newRow("unknown value that is no UTF-8")
+            << head + "{\"type\":\"text\",\"value\":\"x\",\"more\":[\"\xff\"]}" + tail;
+        QTest::newRow("trailing garbage") << head + "{\"type\":\"text\",\"value\":\"x\"}" + tail + "x";
+    }
+    void fastPathAgreesWithTheGeneralDecoder()
+    {
+        QFETCH(QByteArray, json);
+        const auto fast = HistoryFileCodec::decode(json);
+        const auto general = HistoryFileCodec::decodeDocument(json);
+        QCOMPARE(fast.error, general.error);
+        QCOMPARE(fast.items, general.items);
+        for (qsizetype i = 0; i < fast.items.size(); ++i) // operator== of doubles hides -0
+            QCOMPARE(std::signbit(fast.items[i].date()), std::signbit(general.items[i].date()));
     }
 
     void emptyGroupIsAccepted()

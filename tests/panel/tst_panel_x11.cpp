@@ -64,6 +64,23 @@ private Q_SLOTS:
         QVERIFY(printed(u"🔴 Janela oculta"_s));
     }
 
+    // The clipboard is read off the GUI thread: an owner that never answers, and keeps taking the
+    // clipboard anew, does not hold up the shortcut.
+    void theShortcutWorksWhileTheClipboardOwnerNeverAnswers()
+    {
+        QProcess owner;
+        owner.start(QStringLiteral(X11_FIXTURE), {u"hang"_s, u"300"_s});
+        QVERIFY(owner.waitForReadyRead(10000));
+        for (int i = 0; i < 3; ++i) {
+            OvelinOnX11::pressShortcutAt(500, 400);
+            QVERIFY(waitFor([this] { return m_ovelin.panelMapped(); }));
+            OvelinOnX11::pressShortcutAt(500, 400);
+            QVERIFY(waitFor([this] { return !m_ovelin.panelMapped(); }));
+        }
+        owner.kill();
+        owner.waitForFinished();
+    }
+
     void nearTheRightEdgeItOpensToTheLeft()
     {
         const QRect screen = QGuiApplication::primaryScreen()->geometry();

@@ -3,11 +3,18 @@
 //       A text editor window that records every modified key press and every paste it receives.
 //   own <mime>=<file> ...
 //       Takes the clipboard with these representations and keeps it until killed.
-//   hang
-//       Takes the clipboard and never answers a request for it.
+//   hang [retake ms]
+//       Takes the clipboard and never answers a request for it; takes it anew every <retake ms>.
+//   misbehave die|incr-stop|incr-lie
+//       Takes the clipboard offering text and answers the list of formats; asked for the text it
+//       exits (die), announces an incremental transfer and sends nothing more (incr-stop), or
+//       announces 10 bytes and sends 100,000 'x' in chunks (incr-lie).
+//   burst <count> <interval ms>
+//       Copies the texts "burst 1" ... "burst <count>" one after another, then prints "done".
 // Each mode prints "ready" on standard output once it is in place.
 
 #include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 #include <QApplication>
@@ -16,8 +23,10 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QTest>
 #include <QTimer>
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -109,7 +118,7 @@ int own(QApplication& app, const QStringList& args)
     return app.exec();
 }
 
-int hang()
+int hang(int retakeMs)
 {
     Display* dpy = XOpenDisplay(nullptr);
     if (!dpy)
@@ -119,8 +128,100 @@ int hang()
     XSync(dpy, False);
     ready();
     // Requests pile up unread: this owner never answers.
-    for (;;)
-        std::this_thread::sleep_for(std::chrono::hours(1));
+    for (;;) {
+        std::this_thread::sleep_for(retakeMs > 0 ? std::chrono::milliseconds(retakeMs)
+                                                 : std::chrono::hours(1));
+        XSetSelectionOwner(dpy, XInternAtom(dpy, "CLIPBOARD", False), window, CurrentTime);
+        XFlush(dpy);
+    }
+}
+
+// The few atoms an owner needs.
+struct Atoms
+{
+    explicit Atoms(Display* dpy)
+        : clipboard(XInternAtom(dpy, "CLIPBOARD", False)), targets(XInternAtom(dpy, "TARGETS", False)),
+          utf8(XInternAtom(dpy, "UTF8_STRING", False)), incr(XInternAtom(dpy, "INCR", False))
+    {
+    }
+    Atom clipboard, targets, utf8, incr;
+};
+
+void notify(Display* dpy, const XSelectionRequestEvent& request, Atom property)
+{
+    XEvent reply{};
+    reply.xselection.type = SelectionNotify;
+    reply.xselection.requestor = request.requestor;
+    reply.xselection.selection = request.selection;
+    reply.xselection.target = request.target;
+    reply.xselection.property = property;
+    reply.xselection.time = request.time;
+    XSendEvent(dpy, request.requestor, False, 0, &reply);
+    XFlush(dpy);
+}
+
+int misbehave(const QByteArray& mode)
+{
+    Display* dpy = XOpenDisplay(nullptr);
+    if (!dpy)
+        return 2;
+    const Atoms atoms(dpy);
+    const Window window = XCreateSimpleWindow(dpy, DefaultRootWindow(dpy), 0, 0, 1, 1, 0, 0, 0);
+    XSetSelectionOwner(dpy, atoms.clipboard, window, CurrentTime);
+    XSync(dpy, False);
+    ready();
+    for (;;) {
+        XEvent event;
+        XNextEvent(dpy, &event);
+        if (event.type != SelectionRequest)
+            continue;
+        const XSelectionRequestEvent request = event.xselectionrequest;
+        if (request.target == atoms.targets) {
+            const Atom offered[] = {atoms.targets, atoms.utf8};
+            XChangeProperty(dpy, request.requestor, request.property, XA_ATOM, 32, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(offered), 2);
+            notify(dpy, request, request.property);
+            continue;
+        }
+        if (mode == "die")
+            std::_Exit(0);
+        const long announced = mode == "incr-lie" ? 10 : 1'000'000;
+        XSelectInput(dpy, request.requestor, PropertyChangeMask);
+        XChangeProperty(dpy, request.requestor, request.property, atoms.incr, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(&announced), 1);
+        notify(dpy, request, request.property);
+        if (mode == "incr-stop")
+            continue; // the requestor waits for chunks that never come
+        // Each chunk once the requestor took the previous value; an empty chunk ends.
+        int sent = 0;
+        const QByteArray chunk(10'000, 'x');
+        while (sent <= 100'000) {
+            XEvent e;
+            XNextEvent(dpy, &e);
+            if (e.type != PropertyNotify || e.xproperty.window != request.requestor ||
+                e.xproperty.atom != request.property || e.xproperty.state != PropertyDelete)
+                continue;
+            const int length = sent < 100'000 ? int(chunk.size()) : 0;
+            XChangeProperty(dpy, request.requestor, request.property, atoms.utf8, 8, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(chunk.constData()), length);
+            XFlush(dpy);
+            sent += length == 0 ? 1 : length;
+        }
+    }
+}
+
+int burst(int count, int intervalMs)
+{
+    ready();
+    for (int i = 1; i <= count; ++i) {
+        auto* mime = new QMimeData;
+        mime->setText(QStringLiteral("burst %1").arg(i));
+        QApplication::clipboard()->setMimeData(mime);
+        QTest::qWait(intervalMs);
+    }
+    std::puts("done");
+    std::fflush(stdout);
+    return QApplication::exec();
 }
 
 } // namespace
@@ -128,7 +229,9 @@ int hang()
 int main(int argc, char** argv)
 {
     if (argc >= 2 && QByteArray(argv[1]) == "hang")
-        return hang();
+        return hang(argc >= 3 ? std::atoi(argv[2]) : 0);
+    if (argc >= 3 && QByteArray(argv[1]) == "misbehave")
+        return misbehave(argv[2]);
     QApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     const QString mode = args.isEmpty() ? QString() : args.takeFirst();
@@ -136,6 +239,8 @@ int main(int argc, char** argv)
         return pasteTarget(app, args);
     if (mode == u"own")
         return own(app, args);
-    std::fputs("usage: x11_fixture paste-target|own|hang ...\n", stderr);
+    if (mode == u"burst" && args.size() == 2)
+        return burst(args.at(0).toInt(), args.at(1).toInt());
+    std::fputs("usage: x11_fixture paste-target|own|hang|misbehave|burst ...\n", stderr);
     return 2;
 }

@@ -84,6 +84,7 @@ SessionManager::SessionManager(const QString& storeSuite, SignalSender sendSigna
             &SessionManager::handleDidEnterBackgroundNotification);
     connect(&activity, &ApplicationActivity::willBecomeActive, this,
             &SessionManager::handleWillEnterForegroundNotification);
+    connect(&activity, &ApplicationActivity::willTerminate, this, &SessionManager::handleWillTerminate);
 }
 
 SessionManager::~SessionManager()
@@ -116,6 +117,10 @@ void SessionManager::startNewSession()
     }
     m_currentSessionStartedAt = Clock::current().now();
     m_currentSessionDuration = 0;
+    m_lastPersistedAt.reset();
+    // A session begun in the background starts counting when the application becomes active.
+    if (!ApplicationActivity::shared().isActive())
+        return;
     updateSessionDuration();
     m_sessionDurationUpdater.start();
 }
@@ -130,7 +135,7 @@ void SessionManager::updateSessionDuration()
             m_currentSessionDuration += elapsed;
     }
     m_sessionDurationLastUpdatedAt = now;
-    persistCurrentSession();
+    persistCurrentSession(false);
 }
 
 void SessionManager::stopSessionTimer()
@@ -139,7 +144,9 @@ void SessionManager::stopSessionTimer()
     m_sessionDurationLastUpdatedAt.reset();
 }
 
-void SessionManager::persistCurrentSession()
+// The duration lives in memory; each store is a synced file write, so the running session is
+// written at most once a minute and in full when the application leaves the foreground or quits.
+void SessionManager::persistCurrentSession(bool now)
 {
     if (!(m_currentSessionDuration >= 1.0))
         return;
@@ -154,20 +161,38 @@ void SessionManager::persistCurrentSession()
     else
         m_recentSessions.append({m_currentSessionStartedAt, *duration});
 
+    const double time = Clock::current().now();
+    if (!now && m_lastPersistedAt && !(time - *m_lastPersistedAt >= persistInterval))
+        return;
+    m_lastPersistedAt = time;
     const QByteArray json = encodeSessions(m_recentSessions);
     write([json](QSettings& s) { s.setValue(recentSessionsKey, json); });
 }
 
 void SessionManager::handleDidEnterBackgroundNotification()
 {
-    updateSessionDuration();
+    if (m_sessionDurationUpdater.isActive()) {
+        updateSessionDuration();
+        persistCurrentSession(true);
+    }
     stopSessionTimer();
 }
 
 void SessionManager::handleWillEnterForegroundNotification()
 {
+    if (m_currentSessionStartedAt < 0) // no session begun yet
+        return;
     updateSessionDuration();
     m_sessionDurationUpdater.start();
+}
+
+void SessionManager::handleWillTerminate()
+{
+    if (m_sessionDurationUpdater.isActive()) {
+        updateSessionDuration();
+        persistCurrentSession(true);
+    }
+    waitForPendingWrites();
 }
 
 qint64 SessionManager::averageSessionSeconds() const

@@ -39,8 +39,25 @@ void FakeClipboardService::write(const ClipboardContent& content)
     setSnapshot(snapshot);
 }
 
+void FakeClipboardService::watch(SnapshotHandler handler)
+{
+    m_handler = std::move(handler);
+    if (m_handler) {
+        ++m_readCount;
+        const ClipboardSnapshot current = m_snapshot;
+        m_handler(current, false);
+    }
+}
+
 void FakeClipboardService::setSnapshot(const ClipboardSnapshot& snapshot)
 {
     m_snapshot = snapshot;
     ++m_changeCount;
+    if (m_handler) {
+        ++m_readCount;
+        // Copies: the handler may replace both while it runs.
+        const SnapshotHandler handler = m_handler;
+        const ClipboardSnapshot current = m_snapshot;
+        handler(current, true);
+    }
 }

@@ -8,6 +8,9 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
+#include "platform/ClipboardSnapshotBuilder.h"
+#include "platform/x11/XcbClipboardReader.h"
+
 namespace {
 
 // A request that comes back empty after this long was not answered: QClipboard gave up on it.
@@ -73,23 +76,21 @@ private:
     bool m_ownerHung = false;
 };
 
-QStringList uriListEntries(const QByteArray& bytes)
-{
-    QStringList entries;
-    for (QByteArray line : bytes.split('\n')) {
-        line = line.trimmed();
-        if (line.isEmpty() || line.startsWith('#'))
-            continue;
-        entries.append(QString::fromUtf8(line));
-    }
-    return entries;
-}
-
 } // namespace
 
 X11ClipboardService::X11ClipboardService(QObject* parent) : QObject(parent)
 {
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] { ++m_changeCount; });
+}
+
+X11ClipboardService::~X11ClipboardService() = default;
+
+void X11ClipboardService::watch(SnapshotHandler handler)
+{
+    // A new reader delivers the current contents to the new handler first.
+    m_reader.reset();
+    if (handler)
+        m_reader = std::make_unique<XcbClipboardReader>(std::move(handler));
 }
 
 ClipboardSnapshot X11ClipboardService::read()
@@ -112,7 +113,7 @@ ClipboardSnapshot X11ClipboardService::read()
         }
     }
     if (const auto uris = reader.data(uriListFormat))
-        snapshot.uriList = uriListEntries(*uris);
+        snapshot.uriList = ClipboardSnapshotBuilder::uriListEntries(*uris);
     snapshot.text = reader.text();
     snapshot.rtf = reader.data(QStringLiteral("text/rtf"));
     if (!snapshot.rtf)

@@ -26,7 +26,10 @@ struct StoredSession
 /// use and the first use in the client's store, and computes the retention figures sent with
 /// every signal.
 ///
-/// Lives on the main thread. Writes to the store run in order on a worker of its own.
+/// The current session's duration is kept in memory and stored at most once a minute, when the
+/// application stops being the active one, and when it quits; the duration timer runs only while
+/// the application is active. Lives on the main thread. Writes to the store run in order on a
+/// worker of its own.
 class SessionManager : public QObject
 {
     Q_OBJECT
@@ -45,7 +48,8 @@ public:
     ~SessionManager() override;
 
     void startNewSession();
-    /// Adds the foreground time since the last update and stores the current session.
+    /// Adds the foreground time since the last update; stores the current session if it was not
+    /// stored in the last minute.
     void updateSessionDuration();
     void handleDidEnterBackgroundNotification();
     void handleWillEnterForegroundNotification();
@@ -70,11 +74,14 @@ public:
 
     static constexpr double retentionPeriod = 7'776'000.0; ///< 90 days
     static constexpr double lastMonthPeriod = 2'592'000.0; ///< 30 days
+    /// The shortest time between two stores of the running session's duration.
+    static constexpr double persistInterval = 60.0;
 
 private:
     void updateDistinctDaysUsed();
     void stopSessionTimer();
-    void persistCurrentSession();
+    void persistCurrentSession(bool now);
+    void handleWillTerminate();
     void write(std::function<void(QSettings&)> change);
 
     QString m_storeSuite;
@@ -84,5 +91,6 @@ private:
     double m_currentSessionDuration = 0;
     QTimer m_sessionDurationUpdater;
     std::optional<double> m_sessionDurationLastUpdatedAt;
+    std::optional<double> m_lastPersistedAt;
     std::unique_ptr<SerialQueue> m_persistenceQueue;
 };

@@ -1,0 +1,147 @@
+#include <QTest>
+
+#include "PrintedLines.h"
+#include "TestMain.h"
+#include "platform/ClipboardSnapshotBuilder.h"
+
+using namespace Qt::StringLiterals;
+using Outcome = ClipboardTransfer::Outcome;
+
+namespace {
+
+// An owner in memory: "format->bytes" offers bytes, "format->timeout" (also refused, large, interrupted)
+// answers with that outcome. A "-" entry makes the list of formats itself time out.
+class FakeTransfer : public ClipboardTransfer
+{
+public:
+    explicit FakeTransfer(const QStringList& offers)
+    {
+        for (const QString& offer : offers) {
+            const qsizetype arrow = offer.indexOf(u"->"_s);
+            const QString format = arrow < 0 ? offer : offer.left(arrow);
+            const QString answer = arrow < 0 ? QString() : offer.mid(arrow + 2);
+            m_offers.append({format, answer.isEmpty() ? u"<"_s + format + u">"_s : answer});
+        }
+    }
+
+    std::optional<QStringList> formats(Outcome* outcome) override
+    {
+        *outcome = Outcome::Done;
+        QStringList names;
+        for (const auto& [format, answer] : m_offers) {
+            if (format == u"-") {
+                *outcome = Outcome::TimedOut;
+                return std::nullopt;
+            }
+            names << format;
+        }
+        return names;
+    }
+
+    Result fetch(const QString& format) override
+    {
+        fetched << format;
+        for (const auto& [name, answer] : m_offers) {
+            if (name != format)
+                continue;
+            static const QHash<QString, Outcome> failures{{u"timeout"_s, Outcome::TimedOut},
+                                                          {u"refused"_s, Outcome::Refused},
+                                                          {u"large"_s, Outcome::TooLarge},
+                                                          {u"interrupted"_s, Outcome::Interrupted}};
+            if (failures.contains(answer))
+                return {failures.value(answer), {}};
+            return {Outcome::Done, format == u"STRING" ? answer.toLatin1() : answer.toUtf8()};
+        }
+        return {Outcome::Refused, {}};
+    }
+
+    QStringList fetched;
+
+private:
+    QList<std::pair<QString, QString>> m_offers;
+};
+
+QString describe(const ClipboardSnapshot& s)
+{
+    QStringList parts;
+    if (s.concealed)
+        parts << u"concealed"_s;
+    if (!s.uriList.isEmpty())
+        parts << u"uris="_s + s.uriList.join(u',');
+    if (s.text)
+        parts << u"text="_s + *s.text;
+    if (s.rtf)
+        parts << u"rtf="_s + QString::fromUtf8(*s.rtf);
+    if (s.html)
+        parts << u"html="_s + QString::fromUtf8(*s.html);
+    if (s.image)
+        parts << u"image="_s + QString::fromUtf8(*s.image);
+    return parts.join(u' ');
+}
+
+} // namespace
+
+class TestClipboardSnapshotBuilder : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void buildsTheSnapshotAndStopsAtTheFirstSignOfTrouble_data()
+    {
+        QTest::addColumn<QStringList>("offers");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QStringList>("fetched");
+        QTest::addColumn<int>("lines");
+
+        QTest::newRow("every form, the first image format offered")
+            << QStringList{u"TARGETS"_s,
+                           u"text/uri-list-># c\r\nfile:///a\r\n\r\nfile:///b"_s,
+                           u"UTF8_STRING->plain"_s,
+                           u"application/rtf->R"_s,
+                           u"text/html->H"_s,
+                           u"image/jpeg->J"_s,
+                           u"image/png->P"_s}
+            << u"uris=file:///a,file:///b text=plain rtf=R html=H image=P"_s
+            << QStringList{u"text/uri-list"_s, u"UTF8_STRING"_s, u"application/rtf"_s, u"text/html"_s,
+                           u"image/png"_s}
+            << 0;
+        QTest::newRow("Latin-1 STRING when no UTF-8 form is offered")
+            << QStringList{u"STRING->caf\u00e9"_s} << u"text=caf\u00e9"_s << QStringList{u"STRING"_s} << 0;
+        QTest::newRow("a refused form does not stop the rest")
+            << QStringList{u"text/plain;charset=utf-8->refused"_s, u"UTF8_STRING->second"_s}
+            << u"text=second"_s << QStringList{u"text/plain;charset=utf-8"_s, u"UTF8_STRING"_s} << 0;
+        QTest::newRow("concealed: nothing else is read")
+            << QStringList{u"x-kde-passwordManagerHint->secret\n"_s, u"UTF8_STRING->hunter2"_s}
+            << u"concealed"_s << QStringList{u"x-kde-passwordManagerHint"_s} << 0;
+        QTest::newRow("a hint other than secret conceals nothing")
+            << QStringList{u"x-kde-passwordManagerHint->public"_s, u"UTF8_STRING->t"_s} << u"text=t"_s
+            << QStringList{u"x-kde-passwordManagerHint"_s, u"UTF8_STRING"_s} << 0;
+        QTest::newRow("an oversized image is skipped with one line, the text kept")
+            << QStringList{u"UTF8_STRING->t"_s, u"image/png->large"_s, u"image/gif->G"_s}
+            << u"text=t image=G"_s << QStringList{u"UTF8_STRING"_s, u"image/png"_s, u"image/gif"_s} << 1;
+        QTest::newRow("no list of formats: one line")
+            << QStringList{u"-"_s} << QString() << QStringList() << 1;
+        QTest::newRow("a form that times out ends the read, one line, nothing half-read kept")
+            << QStringList{u"text/uri-list->file:///a"_s, u"UTF8_STRING->timeout"_s, u"text/html->H"_s}
+            << QString() << QStringList{u"text/uri-list"_s, u"UTF8_STRING"_s} << 1;
+        QTest::newRow("a change of owner mid-read: nothing kept, nothing printed")
+            << QStringList{u"UTF8_STRING->t"_s, u"text/html->interrupted"_s, u"image/png->P"_s} << QString()
+            << QStringList{u"UTF8_STRING"_s, u"text/html"_s} << 0;
+    }
+    void buildsTheSnapshotAndStopsAtTheFirstSignOfTrouble()
+    {
+        QFETCH(QStringList, offers);
+        QFETCH(QString, expected);
+        QFETCH(QStringList, fetched);
+        QFETCH(int, lines);
+
+        ovelin::test::PrintedLines printed;
+        FakeTransfer transfer(offers);
+        QCOMPARE(describe(ClipboardSnapshotBuilder::build(transfer)), expected);
+        QCOMPARE(transfer.fetched, fetched);
+        QCOMPARE(printed.lines().size(), lines);
+    }
+};
+
+OVELIN_TEST_GUILESS_MAIN(TestClipboardSnapshotBuilder)
+#include "tst_clipboardsnapshotbuilder.moc"
