@@ -8,6 +8,7 @@ packages=(
     qt6-httpserver-dev qt6-websockets-dev libqt6svg6 qt6-qpa-plugins
     libx11-dev libxtst-dev libxi-dev libxfixes-dev libxcb1-dev libxcb-xfixes0-dev libx11-xcb-dev libxkbcommon-dev libcanberra-dev
     xvfb openbox xterm xfce4-terminal xclip xdotool x11-utils x11-xserver-utils imagemagick fonts-dejavu-core dbus-x11
+    dbus-daemon trayer desktop-file-utils appstream lintian dpkg-dev file groff-base
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev clang-format clang-tidy valgrind
 )

@@ -3,6 +3,7 @@
 #include "activation/HotkeyManager.h"
 #include "activation/ShakeGestureDetector.h"
 #include "app/Settings.h"
+#include "common/Console.h"
 #include "history/CaptureGate.h"
 #include "history/ClipboardMonitor.h"
 #include "panel/WindowManager.h"
@@ -44,6 +45,9 @@ StartupServices StartupServices::application()
 {
     // The one composition root: every X11 service is made here, once, and handed on.
     static XdgAutostartLoginItem loginItem;
+    QString error;
+    if (!loginItem.followExecutable(&error))
+        ovelin::printLine(QStringLiteral("🚫 Erro ao aplicar login automático: ") + error);
     static X11WindowSystem windowSystem;
     static X11CapabilityService capabilities;
     const PlatformServices& platform = ovelin::x11::platformServices();

@@ -133,7 +133,9 @@ void WindowManager::resizeWindow(double height, bool persist)
 void WindowManager::hideApplication()
 {
     for (QWidget* topLevel : QApplication::topLevelWidgets()) {
-        if (topLevel->isVisible())
+        // The tray's icon is a top-level window of Qt's own on X11: hidden, it would leave the
+        // tray for good.
+        if (topLevel->isVisible() && !topLevel->inherits("QSystemTrayIconSys"))
             topLevel->hide();
     }
     if (m_frontmost && m_previousActiveWindow != 0)

@@ -99,6 +99,32 @@ private Q_SLOTS:
         QVERIFY(item.isEnabled());
     }
 
+    void theEntryFollowsTheExecutableThatRuns_data()
+    {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<QByteArray>("execAfter");
+        QTest::newRow("an earlier build's") << QByteArray("[Desktop Entry]\nExec=\"/home/a/build/ovelin\"\n")
+                                            << QByteArray("\"/usr/bin/ovelin\"");
+        QTest::newRow("already this one")
+            << QByteArray("[Desktop Entry]\nExec=\"/usr/bin/ovelin\"\nX-Mine=1\n")
+            << QByteArray("\"/usr/bin/ovelin\"");
+        QTest::newRow("hidden: left alone")
+            << QByteArray("[Desktop Entry]\nExec=old\nHidden=true\n") << QByteArray("old");
+    }
+    void theEntryFollowsTheExecutableThatRuns()
+    {
+        QFETCH(QByteArray, contents);
+        QFETCH(QByteArray, execAfter);
+        writeEntry(contents);
+        QVERIFY(XdgAutostartLoginItem(entryPath(), u"/usr/bin/ovelin"_s).followExecutable(nullptr));
+        QCOMPARE(execLine(), execAfter);
+        if (execAfter == contents.mid(contents.indexOf("Exec=") + 5).split('\n').first()) {
+            QFile file(entryPath());
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), contents); // not rewritten
+        }
+    }
+
     void execQuotesEveryPath_data()
     {
         QTest::addColumn<QString>("path");

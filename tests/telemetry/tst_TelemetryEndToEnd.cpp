@@ -9,6 +9,7 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 
+#include "app/TrayHost.h"
 #include "support/TestIngestionServer.h"
 #include "support/TestMain.h"
 
@@ -151,6 +152,8 @@ private Q_SLOTS:
     {
         TestIngestionServer server;
         QVERIFY(server.listen());
+        ovelin::test::TrayHost tray;
+        QVERIFY2(tray.start(), "trayer is missing");
         OvelinProcess ovelin(server.baseUrl());
         if (!ovelin.waitForStartup(10000))
             QSKIP(
@@ -186,8 +189,14 @@ private Q_SLOTS:
         QTest::qWait(1000);
         runTool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("ctrl+super+v")});
 
+        // And open the preferences the way a person does, from the tray (whose icon the paste,
+        // which hides Ovelin's windows, must have left in place).
+        QVERIFY(ovelin::test::waitFor([] { return !ovelin::test::trayIcon().isEmpty(); }, 15000));
+        QVERIFY(ovelin::test::clickTrayMenuRow(MenuBarContent::PreferencesItem));
+
         // Wait for the upload ticks that carry what those actions produced.
         QTRY_VERIFY_WITH_TIMEOUT(findRecord(server, QStringLiteral("AppLaunched")).has_value(), 12000);
+        QTRY_VERIFY_WITH_TIMEOUT(findRecord(server, QStringLiteral("PreferencesOpened")).has_value(), 12000);
         QTRY_VERIFY_WITH_TIMEOUT(
             findRecord(server, QStringLiteral("PastePerformed")).has_value() || !ovelin.isRunning(), 12000);
         const bool pasted = findRecord(server, QStringLiteral("PastePerformed")).has_value();

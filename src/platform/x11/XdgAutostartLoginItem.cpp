@@ -120,6 +120,17 @@ bool XdgAutostartLoginItem::registerItem(QString* error)
     return true;
 }
 
+bool XdgAutostartLoginItem::followExecutable(QString* error)
+{
+    if (!isEnabled())
+        return true;
+    QFile file(m_entryPath);
+    if (file.open(QIODevice::ReadOnly) &&
+        file.readAll().split('\n').contains("Exec=" + quotedExecArgument(m_executablePath).toUtf8()))
+        return true;
+    return registerItem(error);
+}
+
 bool XdgAutostartLoginItem::unregisterItem(QString* error)
 {
     QFile file(m_entryPath);

@@ -16,6 +16,9 @@ public:
     bool isEnabled() const override;
     bool registerItem(QString* error) override;
     bool unregisterItem(QString* error) override;
+    /// An enabled entry written for another executable (an earlier build, a moved or packaged
+    /// install) is written again for this one; a hidden or missing entry is left alone.
+    bool followExecutable(QString* error);
 
     QString entryPath() const { return m_entryPath; }
     /// The desktop entry written for an executable; the Exec value is quoted and escaped so that

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <functional>
+
+#include <QDBusAbstractAdaptor>
+
+#include "app/InstanceBus.h"
+
+/// Ovelin's name, object and interface on the session bus.
+namespace InstanceDBus {
+inline constexpr char service[] = "app.ovelin.Ovelin";
+inline constexpr char path[] = "/app/ovelin/Ovelin";
+inline constexpr char interface[] = "app.ovelin.Ovelin";
+} // namespace InstanceDBus
+
+/// The commands the running Ovelin takes on the session bus. Each call is handed to the handler
+/// on the GUI thread, in the order the calls arrive.
+class InstanceAdaptor : public QDBusAbstractAdaptor
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "app.ovelin.Ovelin")
+public:
+    /// Attaches to `parent`, which is what gets registered on the bus.
+    InstanceAdaptor(QObject* parent, std::function<void(InstanceCommand)> handler);
+
+    /// Takes the name and registers `parent`'s object; false (with a reason) when either fails.
+    static bool publish(QObject* parent, QString* error);
+
+public Q_SLOTS:
+    void Toggle();
+    void Show();
+    void ShowPreferences();
+    void Quit();
+
+private:
+    std::function<void(InstanceCommand)> m_handler;
+};
+
+/// The session bus as seen by a second start.
+class DBusInstanceBus : public InstanceBus
+{
+public:
+    bool isConnected() override;
+    bool isAnswering() override;
+    bool send(InstanceCommand command) override;
+};

@@ -1,0 +1,117 @@
+#include "app/InstanceGuard.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QThread>
+
+#include "app/InstanceBus.h"
+
+namespace {
+
+constexpr int pollIntervalMs = 50;
+
+} // namespace
+
+InstanceGuard::InstanceGuard(QString lockPath, InstanceBus& bus) : m_lock(lockPath), m_bus(bus)
+{
+    // A live holder keeps the file locked, so age is no sign of a stale lock: only a holder that
+    // is gone is.
+    m_lock.setStaleLockTime(0);
+}
+
+InstanceGuard::~InstanceGuard() = default;
+
+QString InstanceGuard::defaultLockPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/Ovelin/ovelin.lock");
+}
+
+void InstanceGuard::setTimeouts(std::chrono::milliseconds answerTimeout,
+                                std::chrono::milliseconds quitTimeout)
+{
+    m_answerTimeout = answerTimeout;
+    m_quitTimeout = quitTimeout;
+}
+
+bool InstanceGuard::tryLock()
+{
+    const QString folder = QFileInfo(m_lock.fileName()).absolutePath();
+    if (!QFileInfo::exists(folder) && QDir().mkpath(folder))
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return m_lock.tryLock(0);
+}
+
+qint64 InstanceGuard::holderPid() const
+{
+    qint64 pid = 0;
+    QString hostName;
+    QString appName;
+    return m_lock.getLockInfo(&pid, &hostName, &appName) ? pid : 0;
+}
+
+InstanceGuard::Result InstanceGuard::claim(InstanceCommand command)
+{
+    if (tryLock()) {
+        if (command == InstanceCommand::Quit) {
+            m_lock.unlock();
+            return {Outcome::Exit, 0, QStringLiteral("Ovelin is not running.")};
+        }
+        return {Outcome::Run, 0, {}};
+    }
+    if (m_lock.error() != QLockFile::LockFailedError)
+        return {
+            Outcome::Exit, 1,
+            QStringLiteral("Cannot create the lock file %1; is its folder writable?").arg(m_lock.fileName())};
+    return forward(command);
+}
+
+InstanceGuard::Result InstanceGuard::forward(InstanceCommand command)
+{
+    const qint64 pid = holderPid();
+    const QString running = pid > 0 ? QStringLiteral("Ovelin is already running (pid %1)").arg(pid)
+                                    : QStringLiteral("Ovelin is already running");
+    if (!m_bus.isConnected())
+        return {Outcome::Exit, 1,
+                running + QStringLiteral(", and without a session bus this start cannot reach it.")};
+
+    // A plain second start opens the preferences: on a desktop without a tray that is the way in.
+    const InstanceCommand forwarded =
+        command == InstanceCommand::Run ? InstanceCommand::ShowPreferences : command;
+    const QDeadlineTimer deadline(m_answerTimeout);
+    while (true) {
+        if (m_bus.isAnswering() && m_bus.send(forwarded))
+            break;
+        // The holder may have ended meanwhile: then this start is to run Ovelin itself.
+        if (tryLock()) {
+            m_lock.unlock();
+            if (command == InstanceCommand::Quit)
+                return {Outcome::Exit, 0, QStringLiteral("Ovelin is not running.")};
+            return {Outcome::StartOver, 0, {}};
+        }
+        if (deadline.hasExpired())
+            return {Outcome::Exit, 1,
+                    running + QStringLiteral(", but it does not answer on the session bus.")};
+        QThread::msleep(pollIntervalMs);
+    }
+    if (command == InstanceCommand::Quit && !waitUntilReleased())
+        return {Outcome::Exit, 1, running + QStringLiteral(" and has not ended yet.")};
+    return {Outcome::Exit, 0, {}};
+}
+
+// `--quit` returns once the running Ovelin has saved and ended, so "ovelin --quit; ovelin" works.
+bool InstanceGuard::waitUntilReleased()
+{
+    const QDeadlineTimer deadline(m_quitTimeout);
+    while (!deadline.hasExpired()) {
+        if (tryLock()) {
+            m_lock.unlock();
+            return true;
+        }
+        QThread::msleep(pollIntervalMs);
+    }
+    return false;
+}

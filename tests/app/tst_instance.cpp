@@ -1,0 +1,254 @@
+#include <functional>
+#include <memory>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QLockFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "TestMain.h"
+#include "app/CommandLine.h"
+#include "app/InstanceBus.h"
+#include "app/InstanceGuard.h"
+
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+
+Q_DECLARE_METATYPE(InstanceCommand)
+
+namespace {
+
+// The running Ovelin's side of the bus, in memory: records what reaches it; `onPoll` lets a test
+// change the world while a second start waits.
+class FakeBus : public InstanceBus
+{
+public:
+    bool connected = true;
+    int answersAfterPolls = 0;
+    QList<InstanceCommand> received;
+    std::function<void(InstanceCommand)> onSend;
+    std::function<void()> onPoll;
+
+    bool isConnected() override { return connected; }
+    bool isAnswering() override
+    {
+        if (onPoll)
+            onPoll();
+        return answersAfterPolls-- <= 0;
+    }
+    bool send(InstanceCommand command) override
+    {
+        received.append(command);
+        if (onSend)
+            onSend(command);
+        return true;
+    }
+};
+
+} // namespace
+
+class TestInstance : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    FakeBus m_bus;
+
+    QString lockPath() const { return m_dir->filePath(u"Ovelin/ovelin.lock"_s); }
+
+    // The Ovelin that runs, holding the lock for as long as the returned guard lives.
+    std::unique_ptr<InstanceGuard> runningOvelin()
+    {
+        static FakeBus unusedBus;
+        auto guard = std::make_unique<InstanceGuard>(lockPath(), unusedBus);
+        if (guard->claim(InstanceCommand::Run).outcome != InstanceGuard::Outcome::Run)
+            return {};
+        return guard;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_bus = FakeBus();
+    }
+
+    void parsesTheCommandLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<InstanceCommand>("command");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("printed");
+
+        const InstanceCommand run = InstanceCommand::Run;
+        QTest::newRow("plain start") << QStringList{} << run << -1 << QString();
+        QTest::newRow("toggle") << QStringList{u"--toggle"_s} << InstanceCommand::Toggle << -1 << QString();
+        QTest::newRow("show") << QStringList{u"--show"_s} << InstanceCommand::Show << -1 << QString();
+        QTest::newRow("preferences") << QStringList{u"--preferences"_s} << InstanceCommand::ShowPreferences
+                                     << -1 << QString();
+        QTest::newRow("quit") << QStringList{u"--quit"_s} << InstanceCommand::Quit << -1 << QString();
+        QTest::newRow("Qt's own options pass")
+            << QStringList{u"-platform"_s, u"offscreen"_s, u"--toggle"_s, u"-reverse"_s}
+            << InstanceCommand::Toggle << -1 << QString();
+        QTest::newRow("version") << QStringList{u"--version"_s} << run << 0 << u"Ovelin 9.8.7\n"_s;
+        QTest::newRow("help names the commands")
+            << QStringList{u"--help"_s} << run << 0 << u"Usage: ovelin [options]"_s;
+        QTest::newRow("unknown option")
+            << QStringList{u"--frobnicate"_s} << run << 2 << u"Unknown option 'frobnicate'."_s;
+        QTest::newRow("stray argument")
+            << QStringList{u"history.json"_s} << run << 2 << u"Unexpected argument: history.json"_s;
+        QTest::newRow("two commands") << QStringList{u"--show"_s, u"--quit"_s} << run << 2
+                                      << u"Only one of these can be given: --show, --quit"_s;
+    }
+    void parsesTheCommandLine()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(InstanceCommand, command);
+        QFETCH(int, exitCode);
+        QFETCH(QString, printed);
+
+        const CommandLine parsed =
+            CommandLine::parse(QStringList{u"/usr/bin/ovelin"_s} + arguments, u"9.8.7"_s);
+        QCOMPARE(parsed.finished, exitCode >= 0);
+        if (!parsed.finished) {
+            QCOMPARE(parsed.command, command);
+            return;
+        }
+        QCOMPARE(parsed.exitCode, exitCode);
+        QVERIFY2(parsed.output.startsWith(printed), qPrintable(parsed.output));
+        // A mistake shows the usage too; help lists every command and hides Qt's options.
+        if (exitCode != 0 || arguments == QStringList{u"--help"_s}) {
+            for (const QString& option : {u"--toggle"_s, u"--show"_s, u"--preferences"_s, u"--quit"_s})
+                QVERIFY2(parsed.output.contains(option), qPrintable(parsed.output));
+            QVERIFY(!parsed.output.contains(u"platform"_s));
+        }
+    }
+
+    void aSecondStartHandsItsCommandToTheRunningOne_data()
+    {
+        QTest::addColumn<InstanceCommand>("command");
+        QTest::addColumn<InstanceCommand>("received");
+        // Started again from the menu: the way into the preferences on a desktop without a tray.
+        QTest::newRow("plain start") << InstanceCommand::Run << InstanceCommand::ShowPreferences;
+        QTest::newRow("toggle") << InstanceCommand::Toggle << InstanceCommand::Toggle;
+        QTest::newRow("show") << InstanceCommand::Show << InstanceCommand::Show;
+        QTest::newRow("preferences") << InstanceCommand::ShowPreferences << InstanceCommand::ShowPreferences;
+    }
+    void aSecondStartHandsItsCommandToTheRunningOne()
+    {
+        QFETCH(InstanceCommand, command);
+        QFETCH(InstanceCommand, received);
+        const auto running = runningOvelin();
+        QVERIFY(running);
+        m_bus.answersAfterPolls = 3; // the running one is still starting
+
+        InstanceGuard second(lockPath(), m_bus);
+        second.setTimeouts(60s, 60s);
+        const InstanceGuard::Result result = second.claim(command);
+        QCOMPARE(result.outcome, InstanceGuard::Outcome::Exit);
+        QCOMPARE(result.exitCode, 0);
+        QCOMPARE(m_bus.received, QList<InstanceCommand>{received});
+    }
+
+    void withoutABusASecondStartSaysWhoRunsAndFails()
+    {
+        const auto running = runningOvelin();
+        m_bus.connected = false;
+        InstanceGuard second(lockPath(), m_bus);
+        const InstanceGuard::Result result = second.claim(InstanceCommand::Toggle);
+        QCOMPARE(result.outcome, InstanceGuard::Outcome::Exit);
+        QCOMPARE(result.exitCode, 1);
+        const QString pid = QString::number(QCoreApplication::applicationPid());
+        QVERIFY2(result.message.startsWith(u"Ovelin is already running (pid "_s + pid + u')'),
+                 qPrintable(result.message));
+        QVERIFY(m_bus.received.isEmpty());
+    }
+
+    void aRunningOneThatNeverAnswersIsReportedAsAFailure()
+    {
+        const auto running = runningOvelin();
+        m_bus.answersAfterPolls = 1'000'000;
+        InstanceGuard second(lockPath(), m_bus);
+        second.setTimeouts(200ms, 200ms);
+        const InstanceGuard::Result result = second.claim(InstanceCommand::Show);
+        QCOMPARE(result.exitCode, 1);
+        QVERIFY2(result.message.contains(u"does not answer"_s), qPrintable(result.message));
+    }
+
+    // The one that held the lock ended while this start waited for it to answer.
+    void aStartWaitingForAnEndingOneStartsOver()
+    {
+        auto running = runningOvelin();
+        m_bus.answersAfterPolls = 1'000'000;
+        m_bus.onPoll = [&running] { running.reset(); };
+        InstanceGuard second(lockPath(), m_bus);
+        second.setTimeouts(60s, 60s);
+        QCOMPARE(second.claim(InstanceCommand::Show).outcome, InstanceGuard::Outcome::StartOver);
+        QVERIFY(m_bus.received.isEmpty());
+        QVERIFY(runningOvelin()); // the lock is left free for the fresh start
+    }
+
+    void quitReturnsOnceTheRunningOneHasEnded_data()
+    {
+        QTest::addColumn<bool>("ends");
+        QTest::newRow("it ends") << true;
+        QTest::newRow("it hangs") << false;
+    }
+    void quitReturnsOnceTheRunningOneHasEnded()
+    {
+        QFETCH(bool, ends);
+        auto running = runningOvelin();
+        if (ends)
+            m_bus.onSend = [&running](InstanceCommand) { running.reset(); };
+        InstanceGuard second(lockPath(), m_bus);
+        second.setTimeouts(60s, ends ? 60s : 200ms);
+        const InstanceGuard::Result result = second.claim(InstanceCommand::Quit);
+        QCOMPARE(m_bus.received, QList<InstanceCommand>{InstanceCommand::Quit});
+        QCOMPARE(result.exitCode, ends ? 0 : 1);
+        // Ended, it leaves the lock free for the next start.
+        if (ends)
+            QVERIFY(runningOvelin());
+    }
+
+    void quitWithNoneRunningSaysSoAndLeavesNoLock()
+    {
+        InstanceGuard guard(lockPath(), m_bus);
+        const InstanceGuard::Result result = guard.claim(InstanceCommand::Quit);
+        QCOMPARE(result.outcome, InstanceGuard::Outcome::Exit);
+        QCOMPARE(result.exitCode, 0);
+        QCOMPARE(result.message, u"Ovelin is not running."_s);
+        QVERIFY(!QFile::exists(lockPath()));
+    }
+
+    // What a killed Ovelin leaves behind: a lock file naming a process that is gone.
+    void aLockLeftByAKilledOvelinDoesNotStopTheNextStart()
+    {
+        QProcess gone;
+        gone.start(u"true"_s);
+        QVERIFY(gone.waitForStarted());
+        const qint64 pid = gone.processId();
+        QVERIFY(gone.waitForFinished());
+        QVERIFY(runningOvelin()); // creates the folder, then lets go
+        QFile stale(lockPath());
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+        stale.write(QByteArray::number(pid) + "\novelin\n" + QSysInfo::machineHostName().toUtf8() + '\n');
+        stale.close();
+
+        InstanceGuard next(lockPath(), m_bus);
+        QCOMPARE(next.claim(InstanceCommand::Run).outcome, InstanceGuard::Outcome::Run);
+        QVERIFY(m_bus.received.isEmpty());
+    }
+
+    void theDataFolderIsCreatedForItsOwnerAlone()
+    {
+        QVERIFY(runningOvelin());
+        const QFile::Permissions permissions = QFile::permissions(m_dir->filePath(u"Ovelin"_s));
+        QCOMPARE(permissions & (QFile::ReadGroup | QFile::ReadOther | QFile::ExeGroup | QFile::ExeOther),
+                 QFile::Permissions());
+    }
+};
+
+OVELIN_TEST_GUILESS_MAIN(TestInstance)
+#include "tst_instance.moc"
