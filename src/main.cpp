@@ -12,6 +12,7 @@
 #include "app/CommandLine.h"
 #include "app/InstanceAdaptor.h"
 #include "app/InstanceGuard.h"
+#include "history/CaptureGate.h"
 #include "app/OvelinApp.h"
 #include "common/Console.h"
 #include "panel/WindowManager.h"
@@ -26,6 +27,9 @@ void write(FILE* stream, const QString& text)
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
     std::fflush(stream);
 }
+
+// The minutes of the last --pause, from this start or over the bus.
+int pauseMinutes = 0;
 
 // What a command does in the Ovelin that runs, whether it came with this start or over the bus.
 void perform(InstanceCommand command)
@@ -48,6 +52,12 @@ void perform(InstanceCommand command)
         // After the bus has had the answer; quit() runs the same clean-up as the status menu's Quit.
         QTimer::singleShot(0, qApp, &QCoreApplication::quit);
         return;
+    case InstanceCommand::PauseCapture:
+        CaptureGate::shared().pause(pauseMinutes > 0 ? std::optional<int>(pauseMinutes) : std::nullopt);
+        return;
+    case InstanceCommand::ResumeCapture:
+        CaptureGate::shared().resume();
+        return;
     }
 }
 
@@ -65,6 +75,7 @@ int main(int argc, char** argv)
     }
 
     DBusInstanceBus bus;
+    bus.setPauseMinutes(commandLine.pauseMinutes);
     InstanceGuard guard(InstanceGuard::defaultLockPath(), bus);
     InstanceGuard::Result claim;
     {
@@ -96,7 +107,9 @@ int main(int argc, char** argv)
 
     // Both run after the start-up sequence: the panel and the preferences exist by then.
     QObject commands;
-    new InstanceAdaptor(&commands, perform);
+    auto* adaptor = new InstanceAdaptor(&commands, perform);
+    adaptor->setPauseHandler([](int minutes) { pauseMinutes = minutes; });
+    pauseMinutes = commandLine.pauseMinutes;
     QTimer::singleShot(0, &commands, [&commands, command = commandLine.command] {
         // Started by --toggle, the panel that start-up just showed goes to the pointer.
         perform(command == InstanceCommand::Toggle ? InstanceCommand::Show : command);

@@ -17,6 +17,7 @@ constexpr CommandOption commandOptions[] = {
     {"show", "Opens the history panel at the pointer.", InstanceCommand::Show},
     {"preferences", "Opens the preferences window.", InstanceCommand::ShowPreferences},
     {"quit", "Quits the running Ovelin, saving its history.", InstanceCommand::Quit},
+    {"resume", "Resumes capturing copies after --pause.", InstanceCommand::ResumeCapture},
 };
 
 // QApplication reads these itself; they only have to get past this parser.
@@ -44,6 +45,11 @@ CommandLine CommandLine::parse(const QStringList& arguments, const QString& vers
     parser.addOption(versionOption);
     for (const CommandOption& option : commandOptions)
         parser.addOption({QString::fromLatin1(option.name), QString::fromLatin1(option.description)});
+    const QCommandLineOption pause(
+        QStringLiteral("pause"),
+        QStringLiteral("Captures nothing for MINUTES minutes (0: until --resume). Not kept across restarts."),
+        QStringLiteral("MINUTES"));
+    parser.addOption(pause);
     for (const char* name : qtValueOptions) {
         QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
         option.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -89,6 +95,15 @@ CommandLine CommandLine::parse(const QStringList& arguments, const QString& vers
             chosen.append(u"--" + QString::fromLatin1(option.name));
             result.command = option.command;
         }
+    }
+    if (parser.isSet(pause)) {
+        bool ok = false;
+        result.pauseMinutes = parser.value(pause).toInt(&ok);
+        // A week is the longest pause that is not a mistake; 0 already means "until resumed".
+        if (!ok || result.pauseMinutes < 0 || result.pauseMinutes > 7 * 24 * 60)
+            return fail(QStringLiteral("--pause takes minutes, from 0 to 10080: ") + parser.value(pause));
+        chosen.append(QStringLiteral("--pause"));
+        result.command = InstanceCommand::PauseCapture;
     }
     if (chosen.size() > 1)
         return fail(QStringLiteral("Only one of these can be given: ") + chosen.join(u", "));

@@ -11,7 +11,9 @@ enum class InstanceCommand
     Toggle,
     Show,
     ShowPreferences,
-    Quit
+    Quit,
+    PauseCapture,
+    ResumeCapture
 };
 
 /// The parsed command line. When `finished` is set the process only prints `output` (to standard
@@ -22,6 +24,8 @@ struct CommandLine
     bool finished = false;
     int exitCode = 0;
     QString output;
+    /// For PauseCapture: how long; 0 pauses until resumed.
+    int pauseMinutes = 0;
 
     /// `arguments` as the process received them, the program first. Qt's own options
     /// (-platform, -display, ...) are accepted and left for QApplication.

@@ -23,6 +23,10 @@ QString methodName(InstanceCommand command)
         return QStringLiteral("Show");
     case InstanceCommand::Quit:
         return QStringLiteral("Quit");
+    case InstanceCommand::PauseCapture:
+        return QStringLiteral("Pause");
+    case InstanceCommand::ResumeCapture:
+        return QStringLiteral("Resume");
     case InstanceCommand::Run:
     case InstanceCommand::ShowPreferences:
         break;
@@ -76,6 +80,18 @@ void InstanceAdaptor::Quit()
     m_handler(InstanceCommand::Quit);
 }
 
+void InstanceAdaptor::Pause(int minutes)
+{
+    if (m_pauseHandler)
+        m_pauseHandler(minutes);
+    m_handler(InstanceCommand::PauseCapture);
+}
+
+void InstanceAdaptor::Resume()
+{
+    m_handler(InstanceCommand::ResumeCapture);
+}
+
 bool DBusInstanceBus::isConnected()
 {
     return QDBusConnection::sessionBus().isConnected();
@@ -91,6 +107,8 @@ bool DBusInstanceBus::send(InstanceCommand command)
 {
     QDBusMessage call = QDBusMessage::createMethodCall(text(InstanceDBus::service), text(InstanceDBus::path),
                                                        text(InstanceDBus::interface), methodName(command));
+    if (command == InstanceCommand::PauseCapture)
+        call << m_pauseMinutes;
     const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, callTimeoutMs);
     return reply.type() == QDBusMessage::ReplyMessage;
 }

@@ -31,9 +31,19 @@ public Q_SLOTS:
     void Show();
     void ShowPreferences();
     void Quit();
+    /// Captures nothing for `minutes` (0: until Resume).
+    void Pause(int minutes);
+    void Resume();
 
 private:
     std::function<void(InstanceCommand)> m_handler;
+
+public:
+    /// Receives Pause's minutes; the handler then gets PauseCapture.
+    void setPauseHandler(std::function<void(int)> handler) { m_pauseHandler = std::move(handler); }
+
+private:
+    std::function<void(int)> m_pauseHandler;
 };
 
 /// The session bus as seen by a second start.
@@ -43,4 +53,9 @@ public:
     bool isConnected() override;
     bool isAnswering() override;
     bool send(InstanceCommand command) override;
+    /// The minutes sent with PauseCapture.
+    void setPauseMinutes(int minutes) { m_pauseMinutes = minutes; }
+
+private:
+    int m_pauseMinutes = 0;
 };

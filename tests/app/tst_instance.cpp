@@ -89,6 +89,16 @@ private Q_SLOTS:
         QTest::newRow("preferences") << QStringList{u"--preferences"_s} << InstanceCommand::ShowPreferences
                                      << -1 << QString();
         QTest::newRow("quit") << QStringList{u"--quit"_s} << InstanceCommand::Quit << -1 << QString();
+        QTest::newRow("pause") << QStringList{u"--pause"_s, u"15"_s} << InstanceCommand::PauseCapture << -1
+                               << QString();
+        QTest::newRow("pause until resumed")
+            << QStringList{u"--pause=0"_s} << InstanceCommand::PauseCapture << -1 << QString();
+        QTest::newRow("resume") << QStringList{u"--resume"_s} << InstanceCommand::ResumeCapture << -1
+                                << QString();
+        QTest::newRow("pause without minutes") << QStringList{u"--pause"_s, u"-5"_s} << run << 2
+                                               << u"--pause takes minutes, from 0 to 10080: -5"_s;
+        QTest::newRow("pause and resume") << QStringList{u"--pause"_s, u"1"_s, u"--resume"_s} << run << 2
+                                          << u"Only one of these can be given: --resume, --pause"_s;
         QTest::newRow("Qt's own options pass")
             << QStringList{u"-platform"_s, u"offscreen"_s, u"--toggle"_s, u"-reverse"_s}
             << InstanceCommand::Toggle << -1 << QString();
@@ -114,13 +124,16 @@ private Q_SLOTS:
         QCOMPARE(parsed.finished, exitCode >= 0);
         if (!parsed.finished) {
             QCOMPARE(parsed.command, command);
+            const QString minutes = arguments.value(1, arguments.value(0).section(u'=', 1));
+            QCOMPARE(parsed.pauseMinutes, command == InstanceCommand::PauseCapture ? minutes.toInt() : 0);
             return;
         }
         QCOMPARE(parsed.exitCode, exitCode);
         QVERIFY2(parsed.output.startsWith(printed), qPrintable(parsed.output));
         // A mistake shows the usage too; help lists every command and hides Qt's options.
         if (exitCode != 0 || arguments == QStringList{u"--help"_s}) {
-            for (const QString& option : {u"--toggle"_s, u"--show"_s, u"--preferences"_s, u"--quit"_s})
+            for (const QString& option :
+                 {u"--toggle"_s, u"--show"_s, u"--preferences"_s, u"--quit"_s, u"--pause"_s, u"--resume"_s})
                 QVERIFY2(parsed.output.contains(option), qPrintable(parsed.output));
             QVERIFY(!parsed.output.contains(u"platform"_s));
         }
