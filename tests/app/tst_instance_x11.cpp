@@ -64,6 +64,10 @@ private Q_SLOTS:
         QVERIFY(output.lastIndexOf(u"🔴 Janela oculta"_s) < output.lastIndexOf(preferencesOpened));
         QDBusConnection::disconnectFromBus(u"instance-test"_s);
 
+        // The pause travels with its minutes; both are answered by the running Ovelin.
+        QCOMPARE(home.run({u"--pause"_s, u"15"_s}).exitCode, 0);
+        QCOMPARE(home.run({u"--resume"_s}).exitCode, 0);
+
         // --quit returns once the running one has saved what it captured and ended.
         const QByteArray marker = "kept-through-quit-5d1e";
         QProcess copier;
