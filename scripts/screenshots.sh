@@ -77,6 +77,8 @@ for language in en pt; do
     for theme in Light Dark; do
         "$root/$build/tests/panel/screenshot_menu" "$language" "$theme" \
             "$out/menu-$(echo "$theme" | tr 'A-Z' 'a-z')-$language.png"
+        "$root/$build/tests/panel/screenshot_menu" "$language" "$theme" \
+            "$out/menu-paused-$(echo "$theme" | tr 'A-Z' 'a-z')-$language.png" paused
     done
 done
 

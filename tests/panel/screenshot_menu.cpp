@@ -1,5 +1,5 @@
 // Draws the status menu window as the running application shows it, into a PNG, for the
-// screenshot script: screenshot_menu <en|pt> <Light|Dark> <output.png>
+// screenshot script: screenshot_menu <en|pt> <Light|Dark> <output.png> [paused]
 
 #include <QApplication>
 #include <QTimer>
@@ -7,6 +7,7 @@
 
 #include "app/AppEnvironment.h"
 #include "app/OvelinApp.h"
+#include "history/CaptureGate.h"
 #include "panel/MenuBarContent.h"
 #include "panel/StatusItem.h"
 #include "panel/ThemePalette.h"
@@ -15,8 +16,8 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     const QStringList args = QApplication::arguments();
-    if (args.size() != 4) {
-        qWarning("usage: screenshot_menu <en|pt> <Light|Dark> <output.png>");
+    if (args.size() != 4 && !(args.size() == 5 && args.at(4) == u"paused")) {
+        qWarning("usage: screenshot_menu <en|pt> <Light|Dark> <output.png> [paused]");
         return 2;
     }
     const QLocale locale(args.at(1) == u"pt" ? QStringLiteral("pt_BR") : QStringLiteral("en_US"));
@@ -27,6 +28,9 @@ int main(int argc, char** argv)
     QApplication::setPalette(ThemePalette::forTheme(args.at(2) == u"Dark" ? AppTheme::Dark : AppTheme::Light,
                                                     QApplication::palette()));
 
+    // Paused, the menu offers "Resume capture" instead of the pause rows.
+    if (args.size() == 5)
+        CaptureGate::shared().pause();
     MenuBarWindow window;
     window.popUp(QRect(40, 0, 24, 24), QPoint());
     // The pointer rests on the preferences row, as when a person is about to choose it.
