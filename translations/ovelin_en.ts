@@ -380,16 +380,16 @@
         <translation>Quit Ovelin</translation>
     </message>
     <message id="preferences_max_item_size_label">
-        <source>Largest copy to keep:</source>
-        <translation>Largest copy to keep:</translation>
+        <source>Largest copy to keep</source>
+        <translation>Largest copy to keep</translation>
     </message>
     <message id="preferences_max_item_size_caption">
         <source>Copies larger than this are not kept in the history.</source>
         <translation>Copies larger than this are not kept in the history.</translation>
     </message>
     <message id="preferences_ignored_apps_label">
-        <source>Ignored applications:</source>
-        <translation>Ignored applications:</translation>
+        <source>Ignored applications</source>
+        <translation>Ignored applications</translation>
     </message>
     <message id="preferences_ignored_apps_caption">
         <source>Nothing copied in these applications is kept. Choose a running application or type its name.</source>

@@ -380,16 +380,16 @@
         <translation>Sair do Ovelin</translation>
     </message>
     <message id="preferences_max_item_size_label">
-        <source>Largest copy to keep:</source>
-        <translation>Maior cópia a guardar:</translation>
+        <source>Largest copy to keep</source>
+        <translation>Maior cópia a guardar</translation>
     </message>
     <message id="preferences_max_item_size_caption">
         <source>Copies larger than this are not kept in the history.</source>
         <translation>Cópias maiores que isso não são guardadas no histórico.</translation>
     </message>
     <message id="preferences_ignored_apps_label">
-        <source>Ignored applications:</source>
-        <translation>Aplicativos ignorados:</translation>
+        <source>Ignored applications</source>
+        <translation>Aplicativos ignorados</translation>
     </message>
     <message id="preferences_ignored_apps_caption">
         <source>Nothing copied in these applications is kept. Choose a running application or type its name.</source>
