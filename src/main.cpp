@@ -12,9 +12,9 @@
 #include "app/CommandLine.h"
 #include "app/InstanceAdaptor.h"
 #include "app/InstanceGuard.h"
-#include "history/CaptureGate.h"
 #include "app/OvelinApp.h"
 #include "common/Console.h"
+#include "history/CaptureGate.h"
 #include "panel/WindowManager.h"
 
 namespace {
