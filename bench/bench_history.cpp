@@ -1,11 +1,13 @@
 // GUI-thread cost of ClipboardHistory::addItem (the save runs on the storage's worker) and the
-// time to load the history file, for a text-only history and for one holding 100 MB of images.
+// time to load the history file, for a text-only history and for one holding 100 MB of images;
+// and the GUI-thread cost of deciding on one copy (its size counted) as it arrives.
 #include <cstdio>
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
 
 #include "BenchUtil.h"
+#include "history/CaptureGate.h"
 #include "history/ClipboardHistory.h"
 #include "history/ClipboardStorage.h"
 
@@ -60,6 +62,22 @@ void run(const char* name, int images)
                 name, bench::median(loads), bench::median(adds), bench::percentile(adds, 0.95), drainMs);
 }
 
+void runGate(const char* name, const ClipboardItem& item)
+{
+    CaptureGate gate;
+    gate.setIgnoredApplications({QStringLiteral("KeePassXC"), QStringLiteral("Bitwarden")});
+    gate.setMaxItemSizeMB(CaptureGate::maxItemSizeMB);
+    std::vector<double> samples;
+    for (int i = 0; i < 21; ++i) {
+        const auto start = bench::Clock::now();
+        const bool admitted = gate.admits(item, QStringLiteral("gedit"));
+        samples.push_back(bench::millisecondsSince(start));
+        if (!admitted)
+            std::printf("unexpected refusal\n");
+    }
+    std::printf("%-34s gate decision median %8.3f ms\n", name, bench::median(samples));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -69,5 +87,8 @@ int main(int argc, char** argv)
     qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
     run("500 text items", 0);
     run("500 items, 20 of them 5 MB images", 20);
+    runGate("1 KB text", ClipboardItem(ClipboardItemType::text(QString(1024, u'a'))));
+    runGate("50 MB text (non-ASCII)", ClipboardItem(ClipboardItemType::text(QString(25 << 20, u'é'))));
+    runGate("50 MB image", ClipboardItem(ClipboardItemType::image(QByteArray(50 << 20, 'x'))));
     return 0;
 }

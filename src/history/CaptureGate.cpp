@@ -120,6 +120,13 @@ bool CaptureGate::admits(const ClipboardItem& item, const std::optional<QString>
 {
     if (isPaused() || isIgnored(application))
         return false;
+    // A text takes one to three UTF-8 bytes per UTF-16 unit: count them only when it matters.
+    if (item.type().kind() == ClipboardItemKind::Text) {
+        const qint64 rich = (item.richTextRTF() ? item.richTextRTF()->size() : 0) +
+                            (item.richTextHTML() ? item.richTextHTML()->size() : 0);
+        if (3 * qint64(item.type().text().size()) + rich <= maxItemBytes())
+            return true;
+    }
     const qint64 bytes = itemBytes(item);
     if (bytes <= maxItemBytes())
         return true;
