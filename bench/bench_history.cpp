@@ -62,11 +62,11 @@ void run(const char* name, int images)
                 name, bench::median(loads), bench::median(adds), bench::percentile(adds, 0.95), drainMs);
 }
 
-void runGate(const char* name, const ClipboardItem& item)
+void runGate(const char* name, const ClipboardItem& item, int capMB)
 {
     CaptureGate gate;
     gate.setIgnoredApplications({QStringLiteral("KeePassXC"), QStringLiteral("Bitwarden")});
-    gate.setMaxItemSizeMB(CaptureGate::maxItemSizeMB);
+    gate.setMaxItemSizeMB(capMB);
     std::vector<double> samples;
     for (int i = 0; i < 21; ++i) {
         const auto start = bench::Clock::now();
@@ -87,8 +87,10 @@ int main(int argc, char** argv)
     qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
     run("500 text items", 0);
     run("500 items, 20 of them 5 MB images", 20);
-    runGate("1 KB text", ClipboardItem(ClipboardItemType::text(QString(1024, u'a'))));
-    runGate("50 MB text (non-ASCII)", ClipboardItem(ClipboardItemType::text(QString(25 << 20, u'é'))));
-    runGate("50 MB image", ClipboardItem(ClipboardItemType::image(QByteArray(50 << 20, 'x'))));
+    const ClipboardItem text(ClipboardItemType::text(QString(20 << 20, u'é')));
+    runGate("1 KB text, cap 50 MB", ClipboardItem(ClipboardItemType::text(QString(1024, u'a'))), 50);
+    runGate("40 MB text, cap 500 MB", text, 500);
+    runGate("40 MB text, cap 50 MB (counted)", text, 50);
+    runGate("50 MB image, cap 50 MB", ClipboardItem(ClipboardItemType::image(QByteArray(50 << 20, 'x'))), 50);
     return 0;
 }
