@@ -21,6 +21,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -28,6 +29,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -120,6 +122,12 @@ int own(QApplication& app, QStringList args)
         setWindowClass(app, *window, args.at(at + 1), "owner");
         window->show();
         args.remove(at, 2);
+        // The window manager lists the window before it shows it: once exposed, the clipboard's
+        // reader can name this application.
+        QElapsedTimer waited;
+        waited.start();
+        while (!(window->windowHandle() && window->windowHandle()->isExposed()) && waited.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     }
     auto* mime = new QMimeData;
     for (const QString& arg : args) {

@@ -221,7 +221,8 @@ private Q_SLOTS:
         QCOMPARE(m_alerts.shown.size(), alerts); // nothing new, nothing said
 
         m_body = "{\"version\": \"9.0\"}";
-        QTRY_COMPARE_WITH_TIMEOUT(m_alerts.shown.size(), alerts + 1, 10000);
+        // Every automatic check now has news, and a slow run may fit several in one poll.
+        QTRY_VERIFY_WITH_TIMEOUT(m_alerts.shown.size() > alerts, 10000);
         Settings::shared().setValue(QString(SettingsKey::checkUpdatesAutomatically), false);
         QCOMPARE(m_alerts.shown.last().title, qtTrId("update_available_title"));
     }
