@@ -75,15 +75,12 @@ class TestX11Paste : public QObject
     // Waits until a window of this class is the frontmost application.
     bool waitFrontmost(const QString& windowClass)
     {
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < 10000) {
-            const auto app = m_frontmost->frontmostApplication();
-            if (app && app->identifier == windowClass)
-                return true;
-            QTest::qWait(20);
-        }
-        return false;
+        return QTest::qWaitFor(
+            [&] {
+                const auto app = m_frontmost->frontmostApplication();
+                return app && app->identifier == windowClass;
+            },
+            10000);
     }
 
     // Starts the tests' own editor window and waits until it is the frontmost application.

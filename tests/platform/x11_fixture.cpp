@@ -21,7 +21,6 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -29,7 +28,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
-#include <QWindow>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -124,10 +122,7 @@ int own(QApplication& app, QStringList args)
         args.remove(at, 2);
         // The window manager lists the window before it shows it: once exposed, the clipboard's
         // reader can name this application.
-        QElapsedTimer waited;
-        waited.start();
-        while (!(window->windowHandle() && window->windowHandle()->isExposed()) && waited.elapsed() < 5000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        (void)QTest::qWaitForWindowExposed(window.get());
     }
     auto* mime = new QMimeData;
     for (const QString& arg : args) {

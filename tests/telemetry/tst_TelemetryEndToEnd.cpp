@@ -186,7 +186,9 @@ private Q_SLOTS:
                  QStringLiteral("^Ovelin$"), QStringLiteral("windowactivate"), QStringLiteral("--sync")});
         runTool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Down")});
         runTool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Return")});
-        QTest::qWait(1000);
+        // The paste engine says what it did 0.2 s after the panel hides.
+        QVERIFY(ovelin::test::waitFor(
+            [&] { return ovelin.output().contains(QStringLiteral("Usando")) || ovelin.output().contains(QStringLiteral("🚫")); }, 15000));
         runTool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("ctrl+super+v")});
 
         // And open the preferences the way a person does, from the tray (whose icon the paste,
