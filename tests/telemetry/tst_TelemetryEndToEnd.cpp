@@ -188,7 +188,11 @@ private Q_SLOTS:
         runTool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Return")});
         // The paste engine says what it did 0.2 s after the panel hides.
         QVERIFY(ovelin::test::waitFor(
-            [&] { return ovelin.output().contains(QStringLiteral("Usando")) || ovelin.output().contains(QStringLiteral("🚫")); }, 15000));
+            [&] {
+                return ovelin.output().contains(QStringLiteral("Usando")) ||
+                       ovelin.output().contains(QStringLiteral("🚫"));
+            },
+            15000));
         runTool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("ctrl+super+v")});
 
         // And open the preferences the way a person does, from the tray (whose icon the paste,
