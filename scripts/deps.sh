@@ -11,6 +11,8 @@ packages=(
     dbus-daemon trayer desktop-file-utils appstream lintian dpkg-dev file groff-base
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev clang-format clang-tidy valgrind
+    libwayland-dev libwayland-bin wayland-protocols qt6-wayland qt6-wayland-dev
+    sway weston wl-clipboard wtype grim foot python3-dbusmock acl
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the normal build, the sanitizer build, and a bounded fuzzing run.
-# Tests that need a real X server run on a private Xvfb with openbox.
+# Tests that need a real X server run on a private Xvfb with openbox, those that need Wayland
+# on a private headless sway.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # Compiler cache entries stay valid across checkouts in other folders.
@@ -17,12 +18,14 @@ cmake --preset fuzz >/dev/null
 cmake --build build-fuzz -j "$jobs" --target fuzz_history_decoder fuzz_settings_reader
 
 source scripts/xsession.sh
+source scripts/wlsession.sh
 ovelin_x_start
+ovelin_wl_start sway
 # A session bus of the tests' own: the Ovelins they start never reach the developer's.
 bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1)
 export DBUS_SESSION_BUS_ADDRESS=${bus%%$'\n'*}
 bus_pid=${bus##*$'\n'}
-trap 'kill "$bus_pid" 2>/dev/null; ovelin_x_stop' EXIT
+trap 'kill "$bus_pid" 2>/dev/null; ovelin_wl_stop; ovelin_x_stop' EXIT
 
 status=0
 echo "== tests =="
