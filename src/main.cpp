@@ -16,6 +16,7 @@
 #include "common/Console.h"
 #include "history/CaptureGate.h"
 #include "panel/WindowManager.h"
+#include "platform/Desktop.h"
 
 namespace {
 
@@ -95,6 +96,8 @@ int main(int argc, char** argv)
         return 1;
     }
 
+    // Qt reads its platform plugin when the application object is made.
+    Desktop::choose();
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Ovelin"));
     QApplication::setApplicationName(QStringLiteral("Ovelin"));

@@ -1,0 +1,128 @@
+#include "platform/Desktop.h"
+
+#include <QCoreApplication>
+
+#include "common/Console.h"
+#include "platform/BackendChoice.h"
+#include "platform/GlobalMouseMonitor.h"
+#include "platform/x11/CanberraSoundPlayer.h"
+#include "platform/x11/X11CapabilityService.h"
+#include "platform/x11/X11ConnectionWatch.h"
+#include "platform/x11/X11Platform.h"
+#include "platform/x11/X11WindowSystem.h"
+#include "platform/x11/XdgAutostartLoginItem.h"
+#ifdef OVELIN_HAVE_WAYLAND
+#include "platform/wayland/WaylandCapabilityService.h"
+#include "platform/wayland/WaylandConnectionWatch.h"
+#include "platform/wayland/WaylandPlatform.h"
+#include "platform/wayland/WaylandWindowSystem.h"
+#endif
+
+namespace {
+
+BackendChoice::Backend& chosenBackend()
+{
+    static BackendChoice::Backend backend = BackendChoice::fromEnvironment(QProcessEnvironment::systemEnvironment()).backend;
+    return backend;
+}
+
+// Sound and the autostart entry work the same under both display servers.
+CanberraSoundPlayer& soundPlayer()
+{
+    static CanberraSoundPlayer sound;
+    return sound;
+}
+
+Desktop::Services x11Services()
+{
+    static X11WindowSystem windowSystem;
+    static X11CapabilityService capabilities;
+    Desktop::Services services;
+    services.platform = ovelin::x11::platformServices();
+    services.windowSystem = &windowSystem;
+    services.capabilities = &capabilities;
+    services.createMouseMonitor = &createGlobalMouseMonitor;
+    services.onDisplayLost = [](std::function<void()> lost) {
+        if (!lost)
+            return ovelin::x11::onConnectionLost({});
+        ovelin::x11::onConnectionLost([lost = std::move(lost)] {
+            ovelin::printLine(QStringLiteral("❌ Conexão com o servidor X perdida, encerrando"));
+            lost();
+        });
+    };
+    using Kind = SessionCapability::Kind;
+    const bool xtest = capabilities.canSynthesizeInput();
+    const bool xinput = capabilities.canMonitorInput();
+    ovelin::printLine(CapabilityService::startLine(
+        QStringLiteral("X11"),
+        {{Kind::Paste, xtest, xtest ? QStringLiteral("via XTEST") : QStringLiteral("sem XTEST")},
+         {Kind::PointerMotion, xinput, xinput ? QStringLiteral("via XInput 2") : QStringLiteral("sem XInput 2")}}));
+    return services;
+}
+
+#ifdef OVELIN_HAVE_WAYLAND
+Desktop::Services waylandServices()
+{
+    static WaylandWindowSystem windowSystem;
+    static WaylandCapabilityService capabilities(ovelin::wayland::builtCapabilities());
+    Desktop::Services services;
+    services.platform = ovelin::wayland::platformServices();
+    services.windowSystem = &windowSystem;
+    services.capabilities = &capabilities;
+    services.createMouseMonitor = [] { return std::unique_ptr<GlobalMouseMonitor>(); };
+    services.onDisplayLost = [](std::function<void()> lost) {
+        if (!lost)
+            return ovelin::wayland::onConnectionLost({});
+        ovelin::wayland::onConnectionLost([lost = std::move(lost)] {
+            ovelin::printLine(QStringLiteral("❌ Conexão com o compositor Wayland perdida, encerrando"));
+            lost();
+        });
+    };
+    ovelin::printLine(CapabilityService::startLine(QStringLiteral("Wayland"), capabilities.sessionCapabilities()));
+    if (capabilities.clipboardProtocol().isEmpty())
+        ovelin::printLine(QStringLiteral("⚠️ Este compositor não oferece data-control: o Ovelin não consegue "
+                                         "observar a área de transferência aqui"));
+    return services;
+}
+#endif
+
+} // namespace
+
+void Desktop::choose()
+{
+    const BackendChoice choice = BackendChoice::fromEnvironment(QProcessEnvironment::systemEnvironment());
+    if (!choice.warning.isEmpty())
+        ovelin::printLine(choice.warning);
+#ifndef OVELIN_HAVE_WAYLAND
+    if (choice.backend == BackendChoice::Backend::Wayland) {
+        ovelin::printLine(QStringLiteral("⚠️ Este Ovelin foi construído sem Wayland, usando X11"));
+        chosenBackend() = BackendChoice::Backend::X11;
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        return;
+    }
+#endif
+    chosenBackend() = choice.backend;
+    if (!choice.qpaPlatform.isEmpty())
+        qputenv("QT_QPA_PLATFORM", choice.qpaPlatform);
+}
+
+const Desktop::Services& Desktop::services()
+{
+    static const Services services = [] {
+        Services made;
+#ifdef OVELIN_HAVE_WAYLAND
+        made = chosenBackend() == BackendChoice::Backend::Wayland ? waylandServices() : x11Services();
+#else
+        made = x11Services();
+#endif
+        if (!made.platform.soundPlayer)
+            made.platform.soundPlayer = &soundPlayer();
+        static XdgAutostartLoginItem loginItem;
+        QString error;
+        if (!loginItem.followExecutable(&error))
+            ovelin::printLine(QStringLiteral("🚫 Erro ao aplicar login automático: ") + error);
+        made.loginItem = &loginItem;
+        return made;
+    }();
+    return services;
+}
