@@ -92,7 +92,8 @@ int main(int argc, char** argv)
         // Qt's session bus connection does not outlive the application object it was made under,
         // so this process cannot become the one that answers on the bus: a fresh one can.
         ::execv("/proc/self/exe", argv);
-        write(stderr, QStringLiteral("Cannot start Ovelin again: ") + QString::fromLocal8Bit(std::strerror(errno)));
+        write(stderr,
+              QStringLiteral("Cannot start Ovelin again: ") + QString::fromLocal8Bit(std::strerror(errno)));
         return 1;
     }
 

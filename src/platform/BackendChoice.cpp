@@ -36,15 +36,16 @@ BackendChoice BackendChoice::fromEnvironment(const QProcessEnvironment& environm
     const QString plugin = environment.value(QStringLiteral("QT_QPA_PLATFORM")).trimmed();
     std::optional<Backend> backend = backendNamed(forced);
     if (!forced.isEmpty() && !backend)
-        choice.warning = QStringLiteral("⚠️ OVELIN_PLATFORM desconhecida (use x11 ou wayland), escolha automática: ") +
-                         forced;
+        choice.warning =
+            QStringLiteral(
+                "⚠️ OVELIN_PLATFORM desconhecida (use x11 ou wayland), escolha automática: ") +
+            forced;
     if (!backend)
         backend = backendOfPlugin(plugin);
     if (!backend) {
-        const bool waylandSession =
-            !environment.value(QStringLiteral("WAYLAND_DISPLAY")).isEmpty() &&
-            environment.value(QStringLiteral("XDG_SESSION_TYPE")).compare(QLatin1String("wayland"),
-                                                                          Qt::CaseInsensitive) == 0;
+        const bool waylandSession = !environment.value(QStringLiteral("WAYLAND_DISPLAY")).isEmpty() &&
+                                    environment.value(QStringLiteral("XDG_SESSION_TYPE"))
+                                            .compare(QLatin1String("wayland"), Qt::CaseInsensitive) == 0;
         backend = waylandSession ? Backend::Wayland : Backend::X11;
     }
     choice.backend = *backend;
@@ -52,6 +53,7 @@ BackendChoice BackendChoice::fromEnvironment(const QProcessEnvironment& environm
     // the other display server: the backend's services need Qt on the same connection.
     const std::optional<Backend> pluginBackend = backendOfPlugin(plugin);
     if (plugin.isEmpty() || (pluginBackend && pluginBackend != choice.backend))
-        choice.qpaPlatform = choice.backend == Backend::Wayland ? QByteArrayLiteral("wayland") : QByteArrayLiteral("xcb");
+        choice.qpaPlatform =
+            choice.backend == Backend::Wayland ? QByteArrayLiteral("wayland") : QByteArrayLiteral("xcb");
     return choice;
 }

@@ -29,7 +29,8 @@ QString CapabilityService::startLine(const QString& backend, const QList<Session
 {
     QStringList parts;
     for (const SessionCapability& capability : capabilities) {
-        QString part = nameOf(capability.kind) + (capability.found ? QStringLiteral(" ✅") : QStringLiteral(" ❌"));
+        QString part =
+            nameOf(capability.kind) + (capability.found ? QStringLiteral(" ✅") : QStringLiteral(" ❌"));
         if (!capability.how.isEmpty())
             part += u' ' + capability.how;
         parts.append(part);

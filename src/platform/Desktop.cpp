@@ -22,7 +22,8 @@ namespace {
 
 BackendChoice::Backend& chosenBackend()
 {
-    static BackendChoice::Backend backend = BackendChoice::fromEnvironment(QProcessEnvironment::systemEnvironment()).backend;
+    static BackendChoice::Backend backend =
+        BackendChoice::fromEnvironment(QProcessEnvironment::systemEnvironment()).backend;
     return backend;
 }
 
@@ -56,7 +57,8 @@ Desktop::Services x11Services()
     ovelin::printLine(CapabilityService::startLine(
         QStringLiteral("X11"),
         {{Kind::Paste, xtest, xtest ? QStringLiteral("via XTEST") : QStringLiteral("sem XTEST")},
-         {Kind::PointerMotion, xinput, xinput ? QStringLiteral("via XInput 2") : QStringLiteral("sem XInput 2")}}));
+         {Kind::PointerMotion, xinput,
+          xinput ? QStringLiteral("via XInput 2") : QStringLiteral("sem XInput 2")}}));
     return services;
 }
 
@@ -78,10 +80,12 @@ Desktop::Services waylandServices()
             lost();
         });
     };
-    ovelin::printLine(CapabilityService::startLine(QStringLiteral("Wayland"), capabilities.sessionCapabilities()));
+    ovelin::printLine(
+        CapabilityService::startLine(QStringLiteral("Wayland"), capabilities.sessionCapabilities()));
     if (capabilities.clipboardProtocol().isEmpty())
-        ovelin::printLine(QStringLiteral("⚠️ Este compositor não oferece data-control: o Ovelin não consegue "
-                                         "observar a área de transferência aqui"));
+        ovelin::printLine(
+            QStringLiteral("⚠️ Este compositor não oferece data-control: o Ovelin não consegue "
+                           "observar a área de transferência aqui"));
     return services;
 }
 #endif

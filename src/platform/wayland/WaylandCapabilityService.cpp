@@ -20,7 +20,9 @@ void onGlobal(void* data, wl_registry*, uint32_t, const char* interface, uint32_
     static_cast<QSet<QString>*>(data)->insert(QString::fromLatin1(interface));
 }
 
-void onGlobalRemoved(void*, wl_registry*, uint32_t) {}
+void onGlobalRemoved(void*, wl_registry*, uint32_t)
+{
+}
 
 const wl_registry_listener registryListener{onGlobal, onGlobalRemoved};
 
@@ -57,7 +59,8 @@ WaylandCapabilityService::WaylandCapabilityService(Built built)
 
 WaylandCapabilityService::WaylandCapabilityService(Built built, QSet<QString> globals, bool swaySocket,
                                                    bool portalShortcuts)
-    : m_built(built), m_globals(std::move(globals)), m_swaySocket(swaySocket), m_portalShortcuts(portalShortcuts)
+    : m_built(built), m_globals(std::move(globals)), m_swaySocket(swaySocket),
+      m_portalShortcuts(portalShortcuts)
 {
 }
 
@@ -106,7 +109,8 @@ QList<SessionCapability> WaylandCapabilityService::sessionCapabilities() const
         {Kind::ClipboardAccess, !clipboard.isEmpty(),
          clipboard.isEmpty() ? QStringLiteral("sem data-control") : QStringLiteral("via ") + clipboard},
         {Kind::Paste, canSynthesizeInput(),
-         canSynthesizeInput() ? QStringLiteral("via teclado virtual") : QStringLiteral("sem teclado virtual")},
+         canSynthesizeInput() ? QStringLiteral("via teclado virtual")
+                              : QStringLiteral("sem teclado virtual")},
         {Kind::FrontmostApplication, frontmost,
          frontmost ? QStringLiteral("via foreign toplevel") : QStringLiteral("sem foreign toplevel")},
         {Kind::Shortcut, sway || m_portalShortcuts, shortcut},
