@@ -99,11 +99,12 @@ QList<SessionCapability> WaylandCapabilityService::sessionCapabilities() const
     using Kind = SessionCapability::Kind;
     const QString clipboard = clipboardProtocol();
     const bool sway = m_built.swayIpc && m_swaySocket;
+    const bool portal = m_built.portalShortcuts && m_portalShortcuts;
     const bool frontmost = m_built.frontmostApplication && m_globals.contains(foreignToplevel);
     QString shortcut = QStringLiteral("nenhum (associe ovelin --toggle nas teclas do ambiente)");
     if (sway)
         shortcut = QStringLiteral("via IPC do sway");
-    else if (m_portalShortcuts)
+    else if (portal)
         shortcut = QStringLiteral("via portal GlobalShortcuts");
     return {
         {Kind::ClipboardAccess, !clipboard.isEmpty(),
@@ -113,7 +114,7 @@ QList<SessionCapability> WaylandCapabilityService::sessionCapabilities() const
                               : QStringLiteral("sem teclado virtual")},
         {Kind::FrontmostApplication, frontmost,
          frontmost ? QStringLiteral("via foreign toplevel") : QStringLiteral("sem foreign toplevel")},
-        {Kind::Shortcut, sway || m_portalShortcuts, shortcut},
+        {Kind::Shortcut, sway || portal, shortcut},
         {Kind::Placement, sway, sway ? QStringLiteral("via IPC do sway") : QStringLiteral("centralizado")},
         {Kind::PointerMotion, false, QStringLiteral("indisponível no Wayland")},
     };
