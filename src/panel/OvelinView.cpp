@@ -15,7 +15,6 @@
 #include "history/ClipboardHistory.h"
 #include "panel/FileIconView.h"
 #include "panel/HistoryListView.h"
-#include "panel/ImagePreviewCache.h"
 #include "panel/PanelBackground.h"
 #include "panel/PanelKeyFilter.h"
 #include "panel/ResizeHandlesOverlay.h"
@@ -224,19 +223,7 @@ void OvelinView::onHistoryChanged()
     m_search.prune(m_history.history().size());
     rebuildList();
     m_selection.ensure(false, false);
-    // Previews and thumbnails of items that left the history are not needed any more.
-    QList<QUuid> ids;
-    QSet<QUrl> files;
-    ids.reserve(m_history.history().size());
-    for (const ClipboardItem& item : m_history.history()) {
-        ids << item.id();
-        if (item.type().kind() == ClipboardItemKind::File)
-            files.insert(item.type().fileURL());
-        else if (item.type().kind() == ClipboardItemKind::FileGroup)
-            files.unite(QSet<QUrl>(item.type().fileURLs().cbegin(), item.type().fileURLs().cend()));
-    }
-    m_list->imagePreviews()->retainOnly(ids);
-    m_list->thumbnailer()->retainOnly(files);
+    m_list->retainPreviewsOf(m_history.history());
 }
 
 void OvelinView::onSearchTextChanged()
