@@ -61,7 +61,6 @@ struct WaylandFrontmostApplicationService::Toplevel
         self->title = self->pendingTitle;
         self->activated = self->pendingActivated;
         self->service->releaseSettledWaiters();
-        Q_EMIT self->service->toplevelsChanged();
     }
     static void handleClosed(void* data, zwlr_foreign_toplevel_handle_v1*)
     {
@@ -69,15 +68,14 @@ struct WaylandFrontmostApplicationService::Toplevel
         WaylandFrontmostApplicationService* service = self->service;
         service->removeToplevel(self);
         service->releaseSettledWaiters();
-        Q_EMIT service->toplevelsChanged();
     }
     static void handleParent(void*, zwlr_foreign_toplevel_handle_v1*, zwlr_foreign_toplevel_handle_v1*) {}
 };
 
 WaylandFrontmostApplicationService::WaylandFrontmostApplicationService(const QString& ownAppId,
                                                                        QObject* parent)
-    : QObject(parent), m_connection(new WaylandGuiConnection(3000, this)),
-      m_ownAppId(ownAppId.isEmpty() ? qtAppId() : ownAppId), m_nextId(firstWindowId)
+    : QObject(parent), m_connection(new WaylandGuiConnection(3000, this)), m_ownAppId(ownAppId),
+      m_nextId(firstWindowId)
 {
     static const zwlr_foreign_toplevel_manager_v1_listener listener = {handleToplevel, handleFinished};
     m_manager = static_cast<zwlr_foreign_toplevel_manager_v1*>(
@@ -153,7 +151,8 @@ void WaylandFrontmostApplicationService::removeToplevel(Toplevel* toplevel)
 
 bool WaylandFrontmostApplicationService::isOwn(const Toplevel& toplevel) const
 {
-    return toplevel.appId == m_ownAppId;
+    // Read when needed: the application may name its desktop file after this service exists.
+    return toplevel.appId == (m_ownAppId.isEmpty() ? qtAppId() : m_ownAppId);
 }
 
 const WaylandFrontmostApplicationService::Toplevel*
@@ -248,7 +247,7 @@ void WaylandFrontmostApplicationService::release(Waiter* waiter)
     owned->deadline->stop();
     owned->deadline->deleteLater();
     if (owned->context)
-        owned->ready();
+        QMetaObject::invokeMethod(owned->context, std::move(owned->ready), Qt::QueuedConnection);
 }
 
 void WaylandFrontmostApplicationService::releaseSettledWaiters()
@@ -261,7 +260,8 @@ void WaylandFrontmostApplicationService::releaseSettledWaiters()
     for (const auto& waiter : settled) {
         waiter->deadline->stop();
         waiter->deadline->deleteLater();
+        // Called from the event loop, not from inside the dispatch of the compositor's events.
         if (waiter->context)
-            waiter->ready();
+            QMetaObject::invokeMethod(waiter->context, std::move(waiter->ready), Qt::QueuedConnection);
     }
 }

@@ -37,10 +37,6 @@ public:
     void whenFocusSettled(std::chrono::milliseconds timeout, QObject* context,
                           std::function<void()> ready) override;
 
-Q_SIGNALS:
-    /// After the compositor reported a change of any toplevel.
-    void toplevelsChanged();
-
 private:
     struct Toplevel;
     struct Waiter

@@ -137,7 +137,6 @@ void WaylandGuiConnection::readEvents()
         return;
     }
     flush();
-    Q_EMIT eventsDispatched();
 }
 
 bool WaylandGuiConnection::checkError()

@@ -35,10 +35,6 @@ public:
     /// Sends the requests made so far without waiting.
     bool flush();
 
-Q_SIGNALS:
-    /// After a batch of events was handled.
-    void eventsDispatched();
-
 private:
     struct Global
     {
