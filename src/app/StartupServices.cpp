@@ -54,8 +54,9 @@ StartupServices StartupServices::application()
     services.startUpdater = [] { UpdaterManager::shared().start(); };
     services.loginItem = loginItem;
     // The shortcut and the shake gesture reach the panel through the window manager.
-    services.registerShortcut = [](const QString& text) {
+    services.registerShortcut = [shortcuts = desktop.shortcuts](const QString& text) {
         HotkeyManager::shared().setPresenter(&WindowManager::shared());
+        HotkeyManager::shared().setShortcutService(shortcuts);
         HotkeyManager::shared().registerShortcut(text);
     };
     services.startShakeMonitoring = [factory = desktop.createMouseMonitor] {
@@ -63,7 +64,7 @@ StartupServices StartupServices::application()
         ShakeGestureDetector::shared().setMonitorFactory(factory);
         ShakeGestureDetector::shared().startMonitoring();
     };
-    services.startClipboardMonitor = [clipboard = platform.clipboard,
+    services.startClipboardMonitor = [clipboard = desktop.watchesClipboard ? platform.clipboard : nullptr,
                                       frontmost = platform.frontmostApplication](ClipboardHistory& history) {
         std::unique_ptr<QObject> none;
         if (!clipboard)

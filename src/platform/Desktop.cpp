@@ -15,7 +15,6 @@
 #include "platform/wayland/WaylandCapabilityService.h"
 #include "platform/wayland/WaylandConnectionWatch.h"
 #include "platform/wayland/WaylandPlatform.h"
-#include "platform/wayland/WaylandWindowSystem.h"
 #endif
 
 namespace {
@@ -65,12 +64,13 @@ Desktop::Services x11Services()
 #ifdef OVELIN_HAVE_WAYLAND
 Desktop::Services waylandServices()
 {
-    static WaylandWindowSystem windowSystem;
-    static WaylandCapabilityService capabilities(ovelin::wayland::builtCapabilities());
+    const ovelin::wayland::Services& wayland = ovelin::wayland::services();
     Desktop::Services services;
-    services.platform = ovelin::wayland::platformServices();
-    services.windowSystem = &windowSystem;
-    services.capabilities = &capabilities;
+    services.platform = wayland.platform;
+    services.windowSystem = wayland.windowSystem;
+    services.capabilities = wayland.capabilities;
+    services.shortcuts = wayland.shortcuts;
+    services.watchesClipboard = wayland.watchesClipboard;
     services.createMouseMonitor = [] { return std::unique_ptr<GlobalMouseMonitor>(); };
     services.onDisplayLost = [](std::function<void()> lost) {
         if (!lost)
@@ -81,8 +81,8 @@ Desktop::Services waylandServices()
         });
     };
     ovelin::printLine(
-        CapabilityService::startLine(QStringLiteral("Wayland"), capabilities.sessionCapabilities()));
-    if (capabilities.clipboardProtocol().isEmpty())
+        CapabilityService::startLine(QStringLiteral("Wayland"), wayland.capabilities->sessionCapabilities()));
+    if (!wayland.watchesClipboard)
         ovelin::printLine(
             QStringLiteral("⚠️ Este compositor não oferece data-control: o Ovelin não consegue "
                            "observar a área de transferência aqui"));

@@ -7,6 +7,7 @@
 
 class CapabilityService;
 class GlobalMouseMonitor;
+class GlobalShortcutService;
 class LoginItemService;
 class WindowSystem;
 
@@ -21,6 +22,12 @@ public:
         WindowSystem* windowSystem = nullptr;
         CapabilityService* capabilities = nullptr;
         LoginItemService* loginItem = nullptr;
+        /// Where the desktop binds global keys itself: the service the shortcut goes to; none
+        /// where Ovelin grabs the keys (X11) or nothing binds them.
+        GlobalShortcutService* shortcuts = nullptr;
+        /// False where the clipboard cannot be watched (a compositor without data-control); the
+        /// clipboard service still writes for a paste.
+        bool watchesClipboard = true;
         /// The global pointer monitor, or none where the session gives no global motion.
         std::function<std::unique_ptr<GlobalMouseMonitor>()> createMouseMonitor;
         /// Runs `lost` (with its line printed) when the display connection is gone, right before

@@ -1,9 +1,5 @@
 #include "platform/wayland/WaylandCapabilityService.h"
 
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QDBusInterface>
-#include <QDBusReply>
 #include <QFileInfo>
 
 #include <wayland-client.h>
@@ -32,28 +28,10 @@ bool swaySocketPresent()
     return !path.isEmpty() && QFileInfo(path).exists();
 }
 
-// Only a portal that already runs is asked: starting one on demand can take the bus's whole
-// time-out on a desktop where it is broken.
-bool portalOffersShortcuts()
-{
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    const QString service = QStringLiteral("org.freedesktop.portal.Desktop");
-    if (!bus.isConnected() || !bus.interface() || !bus.interface()->isServiceRegistered(service))
-        return false;
-    QDBusInterface properties(service, QStringLiteral("/org/freedesktop/portal/desktop"),
-                              QStringLiteral("org.freedesktop.DBus.Properties"), bus);
-    properties.setTimeout(2000);
-    const QDBusReply<QVariant> version =
-        properties.call(QStringLiteral("Get"), QStringLiteral("org.freedesktop.portal.GlobalShortcuts"),
-                        QStringLiteral("version"));
-    return version.isValid();
-}
-
 } // namespace
 
 WaylandCapabilityService::WaylandCapabilityService(Built built)
-    : WaylandCapabilityService(built, announcedGlobals(), swaySocketPresent(),
-                               built.portalShortcuts && portalOffersShortcuts())
+    : WaylandCapabilityService(built, announcedGlobals(), swaySocketPresent(), built.portalShortcuts)
 {
 }
 

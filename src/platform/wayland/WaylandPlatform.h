@@ -1,17 +1,28 @@
 #pragma once
 
 #include "platform/PlatformServices.h"
-#include "platform/wayland/WaylandCapabilityService.h"
+
+class GlobalShortcutService;
+class WaylandCapabilityService;
+class WindowSystem;
 
 namespace ovelin::wayland {
 
-/// The Wayland services of the running application: the clipboard, the frontmost application
-/// and the key poster, each where this build has it (the sound player is not Wayland's to make).
-/// Created on the first call (a QGuiApplication on the wayland platform must exist) and kept for
-/// the life of the process.
-const PlatformServices& platformServices();
+/// The Wayland services of the running application, each made once for the life of the process
+/// (a QGuiApplication on the wayland platform must exist by the first call).
+struct Services
+{
+    /// The clipboard, the frontmost application and the virtual-keyboard key poster; the sound
+    /// player is not Wayland's to make.
+    PlatformServices platform;
+    /// Binds the shortcut through sway's IPC or the desktop portal; none where neither is there.
+    GlobalShortcutService* shortcuts = nullptr;
+    WindowSystem* windowSystem = nullptr;
+    WaylandCapabilityService* capabilities = nullptr;
+    /// False where the compositor offers no data-control: nothing can be captured.
+    bool watchesClipboard = false;
+};
 
-/// Which of the compositor's offers this build can use.
-WaylandCapabilityService::Built builtCapabilities();
+const Services& services();
 
 } // namespace ovelin::wayland
