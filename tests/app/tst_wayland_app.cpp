@@ -1,10 +1,12 @@
 #include <csignal>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLineEdit>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -19,6 +21,7 @@ namespace {
 const QString startLinePrefix = u"🖥️ Plataforma "_s;
 const QString noClipboardLine =
     u"⚠️ Este compositor não oferece data-control: o Ovelin não consegue observar a área de transferência aqui"_s;
+const QString watchingLine = u"📋 Monitoramento da área de transferência iniciado!"_s;
 const QString hiddenLine = u"🔴 Janela oculta"_s;
 const QString displayLostLine = u"❌ Conexão com o compositor Wayland perdida, encerrando"_s;
 
@@ -98,6 +101,11 @@ public:
     }
 
     QString output() const { return m_output; }
+    QByteArray historyFile() const
+    {
+        QFile file(m_home.filePath(u"data/Ovelin/clipboard_history.json"_s));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
     QString lineStartingWith(const QString& prefix) const
     {
         for (const QString& line : m_output.split(u'\n')) {
@@ -156,6 +164,19 @@ bool swayShowsPanel()
     return shows(QJsonDocument::fromJson(swaymsg.readAllStandardOutput()).object());
 }
 
+// Runs a client tool of the compositor (wl-copy, wtype) to its end.
+bool run(const QString& program, const QStringList& arguments, const QByteArray& input = {})
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!input.isNull()) {
+        process.write(input);
+        process.closeWriteChannel();
+    }
+    return process.waitForFinished(timeoutMs) && process.exitStatus() == QProcess::NormalExit &&
+           process.exitCode() == 0;
+}
+
 bool underSway()
 {
     return !qEnvironmentVariableIsEmpty("SWAYSOCK");
@@ -180,18 +201,21 @@ private Q_SLOTS:
     {
         QTest::addColumn<bool>("weston");
         QTest::addColumn<QString>("startLine");
+        const QString shake = u", sacudida do mouse ❌ indisponível no Wayland"_s;
         QTest::newRow("sway")
             << false
-            << u"🖥️ Plataforma Wayland: área de transferência ❌ sem data-control, colar ❌ sem "
-               "teclado virtual, app em frente ❌ sem foreign toplevel, atalho ❌ nenhum (associe "
-               "ovelin --toggle nas teclas do ambiente), posição do painel ❌ centralizado, "
-               "sacudida do mouse ❌ indisponível no Wayland"_s;
+            << u"🖥️ Plataforma Wayland: área de transferência ✅ via zwlr_data_control_manager_v1, "
+               u"colar ✅ via teclado virtual, app em frente ✅ via foreign toplevel, "
+               u"atalho ✅ via IPC do sway, posição do painel ✅ via IPC do sway"_s +
+                   shake;
         QTest::newRow("weston, no data-control")
             << true
-            << u"🖥️ Plataforma Wayland: área de transferência ❌ sem data-control, colar ❌ sem teclado "
-               u"virtual, "
-               "app em frente ❌ sem foreign toplevel, atalho ❌ nenhum (associe ovelin --toggle nas teclas do "
-               "ambiente), posição do painel ❌ centralizado, sacudida do mouse ❌ indisponível no Wayland"_s;
+            << u"🖥️ Plataforma Wayland: área de transferência ❌ "
+               u"sem data-control, colar ❌ sem teclado virtual, "
+               u"app em frente ❌ sem foreign toplevel, atalho ❌ nenhum "
+               u"(associe ovelin --toggle nas teclas do "
+               u"ambiente), posição do painel ❌ centralizado"_s +
+                   shake;
     }
 
     void startsAnswersCommandsAndQuits()
@@ -222,6 +246,61 @@ private Q_SLOTS:
         QCOMPARE(ovelin.command(u"--quit"_s), 0);
         QVERIFY(ovelin.waitForEnd());
         QCOMPARE(ovelin.exitCode(), 0);
+    }
+
+    void copiesAreCapturedWithTheirFormats()
+    {
+        if (!underSway())
+            QSKIP("needs the headless sway's data-control");
+        Ovelin ovelin;
+        QVERIFY2(ovelin.waitForLine(watchingLine), qPrintable(ovelin.output()));
+        const QString marker = QString::number(QDateTime::currentMSecsSinceEpoch());
+        const QByteArray plain = (u"plain "_s + marker).toUtf8();
+        const QByteArray bold = (u"bold "_s + marker).toUtf8();
+        QVERIFY(run(u"wl-copy"_s, {}, plain));
+        QVERIFY2(ovelin.waitForLine(u"✅ Histórico atualizado (total: 1)"_s), qPrintable(ovelin.output()));
+        QVERIFY(run(u"wl-copy"_s, {u"--type"_s, u"text/html"_s}, "<b>" + bold + "</b>"));
+        QVERIFY2(ovelin.waitForLine(u"✅ Histórico atualizado (total: 2)"_s), qPrintable(ovelin.output()));
+
+        QCOMPARE(ovelin.command(u"--quit"_s), 0);
+        QVERIFY(ovelin.waitForEnd());
+        const QByteArray history = ovelin.historyFile();
+        QVERIFY2(history.contains(plain), history.constData());
+        QVERIFY2(history.contains(bold), history.constData());
+    }
+
+    void returnPastesTheFilteredItemIntoTheWindowBelow()
+    {
+        if (!underSway())
+            QSKIP("needs the headless sway");
+        Ovelin ovelin;
+        QVERIFY2(ovelin.waitForLine(watchingLine), qPrintable(ovelin.output()));
+        QVERIFY(QTest::qWaitFor(swayShowsPanel, timeoutMs));
+        QCOMPARE(ovelin.command(u"--toggle"_s), 0);
+        QVERIFY(QTest::qWaitFor([] { return !swayShowsPanel(); }, timeoutMs));
+
+        const QString marker = QString::number(QDateTime::currentMSecsSinceEpoch());
+        QVERIFY(run(u"wl-copy"_s, {}, (u"alpha "_s + marker).toUtf8()));
+        QVERIFY(ovelin.waitForLine(u"✅ Histórico atualizado (total: 1)"_s));
+        QVERIFY(run(u"wl-copy"_s, {}, (u"beta "_s + marker).toUtf8()));
+        QVERIFY(ovelin.waitForLine(u"✅ Histórico atualizado (total: 2)"_s));
+
+        QLineEdit target;
+        target.setWindowTitle(u"paste target"_s);
+        target.resize(400, 60);
+        target.show();
+        // Qt on Wayland cannot ask for the focus, but it follows the keyboard's.
+        QTRY_VERIFY_WITH_TIMEOUT(target.isActiveWindow(), timeoutMs);
+
+        QCOMPARE(ovelin.command(u"--toggle"_s), 0);
+        QVERIFY(QTest::qWaitFor(swayShowsPanel, timeoutMs));
+        QTRY_VERIFY_WITH_TIMEOUT(!target.isActiveWindow(), timeoutMs);
+        // A fresh virtual keyboard loses its first key while the panel loads its keymap: a Shift
+        // tap goes first.
+        QVERIFY(run(u"wtype"_s, {u"-M"_s, u"shift"_s, u"-m"_s, u"shift"_s, u"-s"_s, u"200"_s, u"alpha"_s,
+                                 u"-s"_s, u"300"_s, u"-k"_s, u"Return"_s}));
+        QTRY_COMPARE_WITH_TIMEOUT(target.text(), u"alpha "_s + marker, timeoutMs);
+        QVERIFY2(ovelin.waitForLine(u"✅ Paste via virtual keyboard"_s), qPrintable(ovelin.output()));
     }
 
     void losingTheCompositorSavesAndEnds()
