@@ -280,8 +280,8 @@
         <translation>Ovelin binds its shortcut through the compositor (sway) or the desktop portal.</translation>
     </message>
     <message id="permissions_shortcut_missing">
-        <source>Neither the compositor nor the desktop portal binds shortcuts for Ovelin: bind the command “ovelin --toggle” in your desktop's keyboard settings.</source>
-        <translation>Neither the compositor nor the desktop portal binds shortcuts for Ovelin: bind the command “ovelin --toggle” in your desktop's keyboard settings.</translation>
+        <source>Neither the compositor nor the desktop portal binds shortcuts for Ovelin: bind the command “%1” in your desktop's keyboard settings.</source>
+        <translation>Neither the compositor nor the desktop portal binds shortcuts for Ovelin: bind the command “%1” in your desktop's keyboard settings.</translation>
     </message>
     <message id="permissions_placement_title">
         <source>Panel at the Pointer</source>

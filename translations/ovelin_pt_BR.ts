@@ -280,8 +280,8 @@
         <translation>O Ovelin registra o atalho através do compositor (sway) ou do portal da área de trabalho.</translation>
     </message>
     <message id="permissions_shortcut_missing">
-        <source>Neither the compositor nor the desktop portal binds shortcuts for Ovelin: bind the command “ovelin --toggle” in your desktop's keyboard settings.</source>
-        <translation>Nem o compositor nem o portal da área de trabalho registram atalhos para o Ovelin: associe o comando “ovelin --toggle” nas configurações de teclado do seu ambiente.</translation>
+        <source>Neither the compositor nor the desktop portal binds shortcuts for Ovelin: bind the command “%1” in your desktop's keyboard settings.</source>
+        <translation>Nem o compositor nem o portal da área de trabalho registram atalhos para o Ovelin: associe o comando “%1” nas configurações de teclado do seu ambiente.</translation>
     </message>
     <message id="permissions_placement_title">
         <source>Panel at the Pointer</source>

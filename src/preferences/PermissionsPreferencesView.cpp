@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "platform/CapabilityService.h"
+#include "platform/GlobalShortcutService.h"
 #include "preferences/PermissionsManager.h"
 #include "preferences/PreferencesWidgets.h"
 
@@ -104,7 +105,10 @@ void PermissionsPreferencesView::addSessionRows(const QList<SessionCapability>& 
                                      [&texts](const SessionCapability& c) { return c.kind == texts.kind; });
         if (it == capabilities.cend())
             continue;
-        m_sessionRows.append(
-            addBlock(it->found, qtTrId(texts.title), qtTrId(it->found ? texts.found : texts.missing), {}));
+        QString description = qtTrId(it->found ? texts.found : texts.missing);
+        // What to bind is this very executable, wherever it was installed.
+        if (texts.kind == Kind::Shortcut && !it->found)
+            description = description.arg(GlobalShortcutService::toggleCommand());
+        m_sessionRows.append(addBlock(it->found, qtTrId(texts.title), description, {}));
     }
 }

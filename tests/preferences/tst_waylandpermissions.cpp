@@ -1,10 +1,12 @@
 #include <QLabel>
 #include <QTest>
+#include <QTranslator>
 
 #include "PreferencesTestSupport.h"
 #include "TestMain.h"
 #include "activation/ShortcutFieldView.h"
 #include "app/Settings.h"
+#include "platform/GlobalShortcutService.h"
 #include "preferences/GeneralPreferencesView.h"
 #include "preferences/PermissionsPreferencesView.h"
 #include "preferences/PreferencesWidgets.h"
@@ -14,10 +16,10 @@ using namespace ovelin::test;
 
 namespace {
 
-bool showsText(const QWidget* page, const char* id)
+bool showsText(const QWidget* page, const QString& text)
 {
     for (const QLabel* label : page->findChildren<QLabel*>()) {
-        if (label->isVisible() && label->text() == qtTrId(id))
+        if (label->isVisible() && label->text() == text)
             return true;
     }
     return false;
@@ -32,8 +34,15 @@ class WaylandPermissionsTest : public QObject
     Q_OBJECT
 
     std::unique_ptr<TestServices> m_world;
+    QTranslator m_english;
 
 private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_english.load(u":/i18n/ovelin_en.qm"_s));
+        QCoreApplication::installTranslator(&m_english);
+    }
+
     void init()
     {
         Settings::shared().remove(QString(SettingsKey::enableShakeGesture));
@@ -67,11 +76,15 @@ private Q_SLOTS:
         }
         QVERIFY(!page->inputMonitoring().granted);
         QVERIFY(!page->inputMonitoring().requestButton);
-        QVERIFY(showsText(page.get(), "permissions_pointer_unavailable_description"));
-        QVERIFY(!showsText(page.get(), "permissions_accessibility_title"));
-        for (const char* id : {"permissions_clipboard_missing", "permissions_paste_missing",
-                               "permissions_shortcut_missing", "permissions_placement_missing"})
-            QCOMPARE(showsText(page.get(), id), !found);
+        QVERIFY(showsText(page.get(), qtTrId("permissions_pointer_unavailable_description")));
+        QVERIFY(!showsText(page.get(), qtTrId("permissions_accessibility_title")));
+        // Each missing one says what to do; the shortcut names this executable's toggle command.
+        const QStringList whatToDo{
+            qtTrId("permissions_clipboard_missing"), qtTrId("permissions_paste_missing"),
+            qtTrId("permissions_shortcut_missing").arg(GlobalShortcutService::toggleCommand()),
+            qtTrId("permissions_placement_missing")};
+        for (const QString& text : whatToDo)
+            QCOMPARE(showsText(page.get(), text), !found);
     }
 
     void shakeSwitchIsUnavailableAndKeepsTheStoredChoice()
