@@ -303,7 +303,7 @@ private Q_SLOTS:
         QVERIFY2(ovelin.waitForLine(u"✅ Paste via virtual keyboard"_s), qPrintable(ovelin.output()));
     }
 
-    void losingTheCompositorSavesAndEnds()
+    void losingTheCompositorEndsWithItsLine()
     {
         Weston own;
         if (!own.start())
