@@ -1,5 +1,7 @@
 #include "platform/Desktop.h"
 
+#include <utility>
+
 #include <QCoreApplication>
 
 #include "common/Console.h"
@@ -24,6 +26,39 @@ BackendChoice::Backend& chosenBackend()
     static BackendChoice::Backend backend =
         BackendChoice::fromEnvironment(QProcessEnvironment::systemEnvironment()).backend;
     return backend;
+}
+
+// Set for Qt alone: once it has loaded its plugin, the programs Ovelin starts (a browser for a
+// link) get the session's own choice again.
+struct PluginForQt
+{
+    bool set = false;
+    bool hadOwn = false;
+    QByteArray own;
+};
+
+PluginForQt& pluginForQt()
+{
+    static PluginForQt plugin;
+    return plugin;
+}
+
+void setPluginForQt(const QByteArray& plugin)
+{
+    PluginForQt& saved = pluginForQt();
+    saved = {true, qEnvironmentVariableIsSet("QT_QPA_PLATFORM"), qgetenv("QT_QPA_PLATFORM")};
+    qputenv("QT_QPA_PLATFORM", plugin);
+}
+
+void restorePluginAfterQt()
+{
+    const PluginForQt saved = std::exchange(pluginForQt(), {});
+    if (!saved.set)
+        return;
+    if (saved.hadOwn)
+        qputenv("QT_QPA_PLATFORM", saved.own);
+    else
+        qunsetenv("QT_QPA_PLATFORM");
 }
 
 // Sound and the autostart entry work the same under both display servers.
@@ -101,18 +136,19 @@ void Desktop::choose()
     if (choice.backend == BackendChoice::Backend::Wayland) {
         ovelin::printLine(QStringLiteral("⚠️ Este Ovelin foi construído sem Wayland, usando X11"));
         chosenBackend() = BackendChoice::Backend::X11;
-        qputenv("QT_QPA_PLATFORM", "xcb");
+        setPluginForQt("xcb");
         return;
     }
 #endif
     chosenBackend() = choice.backend;
     if (!choice.qpaPlatform.isEmpty())
-        qputenv("QT_QPA_PLATFORM", choice.qpaPlatform);
+        setPluginForQt(choice.qpaPlatform);
 }
 
 const Desktop::Services& Desktop::services()
 {
     static const Services services = [] {
+        restorePluginAfterQt();
         Services made;
 #ifdef OVELIN_HAVE_WAYLAND
         made = chosenBackend() == BackendChoice::Backend::Wayland ? waylandServices() : x11Services();
