@@ -39,13 +39,15 @@ OwnContent ownContent(const ClipboardContent& content)
 {
     OwnContent own;
     const auto offered = [&own](const QByteArray& type) {
-        return std::any_of(own.cbegin(), own.cend(), [&](const auto& format) { return format.first == type; });
+        return std::any_of(own.cbegin(), own.cend(),
+                           [&](const auto& format) { return format.first == type; });
     };
     for (const auto& [format, bytes] : content.formats) {
         if (!offered(format.toUtf8()))
             own.append({format.toUtf8(), bytes});
     }
-    const auto text = std::find_if(own.cbegin(), own.cend(), [](const auto& f) { return f.first == "text/plain"; });
+    const auto text =
+        std::find_if(own.cbegin(), own.cend(), [](const auto& f) { return f.first == "text/plain"; });
     if (text != own.cend()) {
         const QByteArray utf8 = text->second;
         for (const char* alias : {"text/plain;charset=utf-8", "UTF8_STRING", "TEXT"}) {
@@ -141,7 +143,9 @@ void onGlobal(void* data, wl_registry* registry, uint32_t name, const char* inte
     globals->protocol = protocol;
 }
 
-void onGlobalRemove(void*, wl_registry*, uint32_t) {}
+void onGlobalRemove(void*, wl_registry*, uint32_t)
+{
+}
 
 const wl_registry_listener registryListener = {onGlobal, onGlobalRemove};
 
@@ -184,26 +188,7 @@ public:
         wake();
         if (m_thread.joinable())
             m_thread.join();
-        for (auto& [proxy, offer] : m_offers)
-            m_protocol->destroyOffer(proxy);
-        for (auto& [id, source] : m_sources)
-            m_protocol->destroySource(source.proxy);
-        for (const Outgoing& out : m_outgoing)
-            close(out.fd);
-        for (const auto& [callback, sync] : m_syncs)
-            wl_callback_destroy(callback);
-        if (m_device)
-            m_protocol->destroyDevice(m_device);
-        if (m_manager)
-            m_protocol->destroyManager(m_manager);
-        if (m_seat)
-            wl_proxy_destroy(m_seat);
-        if (m_registry)
-            wl_registry_destroy(m_registry);
-        if (m_display) {
-            wl_display_flush(m_display);
-            wl_display_disconnect(m_display);
-        }
+        release();
         if (m_wakeFd >= 0)
             close(m_wakeFd);
     }
@@ -253,9 +238,9 @@ public:
         wake();
         lock.lock();
         // One transfer already under way may have to end first.
-        const bool answered = m_answered.wait_for(lock, std::chrono::milliseconds(2 * transferTimeoutMs + 500), [&] {
-            return m_cachedGeneration == m_generation || m_broken;
-        });
+        const bool answered =
+            m_answered.wait_for(lock, std::chrono::milliseconds(2 * transferTimeoutMs + 500),
+                                [&] { return m_cachedGeneration == m_generation || m_broken; });
         --m_readers;
         return answered && !m_broken ? m_cached : ClipboardSnapshot{};
     }
@@ -294,7 +279,8 @@ private:
     {
         m_display = wl_display_connect(nullptr);
         if (!m_display) {
-            ovelin::printLine(QStringLiteral("❌ Sem conexão com o compositor Wayland para ler a área de transferência"));
+            ovelin::printLine(
+                QStringLiteral("❌ Sem conexão com o compositor Wayland para ler a área de transferência"));
             return false;
         }
         Globals globals;
@@ -305,13 +291,47 @@ private:
         m_manager = globals.manager;
         m_protocol = globals.protocol;
         m_managerVersion = globals.managerVersion;
-        if (!m_seat || !m_manager)
+        if (!m_seat || !m_manager) {
+            // Nothing to watch: an idle connection would only pile up the compositor's events.
+            release();
             return false;
+        }
         m_device = m_protocol->getDevice(m_manager, m_seat);
         WaylandDataControl::listen(m_device, &deviceListener, this);
         // The device's first event names the current selection.
         wl_display_roundtrip(m_display);
         return true;
+    }
+
+    void release()
+    {
+        for (auto& [proxy, offer] : m_offers)
+            m_protocol->destroyOffer(proxy);
+        m_offers.clear();
+        for (auto& [id, source] : m_sources)
+            m_protocol->destroySource(source.proxy);
+        m_sources.clear();
+        for (const Outgoing& out : m_outgoing)
+            close(out.fd);
+        m_outgoing.clear();
+        for (const auto& [callback, sync] : m_syncs)
+            wl_callback_destroy(callback);
+        m_syncs.clear();
+        if (m_device)
+            m_protocol->destroyDevice(m_device);
+        if (m_manager)
+            m_protocol->destroyManager(m_manager);
+        if (m_seat)
+            wl_proxy_destroy(m_seat);
+        if (m_registry)
+            wl_registry_destroy(m_registry);
+        if (m_display) {
+            wl_display_flush(m_display);
+            wl_display_disconnect(m_display);
+        }
+        m_device = m_manager = m_seat = nullptr;
+        m_registry = nullptr;
+        m_display = nullptr;
     }
 
     void wake()
@@ -404,7 +424,10 @@ private:
             return m_worker.m_offers.at(m_offer).types;
         }
 
-        Result fetch(const QString& format) override { return m_worker.transfer(m_offer, format, m_generation); }
+        Result fetch(const QString& format) override
+        {
+            return m_worker.transfer(m_offer, format, m_generation);
+        }
 
     private:
         Worker& m_worker;
@@ -488,7 +511,8 @@ private:
         }
         int timeoutMs = -1;
         if (until != Clock::time_point::max()) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
             timeoutMs = static_cast<int>(std::clamp<qint64>(left + 1, 0, 60'000));
         }
         poll(fds.data(), fds.size(), timeoutMs);
@@ -519,7 +543,8 @@ private:
     void breakDown()
     {
         if (!m_broken)
-            ovelin::printLine(QStringLiteral("❌ A conexão com o compositor Wayland caiu: a área de transferência não é mais lida"));
+            ovelin::printLine(QStringLiteral(
+                "❌ A conexão com o compositor Wayland caiu: a área de transferência não é mais lida"));
         std::lock_guard lock(m_mutex);
         m_broken = true;
         m_answered.notify_all();
@@ -697,8 +722,8 @@ private:
         self->m_answered.notify_all();
     }
 
-    static constexpr WaylandDataControl::DeviceListener deviceListener = {onDataOffer, onSelection, onFinished,
-                                                                          onPrimarySelection};
+    static constexpr WaylandDataControl::DeviceListener deviceListener = {onDataOffer, onSelection,
+                                                                          onFinished, onPrimarySelection};
     static constexpr WaylandDataControl::OfferListener offerListener = {onOfferType};
     static constexpr WaylandDataControl::SourceListener sourceListener = {onSend, onCancelled};
     static constexpr wl_callback_listener syncListener = {onSyncDone};
