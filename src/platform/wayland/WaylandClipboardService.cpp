@@ -32,37 +32,52 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // What Ovelin offers: each MIME type with its bytes, in the order offered.
-using OwnContent = QList<std::pair<QByteArray, QByteArray>>;
+struct OwnContent
+{
+    QList<std::pair<QByteArray, QByteArray>> formats;
+    // STRING holds the UTF-8 text, turned into Latin-1 only for a reader that asks for it: a
+    // large text is not converted on the GUI thread for a name few readers use.
+    bool stringFromUtf8 = false;
 
-// Readers that know the X11 names of text find it under them too, as on X11; STRING is Latin-1.
+    bool isEmpty() const { return formats.isEmpty(); }
+    bool offers(const QByteArray& type) const
+    {
+        return std::any_of(formats.cbegin(), formats.cend(), [&](const auto& f) { return f.first == type; });
+    }
+    std::optional<QByteArray> data(const QByteArray& type) const
+    {
+        for (const auto& [offered, bytes] : formats) {
+            if (offered == type)
+                return type == "STRING" && stringFromUtf8 ? QString::fromUtf8(bytes).toLatin1() : bytes;
+        }
+        return std::nullopt;
+    }
+};
+
+// Readers that know the X11 names of text find it under them too, as on X11.
 OwnContent ownContent(const ClipboardContent& content)
 {
     OwnContent own;
-    const auto offered = [&own](const QByteArray& type) {
-        return std::any_of(own.cbegin(), own.cend(),
-                           [&](const auto& format) { return format.first == type; });
-    };
     for (const auto& [format, bytes] : content.formats) {
-        if (!offered(format.toUtf8()))
-            own.append({format.toUtf8(), bytes});
+        if (!own.offers(format.toUtf8()))
+            own.formats.append({format.toUtf8(), bytes});
     }
-    const auto text =
-        std::find_if(own.cbegin(), own.cend(), [](const auto& f) { return f.first == "text/plain"; });
-    if (text != own.cend()) {
-        const QByteArray utf8 = text->second;
+    if (const auto utf8 = own.data("text/plain")) {
         for (const char* alias : {"text/plain;charset=utf-8", "UTF8_STRING", "TEXT"}) {
-            if (!offered(alias))
-                own.append({alias, utf8});
+            if (!own.offers(alias))
+                own.formats.append({alias, *utf8});
         }
-        if (!offered("STRING"))
-            own.append({"STRING", QString::fromUtf8(utf8).toLatin1()});
+        if (!own.offers("STRING")) {
+            own.formats.append({"STRING", *utf8});
+            own.stringFromUtf8 = true;
+        }
     }
-    if (content.image && !offered("image/png")) {
+    if (content.image && !own.offers("image/png")) {
         QByteArray png;
         QBuffer buffer(&png);
         buffer.open(QIODevice::WriteOnly);
         if (content.image->save(&buffer, "PNG"))
-            own.append({"image/png", png});
+            own.formats.append({"image/png", png});
     }
     return own;
 }
@@ -78,17 +93,15 @@ public:
     {
         *outcome = Outcome::Done;
         QStringList types;
-        for (const auto& format : m_content)
+        for (const auto& format : m_content.formats)
             types.append(QString::fromUtf8(format.first));
         return types;
     }
 
     Result fetch(const QString& format) override
     {
-        for (const auto& [type, bytes] : m_content) {
-            if (type == format.toUtf8())
-                return {Outcome::Done, bytes};
-        }
+        if (auto bytes = m_content.data(format.toUtf8()))
+            return {Outcome::Done, std::move(*bytes)};
         return {Outcome::Refused, {}};
     }
 
@@ -566,7 +579,7 @@ private:
                 source = m_protocol->createSource(m_manager);
                 id = ++m_lastSource;
                 auto content = std::make_shared<const OwnContent>(std::move(write.content));
-                for (const auto& format : *content)
+                for (const auto& format : content->formats)
                     m_protocol->offer(source, format.first.constData());
                 WaylandDataControl::listen(source, &sourceListener, this);
                 m_sources[id] = {source, content};
@@ -667,24 +680,14 @@ private:
     {
         auto* self = static_cast<Worker*>(data);
         const Source* found = self->findSource(source);
-        QByteArray bytes;
-        bool known = false;
-        if (found && found->content) {
-            for (const auto& [type, value] : *found->content) {
-                if (type == mimeType) {
-                    bytes = value;
-                    known = true;
-                    break;
-                }
-            }
-        }
-        if (!known) {
+        std::optional<QByteArray> bytes = found ? found->content->data(mimeType) : std::nullopt;
+        if (!bytes) {
             close(fd);
             return;
         }
         fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
         self->m_outgoing.push_back(
-            {fd, std::move(bytes), 0, Clock::now() + std::chrono::milliseconds(transferTimeoutMs)});
+            {fd, std::move(*bytes), 0, Clock::now() + std::chrono::milliseconds(transferTimeoutMs)});
     }
 
     static void onCancelled(void* data, wl_proxy* source)
