@@ -139,7 +139,13 @@ private Q_SLOTS:
     {
         if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
             QSKIP("needs a Wayland compositor with data-control (scripts/wlsession.sh)");
-        QVERIFY(WaylandClipboardService::dataControlProtocol());
+        if (!WaylandClipboardService::dataControlProtocol()) {
+            // Weston: sway always offers it, so only another compositor may lack it.
+            QVERIFY(qEnvironmentVariableIsEmpty("SWAYSOCK"));
+            WaylandClipboardService service;
+            QCOMPARE(service.protocol(), std::nullopt);
+            QSKIP("the compositor offers no data-control: nothing to watch");
+        }
         wlCopy({u"--"_s, u"before watching"_s});
         QTRY_COMPARE_WITH_TIMEOUT(paste({u"--no-newline"_s}), "before watching", 10000);
         m_service = std::make_unique<WaylandClipboardService>();
