@@ -284,6 +284,8 @@ private Q_SLOTS:
         QTest::newRow("image") << Formats() << true << false << QStringList{u"--type"_s, u"image/png"_s}
                                << QByteArray("the picture") << u"image/png"_s
                                << u"image="_s + QString::fromLatin1(png(picture(2)).toBase64());
+        QTest::newRow("cleared") << Formats() << false << false << QStringList() << QByteArray() << QString()
+                                 << u"empty"_s;
         QTest::newRow("primary selection")
             << Formats{{u"text/plain"_s, "middle click"}} << false << true << QStringList{u"--primary"_s}
             << QByteArray("middle click") << plainTypes << QString();

@@ -214,6 +214,11 @@ public:
     }
     bool hasPrimarySelection() const { return m_device && m_protocol->hasPrimarySelection(m_managerVersion); }
     quint64 changeCount() const { return m_changeCount; }
+    bool broken() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_broken;
+    }
 
     // GUI thread: deliveries now go to the watch numbered `watch` (0: none), current contents first.
     void setWatch(quint64 watch)
@@ -812,7 +817,7 @@ void WaylandClipboardService::writePrimarySelection(const ClipboardContent& cont
 
 void WaylandClipboardService::setSelection(const ClipboardContent& content, bool primary)
 {
-    if (!m_worker->protocol()) {
+    if (!m_worker->protocol() || m_worker->broken()) {
         writeThroughQClipboard(primary ? QClipboard::Selection : QClipboard::Clipboard, content);
         return;
     }
