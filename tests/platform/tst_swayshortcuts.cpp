@@ -255,6 +255,9 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(ovelinNodes().size(), 1, patience);
         QWidget panel;
         panel.setWindowTitle(u"Ovelin"_s);
+        // As the real panel: its fixed width makes sway map it floating, at its own size.
+        panel.setMinimumSize(400, 360);
+        panel.setMaximumSize(400, QWIDGETSIZE_MAX);
         panel.resize(400, 600);
         SwayPanelPlacement placement(m_sway.get());
         // The output is 1920 × 1080; near its corner the panel stays inside.
@@ -266,11 +269,18 @@ private Q_SLOTS:
             panel.show();
             placement.place(panel.size());
             // sway rounds the centre its own way: a pixel either side is the same place.
-            QTRY_VERIFY_WITH_TIMEOUT(
-                floatingRect() && (floatingRect()->topLeft() - expected.topLeft()).manhattanLength() <= 2,
-                patience);
-            QCOMPARE(floatingRect()->size(), expected.size());
+            const auto placed = [&] {
+                const auto rect = floatingRect();
+                return rect && rect->size() == expected.size() &&
+                       (rect->topLeft() - expected.topLeft()).manhattanLength() <= 2;
+            };
+            QTRY_VERIFY_WITH_TIMEOUT(placed(), patience);
             QCOMPARE(ovelinNodes().size(), 2);
+            // The panel hides when it loses the focus: Qt must learn of it from the compositor.
+            QTRY_VERIFY_WITH_TIMEOUT(panel.isActiveWindow(), patience);
+            QCOMPARE(errorsOf(u"[pid=%1 tiling] focus"_s.arg(QCoreApplication::applicationPid())),
+                     QStringList());
+            QTRY_VERIFY_WITH_TIMEOUT(!panel.isActiveWindow(), patience);
             panel.hide();
             QTRY_COMPARE_WITH_TIMEOUT(ovelinNodes().size(), 1, patience);
             QCOMPARE(ovelinNodes().constFirst().value(u"type"_s).toString(), u"con"_s);

@@ -23,8 +23,8 @@ public:
     /// Asks sway to place the panel, of `size`; call it right after the panel was shown.
     void place(QSize size);
 
-    /// The sway commands that place the container `conId` with `size`: it is given anew, since
-    /// sway maps a window tiled first and the client takes the tiled size.
+    /// The sway commands that place the container `conId` with `size`, given anew for a window
+    /// that sway mapped tiled (one without a fixed width) and that took the tiled size.
     static QString commands(qint64 conId, QSize size);
 
 private:
