@@ -14,6 +14,7 @@
 #include "platform/wayland/SwayIpcClient.h"
 #include "platform/wayland/SwayPanelPlacement.h"
 #include "platform/wayland/SwayShortcutService.h"
+#include "platform/wayland/UnboundShortcutService.h"
 #include "support/PrintedLines.h"
 #include "support/TestMain.h"
 
@@ -150,6 +151,20 @@ private Q_SLOTS:
         QCOMPARE(command.has_value(), bound);
         if (bound)
             QVERIFY(command->endsWith(u"'"_s + executable + u"' --toggle"_s));
+    }
+
+    // Where nothing binds keys, the user learns which command to bind, and no X11 key is grabbed.
+    void withoutABindingServiceTheCommandIsNamed()
+    {
+        UnboundShortcutService service;
+        ovelin::test::PrintedLines lines;
+        HotkeyManager::shared().setShortcutService(&service);
+        HotkeyManager::shared().registerShortcut(u"⌃⌘V"_s);
+        HotkeyManager::shared().setShortcutService(nullptr);
+        QCOMPARE(HotkeyManager::shared().hotKey(), nullptr);
+        QCOMPARE(lines.lines().size(), 1);
+        QVERIFY(
+            lines.lines().constFirst().contains(QCoreApplication::applicationFilePath() + u" --toggle"_s));
     }
 
     void requestsFailWithoutAnswer_data()
