@@ -96,7 +96,7 @@ void WindowManager::showAtCursor(const QString& source)
     orderFrontAndActivate();
     // Where a client cannot place its own window, the compositor is asked once the panel is shown.
     if (m_windowSystem)
-        m_windowSystem->placeAtPointer(m_window->winId(), m_window->size());
+        m_windowSystem->placeAtPointer(m_window->winId());
     Telemetry::shared().sendThrottled(AppSignal::WindowOpened, {{QStringLiteral("source"), source}}, 30);
     ovelin::printLine(QStringLiteral("📍 Janela posicionada com base no cursor."));
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QSize>
 #include <QtGlobal>
 
 /// How the desktop shows Ovelin's top-level windows. Window ids are native ids (X11: Window).
@@ -13,12 +12,11 @@ public:
     virtual bool setOnAllDesktops(quint64 window) = 0;
     /// True when a compositing manager runs, so translucent pixels really are translucent.
     virtual bool hasCompositor() const = 0;
-    /// Asks the compositor to put the just-shown panel, of `size`, at the pointer, where a client
-    /// cannot place its own window (Wayland). False when the window's own position is used, as on X11.
-    virtual bool placeAtPointer(quint64 window, QSize size)
+    /// Asks the compositor to put the just-shown panel at the pointer, where a client cannot place
+    /// its own window (Wayland). False when the window's own position is used, as on X11.
+    virtual bool placeAtPointer(quint64 window)
     {
         Q_UNUSED(window);
-        Q_UNUSED(size);
         return false;
     }
 };

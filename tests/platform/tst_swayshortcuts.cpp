@@ -282,7 +282,7 @@ private Q_SLOTS:
             QCOMPARE(errorsOf(u"seat seat0 cursor set %1 %2"_s.arg(cursor.x()).arg(cursor.y())),
                      QStringList());
             panel.show();
-            placement.place(panel.size());
+            placement.place();
             // sway rounds the centre its own way: a pixel either side is the same place.
             const auto placed = [&] {
                 const auto rect = floatingRect();

@@ -22,13 +22,10 @@ SwayPanelPlacement::SwayPanelPlacement(SwayIpcClient* ipc, QObject* parent) : QO
     subscribe();
 }
 
-QString SwayPanelPlacement::commands(qint64 conId, QSize size)
+QString SwayPanelPlacement::commands(qint64 conId)
 {
-    return QStringLiteral("[con_id=%1] floating enable, border none, sticky enable, resize set %2 px %3 px, "
-                          "move position cursor")
-        .arg(conId)
-        .arg(size.width())
-        .arg(size.height());
+    return QStringLiteral("[con_id=%1] floating enable, border none, sticky enable, move position cursor")
+        .arg(conId);
 }
 
 void SwayPanelPlacement::subscribe()
@@ -38,9 +35,8 @@ void SwayPanelPlacement::subscribe()
     m_ipc->send(SwayIpcClient::Subscribe, QByteArrayLiteral("[\"window\"]"));
 }
 
-void SwayPanelPlacement::place(QSize size)
+void SwayPanelPlacement::place()
 {
-    m_size = size;
     subscribe();
     if (m_panel != 0) {
         placeContainer(m_panel);
@@ -76,7 +72,7 @@ void SwayPanelPlacement::windowEvent(quint32 type, const QByteArray& payload)
 
 void SwayPanelPlacement::placeContainer(qint64 conId)
 {
-    m_ipc->runCommand(commands(conId, m_size), [](const std::optional<QStringList>& errors) {
+    m_ipc->runCommand(commands(conId), [](const std::optional<QStringList>& errors) {
         if (!errors)
             ovelin::printLine(QStringLiteral("⚠️ O sway não respondeu ao posicionar a janela"));
     });

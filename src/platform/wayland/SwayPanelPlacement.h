@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QObject>
-#include <QSize>
 #include <QString>
 #include <QTimer>
 
@@ -20,12 +19,12 @@ public:
     /// once, so that it is listening before the panel is first shown.
     explicit SwayPanelPlacement(SwayIpcClient* ipc, QObject* parent = nullptr);
 
-    /// Asks sway to place the panel, of `size`; call it right after the panel was shown.
-    void place(QSize size);
+    /// Asks sway to place the panel; call it right after the panel was shown. The panel's fixed
+    /// width makes sway map it floating at its own size.
+    void place();
 
-    /// The sway commands that place the container `conId` with `size`, given anew for a window
-    /// that sway mapped tiled (one without a fixed width) and that took the tiled size.
-    static QString commands(qint64 conId, QSize size);
+    /// The sway commands that place the container `conId`.
+    static QString commands(qint64 conId);
 
 private:
     void subscribe();
@@ -34,7 +33,6 @@ private:
 
     SwayIpcClient* m_ipc;
     QTimer m_waiting;
-    QSize m_size;
     qint64 m_panel = 0;
     // The window of this process that sway mapped last while a placement waits.
     qint64 m_mapped = 0;
