@@ -59,7 +59,7 @@ PortalShortcutService::PortalShortcutService(const QDBusConnection& bus, QObject
     qDBusRegisterMetaType<PortalShortcutEntry>();
     qDBusRegisterMetaType<QList<PortalShortcutEntry>>();
     m_bus.connect(portalService, portalPath, shortcutsInterface, QStringLiteral("Activated"), this,
-                  SLOT(onActivated(QDBusObjectPath, QString, qulonglong, QVariantMap)));
+                  SLOT(onActivated(QDBusMessage)));
 }
 
 PortalShortcutService::~PortalShortcutService()
@@ -214,12 +214,13 @@ void PortalShortcutService::onResponse(uint response, const QVariantMap& results
     m_step = Step::Idle;
 }
 
-void PortalShortcutService::onActivated(const QDBusObjectPath& session, const QString& id,
-                                        qulonglong timestamp, const QVariantMap& options)
+void PortalShortcutService::onActivated(const QDBusMessage& message)
 {
-    Q_UNUSED(timestamp);
-    Q_UNUSED(options);
-    if (!m_session.isEmpty() && session.path() == m_session && id == shortcutId && m_pressed)
+    // Activated (o session_handle, s shortcut_id, t timestamp, a{sv} options).
+    const QList<QVariant> arguments = message.arguments();
+    if (arguments.size() < 2 || m_session.isEmpty() || !m_pressed)
+        return;
+    if (pathOf(arguments.at(0)) == m_session && arguments.at(1).toString() == shortcutId)
         m_pressed();
 }
 

@@ -34,8 +34,7 @@ public:
 
 private Q_SLOTS:
     void onResponse(uint response, const QVariantMap& results, const QDBusMessage& message);
-    void onActivated(const QDBusObjectPath& session, const QString& id, qulonglong timestamp,
-                     const QVariantMap& options);
+    void onActivated(const QDBusMessage& message);
 
 private:
     void createSession();

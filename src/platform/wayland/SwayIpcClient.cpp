@@ -13,7 +13,7 @@ constexpr char magic[] = {'i', '3', '-', 'i', 'p', 'c'};
 constexpr qsizetype headerSize = sizeof(magic) + 2 * sizeof(quint32);
 // Far above any tree sway sends; a larger length means the stream is out of step.
 constexpr quint32 largestPayload = 64u << 20;
-// Event messages (answers to subscriptions) carry this bit; no subscription is made here.
+// Events of subscriptions carry this bit: they answer no request.
 constexpr quint32 eventBit = 0x80000000u;
 
 } // namespace
@@ -145,7 +145,11 @@ void SwayIpcClient::readReplies()
             return;
         const QByteArray payload = m_incoming.mid(headerSize, length);
         m_incoming.remove(0, headerSize + length);
-        if ((type & eventBit) != 0 || m_pending.empty())
+        if ((type & eventBit) != 0) {
+            Q_EMIT eventReceived(type, payload);
+            continue;
+        }
+        if (m_pending.empty())
             continue;
         Pending answered = std::move(m_pending.front());
         m_pending.pop_front();

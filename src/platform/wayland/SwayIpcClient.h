@@ -21,10 +21,13 @@ public:
     enum MessageType : quint32
     {
         RunCommand = 0,
+        Subscribe = 2,
         GetTree = 4,
         GetVersion = 7,
         GetBindingState = 12
     };
+    /// The type of a window event: the event bit and 3.
+    static constexpr quint32 windowEvent = 0x80000003u;
     /// The answer's JSON payload, or none when the socket failed or the time-out passed.
     using ReplyHandler = std::function<void(const std::optional<QByteArray>&)>;
     /// The error of each failed command, in order; empty when all succeeded. None: no answer.
@@ -47,6 +50,11 @@ public:
     /// Runs sway commands and waits up to the time-out for their answer: only for quitting, when
     /// the event loop will not run again. True when every command succeeded.
     bool runCommandNow(const QString& command);
+
+Q_SIGNALS:
+    /// An event of a subscription made with `send(Subscribe, ...)`. A failed connection ends
+    /// every subscription.
+    void eventReceived(quint32 type, const QByteArray& payload);
 
 private:
     struct Pending

@@ -1,50 +1,79 @@
 #include "platform/wayland/SwayPanelPlacement.h"
 
 #include <QCoreApplication>
-#include <QPointer>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include "common/Console.h"
 #include "platform/wayland/SwayIpcClient.h"
 
 namespace {
 
-const QString placement = QStringLiteral("floating enable, border none, sticky enable, move position cursor");
-
-QString criteria(qint64 pid)
-{
-    return QStringLiteral("[pid=%1 title=\"^Ovelin$\"]").arg(pid);
-}
+// Qt maps the window shortly after show(); this is ample even on a loaded machine.
+constexpr int mappingTimeout = 5000;
 
 } // namespace
 
 SwayPanelPlacement::SwayPanelPlacement(SwayIpcClient* ipc, QObject* parent) : QObject(parent), m_ipc(ipc)
 {
+    m_waiting.setSingleShot(true);
+    m_waiting.setInterval(mappingTimeout);
+    connect(m_ipc, &SwayIpcClient::eventReceived, this, &SwayPanelPlacement::windowEvent);
+    subscribe();
 }
 
-QString SwayPanelPlacement::placeCommands(qint64 pid)
+QString SwayPanelPlacement::commands(qint64 conId)
 {
-    return criteria(pid) + u' ' + placement;
+    return QStringLiteral("[con_id=%1] floating enable, border none, sticky enable, move position cursor")
+        .arg(conId);
 }
 
-QString SwayPanelPlacement::firstCommands(qint64 pid)
+void SwayPanelPlacement::subscribe()
 {
-    return QStringLiteral("for_window %1 \"%2\"; %3").arg(criteria(pid), placement, placeCommands(pid));
+    // Repeated with each placement: sway keeps one subscription per connection, and a failed
+    // connection is made anew without it.
+    m_ipc->send(SwayIpcClient::Subscribe, QByteArrayLiteral("[\"window\"]"));
 }
 
 void SwayPanelPlacement::place()
 {
-    const qint64 pid = QCoreApplication::applicationPid();
-    const bool first = !m_ruleSent;
-    m_ruleSent = true;
-    m_ipc->runCommand(first ? firstCommands(pid) : placeCommands(pid),
-                      [self = QPointer(this), first](const std::optional<QStringList>& errors) {
-                          // "No matching node" is no fault: the panel may not be mapped yet, and
-                          // the rule places it when it is.
-                          if (!errors && self) {
-                              if (first)
-                                  self->m_ruleSent = false;
-                              ovelin::printLine(
-                                  QStringLiteral("⚠️ O sway não respondeu ao posicionar a janela"));
-                          }
-                      });
+    subscribe();
+    if (m_panel != 0) {
+        placeContainer(m_panel);
+        return;
+    }
+    m_waiting.start();
+}
+
+void SwayPanelPlacement::windowEvent(quint32 type, const QByteArray& payload)
+{
+    if (type != SwayIpcClient::windowEvent)
+        return;
+    const QJsonObject event = QJsonDocument::fromJson(payload).object();
+    const QJsonObject container = event.value(QStringLiteral("container")).toObject();
+    const qint64 id = container.value(QStringLiteral("id")).toInteger();
+    const QString change = event.value(QStringLiteral("change")).toString();
+    if (change == QStringLiteral("close") && id == m_panel) {
+        m_panel = 0;
+        return;
+    }
+    if (!m_waiting.isActive() ||
+        container.value(QStringLiteral("pid")).toInteger() != QCoreApplication::applicationPid())
+        return;
+    // sway announces a window before its title: the title follows in an event of its own.
+    if (change == QStringLiteral("new"))
+        m_mapped = id;
+    if (id != m_mapped || container.value(QStringLiteral("name")).toString() != QStringLiteral("Ovelin"))
+        return;
+    m_waiting.stop();
+    m_panel = id;
+    placeContainer(id);
+}
+
+void SwayPanelPlacement::placeContainer(qint64 conId)
+{
+    m_ipc->runCommand(commands(conId), [](const std::optional<QStringList>& errors) {
+        if (!errors)
+            ovelin::printLine(QStringLiteral("⚠️ O sway não respondeu ao posicionar a janela"));
+    });
 }
