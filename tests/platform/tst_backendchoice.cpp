@@ -92,7 +92,8 @@ private Q_SLOTS:
         QTest::newRow("ext data-control preferred, portal shortcut")
             << QStringList{u"zwlr_data_control_manager_v1"_s, u"ext_data_control_manager_v1"_s} << false
             << true
-            << u"🖥️ Plataforma Wayland: área de transferência ✅ via ext_data_control_manager_v1, colar "
+            << u"🖥️ Plataforma Wayland: área de transferência ✅ via ext_data_control_manager_v1, "
+               u"colar "
                u"❌ sem "
                "teclado virtual, app em frente ❌ sem foreign toplevel, atalho ✅ via portal GlobalShortcuts, "
                "posição do painel ❌ centralizado, sacudida do mouse ❌ indisponível no Wayland"_s;
