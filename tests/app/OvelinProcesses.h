@@ -57,6 +57,7 @@ public:
         }
     }
 
+    QString path() const { return m_dir.path(); }
     QString dataFolder() const { return m_dir.filePath(u"data/Ovelin"_s); }
 
     QProcessEnvironment environment() const
