@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "PrintedLines.h"
 #include "TestMain.h"
 #include "app/CommandLine.h"
 #include "app/InstanceBus.h"
@@ -146,8 +147,6 @@ private Q_SLOTS:
         // Started again from the menu: the way into the preferences on a desktop without a tray.
         QTest::newRow("plain start") << InstanceCommand::Run << InstanceCommand::ShowPreferences;
         QTest::newRow("toggle") << InstanceCommand::Toggle << InstanceCommand::Toggle;
-        QTest::newRow("show") << InstanceCommand::Show << InstanceCommand::Show;
-        QTest::newRow("preferences") << InstanceCommand::ShowPreferences << InstanceCommand::ShowPreferences;
     }
     void aSecondStartHandsItsCommandToTheRunningOne()
     {
@@ -185,9 +184,12 @@ private Q_SLOTS:
         m_bus.answersAfterPolls = 1'000'000;
         InstanceGuard second(lockPath(), m_bus);
         second.setTimeouts(200ms, 200ms);
+        ovelin::test::PrintedLines printed;
         const InstanceGuard::Result result = second.claim(InstanceCommand::Show);
         QCOMPARE(result.exitCode, 1);
         QVERIFY2(result.message.contains(u"does not answer"_s), qPrintable(result.message));
+        // One line while it waits, however many times it asks.
+        QCOMPARE(printed.lines().filter(u"not answering yet; waiting for it."_s).size(), 1);
     }
 
     // The one that held the lock ended while this start waited for it to answer.
