@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include "PrintedLines.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "app/CommandLine.h"
 #include "app/InstanceBus.h"
@@ -246,10 +247,8 @@ private Q_SLOTS:
         const qint64 pid = gone.processId();
         QVERIFY(gone.waitForFinished());
         QVERIFY(runningOvelin()); // creates the folder, then lets go
-        QFile stale(lockPath());
-        QVERIFY(stale.open(QIODevice::WriteOnly));
-        stale.write(QByteArray::number(pid) + "\novelin\n" + QSysInfo::machineHostName().toUtf8() + '\n');
-        stale.close();
+        QVERIFY(ovelin::test::writeFile(lockPath(), QByteArray::number(pid) + "\novelin\n" +
+                                                        QSysInfo::machineHostName().toUtf8() + '\n'));
 
         InstanceGuard next(lockPath(), m_bus);
         QCOMPARE(next.claim(InstanceCommand::Run).outcome, InstanceGuard::Outcome::Run);

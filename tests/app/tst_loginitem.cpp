@@ -3,6 +3,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "platform/x11/XdgAutostartLoginItem.h"
 
@@ -19,9 +20,7 @@ class TestLoginItem : public QObject
     void writeEntry(const QByteArray& contents)
     {
         QDir().mkpath(m_dir.filePath(u"autostart"_s));
-        QFile file(entryPath());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(contents);
+        QVERIFY(ovelin::test::writeFile(entryPath(), contents));
     }
 
     QByteArray execLine()
@@ -160,9 +159,7 @@ private Q_SLOTS:
     void failuresAreReportedWithADescription()
     {
         // The autostart folder's place is taken by a file: nothing can be written there.
-        QFile blocker(m_dir.filePath(u"autostart"_s));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
+        QVERIFY(ovelin::test::writeFile(m_dir.filePath(u"autostart"_s), {}));
         QString error;
         QVERIFY(!XdgAutostartLoginItem(entryPath(), u"/usr/bin/ovelin"_s).registerItem(&error));
         QVERIFY(!error.isEmpty());

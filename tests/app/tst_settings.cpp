@@ -3,6 +3,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "app/AppEnvironment.h"
 #include "app/Settings.h"
@@ -95,10 +96,9 @@ private Q_SLOTS:
         QFETCH(QByteArray, raw);
         QFETCH(QString, read);
         QSettings().sync();
-        QFile file(ovelin::test::isolatedEnvironment().configHome() + u"/Ovelin/Ovelin.conf"_s);
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write("[General]\n" + key.toUtf8() + '=' + raw + '\n');
-        file.close();
+        QVERIFY(ovelin::test::writeFile(ovelin::test::isolatedEnvironment().configHome() +
+                                            u"/Ovelin/Ovelin.conf"_s,
+                                        "[General]\n" + key.toUtf8() + '=' + raw + '\n'));
         QSettings().sync();
 
         Settings& settings = Settings::shared();

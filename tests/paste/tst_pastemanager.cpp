@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include "PrintedLines.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "app/Settings.h"
 #include "history/ClipboardHistory.h"
@@ -48,13 +49,7 @@ QByteArray formatData(const ClipboardContent& content, const QString& name)
 
 QByteArray pngBytes()
 {
-    QImage image(4, 3, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
+    return ovelin::test::pngBytes(4, 3);
 }
 
 FrontmostApplication app(std::optional<QString> identifier, std::optional<QString> name = std::nullopt,

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include "PrintedLines.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "app/Settings.h"
 #include "history/ClipboardHistory.h"
@@ -225,12 +226,7 @@ private Q_SLOTS:
 
     void pastedImageArrivesAsItsTemporaryFileAndIsCapturedAsAFile()
     {
-        QImage image(6, 5, QImage::Format_RGB32);
-        image.fill(Qt::darkCyan);
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
+        const QByteArray bytes = ovelin::test::pngBytes(6, 5, Qt::darkCyan);
 
         ClipboardHistory history(ClipboardStorage::atPath(m_dir.filePath(u"history.json"_s)));
         ClipboardMonitor monitor(&history, *ovelin::x11::platformServices().clipboard);
@@ -252,7 +248,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!history.history().isEmpty() &&
                                      history.history().first().type().kind() == ClipboardItemKind::File &&
                                      history.history().first().type().fileURL() == url,
-                                 2000);
+                                 10000);
         history.storage().waitForPendingSaves();
     }
 };
