@@ -44,11 +44,7 @@ struct Finished
 class Home
 {
 public:
-    explicit Home(QString busAddress) : m_busAddress(std::move(busAddress))
-    {
-        for (const char* sub : {"config", "data", "cache"})
-            QDir(m_dir.path()).mkpath(QString::fromLatin1(sub));
-    }
+    explicit Home(QString busAddress) : m_busAddress(std::move(busAddress)) {}
     ~Home()
     {
         for (const auto& process : m_running) {
@@ -62,14 +58,8 @@ public:
 
     QProcessEnvironment environment() const
     {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(u"HOME"_s, m_dir.path());
-        environment.insert(u"XDG_CONFIG_HOME"_s, m_dir.filePath(u"config"_s));
-        environment.insert(u"XDG_DATA_HOME"_s, m_dir.filePath(u"data"_s));
-        environment.insert(u"XDG_CACHE_HOME"_s, m_dir.filePath(u"cache"_s));
-        environment.insert(u"OVELIN_ANALYTICS_URL"_s, u"http://127.0.0.1:9/"_s);
+        QProcessEnvironment environment = ovelinEnvironment(m_dir.path());
         environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, m_busAddress);
-        environment.remove(u"QT_QPA_PLATFORM"_s);
         return environment;
     }
 

@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "OvelinEnvironment.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 
 using namespace Qt::StringLiterals;
@@ -115,23 +117,19 @@ private Q_SLOTS:
 
         QTemporaryDir home;
         QVERIFY(home.isValid());
-        // A plain file where folders should be: nothing, not even root, can create them.
-        QFile blocker(home.filePath(u"blocker"_s));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
-        const QString settingsRoot = unwritableSettings ? blocker.fileName() : home.path();
+        QProcessEnvironment environment = ovelin::test::ovelinEnvironment(home.path());
+        if (unwritableSettings) {
+            // A plain file where folders should be: nothing, not even root, can create them.
+            const QString blocker = home.filePath(u"blocker"_s);
+            QVERIFY(ovelin::test::writeFile(blocker, {}));
+            environment.insert(u"XDG_CONFIG_HOME"_s, blocker + u"/config"_s);
+            environment.insert(u"XDG_CACHE_HOME"_s, blocker + u"/cache"_s);
+        }
         QDir(home.path()).mkpath(u"runtime"_s);
         QFile::setPermissions(home.filePath(u"runtime"_s),
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(u"HOME"_s, home.path());
-        environment.insert(u"XDG_DATA_HOME"_s, home.filePath(u"data"_s));
-        environment.insert(u"XDG_CONFIG_HOME"_s, settingsRoot + u"/config"_s);
-        environment.insert(u"XDG_CACHE_HOME"_s, settingsRoot + u"/cache"_s);
         environment.insert(u"XDG_RUNTIME_DIR"_s, home.filePath(u"runtime"_s));
-        environment.insert(u"OVELIN_ANALYTICS_URL"_s, u"http://127.0.0.1:9/"_s);
         environment.insert(u"DISPLAY"_s, server.display());
-        environment.remove(u"QT_QPA_PLATFORM"_s);
 
         Ovelin ovelin(home.path(), environment);
         QVERIFY(ovelin.waitForLine(u"📋 Monitoramento da área de transferência iniciado!"_s));

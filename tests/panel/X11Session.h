@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "support/OvelinEnvironment.h"
+
 namespace ovelin::test {
 
 using namespace Qt::StringLiterals;
@@ -61,16 +63,7 @@ public:
     {
         if (!m_home.isValid())
             return false;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const char* sub : {"config", "data", "cache"})
-            QDir(m_home.path()).mkpath(QString::fromLatin1(sub));
-        environment.insert(u"HOME"_s, m_home.path());
-        environment.insert(u"XDG_CONFIG_HOME"_s, m_home.filePath(u"config"_s));
-        environment.insert(u"XDG_DATA_HOME"_s, m_home.filePath(u"data"_s));
-        environment.insert(u"XDG_CACHE_HOME"_s, m_home.filePath(u"cache"_s));
-        environment.insert(u"OVELIN_ANALYTICS_URL"_s, u"http://127.0.0.1:9/"_s);
-        environment.remove(u"QT_QPA_PLATFORM"_s);
-        m_process.setProcessEnvironment(environment);
+        m_process.setProcessEnvironment(ovelinEnvironment(m_home.path()));
         m_process.setProcessChannelMode(channels);
         QObject::connect(&m_process, &QProcess::readyReadStandardOutput,
                          [this] { output += QString::fromUtf8(m_process.readAllStandardOutput()); });
