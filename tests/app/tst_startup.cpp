@@ -284,7 +284,7 @@ private Q_SLOTS:
                  PreferencesSection::History);
     }
 
-    void theApplicationFollowsTheLanguageAndWiresTheMenu()
+    void theApplicationFollowsTheLanguage()
     {
         AppEnvironment::shared().setLanguage(u"en"_s);
         OvelinApp app(recordingServices());
@@ -298,15 +298,6 @@ private Q_SLOTS:
         QCOMPARE(QLocale().name(), u"pt_BR"_s);
         AppEnvironment::shared().setLanguage(u"en"_s);
         QTRY_COMPARE(menu->items().at(MenuBarContent::ShowItem)->text(), u"Show History"_s);
-
-        // The rows reach the panel and the preferences through the shared objects.
-        QWidget* panel = WindowManager::shared().window();
-        panel->hide();
-        menu->items().at(MenuBarContent::ShowItem)->click();
-        QVERIFY(panel->isVisible());
-        menu->items().at(MenuBarContent::PreferencesItem)->click();
-        QVERIFY(app.delegate().preferencesWindowController());
-        QVERIFY(app.delegate().preferencesWindowController()->window()->isVisible());
     }
 
     // Images pasted as files go with their history items, and all of them at quit.

@@ -13,9 +13,6 @@
 #include "TestFiles.h"
 #include "TestMain.h"
 #include "app/Settings.h"
-#include "history/ClipboardHistory.h"
-#include "history/ClipboardMonitor.h"
-#include "history/ClipboardStorage.h"
 #include "paste/PasteManager.h"
 #include "platform/fake/FakeClipboardService.h"
 #include "platform/fake/FakeFrontmostApplicationService.h"
@@ -337,30 +334,6 @@ private Q_SLOTS:
         const bool terminal = keystrokes == shiftInsertKeystrokes();
         QCOMPARE(formatData(m_clipboard.primarySelection(), u"text/plain"_s),
                  terminal ? QByteArray("echo hi") : QByteArray());
-    }
-
-    void ownWriteIsCapturedAtTheNextTickAndMovesToTheTop()
-    {
-        QTemporaryDir dir;
-        ClipboardHistory history(ClipboardStorage::atPath(dir.filePath(u"h.json"_s)));
-        ClipboardMonitor monitor(&history, m_clipboard);
-        for (const QString& text : {u"old"_s, u"middle"_s, u"new"_s}) {
-            ClipboardSnapshot snapshot;
-            snapshot.text = text;
-            m_clipboard.setSnapshot(snapshot);
-            monitor.checkPasteboard();
-        }
-        const ClipboardItem old = history.history().last();
-        QCOMPARE(old.type().text(), u"old"_s);
-
-        manager().copyToPasteboard(old);
-        monitor.checkPasteboard();
-
-        QCOMPARE(history.history().size(), 3);
-        QCOMPARE(history.history().first().type().text(), u"old"_s);
-        QVERIFY(history.history().first().id() != old.id());
-        QCOMPARE(history.history().last().type().text(), u"middle"_s);
-        history.storage().waitForPendingSaves();
     }
 
     void cleanupTestCase()
