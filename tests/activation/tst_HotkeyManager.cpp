@@ -166,15 +166,6 @@ private Q_SLOTS:
         QVERIFY(m_presenter.toggles.isEmpty());
     }
 
-    void storedShortcutDefaultsToControlCommandV()
-    {
-        QVERIFY(!Settings::shared().contains(QString(SettingsKey::shortcutKey)));
-        HotkeyManager::shared().registerShortcut(
-            Settings::shared().stringValue(QString(SettingsKey::shortcutKey)));
-        QCOMPARE(m_backend->active.size(), 1u);
-        QCOMPARE(m_backend->active.begin()->second, KeyCombo(0x09, 0x1100));
-    }
-
     void pressWithoutPresenterOnlyPrints()
     {
         HotkeyManager::shared().setPresenter(nullptr);

@@ -28,17 +28,11 @@ private Q_SLOTS:
 
     void defaultsWithoutWritingAnything()
     {
+        // The pages show most defaults (and tst_startup registers the default shortcut); these
+        // are the ones only the file holds, and reading must write nothing.
         Settings& settings = Settings::shared();
         QCOMPARE(settings.intValue(SettingsKey::historyLimit), 50);
-        QCOMPARE(settings.boolValue(SettingsKey::useRichTextPaste), true);
-        QCOMPARE(settings.boolValue(SettingsKey::playClickSound), true);
-        QCOMPARE(settings.boolValue(SettingsKey::launchAtLogin), false);
-        QCOMPARE(settings.stringValue(SettingsKey::shortcutKey), u"⌃⌘V"_s);
-        QCOMPARE(settings.boolValue(SettingsKey::enableShakeGesture), true);
-        QCOMPARE(settings.stringValue(SettingsKey::selectedShakeModifier), u"shift"_s);
-        QCOMPARE(settings.stringValue(SettingsKey::appearanceStyle), u"classic"_s);
         QCOMPARE(settings.doubleValue(SettingsKey::windowHeight), 0.0);
-        QCOMPARE(settings.boolValue(SettingsKey::checkUpdatesAutomatically), true);
         QVERIFY(!settings.contains(SettingsKey::selectedAppTheme));
         QVERIFY(!settings.contains(SettingsKey::selectedLanguage));
         QVERIFY(QSettings().allKeys().isEmpty());
