@@ -8,6 +8,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include "history/ClipboardItem.h"
+
 namespace fixtures {
 
 using namespace Qt::StringLiterals;
@@ -89,6 +91,31 @@ inline std::vector<BadFile> badFiles()
          withItem(record(text, R"("date":1,"isPinned":false,"richTextRTF":"not base64!")")), QString()},
         {"item that is a string", withItem(R"("x")"), QString()},
     };
+}
+
+/// An item's content on one line, for comparisons: "text:<text>|rtf=<rtf or ->|html=<html or ->",
+/// "file:<url>", "group:<url> <url>...", or "image:<bytes in Base64>"; "none" for no item.
+inline QString describe(const std::optional<ClipboardItem>& item)
+{
+    if (!item)
+        return u"none"_s;
+    const ClipboardItemType& type = item->type();
+    switch (type.kind()) {
+    case ClipboardItemKind::Text:
+        return u"text:"_s + type.text() + u"|rtf="_s + QString::fromUtf8(item->richTextRTF().value_or("-")) +
+               u"|html="_s + QString::fromUtf8(item->richTextHTML().value_or("-"));
+    case ClipboardItemKind::File:
+        return u"file:"_s + type.fileURL().toString();
+    case ClipboardItemKind::FileGroup: {
+        QStringList urls;
+        for (const QUrl& url : type.fileURLs())
+            urls << url.toString();
+        return u"group:"_s + urls.join(u' ');
+    }
+    case ClipboardItemKind::Image:
+        return u"image:"_s + QString::fromLatin1(type.imageData().toBase64());
+    }
+    return {};
 }
 
 } // namespace fixtures
