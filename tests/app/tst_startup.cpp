@@ -189,8 +189,6 @@ private Q_SLOTS:
             << prefix + u"fake register failure"_s;
         QTest::newRow("wanted, present: no call")
             << true << true << false << QStringList{isEnabled} << true << QString();
-        QTest::newRow("wanted, present, writes would fail: no call")
-            << true << true << true << QStringList{isEnabled} << true << QString();
         QTest::newRow("unwanted, present: removed")
             << false << true << false << QStringList{isEnabled, unreg} << false << QString();
         QTest::newRow("unwanted, present, removal fails: one line")
@@ -198,8 +196,6 @@ private Q_SLOTS:
             << prefix + u"fake unregister failure"_s;
         QTest::newRow("unwanted, absent: no call")
             << false << false << false << QStringList{isEnabled} << false << QString();
-        QTest::newRow("unwanted, absent, writes would fail: no call")
-            << false << false << true << QStringList{isEnabled} << false << QString();
     }
 
     void launchAtLogin()
