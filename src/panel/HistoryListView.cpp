@@ -392,3 +392,19 @@ void HistoryListView::showActionMenu(int row)
     const ClipboardItemView::Geometry g = m_delegate->geometry(item, rect, row, int(m_model->rowCount()));
     menu->popup(viewport()->mapToGlobal(g.menuButton.bottomLeft().toPoint()));
 }
+
+void HistoryListView::retainPreviewsOf(const QList<ClipboardItem>& history)
+{
+    QList<QUuid> ids;
+    QSet<QUrl> files;
+    ids.reserve(history.size());
+    for (const ClipboardItem& item : history) {
+        ids << item.id();
+        if (item.type().kind() == ClipboardItemKind::File)
+            files.insert(item.type().fileURL());
+        else if (item.type().kind() == ClipboardItemKind::FileGroup)
+            files.unite(QSet<QUrl>(item.type().fileURLs().cbegin(), item.type().fileURLs().cend()));
+    }
+    m_images->retainOnly(ids);
+    m_thumbnailer->retainOnly(files);
+}

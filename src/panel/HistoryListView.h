@@ -53,6 +53,8 @@ public:
     ClipboardItemView* rowDelegate() const { return m_delegate; }
     FileThumbnailer* thumbnailer() const { return m_thumbnailer; }
     ImagePreviewCache* imagePreviews() const { return m_images; }
+    /// Drops the previews and thumbnails of items that are no longer in `history`.
+    void retainPreviewsOf(const QList<ClipboardItem>& history);
 
     void setSelectedID(std::optional<QUuid> id);
     std::optional<QUuid> selectedID() const { return m_selectedID; }

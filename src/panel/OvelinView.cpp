@@ -15,37 +15,35 @@
 #include "history/ClipboardHistory.h"
 #include "panel/FileIconView.h"
 #include "panel/HistoryListView.h"
-#include "panel/ImagePreviewCache.h"
+#include "panel/PanelBackground.h"
+#include "panel/PanelKeyFilter.h"
 #include "panel/ResizeHandlesOverlay.h"
 #include "panel/SearchBar.h"
 #include "panel/WindowManager.h"
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-bool isHandledKey(int key)
-{
-    return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape || key == Qt::Key_Up ||
-           key == Qt::Key_Down;
-}
-
-// Alt+1 … Alt+9: the row index, or -1. Shift, Control or Super with it make another shortcut.
-int quickKeyRow(const QKeyEvent& event)
-{
-    const Qt::KeyboardModifiers held =
-        event.modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-    if (held != Qt::AltModifier || event.key() < Qt::Key_1 || event.key() > Qt::Key_9)
-        return -1;
-    return event.key() - Qt::Key_1;
-}
-
-} // namespace
-
 OvelinView::OvelinView(ClipboardHistory& history, QWidget* parent)
     : QWidget(parent), m_history(history), m_searchBar(new SearchBar(this)),
       m_list(new HistoryListView(this)), m_resizeStrip(new ResizeHandlesOverlay(this)),
-      m_actions(ItemActions::standard())
+      m_keyFilter(new PanelKeyFilter(
+          {.keyPressed = [this](const QKeyEvent& event) { return takeKey(event); },
+           .quickKeysShown = [this](bool shown) { setQuickKeysShown(shown); },
+           .activeChanged =
+               [this](bool active) {
+                   if (active)
+                       m_selection.ensure(true, false);
+                   else
+                       setQuickKeysShown(false);
+               },
+           // The panel frame may lay its own resize strip over ours; the grip still follows the pointer.
+           .pointerMoved =
+               [this](QWidget* widget) {
+                   if (widget != m_resizeStrip)
+                       m_resizeStrip->followPointer(QCursor::pos());
+               }},
+          this)),
+      m_actions(ItemActions::standard()), m_selection(*m_list)
 {
     setObjectName(QStringLiteral("OvelinView"));
     setAttribute(Qt::WA_TranslucentBackground);
@@ -92,7 +90,7 @@ OvelinView::OvelinView(ClipboardHistory& history, QWidget* parent)
     connect(m_list, &HistoryListView::deleteRequested, this,
             [this](const QUuid& id) { m_history.deleteItem(id); });
 
-    watchPanel();
+    m_keyFilter->watch(window());
 
     applyAppearanceStyle();
     rebuildList();
@@ -101,18 +99,6 @@ OvelinView::OvelinView(ClipboardHistory& history, QWidget* parent)
 }
 
 OvelinView::~OvelinView() = default;
-
-void OvelinView::watchPanel()
-{
-    // The key monitor sees the panel's own widgets only: keys typed in other windows never pass
-    // through it. The view may be put into the panel after it was made, so this runs again on
-    // every show; widgets added later are caught once they are polished.
-    QWidget* panel = window();
-    panel->installEventFilter(this);
-    const QList<QWidget*> children = panel->findChildren<QWidget*>();
-    for (QWidget* child : children)
-        child->installEventFilter(this);
-}
 
 QList<ClipboardItem> OvelinView::filteredItems() const
 {
@@ -156,57 +142,12 @@ void OvelinView::setQuickKeysShown(bool shown)
     m_list->setQuickKeysShown(shown);
 }
 
-void OvelinView::selectItem(const QList<ClipboardItem>& list, int index, bool animated)
-{
-    if (index < 0 || index >= list.size())
-        return;
-    const QUuid newID = list.at(index).id();
-    const bool changed = m_selectedItemID != newID;
-    m_selectedItemID = newID;
-    m_list->setSelectedID(newID);
-    m_list->scrollToRow(m_list->historyModel()->rowOf(newID), HistoryListView::ScrollPosition::Center,
-                        animated && changed);
-}
-
-void OvelinView::ensureSelection(bool resetToFirst, bool animated)
-{
-    const QList<ClipboardItem>& list = m_list->historyModel()->items();
-    if (list.isEmpty()) {
-        m_selectedItemID.reset();
-        m_list->setSelectedID(std::nullopt);
-        return;
-    }
-    if (!resetToFirst && m_selectedItemID && m_list->historyModel()->rowOf(*m_selectedItemID) >= 0)
-        return;
-    selectItem(list, 0, animated);
-}
-
-void OvelinView::moveSelection(int step)
-{
-    ensureSelection(!m_selectedItemID.has_value(), false);
-    const QList<ClipboardItem>& list = m_list->historyModel()->items();
-    if (list.isEmpty() || !m_selectedItemID)
-        return;
-    const int i = m_list->historyModel()->rowOf(*m_selectedItemID);
-    if (i < 0)
-        return;
-    const int j = i + step;
-    if (j < 0 || j >= list.size())
-        return;
-    selectItem(list, j, true);
-}
-
 void OvelinView::pasteSelectedItem(PasteFormat format)
 {
-    ensureSelection(!m_selectedItemID.has_value(), false);
-    if (!m_selectedItemID)
-        return;
-    const int row = m_list->historyModel()->rowOf(*m_selectedItemID);
-    if (row < 0)
-        return;
-    const ClipboardItem item = m_list->historyModel()->itemAt(row);
-    if (m_actions.paste)
-        m_actions.paste(item, PasteTrigger::Keyboard, format);
+    m_selection.ensure(!m_selection.selectedID().has_value(), false);
+    const int row = m_selection.selectedRow();
+    if (row >= 0 && m_actions.paste)
+        m_actions.paste(m_list->historyModel()->itemAt(row), PasteTrigger::Keyboard, format);
 }
 
 void OvelinView::pasteRow(int row)
@@ -214,7 +155,7 @@ void OvelinView::pasteRow(int row)
     const QList<ClipboardItem>& list = m_list->historyModel()->items();
     if (row < 0 || row >= list.size())
         return;
-    selectItem(list, row, false);
+    m_selection.select(row, false);
     setQuickKeysShown(false);
     if (m_actions.paste)
         m_actions.paste(list.at(row), PasteTrigger::Keyboard, PasteFormat::AsCopied);
@@ -230,7 +171,7 @@ void OvelinView::hidePanel()
 
 void OvelinView::handleKeyDown(const QKeyEvent& event)
 {
-    if (const int row = quickKeyRow(event); row >= 0) {
+    if (const int row = PanelKeyFilter::quickKeyRow(event); row >= 0) {
         pasteRow(row);
         return;
     }
@@ -258,67 +199,22 @@ bool OvelinView::monitorTakes(const QKeyEvent& event) const
 {
     if (!window()->isActiveWindow())
         return false;
-    if (quickKeyRow(event) >= 0)
+    if (PanelKeyFilter::quickKeyRow(event) >= 0)
         return true;
-    if (!isHandledKey(event.key()))
+    const int key = event.key();
+    if (key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Escape && key != Qt::Key_Up &&
+        key != Qt::Key_Down)
         return false;
     // Shortcuts with Control, Alt or Super belong to someone else; Shift does not count.
     return !(event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
 }
 
-bool OvelinView::eventFilter(QObject* watched, QEvent* event)
+bool OvelinView::takeKey(const QKeyEvent& event)
 {
-    switch (event->type()) {
-    case QEvent::ChildPolished:
-        if (auto* child = qobject_cast<QWidget*>(static_cast<QChildEvent*>(event)->child())) {
-            child->installEventFilter(this);
-            const QList<QWidget*> descendants = child->findChildren<QWidget*>();
-            for (QWidget* descendant : descendants)
-                descendant->installEventFilter(this);
-        }
-        break;
-    case QEvent::WindowActivate:
-        if (watched == window())
-            ensureSelection(true, false);
-        break;
-    case QEvent::WindowDeactivate:
-        if (watched == window())
-            setQuickKeysShown(false);
-        break;
-    case QEvent::KeyRelease: {
-        // The digits show while Alt alone is held; a release that leaves Alt up hides them.
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Alt || !(key->modifiers() & Qt::AltModifier))
-            setQuickKeysShown(false);
-        break;
-    }
-    case QEvent::Enter:
-    case QEvent::Leave:
-    case QEvent::MouseMove: {
-        // The panel frame may lay its own resize strip over ours; the grip still follows the pointer.
-        auto* widget = qobject_cast<QWidget*>(watched);
-        if (widget && widget != m_resizeStrip && widget->window() == window())
-            m_resizeStrip->followPointer(QCursor::pos());
-        break;
-    }
-    case QEvent::KeyPress: {
-        auto* widget = qobject_cast<QWidget*>(watched);
-        if (!widget || widget->window() != window())
-            break;
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Alt)
-            setQuickKeysShown(key->modifiers() == Qt::AltModifier || key->modifiers() == Qt::NoModifier);
-        else if (quickKeyRow(*key) < 0)
-            setQuickKeysShown(false);
-        if (!monitorTakes(*key))
-            break;
-        handleKeyDown(*key);
-        return true;
-    }
-    default:
-        break;
-    }
-    return QWidget::eventFilter(watched, event);
+    if (!monitorTakes(event))
+        return false;
+    handleKeyDown(event);
+    return true;
 }
 
 void OvelinView::onHistoryChanged()
@@ -326,26 +222,14 @@ void OvelinView::onHistoryChanged()
     // Keys of items that left the history are not needed any more.
     m_search.prune(m_history.history().size());
     rebuildList();
-    ensureSelection(false, false);
-    // Previews and thumbnails of items that left the history are not needed any more.
-    QList<QUuid> ids;
-    QSet<QUrl> files;
-    ids.reserve(m_history.history().size());
-    for (const ClipboardItem& item : m_history.history()) {
-        ids << item.id();
-        if (item.type().kind() == ClipboardItemKind::File)
-            files.insert(item.type().fileURL());
-        else if (item.type().kind() == ClipboardItemKind::FileGroup)
-            files.unite(QSet<QUrl>(item.type().fileURLs().cbegin(), item.type().fileURLs().cend()));
-    }
-    m_list->imagePreviews()->retainOnly(ids);
-    m_list->thumbnailer()->retainOnly(files);
+    m_selection.ensure(false, false);
+    m_list->retainPreviewsOf(m_history.history());
 }
 
 void OvelinView::onSearchTextChanged()
 {
     rebuildList();
-    ensureSelection(true, false);
+    m_selection.ensure(true, false);
 }
 
 void OvelinView::rebuildFromTop()
@@ -353,7 +237,7 @@ void OvelinView::rebuildFromTop()
     rebuildList();
     m_list->verticalScrollBar()->setValue(0);
     // The rebuilt list shows its content again, which selects the first row.
-    ensureSelection(true, false);
+    m_selection.ensure(true, false);
 }
 
 void OvelinView::onPinnedScrollTargetChanged()
@@ -380,12 +264,13 @@ void OvelinView::setAnimateItemsOnAppear(bool animate)
 void OvelinView::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    watchPanel();
+    // The view may be put into the panel after it was made: the panel is watched on every show.
+    m_keyFilter->watch(window());
     m_list->thumbnailer()->forgetFailures();
     setAnimateItemsOnAppear(false);
     setQuickKeysShown(false);
     QTimer::singleShot(appearDelayMs, this, [this] { setAnimateItemsOnAppear(true); });
-    ensureSelection(true, false);
+    m_selection.ensure(true, false);
     m_searchBar->focusField();
 }
 
@@ -425,40 +310,17 @@ void OvelinView::paintEvent(QPaintEvent*)
     if (!isWindow())
         return;
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const qreal radius = isModern() ? 26 : 16;
-    QColor fill = palette().color(QPalette::Window);
-    fill.setAlphaF(0.92f);
-    painter.setPen(QPen(palette().color(QPalette::Mid), 0.5));
-    painter.setBrush(fill);
-    painter.drawRoundedRect(QRectF(rect()).adjusted(0.25, 0.25, -0.25, -0.25), radius, radius);
+    PanelBackground::paint(painter, rect(), isModern() ? 26 : 16, palette(), true);
 }
 
 void OvelinView::onDragChanged(qreal dy)
 {
-    if (!isModern())
-        return;
-    QWidget* panel = window();
-    if (!m_dragStartHeight)
-        m_dragStartHeight = panel ? double(panel->height()) : AppEnvironment::shared().windowHeight();
-    if (!panel)
-        return;
-    const int newHeight = WindowManager::sanitizedHeight(*m_dragStartHeight + dy);
-    // The top edge stays; the panel grows or shrinks at the bottom.
-    panel->setGeometry(panel->x(), panel->y(), AppEnvironment::defaultWindowWidth, newHeight);
+    if (isModern())
+        m_resizeDrag.changed(window(), dy);
 }
 
 void OvelinView::onDragEnded(qreal dy)
 {
-    if (!isModern())
-        return;
-    QWidget* panel = window();
-    const double start =
-        m_dragStartHeight.value_or(panel ? double(panel->height()) : AppEnvironment::shared().windowHeight());
-    m_dragStartHeight.reset();
-    const double height = start + dy;
-    if (m_resizeWindow)
-        m_resizeWindow(height, true);
-    else
-        WindowManager::shared().resizeWindow(height, true);
+    if (isModern())
+        m_resizeDrag.ended(window(), dy);
 }

@@ -12,16 +12,20 @@
 #include "history/ClipboardItem.h"
 #include "panel/HistorySearch.h"
 #include "panel/ItemActions.h"
+#include "panel/ListSelection.h"
+#include "panel/PanelResizeDrag.h"
 
 class ClipboardHistory;
 class HistoryListView;
+class PanelKeyFilter;
 class QKeyEvent;
 class ResizeHandlesOverlay;
 class SearchBar;
 
 /// The content of the floating panel: the search bar, the list of history rows below it and,
 /// in the modern style, the resize strip along the bottom. It keeps a keyboard selection over
-/// the shown items and pastes it with Return; Escape puts the panel away.
+/// the shown items and pastes it with Return; Escape puts the panel away. The selection, the
+/// panel's key filter and the resize drag are parts of their own.
 class OvelinView : public QWidget
 {
     Q_OBJECT
@@ -34,15 +38,10 @@ public:
 
     QString searchText() const;
     void setSearchText(const QString& text);
-    std::optional<QUuid> selectedItemID() const { return m_selectedItemID; }
+    std::optional<QUuid> selectedItemID() const { return m_selection.selectedID(); }
 
-    /// Selects list[index] and scrolls it to the centre; nothing for an index out of range.
-    void selectItem(const QList<ClipboardItem>& list, int index, bool animated);
-    /// Keeps a selection that is still shown, unless `resetToFirst`; otherwise selects the
-    /// first shown item. An empty list clears the selection.
-    void ensureSelection(bool resetToFirst, bool animated);
     /// +1 for Down, -1 for Up; the selection does not wrap.
-    void moveSelection(int step);
+    void moveSelection(int step) { m_selection.move(step); }
     void pasteSelectedItem(PasteFormat format = PasteFormat::AsCopied);
     /// Pastes the shown row `row` (0 for the first), as Alt+1 … Alt+9 do; nothing out of range.
     void pasteRow(int row);
@@ -56,9 +55,9 @@ public:
     void setItemActions(ItemActions actions) { m_actions = std::move(actions); }
     /// The end of a resize drag: the height asked for, and whether it is to be remembered.
     /// The default is the window manager's resize of the panel, which stores the modern style's height.
-    void setResizeWindowHandler(std::function<void(double, bool)> handler)
+    void setResizeWindowHandler(PanelResizeDrag::ResizeHandler handler)
     {
-        m_resizeWindow = std::move(handler);
+        m_resizeDrag.setResizeHandler(std::move(handler));
     }
 
     SearchBar* searchBar() const { return m_searchBar; }
@@ -74,14 +73,13 @@ public:
     static constexpr int appearDelayMs = 100;
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void watchPanel();
+    bool takeKey(const QKeyEvent& event);
     void rebuildList();
     void rebuildFromTop();
     void onHistoryChanged();
@@ -98,11 +96,10 @@ private:
     SearchBar* m_searchBar;
     HistoryListView* m_list;
     ResizeHandlesOverlay* m_resizeStrip;
+    PanelKeyFilter* m_keyFilter;
     ItemActions m_actions;
-    std::function<void(double, bool)> m_resizeWindow;
-
-    std::optional<QUuid> m_selectedItemID;
+    ListSelection m_selection;
+    PanelResizeDrag m_resizeDrag;
     bool m_animateItemsOnAppear = false;
-    std::optional<double> m_dragStartHeight;
     mutable HistorySearch m_search;
 };

@@ -23,16 +23,21 @@ void PanelBackground::setTranslucent(bool translucent)
 
 void PanelBackground::paintEvent(QPaintEvent*)
 {
-    const QPalette& colours = m_paletteSource ? m_paletteSource->palette() : palette();
+    QPainter painter(this);
+    paint(painter, rect(), m_cornerRadius, m_paletteSource ? m_paletteSource->palette() : palette(), m_translucent);
+}
+
+void PanelBackground::paint(QPainter& painter, const QRect& rect, int cornerRadius, const QPalette& colours,
+                            bool translucent)
+{
     QColor fill = colours.color(QPalette::Window);
-    fill.setAlphaF(m_translucent ? 0.94f : 1.0f);
+    fill.setAlphaF(translucent ? 0.94f : 1.0f);
     QColor border = colours.color(QPalette::WindowText);
     border.setAlphaF(0.14f);
 
-    QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     QPainterPath outline;
-    outline.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), m_cornerRadius, m_cornerRadius);
+    outline.addRoundedRect(QRectF(rect).adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius, cornerRadius);
     painter.fillPath(outline, fill);
     painter.setPen(QPen(border, 1.0));
     painter.drawPath(outline);

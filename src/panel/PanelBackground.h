@@ -3,6 +3,8 @@
 #include <QPointer>
 #include <QWidget>
 
+class QPainter;
+
 /// The panel's rounded, translucent background. Its colours come from `paletteSource` (the
 /// content, which carries the theme), so the frame follows the content's light or dark look.
 class PanelBackground : public QWidget
@@ -16,6 +18,10 @@ public:
     void setPaletteSource(QWidget* source) { m_paletteSource = source; }
     /// Opaque fill when nothing composites translucent windows.
     void setTranslucent(bool translucent);
+
+    /// Draws the rounded background into `rect` with the colours of `colours`.
+    static void paint(QPainter& painter, const QRect& rect, int cornerRadius, const QPalette& colours,
+                      bool translucent);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

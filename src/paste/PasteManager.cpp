@@ -75,20 +75,29 @@ QString PasteManager::contentTypeName(ClipboardItemKind kind)
 
 const QSet<QString>& PasteManager::terminalWindowClasses()
 {
+    // X11 WM_CLASS classes and Wayland app ids, compared in lower case.
     static const QSet<QString> classes{u"gnome-terminal-server"_s,
-                                       u"Gnome-terminal"_s,
+                                       u"gnome-terminal"_s,
+                                       u"org.gnome.terminal"_s,
+                                       u"org.gnome.console"_s,
                                        u"konsole"_s,
-                                       u"Xfce4-terminal"_s,
-                                       u"Tilix"_s,
-                                       u"Alacritty"_s,
+                                       u"org.kde.konsole"_s,
+                                       u"xfce4-terminal"_s,
+                                       u"tilix"_s,
+                                       u"alacritty"_s,
                                        u"kitty"_s,
-                                       u"Terminator"_s,
-                                       u"XTerm"_s,
-                                       u"URxvt"_s,
+                                       u"terminator"_s,
+                                       u"xterm"_s,
+                                       u"urxvt"_s,
                                        u"org.wezfurlong.wezterm"_s,
                                        u"foot"_s,
                                        u"com.mitchellh.ghostty"_s};
     return classes;
+}
+
+bool PasteManager::isTerminal(const std::optional<QString>& identifier)
+{
+    return identifier && terminalWindowClasses().contains(identifier->toLower());
 }
 
 void PasteManager::copyToPasteboard(const ClipboardItem& item, bool plainText)
@@ -237,44 +246,62 @@ void PasteManager::removeTemporaryImages()
     m_temporaryImages.clear();
 }
 
-void PasteManager::performPaste()
+void PasteManager::performPaste(std::function<void()> done)
+{
+    if (!done)
+        done = [] {};
+    if (!m_services.frontmostApplication) {
+        pasteIntoFrontmost(done);
+        return;
+    }
+    // Where the window system hands the focus back asynchronously, the keys wait for it.
+    m_services.frontmostApplication->whenFocusSettled(focusSettleTimeout, this,
+                                                      [this, done] { pasteIntoFrontmost(done); });
+}
+
+void PasteManager::pasteIntoFrontmost(const std::function<void()>& done)
 {
     const std::optional<FrontmostApplication> app =
         m_services.frontmostApplication ? m_services.frontmostApplication->frontmostApplication()
                                         : std::nullopt;
     if (!app) {
         ovelin::printLine(u"🚫 Não foi possível identificar o app em foco."_s);
+        done();
         return;
     }
     ovelin::printLine(u"📦 App em foco: "_s + app->identifier.value_or(u"desconhecido"_s));
-    const bool terminal = app->identifier && terminalWindowClasses().contains(*app->identifier);
-    pasteWithKeystroke(*app, terminal);
-}
-
-void PasteManager::pasteWithKeystroke(const FrontmostApplication& app, bool terminal)
-{
-    const QString mechanism =
-        m_services.keyEventPoster ? m_services.keyEventPoster->mechanismName() : u"XTEST"_s;
+    KeyEventPoster* poster = m_services.keyEventPoster;
+    const bool terminal = isTerminal(app->identifier);
+    const PasteKeystroke keystroke =
+        !terminal ? PasteKeystroke::ControlV
+                  : (poster ? poster->terminalPasteKeystroke() : PasteKeystroke::ShiftInsert);
+    const QString mechanism = poster ? poster->mechanismName() : u"XTEST"_s;
     if (terminal)
-        ovelin::printLine(u"↩️ Usando fallback ("_s + mechanism + u" Shift+Insert)"_s);
+        ovelin::printLine(u"↩️ Usando fallback ("_s + mechanism + u' ' + pasteKeystrokeName(keystroke) +
+                          u')');
     else
         ovelin::printLine(u"🚀 Usando paste via "_s + mechanism);
     // xterm, urxvt and st paste PRIMARY on Shift+Insert, VTE terminals the clipboard: both hold it.
-    if (terminal && m_services.clipboard)
+    if (keystroke == PasteKeystroke::ShiftInsert && m_services.clipboard)
         m_services.clipboard->writePrimarySelection(m_lastContent);
 
-    QString error = u"nenhum serviço de teclado instalado"_s;
-    const bool posted = m_services.keyEventPoster &&
-                        m_services.keyEventPoster->postPasteKeystroke(
-                            terminal ? PasteKeystroke::ShiftInsert : PasteKeystroke::ControlV, &error);
-    if (!posted) {
-        // Reported as what it is: no keystroke reached the application.
-        ovelin::printLine(u"❌ "_s + mechanism + u" falhou: "_s + error);
-        return;
-    }
-    if (terminal)
-        ovelin::printLine(u"✅ Paste via "_s + mechanism + u" Shift+Insert executado no app: "_s +
-                          app.name.value_or(u"AppDesconhecido"_s));
+    const std::chrono::milliseconds delay = poster ? poster->prepareToPost() : std::chrono::milliseconds(0);
+    auto post = [this, app = *app, keystroke, terminal, mechanism, done] {
+        QString error = u"nenhum serviço de teclado instalado"_s;
+        KeyEventPoster* poster = m_services.keyEventPoster;
+        if (!poster || !poster->postPasteKeystroke(keystroke, &error)) {
+            // Reported as what it is: no keystroke reached the application.
+            ovelin::printLine(u"❌ "_s + mechanism + u" falhou: "_s + error);
+        } else if (terminal) {
+            ovelin::printLine(u"✅ Paste via "_s + mechanism + u' ' + pasteKeystrokeName(keystroke) +
+                              u" executado no app: "_s + app.name.value_or(u"AppDesconhecido"_s));
+        } else {
+            ovelin::printLine(u"✅ Paste via "_s + mechanism + u" para PID: "_s + processText(app));
+        }
+        done();
+    };
+    if (delay.count() <= 0)
+        post();
     else
-        ovelin::printLine(u"✅ Paste via "_s + mechanism + u" para PID: "_s + processText(app));
+        QTimer::singleShot(delay, this, post);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+#include <functional>
 #include <optional>
 
 #include <QDateTime>
@@ -34,10 +36,13 @@ public:
     /// that the target receives a file. `plainText` leaves out a text's RTF and HTML forms
     /// whatever "useRichTextPaste" says; other kinds are written as usual.
     void copyToPasteboard(const ClipboardItem& item, bool plainText = false);
-    /// Sends the paste keystroke to the frontmost application: Shift+Insert for terminal
-    /// emulators, with the last copied content on the primary selection too; Ctrl+V for
-    /// everything else.
-    void performPaste();
+    /// Sends the paste keystroke to the frontmost application once the focus has settled: the
+    /// key poster's terminal keystroke for terminal emulators (Shift+Insert with the last copied
+    /// content on the primary selection too, on X11), Ctrl+V for everything else. `done` runs
+    /// after the outcome was printed; where nothing waits, before this returns.
+    void performPaste(std::function<void()> done = {});
+    /// The longest wait for the window system to hand the focus back before pasting.
+    static constexpr std::chrono::milliseconds focusSettleTimeout{1500};
 
     /// The kind of the item last written ("text", "file", "group", "image").
     const std::optional<QString>& lastCopiedContentType() const { return m_lastCopiedContentType; }
@@ -45,8 +50,10 @@ public:
     bool useRichTextPaste() const;
 
     static QString contentTypeName(ClipboardItemKind kind);
-    /// WM_CLASS classes of the terminal emulators, which paste with Shift+Insert.
+    /// The terminal emulators' WM_CLASS classes and Wayland app ids, in lower case.
     static const QSet<QString>& terminalWindowClasses();
+    /// Whether the identifier names a terminal emulator, whatever its case.
+    static bool isTerminal(const std::optional<QString>& identifier);
 
     /// Writes the bytes to a new "Ovelin_Image_<UUID>.png" in temporaryImageFolder(), readable by
     /// the user only; none (and one printed line) when the file cannot be written.
@@ -69,7 +76,7 @@ public:
 private:
     PasteManager() = default;
     ClipboardContent contentFor(const ClipboardItem& item, bool plainText);
-    void pasteWithKeystroke(const FrontmostApplication& app, bool terminal);
+    void pasteIntoFrontmost(const std::function<void()>& done);
     void releaseExpiredImages(const QDateTime& now);
 
     PlatformServices m_services;

@@ -50,9 +50,11 @@ void PasteSequence::paste(const ClipboardItem& item, PasteOrigin origin, bool pl
     m_hideApplication();
     QTimer::singleShot(pasteDelayMs, this, [this] {
         PasteManager& manager = PasteManager::shared();
-        manager.performPaste();
         const QString contentType = manager.lastCopiedContentType().value_or(u"unknown"_s);
-        Telemetry::shared().sendThrottled(AppSignal::PastePerformed, {{u"contentType"_s, contentType}}, 15);
-        Q_EMIT pastePerformed(contentType);
+        manager.performPaste([this, contentType] {
+            Telemetry::shared().sendThrottled(AppSignal::PastePerformed, {{u"contentType"_s, contentType}},
+                                              15);
+            Q_EMIT pastePerformed(contentType);
+        });
     });
 }

@@ -33,7 +33,8 @@ public:
     void setHideApplicationHandler(std::function<void()> handler);
 
 Q_SIGNALS:
-    /// After performPaste ran; the kind of the pasted item, or "unknown".
+    /// After the paste keystroke was posted (or could not be); the kind of the pasted item, or
+    /// "unknown".
     void pastePerformed(const QString& contentType);
 
 private:

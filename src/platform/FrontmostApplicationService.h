@@ -1,10 +1,14 @@
 #pragma once
 
+#include <chrono>
+#include <functional>
 #include <optional>
 
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
+
+class QObject;
 
 /// The application whose window has the focus.
 struct FrontmostApplication
@@ -31,4 +35,14 @@ public:
     virtual bool activateWindow(quint64 windowId) = 0;
     /// The identifiers of the applications that have a window, sorted, each once.
     virtual QStringList runningApplications() = 0;
+    /// Calls `ready` once the focus has left Ovelin's windows for another one (the one
+    /// activateWindow() asked for, if any), at the latest after `timeout`; never if `context` is
+    /// gone by then. Where the focus changes before activateWindow() returns, at once.
+    virtual void whenFocusSettled(std::chrono::milliseconds timeout, QObject* context,
+                                  std::function<void()> ready)
+    {
+        Q_UNUSED(timeout);
+        Q_UNUSED(context);
+        ready();
+    }
 };

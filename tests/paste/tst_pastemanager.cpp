@@ -298,10 +298,11 @@ private Q_SLOTS:
             << QVariant::fromValue(app(u"kitty"_s)) << QString() << shiftInsert
             << QStringList{u"📦 App em foco: kitty"_s, u"↩️ Usando fallback (XTEST Shift+Insert)"_s,
                            u"✅ Paste via XTEST Shift+Insert executado no app: AppDesconhecido"_s};
-        QTest::newRow("terminal classes compare exactly")
-            << QVariant::fromValue(app(u"xterm"_s, {}, 9)) << QString() << control
-            << QStringList{u"📦 App em foco: xterm"_s, u"🚀 Usando paste via XTEST"_s,
-                           u"✅ Paste via XTEST para PID: 9"_s};
+        QTest::newRow("terminal ids compare without case")
+            << QVariant::fromValue(app(u"org.gnome.Console"_s, {}, 9)) << QString() << shiftInsert
+            << QStringList{u"📦 App em foco: org.gnome.Console"_s,
+                           u"↩️ Usando fallback (XTEST Shift+Insert)"_s,
+                           u"✅ Paste via XTEST Shift+Insert executado no app: AppDesconhecido"_s};
         QTest::newRow("window without class or pid")
             << QVariant::fromValue(app(std::nullopt)) << QString() << control
             << QStringList{u"📦 App em foco: desconhecido"_s, u"🚀 Usando paste via XTEST"_s,
