@@ -69,6 +69,8 @@ public:
         auto process = std::make_unique<QProcess>();
         process->setProcessEnvironment(environment.isEmpty() ? this->environment() : environment);
         process->setProcessChannelMode(QProcess::MergedChannels);
+        // Whatever it might write beside it lands in the throw-away HOME too.
+        process->setWorkingDirectory(m_dir.path());
         process->start(QStringLiteral(OVELIN_EXECUTABLE), arguments);
         m_running.push_back(std::move(process));
         return m_running.back().get();

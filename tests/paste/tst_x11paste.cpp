@@ -35,12 +35,6 @@ struct Received
     QStringList urls;
 };
 
-QString readText(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
 Received readRecord(const QString& path)
 {
     Received received;
@@ -193,7 +187,7 @@ private Q_SLOTS:
             QTRY_COMPARE_WITH_TIMEOUT(readRecord(out).texts, QStringList{text}, 10000);
             QCOMPARE(readRecord(out).keys, QStringList{u"Ctrl+V"_s});
         } else {
-            QTRY_COMPARE_WITH_TIMEOUT(readText(out), text, 10000);
+            QTRY_COMPARE_WITH_TIMEOUT(QString::fromUtf8(ovelin::test::readFile(out)), text, 10000);
         }
         QCOMPARE(lines.count(u"📦 App em foco: "_s + windowClass), 1);
         QCOMPARE(lines.count(mechanismLine), 1);

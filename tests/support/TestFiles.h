@@ -13,6 +13,13 @@ inline bool writeFile(const QString& path, const QByteArray& bytes)
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
+/// The whole of the file at `path`; empty when it cannot be read.
+inline QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 /// A w x h picture of one colour, PNG-encoded.
 inline QByteArray pngBytes(int w, int h, Qt::GlobalColor colour = Qt::red)
 {
