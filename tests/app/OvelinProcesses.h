@@ -108,18 +108,6 @@ inline bool waitForLine(QProcess* process, const QString& line, int count = 1, i
 inline const QString watching = u"📋 Monitoramento da área de transferência iniciado!"_s;
 inline const QString preferencesOpened = u"🧩 showPreferences() foi chamado"_s;
 
-/// Where a window is on the screen, as xwininfo reports it (empty when it is gone).
-inline QRect geometryOf(const QString& window)
-{
-    const QString info = tool(u"xwininfo"_s, {u"-id"_s, window});
-    const auto number = [&info](const QString& label) {
-        const QRegularExpression pattern(QRegularExpression::escape(label) + u":\\s*(-?\\d+)"_s);
-        return pattern.match(info).captured(1).toInt();
-    };
-    return {number(u"Absolute upper-left X"_s), number(u"Absolute upper-left Y"_s), number(u"Width"_s),
-            number(u"Height"_s)};
-}
-
 /// The first mapped window of Ovelin's whose geometry passes `matches`; empty when there is none.
 inline QString visibleOvelinWindow(const std::function<bool(const QRect&)>& matches)
 {

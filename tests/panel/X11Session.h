@@ -42,6 +42,18 @@ inline bool waitFor(const std::function<bool()>& condition, int timeoutMs = 1500
     return condition();
 }
 
+/// Where a window is on the screen, as xwininfo reports it (empty when it is gone).
+inline QRect geometryOf(const QString& window)
+{
+    const QString info = tool(u"xwininfo"_s, {u"-id"_s, window});
+    const auto number = [&info](const QString& label) {
+        const QRegularExpression pattern(QRegularExpression::escape(label) + u":\\s*(-?\\d+)"_s);
+        return pattern.match(info).captured(1).toInt();
+    };
+    return {number(u"Absolute upper-left X"_s), number(u"Absolute upper-left Y"_s), number(u"Width"_s),
+            number(u"Height"_s)};
+}
+
 /// The real executable in a clean HOME on the test's X server, observed with the ordinary X tools.
 class OvelinOnX11
 {
@@ -97,16 +109,7 @@ public:
     {
         return tool(u"xwininfo"_s, {u"-id"_s, panel}).contains(u"Map State: IsViewable"_s);
     }
-    QRect panelGeometry() const
-    {
-        const QString info = tool(u"xwininfo"_s, {u"-id"_s, panel});
-        const auto number = [&info](const QString& label) {
-            const QRegularExpression pattern(QRegularExpression::escape(label) + u":\\s*(-?\\d+)"_s);
-            return pattern.match(info).captured(1).toInt();
-        };
-        return {number(u"Absolute upper-left X"_s), number(u"Absolute upper-left Y"_s), number(u"Width"_s),
-                number(u"Height"_s)};
-    }
+    QRect panelGeometry() const { return geometryOf(panel); }
     bool panelActive() const { return activeWindow() == panel; }
     static QString activeWindow() { return xdotool({u"getactivewindow"_s}).trimmed(); }
 
