@@ -7,7 +7,6 @@
 #include "support/TestMain.h"
 #include "telemetry/Telemetry.h"
 
-
 class TestTelemetry : public QObject
 {
     Q_OBJECT
