@@ -130,7 +130,6 @@ private Q_SLOTS:
         QCOMPARE(m_loginItem.calls, QStringList{u"isEnabled"_s});
         QCOMPARE(AppDelegate::shared(), m_delegate.get());
         QCOMPARE(WindowManager::shared().window(), m_delegate->floatingWindowController()->window());
-        QCOMPARE(m_delegate->floatingWindowController()->window()->geometry(), QRect(300, 300, 400, 600));
         QVERIFY(!QSettings().contains(SettingsKey::launchAtLogin));
     }
 

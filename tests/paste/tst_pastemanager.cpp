@@ -285,15 +285,7 @@ private Q_SLOTS:
         QTest::newRow("no frontmost application")
             << QVariant() << QString() << QVariantList()
             << QStringList{u"🚫 Não foi possível identificar o app em foco."_s};
-        QTest::newRow("ordinary window")
-            << QVariant::fromValue(app(u"Mousepad"_s, u"Notes"_s, 4242)) << QString() << control
-            << QStringList{u"📦 App em foco: Mousepad"_s, u"🚀 Usando paste via XTEST"_s,
-                           u"✅ Paste via XTEST para PID: 4242"_s};
-        QTest::newRow("terminal") << QVariant::fromValue(app(u"XTerm"_s, u"bash"_s, 7)) << QString()
-                                  << shiftInsert
-                                  << QStringList{u"📦 App em foco: XTerm"_s,
-                                                 u"↩️ Usando fallback (XTEST Shift+Insert)"_s,
-                                                 u"✅ Paste via XTEST Shift+Insert executado no app: bash"_s};
+        // An editor and a named terminal are pasted into for real by tst_x11paste.
         QTest::newRow("terminal without a name")
             << QVariant::fromValue(app(u"kitty"_s)) << QString() << shiftInsert
             << QStringList{u"📦 App em foco: kitty"_s, u"↩️ Usando fallback (XTEST Shift+Insert)"_s,
