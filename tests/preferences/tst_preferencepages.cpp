@@ -1,13 +1,16 @@
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFrame>
 #include <QLabel>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QSettings>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
@@ -31,14 +34,10 @@
 #include "preferences/GeneralPreferencesView.h"
 #include "preferences/HelpViewer.h"
 #include "preferences/HistoryPreferencesView.h"
-
 #include "preferences/LanguagePreferencesView.h"
 #include "preferences/PermissionsManager.h"
 #include "preferences/PermissionsPreferencesView.h"
 #include "preferences/PreferencesWidgets.h"
-#include <QComboBox>
-#include <QListWidget>
-#include <QSpinBox>
 
 using namespace Qt::StringLiterals;
 using namespace ovelin::test;
