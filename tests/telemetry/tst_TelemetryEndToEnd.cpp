@@ -85,6 +85,9 @@ private Q_SLOTS:
         QVERIFY(!payload.value(QStringLiteral("appVersion")).toString().isEmpty());
         QVERIFY(!payload.value(QStringLiteral("build")).toString().isEmpty());
         QCOMPARE(server.requests().first().path, QByteArray("/v2/"));
+        // The client's own session signal goes out beside the application's.
+        QTRY_VERIFY_WITH_TIMEOUT(findRecord(server, QStringLiteral("Beacon.Session.started")).has_value(),
+                                 12000);
 
         QTRY_VERIFY_WITH_TIMEOUT(findRecord(server, QStringLiteral("WindowOpened")).has_value(), 12000);
         const QJsonObject opened =
