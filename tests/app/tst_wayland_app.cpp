@@ -240,6 +240,8 @@ private Q_SLOTS:
         if (!weston)
             QVERIFY(QTest::qWaitFor([] { return !swayShowsPanel(); }, timeoutMs));
         QCOMPARE(ovelin.command(u"--toggle"_s), 0);
+        QVERIFY2(ovelin.waitForLine(u"📍 Janela posicionada com base no cursor."_s),
+                 qPrintable(ovelin.output()));
         if (!weston)
             QVERIFY(QTest::qWaitFor(swayShowsPanel, timeoutMs));
 

@@ -32,35 +32,52 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // What Ovelin offers: each MIME type with its bytes, in the order offered.
-using OwnContent = QList<std::pair<QByteArray, QByteArray>>;
+struct OwnContent
+{
+    QList<std::pair<QByteArray, QByteArray>> formats;
+    // STRING holds the UTF-8 text, turned into Latin-1 only for a reader that asks for it: a
+    // large text is not converted on the GUI thread for a name few readers use.
+    bool stringFromUtf8 = false;
 
-// Readers that know the X11 names of text find it under them too, as on X11; STRING is Latin-1.
+    bool isEmpty() const { return formats.isEmpty(); }
+    bool offers(const QByteArray& type) const
+    {
+        return std::any_of(formats.cbegin(), formats.cend(), [&](const auto& f) { return f.first == type; });
+    }
+    std::optional<QByteArray> data(const QByteArray& type) const
+    {
+        for (const auto& [offered, bytes] : formats) {
+            if (offered == type)
+                return type == "STRING" && stringFromUtf8 ? QString::fromUtf8(bytes).toLatin1() : bytes;
+        }
+        return std::nullopt;
+    }
+};
+
+// Readers that know the X11 names of text find it under them too, as on X11.
 OwnContent ownContent(const ClipboardContent& content)
 {
     OwnContent own;
-    const auto offered = [&own](const QByteArray& type) {
-        return std::any_of(own.cbegin(), own.cend(), [&](const auto& format) { return format.first == type; });
-    };
     for (const auto& [format, bytes] : content.formats) {
-        if (!offered(format.toUtf8()))
-            own.append({format.toUtf8(), bytes});
+        if (!own.offers(format.toUtf8()))
+            own.formats.append({format.toUtf8(), bytes});
     }
-    const auto text = std::find_if(own.cbegin(), own.cend(), [](const auto& f) { return f.first == "text/plain"; });
-    if (text != own.cend()) {
-        const QByteArray utf8 = text->second;
+    if (const auto utf8 = own.data("text/plain")) {
         for (const char* alias : {"text/plain;charset=utf-8", "UTF8_STRING", "TEXT"}) {
-            if (!offered(alias))
-                own.append({alias, utf8});
+            if (!own.offers(alias))
+                own.formats.append({alias, *utf8});
         }
-        if (!offered("STRING"))
-            own.append({"STRING", QString::fromUtf8(utf8).toLatin1()});
+        if (!own.offers("STRING")) {
+            own.formats.append({"STRING", *utf8});
+            own.stringFromUtf8 = true;
+        }
     }
-    if (content.image && !offered("image/png")) {
+    if (content.image && !own.offers("image/png")) {
         QByteArray png;
         QBuffer buffer(&png);
         buffer.open(QIODevice::WriteOnly);
         if (content.image->save(&buffer, "PNG"))
-            own.append({"image/png", png});
+            own.formats.append({"image/png", png});
     }
     return own;
 }
@@ -76,17 +93,15 @@ public:
     {
         *outcome = Outcome::Done;
         QStringList types;
-        for (const auto& format : m_content)
+        for (const auto& format : m_content.formats)
             types.append(QString::fromUtf8(format.first));
         return types;
     }
 
     Result fetch(const QString& format) override
     {
-        for (const auto& [type, bytes] : m_content) {
-            if (type == format.toUtf8())
-                return {Outcome::Done, bytes};
-        }
+        if (auto bytes = m_content.data(format.toUtf8()))
+            return {Outcome::Done, std::move(*bytes)};
         return {Outcome::Refused, {}};
     }
 
@@ -141,7 +156,9 @@ void onGlobal(void* data, wl_registry* registry, uint32_t name, const char* inte
     globals->protocol = protocol;
 }
 
-void onGlobalRemove(void*, wl_registry*, uint32_t) {}
+void onGlobalRemove(void*, wl_registry*, uint32_t)
+{
+}
 
 const wl_registry_listener registryListener = {onGlobal, onGlobalRemove};
 
@@ -184,26 +201,7 @@ public:
         wake();
         if (m_thread.joinable())
             m_thread.join();
-        for (auto& [proxy, offer] : m_offers)
-            m_protocol->destroyOffer(proxy);
-        for (auto& [id, source] : m_sources)
-            m_protocol->destroySource(source.proxy);
-        for (const Outgoing& out : m_outgoing)
-            close(out.fd);
-        for (const auto& [callback, sync] : m_syncs)
-            wl_callback_destroy(callback);
-        if (m_device)
-            m_protocol->destroyDevice(m_device);
-        if (m_manager)
-            m_protocol->destroyManager(m_manager);
-        if (m_seat)
-            wl_proxy_destroy(m_seat);
-        if (m_registry)
-            wl_registry_destroy(m_registry);
-        if (m_display) {
-            wl_display_flush(m_display);
-            wl_display_disconnect(m_display);
-        }
+        release();
         if (m_wakeFd >= 0)
             close(m_wakeFd);
     }
@@ -216,6 +214,11 @@ public:
     }
     bool hasPrimarySelection() const { return m_device && m_protocol->hasPrimarySelection(m_managerVersion); }
     quint64 changeCount() const { return m_changeCount; }
+    bool broken() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_broken;
+    }
 
     // GUI thread: deliveries now go to the watch numbered `watch` (0: none), current contents first.
     void setWatch(quint64 watch)
@@ -253,9 +256,9 @@ public:
         wake();
         lock.lock();
         // One transfer already under way may have to end first.
-        const bool answered = m_answered.wait_for(lock, std::chrono::milliseconds(2 * transferTimeoutMs + 500), [&] {
-            return m_cachedGeneration == m_generation || m_broken;
-        });
+        const bool answered =
+            m_answered.wait_for(lock, std::chrono::milliseconds(2 * transferTimeoutMs + 500),
+                                [&] { return m_cachedGeneration == m_generation || m_broken; });
         --m_readers;
         return answered && !m_broken ? m_cached : ClipboardSnapshot{};
     }
@@ -294,7 +297,8 @@ private:
     {
         m_display = wl_display_connect(nullptr);
         if (!m_display) {
-            ovelin::printLine(QStringLiteral("❌ Sem conexão com o compositor Wayland para ler a área de transferência"));
+            ovelin::printLine(
+                QStringLiteral("❌ Sem conexão com o compositor Wayland para ler a área de transferência"));
             return false;
         }
         Globals globals;
@@ -305,13 +309,47 @@ private:
         m_manager = globals.manager;
         m_protocol = globals.protocol;
         m_managerVersion = globals.managerVersion;
-        if (!m_seat || !m_manager)
+        if (!m_seat || !m_manager) {
+            // Nothing to watch: an idle connection would only pile up the compositor's events.
+            release();
             return false;
+        }
         m_device = m_protocol->getDevice(m_manager, m_seat);
         WaylandDataControl::listen(m_device, &deviceListener, this);
         // The device's first event names the current selection.
         wl_display_roundtrip(m_display);
         return true;
+    }
+
+    void release()
+    {
+        for (auto& [proxy, offer] : m_offers)
+            m_protocol->destroyOffer(proxy);
+        m_offers.clear();
+        for (auto& [id, source] : m_sources)
+            m_protocol->destroySource(source.proxy);
+        m_sources.clear();
+        for (const Outgoing& out : m_outgoing)
+            close(out.fd);
+        m_outgoing.clear();
+        for (const auto& [callback, sync] : m_syncs)
+            wl_callback_destroy(callback);
+        m_syncs.clear();
+        if (m_device)
+            m_protocol->destroyDevice(m_device);
+        if (m_manager)
+            m_protocol->destroyManager(m_manager);
+        if (m_seat)
+            wl_proxy_destroy(m_seat);
+        if (m_registry)
+            wl_registry_destroy(m_registry);
+        if (m_display) {
+            wl_display_flush(m_display);
+            wl_display_disconnect(m_display);
+        }
+        m_device = m_manager = m_seat = nullptr;
+        m_registry = nullptr;
+        m_display = nullptr;
     }
 
     void wake()
@@ -404,7 +442,10 @@ private:
             return m_worker.m_offers.at(m_offer).types;
         }
 
-        Result fetch(const QString& format) override { return m_worker.transfer(m_offer, format, m_generation); }
+        Result fetch(const QString& format) override
+        {
+            return m_worker.transfer(m_offer, format, m_generation);
+        }
 
     private:
         Worker& m_worker;
@@ -488,7 +529,8 @@ private:
         }
         int timeoutMs = -1;
         if (until != Clock::time_point::max()) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
             timeoutMs = static_cast<int>(std::clamp<qint64>(left + 1, 0, 60'000));
         }
         poll(fds.data(), fds.size(), timeoutMs);
@@ -519,7 +561,8 @@ private:
     void breakDown()
     {
         if (!m_broken)
-            ovelin::printLine(QStringLiteral("❌ A conexão com o compositor Wayland caiu: a área de transferência não é mais lida"));
+            ovelin::printLine(QStringLiteral(
+                "❌ A conexão com o compositor Wayland caiu: a área de transferência não é mais lida"));
         std::lock_guard lock(m_mutex);
         m_broken = true;
         m_answered.notify_all();
@@ -541,7 +584,7 @@ private:
                 source = m_protocol->createSource(m_manager);
                 id = ++m_lastSource;
                 auto content = std::make_shared<const OwnContent>(std::move(write.content));
-                for (const auto& format : *content)
+                for (const auto& format : content->formats)
                     m_protocol->offer(source, format.first.constData());
                 WaylandDataControl::listen(source, &sourceListener, this);
                 m_sources[id] = {source, content};
@@ -642,24 +685,14 @@ private:
     {
         auto* self = static_cast<Worker*>(data);
         const Source* found = self->findSource(source);
-        QByteArray bytes;
-        bool known = false;
-        if (found && found->content) {
-            for (const auto& [type, value] : *found->content) {
-                if (type == mimeType) {
-                    bytes = value;
-                    known = true;
-                    break;
-                }
-            }
-        }
-        if (!known) {
+        std::optional<QByteArray> bytes = found ? found->content->data(mimeType) : std::nullopt;
+        if (!bytes) {
             close(fd);
             return;
         }
         fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
         self->m_outgoing.push_back(
-            {fd, std::move(bytes), 0, Clock::now() + std::chrono::milliseconds(transferTimeoutMs)});
+            {fd, std::move(*bytes), 0, Clock::now() + std::chrono::milliseconds(transferTimeoutMs)});
     }
 
     static void onCancelled(void* data, wl_proxy* source)
@@ -697,8 +730,8 @@ private:
         self->m_answered.notify_all();
     }
 
-    static constexpr WaylandDataControl::DeviceListener deviceListener = {onDataOffer, onSelection, onFinished,
-                                                                          onPrimarySelection};
+    static constexpr WaylandDataControl::DeviceListener deviceListener = {onDataOffer, onSelection,
+                                                                          onFinished, onPrimarySelection};
     static constexpr WaylandDataControl::OfferListener offerListener = {onOfferType};
     static constexpr WaylandDataControl::SourceListener sourceListener = {onSend, onCancelled};
     static constexpr wl_callback_listener syncListener = {onSyncDone};
@@ -784,7 +817,7 @@ void WaylandClipboardService::writePrimarySelection(const ClipboardContent& cont
 
 void WaylandClipboardService::setSelection(const ClipboardContent& content, bool primary)
 {
-    if (!m_worker->protocol()) {
+    if (!m_worker->protocol() || m_worker->broken()) {
         writeThroughQClipboard(primary ? QClipboard::Selection : QClipboard::Clipboard, content);
         return;
     }

@@ -10,7 +10,8 @@
 namespace {
 
 // The opcodes are taken from the wlr protocol; the ext one must agree, request by request.
-static_assert(ZWLR_DATA_CONTROL_MANAGER_V1_CREATE_DATA_SOURCE == EXT_DATA_CONTROL_MANAGER_V1_CREATE_DATA_SOURCE);
+static_assert(ZWLR_DATA_CONTROL_MANAGER_V1_CREATE_DATA_SOURCE ==
+              EXT_DATA_CONTROL_MANAGER_V1_CREATE_DATA_SOURCE);
 static_assert(ZWLR_DATA_CONTROL_MANAGER_V1_GET_DATA_DEVICE == EXT_DATA_CONTROL_MANAGER_V1_GET_DATA_DEVICE);
 static_assert(ZWLR_DATA_CONTROL_MANAGER_V1_DESTROY == EXT_DATA_CONTROL_MANAGER_V1_DESTROY);
 static_assert(ZWLR_DATA_CONTROL_DEVICE_V1_SET_SELECTION == EXT_DATA_CONTROL_DEVICE_V1_SET_SELECTION);
@@ -41,9 +42,9 @@ void destroy(wl_proxy* proxy, uint32_t opcode)
 
 const WaylandDataControl* WaylandDataControl::forGlobal(const char* global)
 {
-    static constexpr WaylandDataControl ext("ext_data_control_manager_v1", &ext_data_control_manager_v1_interface,
-                                            &ext_data_control_device_v1_interface,
-                                            &ext_data_control_source_v1_interface, 1, 1);
+    static constexpr WaylandDataControl ext(
+        "ext_data_control_manager_v1", &ext_data_control_manager_v1_interface,
+        &ext_data_control_device_v1_interface, &ext_data_control_source_v1_interface, 1, 1);
     static constexpr WaylandDataControl wlr(
         "zwlr_data_control_manager_v1", &zwlr_data_control_manager_v1_interface,
         &zwlr_data_control_device_v1_interface, &zwlr_data_control_source_v1_interface, 2,
@@ -109,15 +110,18 @@ void WaylandDataControl::destroyOffer(wl_proxy* offer) const
 
 void WaylandDataControl::listen(wl_proxy* proxy, const DeviceListener* listener, void* data)
 {
-    wl_proxy_add_listener(proxy, reinterpret_cast<void (**)(void)>(const_cast<DeviceListener*>(listener)), data);
+    wl_proxy_add_listener(proxy, reinterpret_cast<void (**)(void)>(const_cast<DeviceListener*>(listener)),
+                          data);
 }
 
 void WaylandDataControl::listen(wl_proxy* proxy, const SourceListener* listener, void* data)
 {
-    wl_proxy_add_listener(proxy, reinterpret_cast<void (**)(void)>(const_cast<SourceListener*>(listener)), data);
+    wl_proxy_add_listener(proxy, reinterpret_cast<void (**)(void)>(const_cast<SourceListener*>(listener)),
+                          data);
 }
 
 void WaylandDataControl::listen(wl_proxy* proxy, const OfferListener* listener, void* data)
 {
-    wl_proxy_add_listener(proxy, reinterpret_cast<void (**)(void)>(const_cast<OfferListener*>(listener)), data);
+    wl_proxy_add_listener(proxy, reinterpret_cast<void (**)(void)>(const_cast<OfferListener*>(listener)),
+                          data);
 }

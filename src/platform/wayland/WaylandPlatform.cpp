@@ -7,6 +7,7 @@
 #include "platform/wayland/SwayIpcClient.h"
 #include "platform/wayland/SwayPanelPlacement.h"
 #include "platform/wayland/SwayShortcutService.h"
+#include "platform/wayland/UnboundShortcutService.h"
 #include "platform/wayland/WaylandCapabilityService.h"
 #include "platform/wayland/WaylandClipboardService.h"
 #include "platform/wayland/WaylandFrontmostApplicationService.h"
@@ -19,6 +20,7 @@ namespace {
 
 Services make()
 {
+    static UnboundShortcutService unbound;
     // QObjects here belong to the application, so they go before the connection Qt closes.
     QObject* owner = QCoreApplication::instance();
     auto* clipboard = new WaylandClipboardService(owner);
@@ -33,6 +35,8 @@ Services make()
         shortcuts = new SwayShortcutService(sway, owner);
     else if (portal)
         shortcuts = new PortalShortcutService(QDBusConnection::sessionBus(), owner);
+    else
+        shortcuts = &unbound; // says which command to bind, and never falls back to an X11 grab
     static WaylandWindowSystem windowSystem(sway ? new SwayPanelPlacement(sway, owner) : nullptr);
 
     WaylandCapabilityService::Built built;

@@ -15,7 +15,8 @@ struct Services
     /// The clipboard, the frontmost application and the virtual-keyboard key poster; the sound
     /// player is not Wayland's to make.
     PlatformServices platform;
-    /// Binds the shortcut through sway's IPC or the desktop portal; none where neither is there.
+    /// Binds the shortcut through sway's IPC or the desktop portal; where neither is there, says
+    /// which command to bind in the desktop's settings.
     GlobalShortcutService* shortcuts = nullptr;
     WindowSystem* windowSystem = nullptr;
     WaylandCapabilityService* capabilities = nullptr;
