@@ -85,9 +85,10 @@ void HotkeyManager::setShortcutService(GlobalShortcutService* service)
     if (m_service)
         m_service->unbind();
     m_service = service;
-    if (m_service && QCoreApplication::instance()) {
+    QCoreApplication* application = QCoreApplication::instance();
+    if (m_service && application) {
         // A binding left in the desktop would start a new Ovelin at the next press.
-        QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp, [this, service] {
+        QObject::connect(application, &QCoreApplication::aboutToQuit, application, [this, service] {
             if (m_service == service)
                 service->unbindNow();
         });

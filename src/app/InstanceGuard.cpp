@@ -1,5 +1,7 @@
 #include "app/InstanceGuard.h"
 
+#include <utility>
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -8,6 +10,7 @@
 #include <QThread>
 
 #include "app/InstanceBus.h"
+#include "common/Console.h"
 
 namespace {
 
@@ -82,9 +85,13 @@ InstanceGuard::Result InstanceGuard::forward(InstanceCommand command)
     const InstanceCommand forwarded =
         command == InstanceCommand::Run ? InstanceCommand::ShowPreferences : command;
     const QDeadlineTimer deadline(m_answerTimeout);
+    bool saidWaiting = false;
     while (true) {
         if (m_bus.isAnswering() && m_bus.send(forwarded))
             break;
+        // Say why this start seems to hang: the holder may still be starting, or stuck.
+        if (!std::exchange(saidWaiting, true))
+            ovelin::printLine(running + QStringLiteral(" but not answering yet; waiting for it."));
         // The holder may have ended meanwhile: then this start is to run Ovelin itself.
         if (tryLock()) {
             m_lock.unlock();

@@ -19,6 +19,7 @@
 
 #include "support/ClientSetup.h"
 #include "support/LogCapture.h"
+#include "support/TestFiles.h"
 #include "support/TestIngestionServer.h"
 #include "support/TestMain.h"
 
@@ -254,10 +255,7 @@ private Q_SLOTS:
         QCOMPARE(SignalCache::defaultFilePath(), cacheHome + u"/Ovelin/telemetrysignalcache"_qs);
         const QString legacy = cacheHome + u"/Ovelin/Ovelin/telemetrysignalcache"_qs;
         QVERIFY(QDir().mkpath(QFileInfo(legacy).absolutePath()));
-        QFile file(legacy);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(SignalPostBody::encodeList(records(0, 3)));
-        file.close();
+        QVERIFY(ovelin::test::writeFile(legacy, SignalPostBody::encodeList(records(0, 3))));
 
         SignalCache cache(m_log.handler());
         QCOMPARE(cache.count(), 3);
@@ -269,10 +267,7 @@ private Q_SLOTS:
 
     void undecodableCacheFileStartsEmpty()
     {
-        QFile file(cacheFile());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("{not json");
-        file.close();
+        QVERIFY(ovelin::test::writeFile(cacheFile(), "{not json"));
         QCOMPARE(manager(QUrl(u"http://127.0.0.1:9/"_qs))->signalCache().count(), 0);
         QVERIFY(!QFile::exists(cacheFile()));
     }

@@ -1,44 +1,13 @@
 #include <QTest>
 
+#include "HotKey/FakeHotKeyBackend.h"
 #include "HotKey/HotKey.h"
-#include "HotKey/HotKeyBackend.h"
 #include "HotKey/HotKeysController.h"
 #include "support/TestMain.h"
 
 namespace {
 
-// Records what the controller asks of the system; refuses the combinations it is told to.
-class FakeBackend final : public HotKeyBackend
-{
-public:
-    struct Registration
-    {
-        KeyCombo combo;
-        std::uint32_t signature;
-        std::uint32_t id;
-        Handle handle;
-    };
-
-    std::vector<Registration> registered;
-    std::vector<Handle> unregistered;
-    std::vector<KeyCombo> refused;
-    int handlerInstalls = 0;
-    Handle lastHandle = 100;
-
-    std::optional<Handle> registerHotKey(std::uint32_t code, std::uint32_t mask, std::uint32_t signature,
-                                         std::uint32_t id) override
-    {
-        const KeyCombo combo(code, mask);
-        if (std::find(refused.begin(), refused.end(), combo) != refused.end()) {
-            return std::nullopt;
-        }
-        registered.push_back({combo, signature, id, ++lastHandle});
-        return lastHandle;
-    }
-    void unregisterHotKey(Handle handle) override { unregistered.push_back(handle); }
-    void installEventHandler() override { ++handlerInstalls; }
-};
-
+using FakeBackend = ovelin::test::FakeHotKeyBackend;
 using Status = HotKeysController::DispatchStatus;
 
 Status send(std::uint32_t id, HotKeysController::EventKind kind)

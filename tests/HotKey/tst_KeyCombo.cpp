@@ -61,21 +61,6 @@ private Q_SLOTS:
         QCOMPARE(KeyCombo(code, mask).description(), description);
     }
 
-    void keyAndModifierProperties()
-    {
-        KeyCombo combo(Key::v, ModifierFlags(ModifierFlags::control | ModifierFlags::command));
-        QCOMPARE(combo, KeyCombo(0x09, 0x1100));
-        QCOMPARE(combo.key(), Key::v);
-        QCOMPARE(combo.modifiers(), ModifierFlags(0x140000));
-        combo.setKey(std::nullopt);
-        QCOMPARE(combo.carbonKeyCode, 0u);
-        QCOMPARE(combo.key(), Key::a); // code 0 is the A key
-        combo.setModifiers(ModifierFlags(ModifierFlags::shift | 0x10000));
-        QCOMPARE(combo.carbonModifiers, 0x0200u);
-        QVERIFY(KeyCombo(0x09, 0x1100) != KeyCombo(0x09, 0x0100));
-        QVERIFY(KeyCombo(0x09, 0x1100) != KeyCombo(0x08, 0x1100));
-    }
-
     void dictionary_data()
     {
         QTest::addColumn<QVariantMap>("dictionary");

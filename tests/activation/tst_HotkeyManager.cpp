@@ -1,8 +1,8 @@
 #include <QTest>
 
 #include "FakePanelPresenter.h"
+#include "HotKey/FakeHotKeyBackend.h"
 #include "HotKey/HotKey.h"
-#include "HotKey/HotKeyBackend.h"
 #include "HotKey/HotKeysController.h"
 #include "activation/HotkeyManager.h"
 #include "app/Settings.h"
@@ -15,22 +15,7 @@ Q_DECLARE_METATYPE(std::optional<Key>)
 
 namespace {
 
-// Accepts every combination and remembers which ones are registered now.
-class FakeBackend final : public HotKeyBackend
-{
-public:
-    std::map<Handle, KeyCombo> active;
-    Handle lastHandle = 0;
-
-    std::optional<Handle> registerHotKey(std::uint32_t code, std::uint32_t mask, std::uint32_t,
-                                         std::uint32_t) override
-    {
-        active.emplace(++lastHandle, KeyCombo(code, mask));
-        return lastHandle;
-    }
-    void unregisterHotKey(Handle handle) override { active.erase(handle); }
-    void installEventHandler() override {}
-};
+using FakeBackend = ovelin::test::FakeHotKeyBackend;
 
 constexpr std::uint32_t control = ModifierFlags::control;
 constexpr std::uint32_t option = ModifierFlags::option;
@@ -164,15 +149,6 @@ private Q_SLOTS:
         QCOMPARE(HotKeysController::boxCount(), 0);
         QCOMPARE(press(), HotKeysController::DispatchStatus::eventNotHandledErr);
         QVERIFY(m_presenter.toggles.isEmpty());
-    }
-
-    void storedShortcutDefaultsToControlCommandV()
-    {
-        QVERIFY(!Settings::shared().contains(QString(SettingsKey::shortcutKey)));
-        HotkeyManager::shared().registerShortcut(
-            Settings::shared().stringValue(QString(SettingsKey::shortcutKey)));
-        QCOMPARE(m_backend->active.size(), 1u);
-        QCOMPARE(m_backend->active.begin()->second, KeyCombo(0x09, 0x1100));
     }
 
     void pressWithoutPresenterOnlyPrints()

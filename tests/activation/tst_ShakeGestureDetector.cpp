@@ -74,7 +74,7 @@ private Q_SLOTS:
         QCOMPARE(pulse->size(), QSize(60, 60));
         QCOMPARE(pulse->pos(), QCursor::pos() - QPoint(30, 30));
         QVERIFY(pulse->windowFlags().testFlag(Qt::WindowTransparentForInput));
-        QTRY_VERIFY_WITH_TIMEOUT(!pulse->isVisible(), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(!pulse->isVisible(), 10000);
     }
 
     void modifierSettingIsFollowedWithoutRestart()

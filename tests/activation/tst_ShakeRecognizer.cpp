@@ -107,16 +107,6 @@ private Q_SLOTS:
         QCOMPARE(feed(recognizer, moves), shakes);
     }
 
-    void cooldownRecordsNothing()
-    {
-        ShakeRecognizer recognizer;
-        QCOMPARE(feed(recognizer, zigzag(4)), QList<int>{4});
-        QCOMPARE(recognizer.lastShakeTime(), 10.4);
-        feed(recognizer, zigzag(4, 40, 11.0));
-        QVERIFY(recognizer.movementHistory().empty());
-        QVERIFY(!recognizer.lastPosition().has_value());
-    }
-
     void historyHoldsOnlyTheLastHalfSecond()
     {
         ShakeRecognizer recognizer;

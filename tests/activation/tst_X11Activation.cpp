@@ -83,15 +83,6 @@ private Q_SLOTS:
         ShakeGestureDetector::shared().setPresenter(&m_presenter);
     }
 
-    void shortcutTogglesThePanel()
-    {
-        HotkeyManager::shared().registerShortcut(u"⌃⌘V"_s);
-        xdotool({u"key"_s, u"ctrl+super+v"_s});
-        QTRY_COMPARE(m_presenter.toggles, QStringList{u"shortcut"_s});
-        xdotool({u"key"_s, u"ctrl+super+v"_s});
-        QTRY_COMPARE(m_presenter.toggles.size(), 2);
-    }
-
     void newShortcutRetiresTheOld()
     {
         m_presenter.toggles.clear();

@@ -44,11 +44,7 @@ struct Finished
 class Home
 {
 public:
-    explicit Home(QString busAddress) : m_busAddress(std::move(busAddress))
-    {
-        for (const char* sub : {"config", "data", "cache"})
-            QDir(m_dir.path()).mkpath(QString::fromLatin1(sub));
-    }
+    explicit Home(QString busAddress) : m_busAddress(std::move(busAddress)) {}
     ~Home()
     {
         for (const auto& process : m_running) {
@@ -57,18 +53,13 @@ public:
         }
     }
 
+    QString path() const { return m_dir.path(); }
     QString dataFolder() const { return m_dir.filePath(u"data/Ovelin"_s); }
 
     QProcessEnvironment environment() const
     {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(u"HOME"_s, m_dir.path());
-        environment.insert(u"XDG_CONFIG_HOME"_s, m_dir.filePath(u"config"_s));
-        environment.insert(u"XDG_DATA_HOME"_s, m_dir.filePath(u"data"_s));
-        environment.insert(u"XDG_CACHE_HOME"_s, m_dir.filePath(u"cache"_s));
-        environment.insert(u"OVELIN_ANALYTICS_URL"_s, u"http://127.0.0.1:9/"_s);
+        QProcessEnvironment environment = ovelinEnvironment(m_dir.path());
         environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, m_busAddress);
-        environment.remove(u"QT_QPA_PLATFORM"_s);
         return environment;
     }
 
@@ -78,6 +69,8 @@ public:
         auto process = std::make_unique<QProcess>();
         process->setProcessEnvironment(environment.isEmpty() ? this->environment() : environment);
         process->setProcessChannelMode(QProcess::MergedChannels);
+        // Whatever it might write beside it lands in the throw-away HOME too.
+        process->setWorkingDirectory(m_dir.path());
         process->start(QStringLiteral(OVELIN_EXECUTABLE), arguments);
         m_running.push_back(std::move(process));
         return m_running.back().get();
@@ -114,18 +107,6 @@ inline bool waitForLine(QProcess* process, const QString& line, int count = 1, i
 
 inline const QString watching = u"📋 Monitoramento da área de transferência iniciado!"_s;
 inline const QString preferencesOpened = u"🧩 showPreferences() foi chamado"_s;
-
-/// Where a window is on the screen, as xwininfo reports it (empty when it is gone).
-inline QRect geometryOf(const QString& window)
-{
-    const QString info = tool(u"xwininfo"_s, {u"-id"_s, window});
-    const auto number = [&info](const QString& label) {
-        const QRegularExpression pattern(QRegularExpression::escape(label) + u":\\s*(-?\\d+)"_s);
-        return pattern.match(info).captured(1).toInt();
-    };
-    return {number(u"Absolute upper-left X"_s), number(u"Absolute upper-left Y"_s), number(u"Width"_s),
-            number(u"Height"_s)};
-}
 
 /// The first mapped window of Ovelin's whose geometry passes `matches`; empty when there is none.
 inline QString visibleOvelinWindow(const std::function<bool(const QRect&)>& matches)

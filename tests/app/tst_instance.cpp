@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "PrintedLines.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "app/CommandLine.h"
 #include "app/InstanceBus.h"
@@ -146,8 +148,6 @@ private Q_SLOTS:
         // Started again from the menu: the way into the preferences on a desktop without a tray.
         QTest::newRow("plain start") << InstanceCommand::Run << InstanceCommand::ShowPreferences;
         QTest::newRow("toggle") << InstanceCommand::Toggle << InstanceCommand::Toggle;
-        QTest::newRow("show") << InstanceCommand::Show << InstanceCommand::Show;
-        QTest::newRow("preferences") << InstanceCommand::ShowPreferences << InstanceCommand::ShowPreferences;
     }
     void aSecondStartHandsItsCommandToTheRunningOne()
     {
@@ -185,9 +185,12 @@ private Q_SLOTS:
         m_bus.answersAfterPolls = 1'000'000;
         InstanceGuard second(lockPath(), m_bus);
         second.setTimeouts(200ms, 200ms);
+        ovelin::test::PrintedLines printed;
         const InstanceGuard::Result result = second.claim(InstanceCommand::Show);
         QCOMPARE(result.exitCode, 1);
         QVERIFY2(result.message.contains(u"does not answer"_s), qPrintable(result.message));
+        // One line while it waits, however many times it asks.
+        QCOMPARE(printed.lines().filter(u"not answering yet; waiting for it."_s).size(), 1);
     }
 
     // The one that held the lock ended while this start waited for it to answer.
@@ -244,10 +247,8 @@ private Q_SLOTS:
         const qint64 pid = gone.processId();
         QVERIFY(gone.waitForFinished());
         QVERIFY(runningOvelin()); // creates the folder, then lets go
-        QFile stale(lockPath());
-        QVERIFY(stale.open(QIODevice::WriteOnly));
-        stale.write(QByteArray::number(pid) + "\novelin\n" + QSysInfo::machineHostName().toUtf8() + '\n');
-        stale.close();
+        QVERIFY(ovelin::test::writeFile(lockPath(), QByteArray::number(pid) + "\novelin\n" +
+                                                        QSysInfo::machineHostName().toUtf8() + '\n'));
 
         InstanceGuard next(lockPath(), m_bus);
         QCOMPARE(next.claim(InstanceCommand::Run).outcome, InstanceGuard::Outcome::Run);

@@ -134,8 +134,7 @@ private Q_SLOTS:
         QVERIFY(holder.tryLock());
         QProcess* ovelin = home.start({u"--show"_s});
         QVERIFY(ovelin->waitForStarted());
-        // Gives it time to start waiting; should it not have, the outcome must be the same.
-        QTest::qWait(1000);
+        QVERIFY(waitForLine(ovelin, u"but not answering yet; waiting for it."_s));
         holder.unlock();
 
         QVERIFY(waitForLine(ovelin, watching));

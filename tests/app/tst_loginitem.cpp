@@ -3,6 +3,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "platform/x11/XdgAutostartLoginItem.h"
 
@@ -19,9 +20,7 @@ class TestLoginItem : public QObject
     void writeEntry(const QByteArray& contents)
     {
         QDir().mkpath(m_dir.filePath(u"autostart"_s));
-        QFile file(entryPath());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(contents);
+        QVERIFY(ovelin::test::writeFile(entryPath(), contents));
     }
 
     QByteArray execLine()
@@ -159,18 +158,10 @@ private Q_SLOTS:
 
     void failuresAreReportedWithADescription()
     {
-        // The autostart folder's place is taken by a file: nothing can be written there.
-        QFile blocker(m_dir.filePath(u"autostart"_s));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
-        QString error;
-        QVERIFY(!XdgAutostartLoginItem(entryPath(), u"/usr/bin/ovelin"_s).registerItem(&error));
-        QVERIFY(!error.isEmpty());
-        QFile::remove(m_dir.filePath(u"autostart"_s));
-
-        // The entry's place is taken by a folder with something in it: it cannot be removed.
+        // (A failed registration is the General page's case.) The entry's place is taken by a
+        // folder with something in it: it cannot be removed.
         QDir().mkpath(entryPath() + u"/inside"_s);
-        error.clear();
+        QString error;
         QVERIFY(!XdgAutostartLoginItem(entryPath(), u"/usr/bin/ovelin"_s).unregisterItem(&error));
         QVERIFY(!error.isEmpty());
         QDir(entryPath()).removeRecursively();

@@ -3,6 +3,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "app/AppEnvironment.h"
 #include "app/Settings.h"
@@ -27,17 +28,11 @@ private Q_SLOTS:
 
     void defaultsWithoutWritingAnything()
     {
+        // The pages show most defaults (and tst_startup registers the default shortcut); these
+        // are the ones only the file holds, and reading must write nothing.
         Settings& settings = Settings::shared();
         QCOMPARE(settings.intValue(SettingsKey::historyLimit), 50);
-        QCOMPARE(settings.boolValue(SettingsKey::useRichTextPaste), true);
-        QCOMPARE(settings.boolValue(SettingsKey::playClickSound), true);
-        QCOMPARE(settings.boolValue(SettingsKey::launchAtLogin), false);
-        QCOMPARE(settings.stringValue(SettingsKey::shortcutKey), u"⌃⌘V"_s);
-        QCOMPARE(settings.boolValue(SettingsKey::enableShakeGesture), true);
-        QCOMPARE(settings.stringValue(SettingsKey::selectedShakeModifier), u"shift"_s);
-        QCOMPARE(settings.stringValue(SettingsKey::appearanceStyle), u"classic"_s);
         QCOMPARE(settings.doubleValue(SettingsKey::windowHeight), 0.0);
-        QCOMPARE(settings.boolValue(SettingsKey::checkUpdatesAutomatically), true);
         QVERIFY(!settings.contains(SettingsKey::selectedAppTheme));
         QVERIFY(!settings.contains(SettingsKey::selectedLanguage));
         QVERIFY(QSettings().allKeys().isEmpty());
@@ -45,18 +40,11 @@ private Q_SLOTS:
 
     void valuesRoundTripThroughTheFile()
     {
-        Settings& settings = Settings::shared();
-        settings.setValue(SettingsKey::historyLimit, 120);
-        settings.setValue(SettingsKey::playClickSound, false);
-        settings.setValue(SettingsKey::windowHeight, 512.5);
-        settings.setValue(SettingsKey::shortcutKey, u"⌥⇧K"_s);
+        Settings::shared().setValue(SettingsKey::shortcutKey, u"⌥⇧K"_s);
         QSettings().sync();
-        QCOMPARE(settings.intValue(SettingsKey::historyLimit), 120);
-        QCOMPARE(settings.boolValue(SettingsKey::playClickSound), false);
-        QCOMPARE(settings.doubleValue(SettingsKey::windowHeight), 512.5);
-        QCOMPARE(settings.stringValue(SettingsKey::shortcutKey), u"⌥⇧K"_s);
-        const QString file = ovelin::test::isolatedEnvironment().configHome() + u"/Ovelin/Ovelin.conf"_s;
-        QVERIFY2(QFile::exists(file), qPrintable(file));
+        QSettings file(ovelin::test::isolatedEnvironment().configHome() + u"/Ovelin/Ovelin.conf"_s,
+                       QSettings::IniFormat);
+        QCOMPARE(file.value(SettingsKey::shortcutKey).toString(), u"⌥⇧K"_s);
     }
 
     // What the rest of Ovelin (and the preferences) read for a key written by hand, or by
@@ -70,19 +58,15 @@ private Q_SLOTS:
         const QByteArray garbageVariant = "@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\xffQFoo)";
         const QString limit = SettingsKey::historyLimit;
         QTest::newRow("limit: a word") << limit << QByteArray("many") << u"50"_s;
-        QTest::newRow("limit: empty") << limit << QByteArray() << u"50"_s;
         // Regression: a negative limit read as 0 and trimmed every unpinned item at the next copy.
         QTest::newRow("limit: negative") << limit << QByteArray("-5") << u"50"_s;
         QTest::newRow("limit: beyond int") << limit << QByteArray("99999999999999999999") << u"50"_s;
-        QTest::newRow("limit: 100 kB of digits") << limit << huge << u"50"_s;
-        QTest::newRow("limit: NaN") << limit << QByteArray("nan") << u"50"_s;
         QTest::newRow("limit: a list") << limit << QByteArray("10, 20") << u"50"_s;
         QTest::newRow("limit: unknown variant") << limit << garbageVariant << u"50"_s;
         QTest::newRow("limit: zero stands") << limit << QByteArray("0") << u"0"_s;
         QTest::newRow("limit: a number") << limit << QByteArray("120") << u"120"_s;
         const QString sound = SettingsKey::playClickSound;
         QTest::newRow("bool: a word") << sound << QByteArray("perhaps") << u"true"_s;
-        QTest::newRow("bool: empty") << sound << QByteArray() << u"true"_s;
         QTest::newRow("bool: a number") << sound << QByteArray("-1") << u"true"_s;
         QTest::newRow("bool: false") << sound << QByteArray("false") << u"false"_s;
         const QString height = SettingsKey::windowHeight;
@@ -96,8 +80,6 @@ private Q_SLOTS:
         QTest::newRow("shortcut: 100 kB of text") << shortcut << QByteArray(100 * 1024, 'V') << u"⌃⌘V"_s;
         QTest::newRow("shortcut: a list") << shortcut << QByteArray("a, b") << u"⌃⌘V"_s;
         QTest::newRow("shortcut: empty means none") << shortcut << QByteArray() << QString();
-        QTest::newRow("modifier: 100 kB of text")
-            << QString(SettingsKey::selectedShakeModifier) << huge << u"shift"_s;
         QTest::newRow("language: 100 kB of text")
             << QString(SettingsKey::selectedLanguage) << huge << u"en"_s;
         QTest::newRow("language: empty") << QString(SettingsKey::selectedLanguage) << QByteArray() << u"en"_s;
@@ -108,10 +90,9 @@ private Q_SLOTS:
         QFETCH(QByteArray, raw);
         QFETCH(QString, read);
         QSettings().sync();
-        QFile file(ovelin::test::isolatedEnvironment().configHome() + u"/Ovelin/Ovelin.conf"_s);
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write("[General]\n" + key.toUtf8() + '=' + raw + '\n');
-        file.close();
+        QVERIFY(ovelin::test::writeFile(ovelin::test::isolatedEnvironment().configHome() +
+                                            u"/Ovelin/Ovelin.conf"_s,
+                                        "[General]\n" + key.toUtf8() + '=' + raw + '\n'));
         QSettings().sync();
 
         Settings& settings = Settings::shared();
@@ -213,12 +194,10 @@ private Q_SLOTS:
         QTest::addColumn<double>("stored");
         QTest::addColumn<double>("height");
         QTest::newRow("modern 250 raised") << true << 250.0 << 360.0;
-        QTest::newRow("modern 360") << true << 360.0 << 360.0;
         QTest::newRow("modern 0") << true << 0.0 << 600.0;
         QTest::newRow("modern negative") << true << -20.0 << 600.0;
         QTest::newRow("modern 900") << true << 900.0 << 900.0;
         QTest::newRow("classic ignores 900") << false << 900.0 << 600.0;
-        QTest::newRow("classic ignores 250") << false << 250.0 << 600.0;
     }
     void windowHeight()
     {
@@ -228,29 +207,6 @@ private Q_SLOTS:
         environment().setAppearanceStyle(modern ? AppearanceStyle::Modern : AppearanceStyle::Classic);
         environment().setStoredWindowHeightRaw(stored);
         QCOMPARE(environment().windowHeight(), height);
-    }
-
-    void switchingStylesKeepsTheModernHeight()
-    {
-        environment().setAppearanceStyle(AppearanceStyle::Modern);
-        environment().setStoredWindowHeightRaw(800);
-        environment().setAppearanceStyle(AppearanceStyle::Classic);
-        QCOMPARE(environment().windowHeight(), 600.0);
-        QCOMPARE(Settings::shared().stringValue(SettingsKey::appearanceStyle), u"classic"_s);
-        environment().setAppearanceStyle(AppearanceStyle::Modern);
-        QCOMPARE(environment().windowHeight(), 800.0);
-    }
-
-    void resetWindowHeightForgetsAndResizes()
-    {
-        environment().setAppearanceStyle(AppearanceStyle::Modern);
-        environment().setStoredWindowHeightRaw(800);
-        double resizedTo = 0;
-        environment().setPanelHeightHandler([&](double height) { resizedTo = height; });
-        environment().resetWindowHeight();
-        environment().setPanelHeightHandler({});
-        QCOMPARE(environment().storedWindowHeightRaw(), 0.0);
-        QCOMPARE(resizedTo, 600.0);
     }
 };
 

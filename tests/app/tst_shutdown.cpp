@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "OvelinProcesses.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 
 using namespace Qt::StringLiterals;
@@ -47,48 +49,6 @@ private:
     QString m_display;
 };
 
-class Ovelin
-{
-public:
-    QString output;
-
-    Ovelin(const QString& home, const QProcessEnvironment& environment)
-    {
-        m_process.setProcessEnvironment(environment);
-        m_process.setWorkingDirectory(home);
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        QObject::connect(&m_process, &QProcess::readyReadStandardOutput,
-                         [this] { output += QString::fromUtf8(m_process.readAllStandardOutput()); });
-        m_process.start(QStringLiteral(OVELIN_EXECUTABLE), {});
-    }
-    ~Ovelin()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished(5000);
-        }
-    }
-    bool waitForLine(const QString& text)
-    {
-        return QTest::qWaitFor(
-                   [&] { return output.contains(text) || m_process.state() == QProcess::NotRunning; },
-                   30000) &&
-               output.contains(text);
-    }
-    void signal(int number) { ::kill(pid_t(m_process.processId()), number); }
-    bool waitForEnd() { return m_process.waitForFinished(30000); }
-    QProcess& process() { return m_process; }
-
-private:
-    QProcess m_process;
-};
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace
 
 class TestShutdown : public QObject
@@ -113,28 +73,25 @@ private Q_SLOTS:
         if (!server.start())
             QSKIP("Xvfb is not available");
 
-        QTemporaryDir home;
-        QVERIFY(home.isValid());
-        // A plain file where folders should be: nothing, not even root, can create them.
-        QFile blocker(home.filePath(u"blocker"_s));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
-        const QString settingsRoot = unwritableSettings ? blocker.fileName() : home.path();
-        QDir(home.path()).mkpath(u"runtime"_s);
-        QFile::setPermissions(home.filePath(u"runtime"_s),
+        ovelin::test::PrivateBus bus;
+        ovelin::test::Home home(bus.start());
+        QProcessEnvironment environment = home.environment();
+        if (unwritableSettings) {
+            // A plain file where folders should be: nothing, not even root, can create them.
+            const QString blocker = home.path() + u"/blocker"_s;
+            QVERIFY(ovelin::test::writeFile(blocker, {}));
+            environment.insert(u"XDG_CONFIG_HOME"_s, blocker + u"/config"_s);
+            environment.insert(u"XDG_CACHE_HOME"_s, blocker + u"/cache"_s);
+        }
+        const QString runtime = home.path() + u"/runtime"_s;
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime,
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(u"HOME"_s, home.path());
-        environment.insert(u"XDG_DATA_HOME"_s, home.filePath(u"data"_s));
-        environment.insert(u"XDG_CONFIG_HOME"_s, settingsRoot + u"/config"_s);
-        environment.insert(u"XDG_CACHE_HOME"_s, settingsRoot + u"/cache"_s);
-        environment.insert(u"XDG_RUNTIME_DIR"_s, home.filePath(u"runtime"_s));
-        environment.insert(u"OVELIN_ANALYTICS_URL"_s, u"http://127.0.0.1:9/"_s);
+        environment.insert(u"XDG_RUNTIME_DIR"_s, runtime);
         environment.insert(u"DISPLAY"_s, server.display());
-        environment.remove(u"QT_QPA_PLATFORM"_s);
 
-        Ovelin ovelin(home.path(), environment);
-        QVERIFY(ovelin.waitForLine(u"📋 Monitoramento da área de transferência iniciado!"_s));
+        QProcess* ovelin = home.start({}, environment);
+        QVERIFY(ovelin::test::waitForLine(ovelin, ovelin::test::watching, 1, 30000));
         const QByteArray copied = "copied before the end " + QByteArray::number(signal);
         QProcess copier; // owns the clipboard until the end of the test
         copier.setProcessEnvironment(environment);
@@ -142,25 +99,27 @@ private Q_SLOTS:
         QVERIFY(copier.waitForStarted());
         copier.write(copied);
         copier.closeWriteChannel();
-        QVERIFY2(ovelin.waitForLine(u"✅ Histórico atualizado"_s), qPrintable(ovelin.output));
+        QVERIFY2(ovelin::test::waitForLine(ovelin, u"✅ Histórico atualizado"_s, 1, 30000),
+                 qPrintable(ovelin::test::outputOf(ovelin)));
 
         if (signal)
-            ovelin.signal(signal);
+            ::kill(pid_t(ovelin->processId()), signal);
         else
             server.stop();
-        QVERIFY(ovelin.waitForEnd());
+        QVERIFY(ovelin->waitForFinished(30000));
         copier.kill();
         copier.waitForFinished();
 
-        QCOMPARE(ovelin.process().exitStatus(), QProcess::NormalExit);
-        QVERIFY(readFile(home.filePath(u"data/Ovelin/clipboard_history.json"_s)).contains(copied));
+        QCOMPARE(ovelin->exitStatus(), QProcess::NormalExit);
+        QVERIFY(ovelin::test::readFile(home.dataFolder() + u"/clipboard_history.json"_s).contains(copied));
         if (signal) {
-            QCOMPARE(ovelin.process().exitCode(), 0);
+            QCOMPARE(ovelin->exitCode(), 0);
             if (!unwritableSettings)
-                QVERIFY(QFile::exists(home.filePath(u"cache/Ovelin/telemetrysignalcache"_s)));
+                QVERIFY(QFile::exists(home.path() + u"/cache/Ovelin/telemetrysignalcache"_s));
         } else {
-            QCOMPARE(ovelin.process().exitCode(), 1);
-            QVERIFY(ovelin.output.contains(u"❌ Conexão com o servidor X perdida, encerrando"_s));
+            QCOMPARE(ovelin->exitCode(), 1);
+            QVERIFY(
+                ovelin::test::outputOf(ovelin).contains(u"❌ Conexão com o servidor X perdida, encerrando"_s));
         }
     }
 };

@@ -1,4 +1,3 @@
-#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -7,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "OvelinEnvironment.h"
 #include "TestMain.h"
 
 using namespace Qt::StringLiterals;
@@ -73,16 +73,7 @@ private Q_SLOTS:
         if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") || qEnvironmentVariableIsEmpty("SWAYSOCK"))
             QSKIP("needs the headless sway of scripts/wlsession.sh");
         QTemporaryDir home;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(u"HOME"_s, home.path());
-        for (const auto& [name, folder] : {std::pair{"XDG_CONFIG_HOME", "config"},
-                                           {"XDG_DATA_HOME", "data"},
-                                           {"XDG_CACHE_HOME", "cache"}}) {
-            QVERIFY(QDir(home.path()).mkpath(QString::fromLatin1(folder)));
-            environment.insert(QString::fromLatin1(name), home.filePath(QString::fromLatin1(folder)));
-        }
-        environment.insert(u"OVELIN_ANALYTICS_URL"_s, u"http://127.0.0.1:9/"_s);
-        environment.remove(u"QT_QPA_PLATFORM"_s);
+        const QProcessEnvironment environment = ovelin::test::ovelinEnvironment(home.path());
         QProcess ovelin;
         ovelin.setProcessEnvironment(environment);
         ovelin.setProcessChannelMode(QProcess::MergedChannels);

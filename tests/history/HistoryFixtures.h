@@ -8,6 +8,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include "history/ClipboardItem.h"
+
 namespace fixtures {
 
 using namespace Qt::StringLiterals;
@@ -49,70 +51,71 @@ struct BadFile
     QString error; // the exact description when it matters
 };
 
+/// One stored item: `type` is the JSON of its "type" object, `rest` the keys after it.
+inline QByteArray record(const QByteArray& type, const QByteArray& rest = R"("date":1,"isPinned":false)",
+                         const QByteArray& id = "11111111-2222-3333-4444-555555555555")
+{
+    return R"({"id":")" + id + R"(","type":)" + type + "," + rest + "}";
+}
+
+/// A file of that one item.
+inline QByteArray fileOf(const QByteArray& type, const QByteArray& rest = R"("date":1,"isPinned":false)")
+{
+    return "[" + record(type, rest) + "]";
+}
+
 inline std::vector<BadFile> badFiles()
 {
-    std::vector<BadFile> rows;
-    const QByteArray good =
-        R"({"id":"11111111-2222-3333-4444-555555555555","type":{"type":"text","value":"ok"},"date":1,"isPinned":false})";
-    auto withItem = [&](const char* item) -> QByteArray {
-        return QByteArray("[") + good + "," + QByteArray(item) + "]";
-    };
-
-    rows.push_back({"empty file", QByteArray(), QString()});
-    rows.push_back({"truncated", handWritten.left(handWritten.size() / 2), QString()});
-    rows.push_back({"not json", QByteArray("hello"), QString()});
-    rows.push_back({"object instead of array", good, QString()});
-    rows.push_back(
-        {"missing isPinned",
-         withItem(
-             R"({"id":"11111111-2222-3333-4444-555555555555","type":{"type":"text","value":"x"},"date":1})"),
-         QString()});
-    rows.push_back(
-        {"date as string",
-         withItem(
-             R"({"id":"11111111-2222-3333-4444-555555555555","type":{"type":"text","value":"x"},"date":"1","isPinned":false})"),
-         QString()});
-    rows.push_back(
-        {"unknown discriminator",
-         withItem(
-             R"({"id":"11111111-2222-3333-4444-555555555555","type":{"type":"video","value":"x"},"date":1,"isPinned":false})"),
-         u"Tipo desconhecido: video"_s});
-    rows.push_back(
-        {"discriminator in another case",
-         withItem(
-             R"({"id":"11111111-2222-3333-4444-555555555555","type":{"type":"Text","value":"x"},"date":1,"isPinned":false})"),
-         u"Tipo desconhecido: Text"_s});
-    rows.push_back(
-        {"malformed uuid",
-         withItem(R"({"id":"1111-2222","type":{"type":"text","value":"x"},"date":1,"isPinned":false})"),
-         QString()});
-    rows.push_back(
+    const QByteArray good = record(R"({"type":"text","value":"ok"})");
+    auto withItem = [&](const QByteArray& item) -> QByteArray { return "[" + good + "," + item + "]"; };
+    const QByteArray text = R"({"type":"text","value":"x"})";
+    return {
+        {"empty file", QByteArray(), QString()},
+        {"truncated", handWritten.left(handWritten.size() / 2), QString()},
+        {"not json", QByteArray("hello"), QString()},
+        {"object instead of array", good, QString()},
+        {"missing isPinned", withItem(record(text, R"("date":1)")), QString()},
+        {"date as string", withItem(record(text, R"("date":"1","isPinned":false)")), QString()},
+        {"unknown discriminator", withItem(record(R"({"type":"video","value":"x"})")),
+         u"Tipo desconhecido: video"_s},
+        {"discriminator in another case", withItem(record(R"({"type":"Text","value":"x"})")),
+         u"Tipo desconhecido: Text"_s},
+        {"malformed uuid", withItem(record(text, R"("date":1,"isPinned":false)", "1111-2222")), QString()},
         {"uuid in braces",
-         withItem(
-             R"({"id":"{11111111-2222-3333-4444-555555555555}","type":{"type":"text","value":"x"},"date":1,"isPinned":false})"),
-         QString()});
-    rows.push_back(
-        {"malformed url",
-         withItem(
-             R"({"id":"11111111-2222-3333-4444-555555555555","type":{"type":"file","value":"file:///a b%zz"},"date":1,"isPinned":false})"),
-         QString()});
-    rows.push_back(
-        {"group holding a number",
-         withItem(
-             R"({"id":"11111111-2222-3333-4444-555555555555","type":{"type":"fileGroup","value":[1]},"date":1,"isPinned":false})"),
-         QString()});
-    rows.push_back(
-        {"malformed base64 image",
-         withItem(
-             R"({"id":"11111111-2222-3333-4444-555555555555","type":{"type":"image","value":"@@@"},"date":1,"isPinned":false})"),
-         QString()});
-    rows.push_back(
+         withItem(record(text, R"("date":1,"isPinned":false)", "{11111111-2222-3333-4444-555555555555}")),
+         QString()},
+        {"malformed url", withItem(record(R"({"type":"file","value":"file:///a b%zz"})")), QString()},
+        {"group holding a number", withItem(record(R"({"type":"fileGroup","value":[1]})")), QString()},
+        {"malformed base64 image", withItem(record(R"({"type":"image","value":"@@@"})")), QString()},
         {"malformed base64 rich text",
-         withItem(
-             R"({"id":"11111111-2222-3333-4444-555555555555","type":{"type":"text","value":"x"},"date":1,"isPinned":false,"richTextRTF":"not base64!"})"),
-         QString()});
-    rows.push_back({"item that is a string", withItem(R"("x")"), QString()});
-    return rows;
+         withItem(record(text, R"("date":1,"isPinned":false,"richTextRTF":"not base64!")")), QString()},
+        {"item that is a string", withItem(R"("x")"), QString()},
+    };
+}
+
+/// An item's content on one line, for comparisons: "text:<text>|rtf=<rtf or ->|html=<html or ->",
+/// "file:<url>", "group:<url> <url>...", or "image:<bytes in Base64>"; "none" for no item.
+inline QString describe(const std::optional<ClipboardItem>& item)
+{
+    if (!item)
+        return u"none"_s;
+    const ClipboardItemType& type = item->type();
+    switch (type.kind()) {
+    case ClipboardItemKind::Text:
+        return u"text:"_s + type.text() + u"|rtf="_s + QString::fromUtf8(item->richTextRTF().value_or("-")) +
+               u"|html="_s + QString::fromUtf8(item->richTextHTML().value_or("-"));
+    case ClipboardItemKind::File:
+        return u"file:"_s + type.fileURL().toString();
+    case ClipboardItemKind::FileGroup: {
+        QStringList urls;
+        for (const QUrl& url : type.fileURLs())
+            urls << url.toString();
+        return u"group:"_s + urls.join(u' ');
+    }
+    case ClipboardItemKind::Image:
+        return u"image:"_s + QString::fromLatin1(type.imageData().toBase64());
+    }
+    return {};
 }
 
 } // namespace fixtures

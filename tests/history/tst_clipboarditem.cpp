@@ -34,8 +34,6 @@ private Q_SLOTS:
             << true;
         QTest::newRow("text vs file")
             << text(u"/tmp/a"_s) << ClipboardItemType::file(fileUrl("/tmp/a")) << false << false;
-        QTest::newRow("same file") << ClipboardItemType::file(fileUrl("/tmp/a b"))
-                                   << ClipboardItemType::file(fileUrl("/tmp/a b")) << true << true;
         QTest::newRow("group in other order")
             << ClipboardItemType::fileGroup({fileUrl("/a"), fileUrl("/b")})
             << ClipboardItemType::fileGroup({fileUrl("/b"), fileUrl("/a")}) << false << true;
@@ -71,7 +69,6 @@ private Q_SLOTS:
         QVERIFY(first.hasSameContent(second));
         QVERIFY(!(first == second));
         QVERIFY(first.id() != second.id());
-        QVERIFY(!first.isPinned());
     }
 
     void richTextTakesPartInEqualityButNotInContent()
@@ -89,9 +86,9 @@ private Q_SLOTS:
 
     void newItemDateIsNow()
     {
+        const QDateTime before = QDateTime::currentDateTimeUtc().addMSecs(-1);
         const ClipboardItem item(ClipboardItemType::text(u"x"_s));
-        const qint64 skew = item.dateTime().msecsTo(QDateTime::currentDateTimeUtc());
-        QVERIFY2(qAbs(skew) < 2000, qPrintable(QString::number(skew)));
+        QVERIFY(item.dateTime() >= before && item.dateTime() <= QDateTime::currentDateTimeUtc().addMSecs(1));
     }
 
     void faviconURL_data()

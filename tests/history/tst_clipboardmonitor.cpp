@@ -11,34 +11,16 @@
 #include "history/ClipboardStorage.h"
 #include "platform/fake/FakeClipboardService.h"
 
+#include "HistoryFixtures.h"
+
 using namespace Qt::StringLiterals;
 
-namespace {
+Q_DECLARE_METATYPE(ClipboardSnapshot)
 
-// A readable form of an item's payload, for the tables.
-QString describe(const std::optional<ClipboardItem>& item)
-{
-    if (!item)
-        return u"none"_s;
-    const ClipboardItemType& type = item->type();
-    switch (type.kind()) {
-    case ClipboardItemKind::Text:
-        return u"text:"_s + type.text() + u"|rtf="_s +
-               QString::fromLatin1(item->richTextRTF().value_or("-")) + u"|html="_s +
-               QString::fromLatin1(item->richTextHTML().value_or("-"));
-    case ClipboardItemKind::File:
-        return u"file:"_s + type.fileURL().toString();
-    case ClipboardItemKind::FileGroup: {
-        QStringList urls;
-        for (const QUrl& url : type.fileURLs())
-            urls << url.toString();
-        return u"group:"_s + urls.join(u' ');
-    }
-    case ClipboardItemKind::Image:
-        return u"image:"_s + QString::fromLatin1(type.imageData());
-    }
-    return {};
-}
+// GCC 12 warns about members left to their defaults by designated initializers (GCC 13 no longer does).
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
+namespace {
 
 ClipboardSnapshot textSnapshot(const QString& text)
 {
@@ -73,69 +55,39 @@ private Q_SLOTS:
 
     void candidateFollowsPrecedence_data()
     {
-        QTest::addColumn<QStringList>("uris");
-        QTest::addColumn<QVariant>("text"); // invalid: no text offered
-        QTest::addColumn<QByteArray>("rtf");
-        QTest::addColumn<QByteArray>("html");
-        QTest::addColumn<QByteArray>("image");
-        QTest::addColumn<bool>("concealed");
+        QTest::addColumn<ClipboardSnapshot>("snapshot");
         QTest::addColumn<QString>("expected");
-
-        const QVariant none;
-        QTest::newRow("one file URL") << QStringList{u"file:///tmp/a.txt"_s} << none << QByteArray()
-                                      << QByteArray() << QByteArray() << false << u"file:file:///tmp/a.txt"_s;
+        using S = ClipboardSnapshot;
+        QTest::newRow("one file URL")
+            << S{.uriList = {u"file:///tmp/a.txt"_s}} << u"file:file:///tmp/a.txt"_s;
         QTest::newRow("three file URLs in order, duplicates kept")
-            << QStringList{u"file:///tmp/c"_s, u"file:///tmp/a"_s, u"file:///tmp/c"_s} << none << QByteArray()
-            << QByteArray() << QByteArray() << false << u"group:file:///tmp/c file:///tmp/a file:///tmp/c"_s;
+            << S{.uriList = {u"file:///tmp/c"_s, u"file:///tmp/a"_s, u"file:///tmp/c"_s}}
+            << u"group:file:///tmp/c file:///tmp/a file:///tmp/c"_s;
         QTest::newRow("file URL wins over image and text")
-            << QStringList{u"file:///tmp/p.png"_s} << QVariant(u"p.png"_s) << QByteArray() << QByteArray()
-            << QByteArray("PNG") << false << u"file:file:///tmp/p.png"_s;
+            << S{.uriList = {u"file:///tmp/p.png"_s}, .text = u"p.png"_s, .image = "PNG"}
+            << u"file:file:///tmp/p.png"_s;
         QTest::newRow("web links in the uri list are not files")
-            << QStringList{u"https://example.com/"_s} << QVariant(u"https://example.com/"_s) << QByteArray()
-            << QByteArray() << QByteArray() << false << u"text:https://example.com/|rtf=-|html=-"_s;
+            << S{.uriList = {u"https://example.com/"_s}, .text = u"https://example.com/"_s}
+            << u"text:https://example.com/|rtf=-|html=-"_s;
         QTest::newRow("garbage uri lines alone yield nothing")
-            << QStringList{u"%%%"_s, u"not a url at all"_s, u"::"_s} << none << QByteArray() << QByteArray()
-            << QByteArray() << false << u"none"_s;
+            << S{.uriList = {u"%%%"_s, u"not a url at all"_s, u"::"_s}} << u"none"_s;
         QTest::newRow("text keeps its spaces and both rich forms")
-            << QStringList() << QVariant(u"  hello \n"_s) << QByteArray("{\\rtf1}") << QByteArray("<b>h</b>")
-            << QByteArray() << false << u"text:  hello \n|rtf={\\rtf1}|html=<b>h</b>"_s;
+            << S{.text = u"  hello \n"_s, .rtf = "{\\rtf1}", .html = "<b>h</b>"}
+            << u"text:  hello \n|rtf={\\rtf1}|html=<b>h</b>"_s;
         QTest::newRow("text wins over image")
-            << QStringList() << QVariant(u"caption"_s) << QByteArray() << QByteArray() << QByteArray("IMG")
-            << false << u"text:caption|rtf=-|html=-"_s;
+            << S{.text = u"caption"_s, .image = "IMG"} << u"text:caption|rtf=-|html=-"_s;
         QTest::newRow("blank text with image yields the image")
-            << QStringList() << QVariant(u" \n\t "_s) << QByteArray() << QByteArray() << QByteArray("IMG")
-            << false << u"image:IMG"_s;
-        QTest::newRow("blank text alone yields nothing")
-            << QStringList() << QVariant(u" \n "_s) << QByteArray() << QByteArray() << QByteArray() << false
-            << u"none"_s;
-        QTest::newRow("empty clipboard")
-            << QStringList() << none << QByteArray() << QByteArray() << QByteArray() << false << u"none"_s;
+            << S{.text = u" \n\t "_s, .image = "IMG"} << u"image:SU1H"_s; // "IMG"
+        QTest::newRow("blank text alone yields nothing") << S{.text = u" \n "_s} << u"none"_s;
+        QTest::newRow("empty clipboard") << S{} << u"none"_s;
         QTest::newRow("concealed content is never captured")
-            << QStringList() << QVariant(u"hunter2"_s) << QByteArray() << QByteArray() << QByteArray() << true
-            << u"none"_s;
+            << S{.concealed = true, .text = u"hunter2"_s} << u"none"_s;
     }
     void candidateFollowsPrecedence()
     {
-        QFETCH(QStringList, uris);
-        QFETCH(QVariant, text);
-        QFETCH(QByteArray, rtf);
-        QFETCH(QByteArray, html);
-        QFETCH(QByteArray, image);
-        QFETCH(bool, concealed);
+        QFETCH(ClipboardSnapshot, snapshot);
         QFETCH(QString, expected);
-
-        ClipboardSnapshot snapshot;
-        snapshot.uriList = uris;
-        if (text.isValid())
-            snapshot.text = text.toString();
-        if (!rtf.isEmpty())
-            snapshot.rtf = rtf;
-        if (!html.isEmpty())
-            snapshot.html = html;
-        if (!image.isEmpty())
-            snapshot.image = image;
-        snapshot.concealed = concealed;
-        QCOMPARE(describe(ClipboardMonitor::candidateFrom(snapshot)), expected);
+        QCOMPARE(fixtures::describe(ClipboardMonitor::candidateFrom(snapshot)), expected);
     }
 
     void firstCheckRunsOneIntervalAfterStart()

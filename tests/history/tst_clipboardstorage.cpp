@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "PrintedLines.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "history/ClipboardHistory.h"
 #include "history/ClipboardStorage.h"
@@ -31,13 +32,6 @@ mode_t modeOf(const QString& path)
     };
     ::stat(QFile::encodeName(path).constData(), &info);
     return info.st_mode & 0777;
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
 }
 
 } // namespace
@@ -82,7 +76,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath(u"clipboard_history.json"_s);
         const QByteArray broken = fixtures::handWritten.left(90);
-        writeFile(path, broken);
+        QVERIFY(ovelin::test::writeFile(path, broken));
 
         ovelin::test::PrintedLines printed;
         {
@@ -113,7 +107,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         // A plain file where the folder should be: the folder can never be created.
-        writeFile(dir.filePath(u"blocker"_s), "x");
+        QVERIFY(ovelin::test::writeFile(dir.filePath(u"blocker"_s), "x"));
         ovelin::test::PrintedLines printed;
         ClipboardHistory history(
             ClipboardStorage::atPath(dir.filePath(u"blocker/sub/clipboard_history.json"_s)));

@@ -2,8 +2,6 @@
 
 #include <memory>
 
-#include <QBuffer>
-#include <QImage>
 #include <QList>
 #include <QTemporaryDir>
 #include <QUuid>
@@ -11,6 +9,7 @@
 #include "history/ClipboardHistory.h"
 #include "history/ClipboardStorage.h"
 #include "panel/ItemActions.h"
+#include "support/TestFiles.h"
 
 namespace ovelin::test {
 
@@ -68,18 +67,6 @@ inline ClipboardItem groupItem(const QStringList& paths, double date)
 inline ClipboardItem imageItem(const QByteArray& bytes, double date)
 {
     return makeItem(ClipboardItemType::image(bytes), date);
-}
-
-/// A red picture of w x h, PNG-encoded.
-inline QByteArray pngBytes(int w, int h)
-{
-    QImage image(w, h, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
 }
 
 } // namespace ovelin::test

@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "support/OvelinEnvironment.h"
+
 namespace ovelin::test {
 
 using namespace Qt::StringLiterals;
@@ -40,6 +42,18 @@ inline bool waitFor(const std::function<bool()>& condition, int timeoutMs = 1500
     return condition();
 }
 
+/// Where a window is on the screen, as xwininfo reports it (empty when it is gone).
+inline QRect geometryOf(const QString& window)
+{
+    const QString info = tool(u"xwininfo"_s, {u"-id"_s, window});
+    const auto number = [&info](const QString& label) {
+        const QRegularExpression pattern(QRegularExpression::escape(label) + u":\\s*(-?\\d+)"_s);
+        return pattern.match(info).captured(1).toInt();
+    };
+    return {number(u"Absolute upper-left X"_s), number(u"Absolute upper-left Y"_s), number(u"Width"_s),
+            number(u"Height"_s)};
+}
+
 /// The real executable in a clean HOME on the test's X server, observed with the ordinary X tools.
 class OvelinOnX11
 {
@@ -61,16 +75,7 @@ public:
     {
         if (!m_home.isValid())
             return false;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const char* sub : {"config", "data", "cache"})
-            QDir(m_home.path()).mkpath(QString::fromLatin1(sub));
-        environment.insert(u"HOME"_s, m_home.path());
-        environment.insert(u"XDG_CONFIG_HOME"_s, m_home.filePath(u"config"_s));
-        environment.insert(u"XDG_DATA_HOME"_s, m_home.filePath(u"data"_s));
-        environment.insert(u"XDG_CACHE_HOME"_s, m_home.filePath(u"cache"_s));
-        environment.insert(u"OVELIN_ANALYTICS_URL"_s, u"http://127.0.0.1:9/"_s);
-        environment.remove(u"QT_QPA_PLATFORM"_s);
-        m_process.setProcessEnvironment(environment);
+        m_process.setProcessEnvironment(ovelinEnvironment(m_home.path()));
         m_process.setProcessChannelMode(channels);
         QObject::connect(&m_process, &QProcess::readyReadStandardOutput,
                          [this] { output += QString::fromUtf8(m_process.readAllStandardOutput()); });
@@ -104,16 +109,7 @@ public:
     {
         return tool(u"xwininfo"_s, {u"-id"_s, panel}).contains(u"Map State: IsViewable"_s);
     }
-    QRect panelGeometry() const
-    {
-        const QString info = tool(u"xwininfo"_s, {u"-id"_s, panel});
-        const auto number = [&info](const QString& label) {
-            const QRegularExpression pattern(QRegularExpression::escape(label) + u":\\s*(-?\\d+)"_s);
-            return pattern.match(info).captured(1).toInt();
-        };
-        return {number(u"Absolute upper-left X"_s), number(u"Absolute upper-left Y"_s), number(u"Width"_s),
-                number(u"Height"_s)};
-    }
+    QRect panelGeometry() const { return geometryOf(panel); }
     bool panelActive() const { return activeWindow() == panel; }
     static QString activeWindow() { return xdotool({u"getactivewindow"_s}).trimmed(); }
 

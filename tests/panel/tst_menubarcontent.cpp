@@ -65,23 +65,6 @@ private Q_SLOTS:
         QCOMPARE(menu.hoveredButton(), std::nullopt);
     }
 
-    void eachRowAsksForItsAction()
-    {
-        MenuBarContent menu;
-        menu.show();
-        QSignalSpy show(&menu, &MenuBarContent::showHistoryRequested);
-        QSignalSpy preferences(&menu, &MenuBarContent::preferencesRequested);
-        QSignalSpy quit(&menu, &MenuBarContent::quitRequested);
-        QTest::mouseClick(menu.items()[MenuBarContent::PreferencesItem], Qt::LeftButton);
-        QTest::mouseClick(menu.items()[MenuBarContent::PreferencesItem], Qt::LeftButton);
-        QTest::mouseClick(menu.items()[MenuBarContent::ShowItem], Qt::LeftButton);
-        QCOMPARE(show.count(), 1);
-        QCOMPARE(preferences.count(), 2);
-        QCOMPARE(quit.count(), 0);
-        QTest::mouseClick(menu.items()[MenuBarContent::QuitItem], Qt::LeftButton);
-        QCOMPARE(quit.count(), 1);
-    }
-
     void pauseRowsPauseAndResumeAndDimTheIcon()
     {
         StatusItem status;

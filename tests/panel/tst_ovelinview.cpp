@@ -206,22 +206,19 @@ private Q_SLOTS:
             << u"T Alt+2"_s << u"a7 third"_s << 1 << false << u"t"_s;
         QTest::newRow("Alt-9 past the last row") << u"Alt+9"_s << QString() << 0 << false << QString();
         QTest::newRow("keypad Enter") << u"Num+Enter"_s << u"a7 first"_s << 0 << false << QString();
-        QTest::newRow("Control-Return") << u"Ctrl+Return"_s << QString() << 0 << false << QString();
-        QTest::newRow("Super-Return") << u"Meta+Return"_s << QString() << 0 << false << QString();
+        QTest::newRow("Control- or Super-Return")
+            << u"Ctrl+Return Meta+Return"_s << QString() << 0 << false << QString();
         QTest::newRow("Escape") << u"Esc"_s << QString() << 0 << true << QString();
         QTest::newRow("Control-Escape") << u"Ctrl+Esc"_s << QString() << 0 << false << QString();
         QTest::newRow("Down") << u"Down"_s << QString() << 1 << false << QString();
         QTest::newRow("Shift-Down") << u"Shift+Down"_s << QString() << 1 << false << QString();
-        QTest::newRow("Alt-Down") << u"Alt+Down"_s << QString() << 0 << false << QString();
-        QTest::newRow("Control-Down") << u"Ctrl+Down"_s << QString() << 0 << false << QString();
+        QTest::newRow("Alt- or Control-Down")
+            << u"Alt+Down Ctrl+Down"_s << QString() << 0 << false << QString();
         QTest::newRow("Up on the first row stays") << u"Up"_s << QString() << 0 << false << QString();
         QTest::newRow("Down stops at the last row")
             << u"Down Down Down Down"_s << QString() << 2 << false << QString();
-        QTest::newRow("Up after the last row")
-            << u"Down Down Down Up"_s << QString() << 1 << false << QString();
         QTest::newRow("Down then Return") << u"Down Return"_s << u"a7 second"_s << 1 << false << QString();
         QTest::newRow("letter reaches the field") << u"A"_s << QString() << 0 << false << u"a"_s;
-        QTest::newRow("digit reaches the field") << u"7"_s << QString() << 0 << false << u"7"_s;
         // The selected row is still shown, yet a changed search selects the first shown row.
         QTest::newRow("changed search selects the first row")
             << u"Down Down A 7 Return"_s << u"a7 first"_s << 0 << false << u"a7"_s;

@@ -10,11 +10,9 @@
 #include <QTest>
 
 #include "PrintedLines.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "app/Settings.h"
-#include "history/ClipboardHistory.h"
-#include "history/ClipboardMonitor.h"
-#include "history/ClipboardStorage.h"
 #include "paste/PasteManager.h"
 #include "platform/fake/FakeClipboardService.h"
 #include "platform/fake/FakeFrontmostApplicationService.h"
@@ -48,13 +46,7 @@ QByteArray formatData(const ClipboardContent& content, const QString& name)
 
 QByteArray pngBytes()
 {
-    QImage image(4, 3, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
+    return ovelin::test::pngBytes(4, 3);
 }
 
 FrontmostApplication app(std::optional<QString> identifier, std::optional<QString> name = std::nullopt,
@@ -293,15 +285,7 @@ private Q_SLOTS:
         QTest::newRow("no frontmost application")
             << QVariant() << QString() << QVariantList()
             << QStringList{u"🚫 Não foi possível identificar o app em foco."_s};
-        QTest::newRow("ordinary window")
-            << QVariant::fromValue(app(u"Mousepad"_s, u"Notes"_s, 4242)) << QString() << control
-            << QStringList{u"📦 App em foco: Mousepad"_s, u"🚀 Usando paste via XTEST"_s,
-                           u"✅ Paste via XTEST para PID: 4242"_s};
-        QTest::newRow("terminal") << QVariant::fromValue(app(u"XTerm"_s, u"bash"_s, 7)) << QString()
-                                  << shiftInsert
-                                  << QStringList{u"📦 App em foco: XTerm"_s,
-                                                 u"↩️ Usando fallback (XTEST Shift+Insert)"_s,
-                                                 u"✅ Paste via XTEST Shift+Insert executado no app: bash"_s};
+        // An editor and a named terminal are pasted into for real by tst_x11paste.
         QTest::newRow("terminal without a name")
             << QVariant::fromValue(app(u"kitty"_s)) << QString() << shiftInsert
             << QStringList{u"📦 App em foco: kitty"_s, u"↩️ Usando fallback (XTEST Shift+Insert)"_s,
@@ -343,30 +327,6 @@ private Q_SLOTS:
         const bool terminal = keystrokes == shiftInsertKeystrokes();
         QCOMPARE(formatData(m_clipboard.primarySelection(), u"text/plain"_s),
                  terminal ? QByteArray("echo hi") : QByteArray());
-    }
-
-    void ownWriteIsCapturedAtTheNextTickAndMovesToTheTop()
-    {
-        QTemporaryDir dir;
-        ClipboardHistory history(ClipboardStorage::atPath(dir.filePath(u"h.json"_s)));
-        ClipboardMonitor monitor(&history, m_clipboard);
-        for (const QString& text : {u"old"_s, u"middle"_s, u"new"_s}) {
-            ClipboardSnapshot snapshot;
-            snapshot.text = text;
-            m_clipboard.setSnapshot(snapshot);
-            monitor.checkPasteboard();
-        }
-        const ClipboardItem old = history.history().last();
-        QCOMPARE(old.type().text(), u"old"_s);
-
-        manager().copyToPasteboard(old);
-        monitor.checkPasteboard();
-
-        QCOMPARE(history.history().size(), 3);
-        QCOMPARE(history.history().first().type().text(), u"old"_s);
-        QVERIFY(history.history().first().id() != old.id());
-        QCOMPARE(history.history().last().type().text(), u"middle"_s);
-        history.storage().waitForPendingSaves();
     }
 
     void cleanupTestCase()

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include "PrintedLines.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "app/Settings.h"
 #include "history/ClipboardHistory.h"
@@ -33,12 +34,6 @@ struct Received
     QStringList texts;
     QStringList urls;
 };
-
-QString readText(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
 
 Received readRecord(const QString& path)
 {
@@ -192,7 +187,7 @@ private Q_SLOTS:
             QTRY_COMPARE_WITH_TIMEOUT(readRecord(out).texts, QStringList{text}, 10000);
             QCOMPARE(readRecord(out).keys, QStringList{u"Ctrl+V"_s});
         } else {
-            QTRY_COMPARE_WITH_TIMEOUT(readText(out), text, 10000);
+            QTRY_COMPARE_WITH_TIMEOUT(QString::fromUtf8(ovelin::test::readFile(out)), text, 10000);
         }
         QCOMPARE(lines.count(u"📦 App em foco: "_s + windowClass), 1);
         QCOMPARE(lines.count(mechanismLine), 1);
@@ -225,12 +220,7 @@ private Q_SLOTS:
 
     void pastedImageArrivesAsItsTemporaryFileAndIsCapturedAsAFile()
     {
-        QImage image(6, 5, QImage::Format_RGB32);
-        image.fill(Qt::darkCyan);
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
+        const QByteArray bytes = ovelin::test::pngBytes(6, 5, Qt::darkCyan);
 
         ClipboardHistory history(ClipboardStorage::atPath(m_dir.filePath(u"history.json"_s)));
         ClipboardMonitor monitor(&history, *ovelin::x11::platformServices().clipboard);
@@ -252,7 +242,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!history.history().isEmpty() &&
                                      history.history().first().type().kind() == ClipboardItemKind::File &&
                                      history.history().first().type().fileURL() == url,
-                                 2000);
+                                 10000);
         history.storage().waitForPendingSaves();
     }
 };

@@ -15,6 +15,8 @@
 #include "platform/X11TestSupport.h"
 #include "platform/x11/X11Platform.h"
 
+#include "history/HistoryFixtures.h"
+
 using namespace Qt::StringLiterals;
 using ovelin::test::copyWithXclip;
 using ovelin::test::Helper;
@@ -34,26 +36,7 @@ QByteArray png(int seed, int side = 8)
     return bytes;
 }
 
-QString describe(const ClipboardItem& item)
-{
-    const ClipboardItemType& type = item.type();
-    switch (type.kind()) {
-    case ClipboardItemKind::Text:
-        return u"text:"_s + type.text() + u"|rtf="_s + QString::fromUtf8(item.richTextRTF().value_or("-")) +
-               u"|html="_s + QString::fromUtf8(item.richTextHTML().value_or("-"));
-    case ClipboardItemKind::File:
-        return u"file:"_s + type.fileURL().toString();
-    case ClipboardItemKind::FileGroup: {
-        QStringList urls;
-        for (const QUrl& url : type.fileURLs())
-            urls << url.toString();
-        return u"group:"_s + urls.join(u' ');
-    }
-    case ClipboardItemKind::Image:
-        return u"image:"_s + QString::fromLatin1(type.imageData().toBase64());
-    }
-    return {};
-}
+using fixtures::describe;
 
 } // namespace
 

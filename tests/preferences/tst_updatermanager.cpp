@@ -112,11 +112,12 @@ private Q_SLOTS:
         QTest::addColumn<QUrl>("download"); // opened by the alert's Download button
         const int ok = 200;
         const QUrl json = feed();
-        QTest::newRow("newer version")
+        QTest::newRow("newer version, compared number by number")
             << QByteArray("{\"version\": \"1.10.0\", \"url\": \"https://example.org/get\"}") << ok
             << u"update_available_title"_s << u"1.10.0"_s << json << QUrl(u"https://example.org/get"_s);
-        QTest::newRow("same version") << QByteArray("{\"version\": \"1.4\", \"build\": \"27\"}") << ok
-                                      << u"update_up_to_date_title"_s << u"1.4.0"_s << json << QUrl();
+        QTest::newRow("same version, missing parts are zero")
+            << QByteArray("{\"version\": \"1.4\", \"build\": \"27\"}") << ok << u"update_up_to_date_title"_s
+            << u"1.4.0"_s << json << QUrl();
         QTest::newRow("same version, newer build")
             << QByteArray("{\"version\": \"1.4.0\", \"build\": 31}") << ok << u"update_available_title"_s
             << u"1.4.0"_s << json << QUrl();
@@ -178,26 +179,6 @@ private Q_SLOTS:
         const std::optional<UpdateFeed> parsed = UpdateFeed::parse(body);
         QVERIFY(parsed);
         QVERIFY(parsed->downloadUrl.isEmpty());
-    }
-
-    void compareVersions_data()
-    {
-        QTest::addColumn<QString>("left");
-        QTest::addColumn<QString>("right");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("numeric, not textual") << u"1.10"_s << u"1.9"_s << 1;
-        QTest::newRow("missing parts are zero") << u"1.2"_s << u"1.2.0"_s << 0;
-        QTest::newRow("older") << u"0.9.9"_s << u"1.0"_s << -1;
-        QTest::newRow("not a version") << u"1.x"_s << u"1.0"_s << 99;
-        QTest::newRow("empty") << QString() << u"1.0"_s << 99;
-    }
-
-    void compareVersions()
-    {
-        QFETCH(QString, left);
-        QFETCH(QString, right);
-        QFETCH(int, expected);
-        QCOMPARE(::compareVersions(left, right).value_or(99), expected);
     }
 
     void automaticChecksFollowTheSettingAndSpeakOnlyOfNews()

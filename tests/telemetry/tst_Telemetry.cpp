@@ -1,20 +1,11 @@
 #include <thread>
 #include <vector>
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QTemporaryDir>
-
-#include <Beacon/Beacon.h>
 #include <Beacon/Clock.h>
+#include <Beacon/TelemetryManagerConfiguration.h>
 
-#include "support/LogCapture.h"
-#include "support/TestIngestionServer.h"
 #include "support/TestMain.h"
 #include "telemetry/Telemetry.h"
-
-using namespace std::chrono_literals;
 
 class TestTelemetry : public QObject
 {
@@ -167,46 +158,6 @@ private Q_SLOTS:
         QCOMPARE(config.salt, QString());
         QVERIFY(!config.namespace_);
         QVERIFY(!config.appVersion.isEmpty());
-    }
-
-    void launchSignalReachesTheIngestionServer()
-    {
-        TestIngestionServer server;
-        QVERIFY(server.listen());
-        qputenv("OVELIN_ANALYTICS_URL", server.baseUrl().toString().toUtf8());
-        QTemporaryDir dir;
-        LogCapture log;
-        TelemetryManagerConfiguration config = Telemetry::analyticsConfiguration();
-        config.sendInterval = 200ms;
-        config.sessionBeginDelay = 0ms;
-        config.logHandler = log.handler();
-        config.signalCacheFile = dir.filePath(u"cache"_qs);
-        Beacon::initialize(config);
-        Telemetry::shared().setSender(nullptr);
-
-        Telemetry::shared().send(AppSignal::AppLaunched,
-                                 {{u"appVersion"_qs, u"1.0.0"_qs}, {u"build"_qs, u"1"_qs}});
-        Telemetry::shared().sendThrottled(AppSignal::WindowOpened, {{u"source"_qs, u"launch"_qs}}, 30);
-        QTRY_VERIFY_WITH_TIMEOUT(server.acceptedSignalTypes().contains(u"WindowOpened"_qs), 5000);
-
-        QJsonObject launched;
-        for (const QByteArray& body : server.bodies()) {
-            for (const QJsonValue& record : QJsonDocument::fromJson(body).array()) {
-                if (record[u"type"_qs].toString() == u"AppLaunched"_qs)
-                    launched = record.toObject();
-            }
-        }
-        QCOMPARE(launched[u"appID"_qs].toString(), u"6F0C2E91-3B7A-4D58-A1E4-92C7B05D3F18"_qs);
-        const QJsonObject payload = launched[u"payload"_qs].toObject();
-        QCOMPARE(payload[u"app"_qs].toString(), u"Ovelin"_qs);
-        QCOMPARE(payload[u"appVersion"_qs].toString(), u"1.0.0"_qs);
-        QCOMPARE(payload[u"build"_qs].toString(), u"1"_qs);
-        QCOMPARE(
-            log.count(u"Sending parameter with reserved key 'appVersion' will cause unexpected behavior. "
-                      "Please use another key instead."_qs),
-            2);
-        QVERIFY(server.acceptedSignalTypes().contains(u"Beacon.Session.started"_qs));
-        Beacon::terminate();
     }
 };
 

@@ -13,67 +13,25 @@
 #include "support/TestIngestionServer.h"
 #include "support/TestMain.h"
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QString startupLine = QStringLiteral("🚀 OvelinApp iniciado com AppDelegate ✅");
 
-/// A running `ovelin` in a world of its own (HOME and XDG folders), posting to a loopback server.
-class OvelinProcess
+/// Ovelin in a clean HOME of its own, its runtime folder inside it too (so the privacy check sees
+/// every file it writes), posting to the loopback server; null when it never printed its start-up line.
+QProcess* startOvelin(ovelin::test::Home& home, const QUrl& analyticsUrl)
 {
-public:
-    explicit OvelinProcess(const QUrl& analyticsUrl)
-    {
-        const QString root = m_home.path();
-        for (const char* sub : {"data", "config", "cache", "runtime"})
-            QDir(root).mkpath(QString::fromLatin1(sub));
-        QFile::setPermissions(root + QStringLiteral("/runtime"),
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), root);
-        env.insert(QStringLiteral("XDG_DATA_HOME"), root + QStringLiteral("/data"));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), root + QStringLiteral("/config"));
-        env.insert(QStringLiteral("XDG_CACHE_HOME"), root + QStringLiteral("/cache"));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), root + QStringLiteral("/runtime"));
-        env.insert(QStringLiteral("OVELIN_ANALYTICS_URL"), analyticsUrl.toString());
-        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-        m_process.setProcessEnvironment(env);
-        m_process.setProcessChannelMode(QProcess::SeparateChannels);
-        QObject::connect(&m_process, &QProcess::readyReadStandardOutput,
-                         [this] { m_output += QString::fromUtf8(m_process.readAllStandardOutput()); });
-        m_process.start(QStringLiteral(OVELIN_EXECUTABLE), {});
-    }
-
-    ~OvelinProcess()
-    {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
-        m_process.terminate();
-        if (!m_process.waitForFinished(3000)) {
-            m_process.kill();
-            m_process.waitForFinished(3000);
-        }
-    }
-
-    /// Waits for the start-up line; false when it did not come.
-    bool waitForStartup(int timeoutMs)
-    {
-        QElapsedTimer timer;
-        timer.start();
-        while (!m_output.contains(startupLine) && timer.elapsed() < timeoutMs &&
-               m_process.state() != QProcess::NotRunning)
-            QTest::qWait(50);
-        return m_output.contains(startupLine);
-    }
-
-    QString home() const { return m_home.path(); }
-    QString output() const { return m_output; }
-    bool isRunning() const { return m_process.state() == QProcess::Running; }
-
-private:
-    QTemporaryDir m_home;
-    QProcess m_process;
-    QString m_output;
-};
+    const QString runtime = home.path() + QStringLiteral("/runtime");
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QProcessEnvironment environment = home.environment();
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    environment.insert(QStringLiteral("OVELIN_ANALYTICS_URL"), analyticsUrl.toString());
+    QProcess* ovelin = home.start({}, environment);
+    return ovelin::test::waitForLine(ovelin, startupLine, 1, 10000) ? ovelin : nullptr;
+}
 
 /// Every record the server accepted.
 QList<QJsonObject> acceptedRecords(const TestIngestionServer& server)
@@ -95,18 +53,6 @@ std::optional<QJsonObject> findRecord(const TestIngestionServer& server, const Q
     return std::nullopt;
 }
 
-int runTool(const QString& program, const QStringList& arguments, int timeoutMs = 5000)
-{
-    QProcess tool;
-    tool.start(program, arguments);
-    if (!tool.waitForFinished(timeoutMs)) {
-        tool.kill();
-        tool.waitForFinished();
-        return -1;
-    }
-    return tool.exitCode();
-}
-
 } // namespace
 
 class TestTelemetryEndToEnd : public QObject
@@ -124,11 +70,10 @@ private Q_SLOTS:
     {
         TestIngestionServer server;
         QVERIFY(server.listen());
-        OvelinProcess ovelin(server.baseUrl());
-        if (!ovelin.waitForStartup(10000))
-            QSKIP(
-                qPrintable(QStringLiteral("the application never printed its start-up line; output was:\n") +
-                           ovelin.output()));
+        ovelin::test::PrivateBus bus;
+        ovelin::test::Home home(bus.start());
+        QProcess* ovelin = startOvelin(home, server.baseUrl());
+        QVERIFY(ovelin);
 
         // The first upload tick comes ten seconds after the client starts.
         QTRY_VERIFY_WITH_TIMEOUT(findRecord(server, QStringLiteral("AppLaunched")).has_value(), 12000);
@@ -140,6 +85,9 @@ private Q_SLOTS:
         QVERIFY(!payload.value(QStringLiteral("appVersion")).toString().isEmpty());
         QVERIFY(!payload.value(QStringLiteral("build")).toString().isEmpty());
         QCOMPARE(server.requests().first().path, QByteArray("/v2/"));
+        // The client's own session signal goes out beside the application's.
+        QTRY_VERIFY_WITH_TIMEOUT(findRecord(server, QStringLiteral("Beacon.Session.started")).has_value(),
+                                 12000);
 
         QTRY_VERIFY_WITH_TIMEOUT(findRecord(server, QStringLiteral("WindowOpened")).has_value(), 12000);
         const QJsonObject opened =
@@ -154,11 +102,10 @@ private Q_SLOTS:
         QVERIFY(server.listen());
         ovelin::test::TrayHost tray;
         QVERIFY2(tray.start(), "trayer is missing");
-        OvelinProcess ovelin(server.baseUrl());
-        if (!ovelin.waitForStartup(10000))
-            QSKIP(
-                qPrintable(QStringLiteral("the application never printed its start-up line; output was:\n") +
-                           ovelin.output()));
+        ovelin::test::PrivateBus bus;
+        ovelin::test::Home home(bus.start());
+        QProcess* ovelin = startOvelin(home, server.baseUrl());
+        QVERIFY(ovelin);
 
         const QByteArray marker = "ovelin-privacy-marker-7f3a9c2e";
         QProcess copier; // owns the clipboard until someone else takes it
@@ -172,7 +119,7 @@ private Q_SLOTS:
         copier.write(marker);
         copier.closeWriteChannel();
 
-        const QString historyFile = ovelin.home() + QStringLiteral("/data/Ovelin/clipboard_history.json");
+        const QString historyFile = home.dataFolder() + QStringLiteral("/clipboard_history.json");
         const auto historyHoldsMarker = [&] {
             QFile file(historyFile);
             return file.open(QIODevice::ReadOnly) && file.readAll().contains(marker);
@@ -181,19 +128,18 @@ private Q_SLOTS:
 
         // Paste it from the panel (shown at launch): select the newest entry and press Return.
         // Then summon the panel again with the default shortcut.
-        runTool(QStringLiteral("xdotool"),
-                {QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--name"),
-                 QStringLiteral("^Ovelin$"), QStringLiteral("windowactivate"), QStringLiteral("--sync")});
-        runTool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Down")});
-        runTool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Return")});
+        using ovelin::test::xdotool;
+        xdotool({u"search"_s, u"--sync"_s, u"--name"_s, u"^Ovelin$"_s, u"windowactivate"_s, u"--sync"_s});
+        xdotool({u"key"_s, u"Down"_s});
+        xdotool({u"key"_s, u"Return"_s});
         // The paste engine says what it did 0.2 s after the panel hides.
         QVERIFY(ovelin::test::waitFor(
             [&] {
-                return ovelin.output().contains(QStringLiteral("Usando")) ||
-                       ovelin.output().contains(QStringLiteral("🚫"));
+                const QString output = ovelin::test::outputOf(ovelin);
+                return output.contains(QStringLiteral("Usando")) || output.contains(QStringLiteral("🚫"));
             },
             15000));
-        runTool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("ctrl+super+v")});
+        xdotool({u"key"_s, u"ctrl+super+v"_s});
 
         // And open the preferences the way a person does, from the tray (whose icon the paste,
         // which hides Ovelin's windows, must have left in place).
@@ -203,8 +149,9 @@ private Q_SLOTS:
         // Wait for the upload ticks that carry what those actions produced.
         QTRY_VERIFY_WITH_TIMEOUT(findRecord(server, QStringLiteral("AppLaunched")).has_value(), 12000);
         QTRY_VERIFY_WITH_TIMEOUT(findRecord(server, QStringLiteral("PreferencesOpened")).has_value(), 12000);
-        QTRY_VERIFY_WITH_TIMEOUT(
-            findRecord(server, QStringLiteral("PastePerformed")).has_value() || !ovelin.isRunning(), 12000);
+        QTRY_VERIFY_WITH_TIMEOUT(findRecord(server, QStringLiteral("PastePerformed")).has_value() ||
+                                     ovelin->state() != QProcess::Running,
+                                 12000);
         const bool pasted = findRecord(server, QStringLiteral("PastePerformed")).has_value();
 
         const QList<QByteArray> bodies = server.bodies();
@@ -213,7 +160,7 @@ private Q_SLOTS:
             QVERIFY2(!body.contains(marker), body.constData());
 
         // Nor is it written anywhere but the history file.
-        QDirIterator files(ovelin.home(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        QDirIterator files(home.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
         while (files.hasNext()) {
             const QString path = files.next();
             if (path == historyFile)

@@ -26,7 +26,8 @@ public:
         GetVersion = 7,
         GetBindingState = 12
     };
-    /// The type of a window event: the event bit and 3.
+    /// The types of workspace and window events: the event bit and 0 or 3.
+    static constexpr quint32 workspaceEvent = 0x80000000u;
     static constexpr quint32 windowEvent = 0x80000003u;
     /// The answer's JSON payload, or none when the socket failed or the time-out passed.
     using ReplyHandler = std::function<void(const std::optional<QByteArray>&)>;

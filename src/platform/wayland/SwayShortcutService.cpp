@@ -1,6 +1,8 @@
 #include "platform/wayland/SwayShortcutService.h"
 
 #include <QCoreApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QStringList>
 
 #include "common/Console.h"
@@ -29,6 +31,7 @@ QString singleQuoted(const QString& value)
 
 SwayShortcutService::SwayShortcutService(SwayIpcClient* ipc, QObject* parent) : QObject(parent), m_ipc(ipc)
 {
+    connect(m_ipc, &SwayIpcClient::eventReceived, this, &SwayShortcutService::reloaded);
 }
 
 QString SwayShortcutService::comboText(const Combination& combination)
@@ -81,15 +84,32 @@ void SwayShortcutService::bind(const Combination& combination, std::function<voi
                            "contém aspas, barra invertida ou $"));
         return;
     }
-    const QString combo = comboText(combination);
-    m_bound = combo;
-    m_ipc->runCommand(bindCommand(combo, *command), [combo](const std::optional<QStringList>& errors) {
+    m_bound = comboText(combination);
+    m_bindCommand = bindCommand(m_bound, *command);
+    // Sent with each binding: sway keeps one subscription per connection, and a failed connection
+    // is made anew without it.
+    m_ipc->send(SwayIpcClient::Subscribe, QByteArrayLiteral("[\"workspace\"]"));
+    sendBinding();
+}
+
+void SwayShortcutService::sendBinding()
+{
+    m_ipc->runCommand(m_bindCommand, [](const std::optional<QStringList>& errors) {
         if (!errors)
             ovelin::printLine(QStringLiteral("⚠️ Atalho não registrado no sway: sem resposta do IPC"));
         else if (!errors->isEmpty())
             ovelin::printLine(QStringLiteral("⚠️ Atalho não registrado no sway: ") +
                               errors->join(u"; "));
     });
+}
+
+void SwayShortcutService::reloaded(quint32 type, const QByteArray& payload)
+{
+    if (type != SwayIpcClient::workspaceEvent || m_bound.isEmpty())
+        return;
+    if (QJsonDocument::fromJson(payload).object().value(QStringLiteral("change")).toString() ==
+        QStringLiteral("reload"))
+        sendBinding();
 }
 
 QString SwayShortcutService::takeUnbindCommand()

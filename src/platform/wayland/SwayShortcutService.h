@@ -11,12 +11,14 @@ class SwayIpcClient;
 
 /// The shortcut bound in sway for this session: `bindsym --no-repeat <combo> exec <this executable>
 /// --toggle`, with the environment that leads the started process to this running Ovelin. The
-/// press reaches Ovelin through its own command line, so `pressed` is never called.
+/// press reaches Ovelin through its own command line, so `pressed` is never called. Reloading
+/// sway's configuration drops bindings made over IPC: the binding is made again after a reload.
 class SwayShortcutService : public QObject, public GlobalShortcutService
 {
     Q_OBJECT
 public:
-    /// `ipc` is not owned and must outlive the service.
+    /// `ipc` is not owned and must outlive the service. Subscribes to sway's workspace events,
+    /// which announce a reload.
     explicit SwayShortcutService(SwayIpcClient* ipc, QObject* parent = nullptr);
 
     void bind(const Combination& combination, std::function<void()> pressed) override;
@@ -35,7 +37,10 @@ public:
 
 private:
     QString takeUnbindCommand();
+    void sendBinding();
+    void reloaded(quint32 type, const QByteArray& payload);
 
     SwayIpcClient* m_ipc;
     QString m_bound;
+    QString m_bindCommand;
 };

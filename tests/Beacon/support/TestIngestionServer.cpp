@@ -53,7 +53,6 @@ void TestIngestionServer::readFrom(QTcpSocket* socket)
         m_requests.append(request);
         if (holdResponses) {
             m_answeredStatuses.append(0);
-            Q_EMIT requestReceived();
             continue;
         }
         const int status = m_statuses.isEmpty() ? defaultStatus : m_statuses.takeFirst();
@@ -62,7 +61,6 @@ void TestIngestionServer::readFrom(QTcpSocket* socket)
         socket->write("HTTP/1.1 " + QByteArray::number(status) +
                       " Status\r\nContent-Type: application/json\r\n" +
                       "Content-Length: " + QByteArray::number(answer.size()) + "\r\n\r\n" + answer);
-        Q_EMIT requestReceived();
     }
 }
 

@@ -43,11 +43,6 @@ public:
     QList<Request> requests() const { return m_requests; }
     /// Every uploaded body, in arrival order.
     QList<QByteArray> bodies() const;
-    /// The "type" of every record of every request answered with 2xx, in order.
-    QStringList acceptedSignalTypes() const
-    {
-        return acceptedValues([](const QJsonObject& record) { return record.value(u"type").toString(); });
-    }
     /// The payload value under `key` of every record accepted, in order.
     QStringList acceptedPayloadValues(const QString& key) const
     {
@@ -55,9 +50,6 @@ public:
             return record.value(u"payload").toObject().value(key).toString();
         });
     }
-
-Q_SIGNALS:
-    void requestReceived();
 
 private:
     void readFrom(QTcpSocket* socket);
