@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "OvelinEnvironment.h"
 #include "TestMain.h"
 
 using namespace Qt::StringLiterals;
@@ -71,16 +72,7 @@ class Ovelin
 public:
     explicit Ovelin(const Weston* weston = nullptr)
     {
-        for (const char* sub : {"config", "data", "cache"})
-            QDir(m_home.path()).mkpath(QString::fromLatin1(sub));
-        m_environment = QProcessEnvironment::systemEnvironment();
-        m_environment.insert(u"HOME"_s, m_home.path());
-        m_environment.insert(u"XDG_CONFIG_HOME"_s, m_home.filePath(u"config"_s));
-        m_environment.insert(u"XDG_DATA_HOME"_s, m_home.filePath(u"data"_s));
-        m_environment.insert(u"XDG_CACHE_HOME"_s, m_home.filePath(u"cache"_s));
-        m_environment.insert(u"OVELIN_ANALYTICS_URL"_s, u"http://127.0.0.1:9/"_s);
-        // The backend is Ovelin's to choose, from the session.
-        m_environment.remove(u"QT_QPA_PLATFORM"_s);
+        m_environment = ovelin::test::ovelinEnvironment(m_home.path());
         if (weston) {
             m_environment.insert(u"WAYLAND_DISPLAY"_s, weston->socket());
             m_environment.insert(u"XDG_RUNTIME_DIR"_s, weston->runtimeFolder());
