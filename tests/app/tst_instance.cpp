@@ -3,13 +3,10 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QLockFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "PrintedLines.h"
-#include "TestFiles.h"
 #include "TestMain.h"
 #include "app/CommandLine.h"
 #include "app/InstanceBus.h"
@@ -22,24 +19,16 @@ Q_DECLARE_METATYPE(InstanceCommand)
 
 namespace {
 
-// The running Ovelin's side of the bus, in memory: records what reaches it; `onPoll` lets a test
-// change the world while a second start waits.
+// The running Ovelin's side of the bus, in memory: records what reaches it.
 class FakeBus : public InstanceBus
 {
 public:
-    bool connected = true;
     int answersAfterPolls = 0;
     QList<InstanceCommand> received;
     std::function<void(InstanceCommand)> onSend;
-    std::function<void()> onPoll;
 
-    bool isConnected() override { return connected; }
-    bool isAnswering() override
-    {
-        if (onPoll)
-            onPoll();
-        return answersAfterPolls-- <= 0;
-    }
+    bool isConnected() override { return true; }
+    bool isAnswering() override { return answersAfterPolls-- <= 0; }
     bool send(InstanceCommand command) override
     {
         received.append(command);
@@ -165,20 +154,6 @@ private Q_SLOTS:
         QCOMPARE(m_bus.received, QList<InstanceCommand>{received});
     }
 
-    void withoutABusASecondStartSaysWhoRunsAndFails()
-    {
-        const auto running = runningOvelin();
-        m_bus.connected = false;
-        InstanceGuard second(lockPath(), m_bus);
-        const InstanceGuard::Result result = second.claim(InstanceCommand::Toggle);
-        QCOMPARE(result.outcome, InstanceGuard::Outcome::Exit);
-        QCOMPARE(result.exitCode, 1);
-        const QString pid = QString::number(QCoreApplication::applicationPid());
-        QVERIFY2(result.message.startsWith(u"Ovelin is already running (pid "_s + pid + u')'),
-                 qPrintable(result.message));
-        QVERIFY(m_bus.received.isEmpty());
-    }
-
     void aRunningOneThatNeverAnswersIsReportedAsAFailure()
     {
         const auto running = runningOvelin();
@@ -191,19 +166,6 @@ private Q_SLOTS:
         QVERIFY2(result.message.contains(u"does not answer"_s), qPrintable(result.message));
         // One line while it waits, however many times it asks.
         QCOMPARE(printed.lines().filter(u"not answering yet; waiting for it."_s).size(), 1);
-    }
-
-    // The one that held the lock ended while this start waited for it to answer.
-    void aStartWaitingForAnEndingOneStartsOver()
-    {
-        auto running = runningOvelin();
-        m_bus.answersAfterPolls = 1'000'000;
-        m_bus.onPoll = [&running] { running.reset(); };
-        InstanceGuard second(lockPath(), m_bus);
-        second.setTimeouts(60s, 60s);
-        QCOMPARE(second.claim(InstanceCommand::Show).outcome, InstanceGuard::Outcome::StartOver);
-        QVERIFY(m_bus.received.isEmpty());
-        QVERIFY(runningOvelin()); // the lock is left free for the fresh start
     }
 
     void quitReturnsOnceTheRunningOneHasEnded_data()
@@ -226,33 +188,6 @@ private Q_SLOTS:
         // Ended, it leaves the lock free for the next start.
         if (ends)
             QVERIFY(runningOvelin());
-    }
-
-    void quitWithNoneRunningSaysSoAndLeavesNoLock()
-    {
-        InstanceGuard guard(lockPath(), m_bus);
-        const InstanceGuard::Result result = guard.claim(InstanceCommand::Quit);
-        QCOMPARE(result.outcome, InstanceGuard::Outcome::Exit);
-        QCOMPARE(result.exitCode, 0);
-        QCOMPARE(result.message, u"Ovelin is not running."_s);
-        QVERIFY(!QFile::exists(lockPath()));
-    }
-
-    // What a killed Ovelin leaves behind: a lock file naming a process that is gone.
-    void aLockLeftByAKilledOvelinDoesNotStopTheNextStart()
-    {
-        QProcess gone;
-        gone.start(u"true"_s);
-        QVERIFY(gone.waitForStarted());
-        const qint64 pid = gone.processId();
-        QVERIFY(gone.waitForFinished());
-        QVERIFY(runningOvelin()); // creates the folder, then lets go
-        QVERIFY(ovelin::test::writeFile(lockPath(), QByteArray::number(pid) + "\novelin\n" +
-                                                        QSysInfo::machineHostName().toUtf8() + '\n'));
-
-        InstanceGuard next(lockPath(), m_bus);
-        QCOMPARE(next.claim(InstanceCommand::Run).outcome, InstanceGuard::Outcome::Run);
-        QVERIFY(m_bus.received.isEmpty());
     }
 
     void theDataFolderIsCreatedForItsOwnerAlone()
