@@ -124,8 +124,6 @@ private Q_SLOTS:
             << htmlOnly << true << QStringList{u"text/html"_s, u"text/plain"_s} << u"text"_s;
         QTest::newRow("plain text") << plain << true << QStringList{u"text/plain"_s} << u"text"_s;
         // Asked for plain text (Shift+Return): no rich form even with rich text on.
-        QTest::newRow("plain-text paste of a rich item")
-            << both << true << QStringList{u"text/plain"_s} << u"plain text"_s;
         QTest::newRow("plain-text paste of an HTML item")
             << htmlOnly << true << QStringList{u"text/plain"_s} << u"plain text"_s;
         QTest::newRow("one file") << ClipboardItem(ClipboardItemType::file(QUrl(u"file:///tmp/a%20b.txt"_s)))
