@@ -69,17 +69,6 @@ private Q_SLOTS:
         QCOMPARE(history().history().first().id(), first);
     }
 
-    void olderDuplicateMovesToTheTop()
-    {
-        add({u"a"_s, u"b"_s});
-        ovelin::test::PrintedLines printed;
-        history().addItem(next(u"a"_s));
-        QCOMPARE(texts(history()), (QStringList{u"a"_s, u"b"_s}));
-        QCOMPARE(printed.lines(), (QStringList{u"♻️ Removendo duplicata anterior no índice 1"_s,
-                                               u"⬆️ Inserindo item no topo do histórico"_s,
-                                               u"✅ Histórico atualizado (total: 2)"_s}));
-    }
-
     // With a pinned item at the head, an unchanged clipboard used to replace the newest entry
     // with a fresh copy on every tick, rewriting the file and printing three lines each second.
     void unchangedClipboardUnderAPinnedHeadIsARepeat()
@@ -201,17 +190,6 @@ private Q_SLOTS:
         QCOMPARE(changes.count(), 0);
         history().deleteItem(QUuid::createUuid());
         QCOMPARE(history().history().size(), 1);
-    }
-
-    void deletingTheNewestForgetsItAndItComesBack()
-    {
-        add({u"a"_s, u"b"_s});
-        const QUuid newest = *history().lastInsertedID();
-        history().deleteItem(newest);
-        QVERIFY(!history().lastInsertedID());
-        QCOMPARE(texts(history()), QStringList{u"a"_s});
-        history().addItem(next(u"b"_s));
-        QCOMPARE(texts(history()), (QStringList{u"b"_s, u"a"_s}));
     }
 
     void clearRemovesPinnedToo()
