@@ -152,26 +152,6 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(HistoryFileCodec::decode(file.readAll()).items.size(), 1);
     }
-
-    void saveAndReloadThroughTheStore()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(u"h.json"_s);
-        QList<ClipboardItem> saved;
-        {
-            ClipboardHistory history(ClipboardStorage::atPath(path));
-            history.addItem(
-                ClipboardItem(ClipboardItemType::text(u"a"_s), QByteArray("{\\rtf1 a}"), std::nullopt));
-            history.addItem(
-                ClipboardItem(ClipboardItemType::fileGroup({QUrl::fromLocalFile(u"/tmp/x y"_s)})));
-            history.addItem(ClipboardItem(ClipboardItemType::image(QByteArray("\x00\x01\x02", 3))));
-            history.togglePin(history.history().last().id());
-            saved = history.history();
-            history.storage().waitForPendingSaves();
-        }
-        ClipboardHistory reloaded(ClipboardStorage::atPath(path));
-        QCOMPARE(reloaded.history(), saved);
-    }
 };
 
 OVELIN_TEST_GUILESS_MAIN(TestClipboardStorage)
