@@ -79,8 +79,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("key");
         QTest::addColumn<QString>("expected");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("shift+super+K")
-            << int(Qt::ShiftModifier | Qt::MetaModifier) << int(Qt::Key_K) << u"⇧⌘K"_s << u"Shift+Super+K"_s;
         QTest::newRow("alt+ctrl+super+K, written in fixed order")
             << int(Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier) << int(Qt::Key_K) << u"⌃⌥⌘K"_s
             << u"Ctrl+Alt+Super+K"_s;
