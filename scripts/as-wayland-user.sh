@@ -19,7 +19,7 @@ user=$OVELIN_WAYLAND_USER
 dir=$(dirname "$(readlink -f "$1")")
 while [ "$dir" != / ]; do
     if ! setpriv --reuid="$user" --regid="$user" --init-groups test -x "$dir"; then
-        setfacl -m "u:$user:x" "$dir"
+        setfacl -m "u:$user:x" "$dir" 2>/dev/null || chmod o+x "$dir"
     fi
     dir=$(dirname "$dir")
 done

@@ -16,6 +16,7 @@
 #include "common/Console.h"
 #include "history/CaptureGate.h"
 #include "panel/WindowManager.h"
+#include "platform/Desktop.h"
 
 namespace {
 
@@ -91,10 +92,13 @@ int main(int argc, char** argv)
         // Qt's session bus connection does not outlive the application object it was made under,
         // so this process cannot become the one that answers on the bus: a fresh one can.
         ::execv("/proc/self/exe", argv);
-        write(stderr, QStringLiteral("Cannot start Ovelin again: ") + QString::fromLocal8Bit(std::strerror(errno)));
+        write(stderr,
+              QStringLiteral("Cannot start Ovelin again: ") + QString::fromLocal8Bit(std::strerror(errno)));
         return 1;
     }
 
+    // Qt reads its platform plugin when the application object is made.
+    Desktop::choose();
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Ovelin"));
     QApplication::setApplicationName(QStringLiteral("Ovelin"));

@@ -239,6 +239,66 @@
         <source>These are features of your X session. After enabling one, select this section again to check.</source>
         <translation>These are features of your X session. After enabling one, select this section again to check.</translation>
     </message>
+    <message id="shake_unavailable_description">
+        <source>Unavailable under Wayland: applications are not told how the pointer moves outside their own windows. Use the shortcut instead.</source>
+        <translation>Unavailable under Wayland: applications are not told how the pointer moves outside their own windows. Use the shortcut instead.</translation>
+    </message>
+    <message id="permissions_pointer_unavailable_description">
+        <source>Wayland does not tell applications how the pointer moves outside their own windows, so the mouse shake cannot work here. Nothing can be enabled for it.</source>
+        <translation>Wayland does not tell applications how the pointer moves outside their own windows, so the mouse shake cannot work here. Nothing can be enabled for it.</translation>
+    </message>
+    <message id="permissions_clipboard_title">
+        <source>Clipboard Access</source>
+        <translation>Clipboard Access</translation>
+    </message>
+    <message id="permissions_clipboard_found">
+        <source>The compositor lets Ovelin watch and set the clipboard in the background (data-control).</source>
+        <translation>The compositor lets Ovelin watch and set the clipboard in the background (data-control).</translation>
+    </message>
+    <message id="permissions_clipboard_missing">
+        <source>This compositor offers no data-control protocol, so Ovelin cannot watch the clipboard here (GNOME and Weston today). The panel and the history you already have keep working.</source>
+        <translation>This compositor offers no data-control protocol, so Ovelin cannot watch the clipboard here (GNOME and Weston today). The panel and the history you already have keep working.</translation>
+    </message>
+    <message id="permissions_paste_title">
+        <source>Paste</source>
+        <translation>Paste</translation>
+    </message>
+    <message id="permissions_paste_found">
+        <source>Ovelin presses Ctrl+V (Ctrl+Shift+V in terminals) for you through a virtual keyboard.</source>
+        <translation>Ovelin presses Ctrl+V (Ctrl+Shift+V in terminals) for you through a virtual keyboard.</translation>
+    </message>
+    <message id="permissions_paste_missing">
+        <source>The compositor offers no virtual keyboard, so Ovelin cannot press the paste keys: press Ctrl+V yourself after choosing an item.</source>
+        <translation>The compositor offers no virtual keyboard, so Ovelin cannot press the paste keys: press Ctrl+V yourself after choosing an item.</translation>
+    </message>
+    <message id="permissions_shortcut_title">
+        <source>Global Shortcut</source>
+        <translation>Global Shortcut</translation>
+    </message>
+    <message id="permissions_shortcut_found">
+        <source>Ovelin binds its shortcut through the compositor (sway) or the desktop portal.</source>
+        <translation>Ovelin binds its shortcut through the compositor (sway) or the desktop portal.</translation>
+    </message>
+    <message id="permissions_shortcut_missing">
+        <source>Neither the compositor nor the desktop portal binds shortcuts for Ovelin: bind the command “%1” in your desktop's keyboard settings.</source>
+        <translation>Neither the compositor nor the desktop portal binds shortcuts for Ovelin: bind the command “%1” in your desktop's keyboard settings.</translation>
+    </message>
+    <message id="permissions_placement_title">
+        <source>Panel at the Pointer</source>
+        <translation>Panel at the Pointer</translation>
+    </message>
+    <message id="permissions_placement_found">
+        <source>The compositor moves the panel to the pointer (sway).</source>
+        <translation>The compositor moves the panel to the pointer (sway).</translation>
+    </message>
+    <message id="permissions_placement_missing">
+        <source>The compositor does not let Ovelin place its window: the panel opens centred on the screen.</source>
+        <translation>The compositor does not let Ovelin place its window: the panel opens centred on the screen.</translation>
+    </message>
+    <message id="permissions_session_footer">
+        <source>These are features of your Wayland compositor. After changing compositor or its settings, restart Ovelin to check again.</source>
+        <translation>These are features of your Wayland compositor. After changing compositor or its settings, restart Ovelin to check again.</translation>
+    </message>
     <message id="Ovelin">
         <source>Ovelin</source>
         <translation>Ovelin</translation>

@@ -239,6 +239,66 @@
         <source>These are features of your X session. After enabling one, select this section again to check.</source>
         <translation>Estes são recursos da sua sessão X. Depois de ativar um, selecione esta seção de novo para verificar.</translation>
     </message>
+    <message id="shake_unavailable_description">
+        <source>Unavailable under Wayland: applications are not told how the pointer moves outside their own windows. Use the shortcut instead.</source>
+        <translation>Indisponível no Wayland: os aplicativos não sabem como o ponteiro se move fora das próprias janelas. Use o atalho.</translation>
+    </message>
+    <message id="permissions_pointer_unavailable_description">
+        <source>Wayland does not tell applications how the pointer moves outside their own windows, so the mouse shake cannot work here. Nothing can be enabled for it.</source>
+        <translation>O Wayland não informa aos aplicativos como o ponteiro se move fora das próprias janelas, então a sacudida do mouse não funciona aqui. Não há o que ativar.</translation>
+    </message>
+    <message id="permissions_clipboard_title">
+        <source>Clipboard Access</source>
+        <translation>Acesso à área de transferência</translation>
+    </message>
+    <message id="permissions_clipboard_found">
+        <source>The compositor lets Ovelin watch and set the clipboard in the background (data-control).</source>
+        <translation>O compositor permite que o Ovelin observe e defina a área de transferência em segundo plano (data-control).</translation>
+    </message>
+    <message id="permissions_clipboard_missing">
+        <source>This compositor offers no data-control protocol, so Ovelin cannot watch the clipboard here (GNOME and Weston today). The panel and the history you already have keep working.</source>
+        <translation>Este compositor não oferece o protocolo data-control, então o Ovelin não consegue observar a área de transferência aqui (GNOME e Weston hoje). O painel e o histórico que você já tem continuam funcionando.</translation>
+    </message>
+    <message id="permissions_paste_title">
+        <source>Paste</source>
+        <translation>Colar</translation>
+    </message>
+    <message id="permissions_paste_found">
+        <source>Ovelin presses Ctrl+V (Ctrl+Shift+V in terminals) for you through a virtual keyboard.</source>
+        <translation>O Ovelin pressiona Ctrl+V (Ctrl+Shift+V em terminais) por você através de um teclado virtual.</translation>
+    </message>
+    <message id="permissions_paste_missing">
+        <source>The compositor offers no virtual keyboard, so Ovelin cannot press the paste keys: press Ctrl+V yourself after choosing an item.</source>
+        <translation>O compositor não oferece teclado virtual, então o Ovelin não consegue pressionar as teclas de colar: pressione Ctrl+V você mesmo depois de escolher um item.</translation>
+    </message>
+    <message id="permissions_shortcut_title">
+        <source>Global Shortcut</source>
+        <translation>Atalho global</translation>
+    </message>
+    <message id="permissions_shortcut_found">
+        <source>Ovelin binds its shortcut through the compositor (sway) or the desktop portal.</source>
+        <translation>O Ovelin registra o atalho através do compositor (sway) ou do portal da área de trabalho.</translation>
+    </message>
+    <message id="permissions_shortcut_missing">
+        <source>Neither the compositor nor the desktop portal binds shortcuts for Ovelin: bind the command “%1” in your desktop's keyboard settings.</source>
+        <translation>Nem o compositor nem o portal da área de trabalho registram atalhos para o Ovelin: associe o comando “%1” nas configurações de teclado do seu ambiente.</translation>
+    </message>
+    <message id="permissions_placement_title">
+        <source>Panel at the Pointer</source>
+        <translation>Painel no ponteiro</translation>
+    </message>
+    <message id="permissions_placement_found">
+        <source>The compositor moves the panel to the pointer (sway).</source>
+        <translation>O compositor move o painel para o ponteiro (sway).</translation>
+    </message>
+    <message id="permissions_placement_missing">
+        <source>The compositor does not let Ovelin place its window: the panel opens centred on the screen.</source>
+        <translation>O compositor não deixa o Ovelin posicionar a janela: o painel abre centralizado na tela.</translation>
+    </message>
+    <message id="permissions_session_footer">
+        <source>These are features of your Wayland compositor. After changing compositor or its settings, restart Ovelin to check again.</source>
+        <translation>Estes são recursos do seu compositor Wayland. Depois de trocar de compositor ou mudar as configurações dele, reinicie o Ovelin para verificar de novo.</translation>
+    </message>
     <message id="Ovelin">
         <source>Ovelin</source>
         <translation>Ovelin</translation>

@@ -1,5 +1,6 @@
 #include "HotkeyManager.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 #include "HotKey/HotKey.h"
@@ -77,14 +78,56 @@ QString HotkeyManager::displayText(const QString& text)
     return parts.join(u'+');
 }
 
+void HotkeyManager::setShortcutService(GlobalShortcutService* service)
+{
+    if (m_service == service)
+        return;
+    if (m_service)
+        m_service->unbind();
+    m_service = service;
+    QCoreApplication* application = QCoreApplication::instance();
+    if (m_service && application) {
+        // A binding left in the desktop would start a new Ovelin at the next press.
+        QObject::connect(application, &QCoreApplication::aboutToQuit, application, [this, service] {
+            if (m_service == service)
+                service->unbindNow();
+        });
+    }
+}
+
+std::optional<GlobalShortcutService::Combination> HotkeyManager::combination(const QString& text)
+{
+    const Shortcut shortcut = parseShortcut(text);
+    if (!shortcut.key)
+        return std::nullopt;
+    GlobalShortcutService::Combination combination;
+    // The key character as parsing found it: the last A–Z or 0–9 of the text.
+    for (qsizetype index = text.size() - 1; index >= 0 && combination.key.isNull(); --index) {
+        const QChar character = text.at(index);
+        if ((character >= u'A' && character <= u'Z') || (character >= u'0' && character <= u'9'))
+            combination.key = character;
+    }
+    combination.control = shortcut.modifiers.contains(ModifierFlags::control);
+    combination.alt = shortcut.modifiers.contains(ModifierFlags::option);
+    combination.shift = shortcut.modifiers.contains(ModifierFlags::shift);
+    combination.super = shortcut.modifiers.contains(ModifierFlags::command);
+    return combination;
+}
+
 void HotkeyManager::registerShortcut(const QString& text)
 {
     // Released first, so the old combination is free before the new one is grabbed.
     m_hotKey.reset();
+    if (m_service)
+        m_service->unbind();
 
     const Shortcut shortcut = parseShortcut(text);
     if (!shortcut.key) {
         ovelin::printLine(u"⚠️ Atalho inválido: "_s + printable(text));
+        return;
+    }
+    if (m_service) {
+        m_service->bind(*combination(text), [this, text] { pressed(text); });
         return;
     }
     m_hotKey = HotKey::create(*shortcut.key, shortcut.modifiers);

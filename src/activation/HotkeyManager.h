@@ -7,6 +7,7 @@
 
 #include "HotKey/Key.h"
 #include "HotKey/Modifiers.h"
+#include "platform/GlobalShortcutService.h"
 
 class HotKey;
 class PanelPresenter;
@@ -28,6 +29,10 @@ public:
     /// The panel the shortcut toggles; not owned. Presses do nothing else while none is set.
     void setPresenter(PanelPresenter* presenter) { m_presenter = presenter; }
 
+    /// Where the desktop binds global keys itself (Wayland): the service the shortcut is handed to
+    /// instead of a HotKey (not owned; none: HotKey). Its binding is released at quit.
+    void setShortcutService(GlobalShortcutService* service);
+
     /// Replaces the registered shortcut by the one `text` describes. A text without a usable key
     /// leaves no shortcut registered and prints a line saying so.
     void registerShortcut(const QString& text);
@@ -40,6 +45,9 @@ public:
     /// (Ctrl, Alt, Shift, Super, then the rest of the text, usually the key).
     static QString displayText(const QString& text);
 
+    /// The parsed shortcut as a service binds it; none without a key.
+    static std::optional<GlobalShortcutService::Combination> combination(const QString& text);
+
     /// The registered hot key, if any (owned by the manager).
     const HotKey* hotKey() const { return m_hotKey.get(); }
 
@@ -48,5 +56,6 @@ private:
     void pressed(const QString& text);
 
     std::shared_ptr<HotKey> m_hotKey;
+    GlobalShortcutService* m_service = nullptr;
     PanelPresenter* m_presenter = nullptr;
 };

@@ -14,17 +14,17 @@
 #include "panel/WindowManager.h"
 #include "paste/PasteManager.h"
 #include "paste/PasteSequence.h"
-#include "platform/x11/X11ConnectionWatch.h"
 
 OvelinApp::OvelinApp(StartupServices services, QObject* parent)
-    : QObject(parent), m_platform(services.platform)
+    : QObject(parent), m_platform(services.platform), m_onDisplayLost(services.onDisplayLost)
 {
     m_delegate = std::make_unique<AppDelegate>(std::move(services));
 }
 
 OvelinApp::~OvelinApp()
 {
-    ovelin::x11::onConnectionLost({});
+    if (m_onDisplayLost)
+        m_onDisplayLost({});
     if (m_translator)
         QCoreApplication::removeTranslator(m_translator.get());
 }
@@ -92,8 +92,9 @@ void OvelinApp::installShutdownHandling()
 
     m_signalHandler = std::make_unique<UnixSignalHandler>();
     // The display is gone, so nothing can be shown any more; what was copied is kept.
-    ovelin::x11::onConnectionLost([history] {
-        ovelin::printLine(QStringLiteral("❌ Conexão com o servidor X perdida, encerrando"));
+    if (!m_onDisplayLost)
+        return;
+    m_onDisplayLost([history] {
         history->storage().waitForPendingSaves();
         PasteManager::shared().removeTemporaryImages();
     });

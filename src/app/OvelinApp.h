@@ -32,7 +32,7 @@ public:
 
 private:
     void installLanguage();
-    /// Quit on SIGTERM, SIGINT and SIGHUP; save and end when the X server goes away; delete
+    /// Quit on SIGTERM, SIGINT and SIGHUP; save and end when the display goes away; delete
     /// pasted images with their items and at quit.
     void installShutdownHandling();
 
@@ -41,4 +41,5 @@ private:
     std::unique_ptr<QTranslator> m_translator;
     std::unique_ptr<UnixSignalHandler> m_signalHandler;
     PlatformServices m_platform;
+    std::function<void(std::function<void()>)> m_onDisplayLost;
 };

@@ -7,13 +7,11 @@
 #include "history/CaptureGate.h"
 #include "history/ClipboardMonitor.h"
 #include "panel/WindowManager.h"
+#include "platform/Desktop.h"
 #include "platform/FrontmostApplicationService.h"
 #include "platform/GlobalMouseMonitor.h"
+#include "platform/LoginItemService.h"
 #include "platform/PlatformServices.h"
-#include "platform/x11/X11CapabilityService.h"
-#include "platform/x11/X11Platform.h"
-#include "platform/x11/X11WindowSystem.h"
-#include "platform/x11/XdgAutostartLoginItem.h"
 #include "preferences/AppVersion.h"
 #include "preferences/UpdaterManager.h"
 
@@ -43,14 +41,10 @@ void bindCaptureSettings()
 
 StartupServices StartupServices::application()
 {
-    // The one composition root: every X11 service is made here, once, and handed on.
-    static XdgAutostartLoginItem loginItem;
-    QString error;
-    if (!loginItem.followExecutable(&error))
-        ovelin::printLine(QStringLiteral("🚫 Erro ao aplicar login automático: ") + error);
-    static X11WindowSystem windowSystem;
-    static X11CapabilityService capabilities;
-    const PlatformServices& platform = ovelin::x11::platformServices();
+    // The one composition root: the session's services are made here, once, and handed on.
+    const Desktop::Services& desktop = Desktop::services();
+    LoginItemService* loginItem = desktop.loginItem;
+    const PlatformServices& platform = desktop.platform;
 
     StartupServices services;
     services.initializeAnalytics = [] { Telemetry::initializeAnalytics(); };
@@ -58,18 +52,19 @@ StartupServices StartupServices::application()
         Telemetry::shared().send(signal, parameters);
     };
     services.startUpdater = [] { UpdaterManager::shared().start(); };
-    services.loginItem = &loginItem;
+    services.loginItem = loginItem;
     // The shortcut and the shake gesture reach the panel through the window manager.
-    services.registerShortcut = [](const QString& text) {
+    services.registerShortcut = [shortcuts = desktop.shortcuts](const QString& text) {
         HotkeyManager::shared().setPresenter(&WindowManager::shared());
+        HotkeyManager::shared().setShortcutService(shortcuts);
         HotkeyManager::shared().registerShortcut(text);
     };
-    services.startShakeMonitoring = [] {
+    services.startShakeMonitoring = [factory = desktop.createMouseMonitor] {
         ShakeGestureDetector::shared().setPresenter(&WindowManager::shared());
-        ShakeGestureDetector::shared().setMonitorFactory(&createGlobalMouseMonitor);
+        ShakeGestureDetector::shared().setMonitorFactory(factory);
         ShakeGestureDetector::shared().startMonitoring();
     };
-    services.startClipboardMonitor = [clipboard = platform.clipboard,
+    services.startClipboardMonitor = [clipboard = desktop.watchesClipboard ? platform.clipboard : nullptr,
                                       frontmost = platform.frontmostApplication](ClipboardHistory& history) {
         std::unique_ptr<QObject> none;
         if (!clipboard)
@@ -87,11 +82,12 @@ StartupServices StartupServices::application()
     };
     services.platform = platform;
     services.frontmostApplication = platform.frontmostApplication;
-    services.windowSystem = &windowSystem;
+    services.windowSystem = desktop.windowSystem;
+    services.onDisplayLost = desktop.onDisplayLost;
     services.bundleInfo = mainBundleInfo();
     services.preferences = PreferencesServices::standard();
-    services.preferences.loginItems = &loginItem;
-    services.preferences.capabilities = &capabilities;
+    services.preferences.loginItems = loginItem;
+    services.preferences.capabilities = desktop.capabilities;
     services.preferences.applications = platform.frontmostApplication;
     return services;
 }

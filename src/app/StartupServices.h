@@ -36,6 +36,9 @@ struct StartupServices
     PlatformServices platform;
     FrontmostApplicationService* frontmostApplication = nullptr;
     WindowSystem* windowSystem = nullptr;
+    /// Runs the given function when the display connection is lost, right before the process
+    /// ends; an empty function stops watching. None in tests.
+    std::function<void(std::function<void()>)> onDisplayLost;
     /// The running build's version strings: "CFBundleShortVersionString" and "CFBundleVersion".
     QVariantMap bundleInfo;
     /// What the preferences window is built on, with the same platform services as above.

@@ -94,6 +94,9 @@ void WindowManager::showAtCursor(const QString& source)
     if (const auto origin = PanelPlacement::origin(pointer, m_window->size(), screens))
         m_window->move(*origin);
     orderFrontAndActivate();
+    // Where a client cannot place its own window, the compositor is asked once the panel is shown.
+    if (m_windowSystem)
+        m_windowSystem->placeAtPointer(m_window->winId());
     Telemetry::shared().sendThrottled(AppSignal::WindowOpened, {{QStringLiteral("source"), source}}, 30);
     ovelin::printLine(QStringLiteral("📍 Janela posicionada com base no cursor."));
 }

@@ -1,7 +1,28 @@
 #pragma once
 
-/// What the display lets Ovelin do: the two capabilities the permissions page reports.
-/// Both checks only ask; neither prompts the user nor changes anything.
+#include <QList>
+#include <QString>
+
+/// One thing the session may let Ovelin do, and how Ovelin does it there.
+struct SessionCapability
+{
+    enum class Kind
+    {
+        ClipboardAccess,
+        Paste,
+        FrontmostApplication,
+        Shortcut,
+        Placement,
+        PointerMotion,
+    };
+    Kind kind = Kind::ClipboardAccess;
+    bool found = false;
+    /// For the start line, in its language: the mechanism used, or what happens without one.
+    QString how;
+};
+
+/// What the display lets Ovelin do: the capabilities the permissions page reports.
+/// The checks only ask; none prompts the user nor changes anything.
 class CapabilityService
 {
 public:
@@ -11,4 +32,13 @@ public:
     /// Global input can be watched (the mouse shake): the display offers XInput 2 and the
     /// session is not a Wayland session, where an X client sees only its own input.
     virtual bool canMonitorInput() const = 0;
+    /// False where no client is ever given the pointer's motion outside its own windows
+    /// (Wayland): the shake cannot work there, whatever the user grants.
+    virtual bool offersGlobalPointer() const { return true; }
+    /// The session's capabilities row by row where the two checks above do not tell it all
+    /// (Wayland); empty on X11.
+    virtual QList<SessionCapability> sessionCapabilities() const { return {}; }
+
+    /// The start line: the backend's name and each capability, found or missing.
+    static QString startLine(const QString& backend, const QList<SessionCapability>& capabilities);
 };

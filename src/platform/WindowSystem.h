@@ -12,4 +12,11 @@ public:
     virtual bool setOnAllDesktops(quint64 window) = 0;
     /// True when a compositing manager runs, so translucent pixels really are translucent.
     virtual bool hasCompositor() const = 0;
+    /// Asks the compositor to put the just-shown panel at the pointer, where a client cannot place
+    /// its own window (Wayland). False when the window's own position is used, as on X11.
+    virtual bool placeAtPointer(quint64 window)
+    {
+        Q_UNUSED(window);
+        return false;
+    }
 };

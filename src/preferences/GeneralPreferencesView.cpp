@@ -7,6 +7,7 @@
 #include "activation/ShortcutFieldView.h"
 #include "app/Settings.h"
 #include "common/Console.h"
+#include "platform/CapabilityService.h"
 #include "platform/LoginItemService.h"
 #include "preferences/AlertPresenter.h"
 #include "preferences/PreferencesWidgets.h"
@@ -67,6 +68,15 @@ GeneralPreferencesView::GeneralPreferencesView(const PreferencesServices& servic
     column()->addWidget(m_modifierBlock);
     showStoredModifier();
     m_modifierBlock->setVisible(m_shake->isChecked());
+    if (services.capabilities && !services.capabilities->offersGlobalPointer()) {
+        // The stored choice is kept for a session where the shake works; here it is shown off.
+        const QSignalBlocker quiet(m_shake);
+        m_shake->setChecked(false);
+        m_shake->setEnabled(false);
+        m_modifierBlock->setVisible(false);
+        m_shakeUnavailable = captionLabel(qtTrId("shake_unavailable_description"));
+        column()->addWidget(m_shakeUnavailable);
+    }
     connect(m_modifierPicker, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index < 0)
             return;
@@ -103,7 +113,8 @@ ToggleSwitch* GeneralPreferencesView::boundSwitch(const QString& key, std::funct
     });
     // Follow writes made elsewhere without reacting to them.
     connect(&Settings::shared(), &Settings::valueChanged, control, [key, control](const QString& changed) {
-        if (changed != key)
+        // A switch made unavailable shows off whatever is stored.
+        if (changed != key || !control->isEnabled())
             return;
         const QSignalBlocker quiet(control);
         control->setChecked(Settings::shared().boolValue(key));

@@ -3,6 +3,7 @@
 #include "preferences/PreferencesPage.h"
 
 class QComboBox;
+class QLabel;
 class ShortcutFieldView;
 class ToggleSwitch;
 
@@ -19,6 +20,8 @@ public:
     ToggleSwitch* richTextSwitch() const { return m_richText; }
     ToggleSwitch* clickSoundSwitch() const { return m_clickSound; }
     ToggleSwitch* shakeSwitch() const { return m_shake; }
+    /// Why the shake cannot work in this session; none where it can.
+    QLabel* shakeUnavailableReason() const { return m_shakeUnavailable; }
     QWidget* shakeModifierBlock() const { return m_modifierBlock; }
     QComboBox* shakeModifierPicker() const { return m_modifierPicker; }
     ShortcutFieldView* shortcutField() const { return m_shortcutField; }
@@ -32,6 +35,7 @@ private:
     ToggleSwitch* m_richText;
     ToggleSwitch* m_clickSound;
     ToggleSwitch* m_shake;
+    QLabel* m_shakeUnavailable = nullptr;
     QWidget* m_modifierBlock;
     QComboBox* m_modifierPicker;
     ShortcutFieldView* m_shortcutField;

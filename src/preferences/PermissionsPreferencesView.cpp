@@ -1,10 +1,13 @@
 #include "preferences/PermissionsPreferencesView.h"
 
+#include <algorithm>
+
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include "platform/CapabilityService.h"
+#include "platform/GlobalShortcutService.h"
 #include "preferences/PermissionsManager.h"
 #include "preferences/PreferencesWidgets.h"
 
@@ -17,17 +20,30 @@ PermissionsPreferencesView::PermissionsPreferencesView(const PreferencesServices
 
     const CapabilityService* capabilities = services.capabilities;
     const UrlOpener open = services.openUrl;
-    m_accessibility =
-        addBlock(capabilities && capabilities->canSynthesizeInput(),
-                 qtTrId("permissions_accessibility_title"), qtTrId("permissions_accessibility_description"),
-                 [open] { PermissionsManager::openAccessibilitySettings(open); });
-    m_inputMonitoring = addBlock(capabilities && capabilities->canMonitorInput(),
-                                 qtTrId("permissions_input_monitoring_title"),
-                                 qtTrId("permissions_input_monitoring_description"),
-                                 [open] { PermissionsManager::openInputMonitoringSettings(open); });
+    const QList<SessionCapability> session =
+        capabilities ? capabilities->sessionCapabilities() : QList<SessionCapability>{};
+    if (session.isEmpty()) {
+        m_accessibility = addBlock(capabilities && capabilities->canSynthesizeInput(),
+                                   qtTrId("permissions_accessibility_title"),
+                                   qtTrId("permissions_accessibility_description"),
+                                   [open] { PermissionsManager::openAccessibilitySettings(open); });
+    } else {
+        addSessionRows(session);
+    }
+    if (capabilities && !capabilities->offersGlobalPointer()) {
+        // Nothing the user can grant: the session never reports the pointer's motion.
+        m_inputMonitoring = addBlock(false, qtTrId("permissions_input_monitoring_title"),
+                                     qtTrId("permissions_pointer_unavailable_description"), {});
+    } else {
+        m_inputMonitoring = addBlock(capabilities && capabilities->canMonitorInput(),
+                                     qtTrId("permissions_input_monitoring_title"),
+                                     qtTrId("permissions_input_monitoring_description"),
+                                     [open] { PermissionsManager::openInputMonitoringSettings(open); });
+    }
 
     column()->addSpacing(6);
-    column()->addWidget(captionLabel(qtTrId("permissions_description_footer")));
+    column()->addWidget(captionLabel(session.isEmpty() ? qtTrId("permissions_description_footer")
+                                                       : qtTrId("permissions_session_footer")));
     column()->addStretch(1);
 }
 
@@ -52,7 +68,7 @@ PermissionsPreferencesView::Block PermissionsPreferencesView::addBlock(bool gran
     titleText->setFont(medium(titleText->font()));
     row->addWidget(titleText);
     row->addStretch(1);
-    if (!granted) {
+    if (!granted && open) {
         block.requestButton = new QPushButton(qtTrId("permissions_request_button"));
         block.requestButton->setAutoDefault(false);
         connect(block.requestButton, &QPushButton::clicked, this, std::move(open));
@@ -62,4 +78,37 @@ PermissionsPreferencesView::Block PermissionsPreferencesView::addBlock(bool gran
     column()->addLayout(row);
     column()->addWidget(captionLabel(description));
     return block;
+}
+
+void PermissionsPreferencesView::addSessionRows(const QList<SessionCapability>& capabilities)
+{
+    struct Texts
+    {
+        SessionCapability::Kind kind;
+        const char* title;
+        const char* found;
+        const char* missing;
+    };
+    using Kind = SessionCapability::Kind;
+    static const Texts rows[] = {
+        {Kind::ClipboardAccess, QT_TRID_NOOP("permissions_clipboard_title"),
+         QT_TRID_NOOP("permissions_clipboard_found"), QT_TRID_NOOP("permissions_clipboard_missing")},
+        {Kind::Paste, QT_TRID_NOOP("permissions_paste_title"), QT_TRID_NOOP("permissions_paste_found"),
+         QT_TRID_NOOP("permissions_paste_missing")},
+        {Kind::Shortcut, QT_TRID_NOOP("permissions_shortcut_title"),
+         QT_TRID_NOOP("permissions_shortcut_found"), QT_TRID_NOOP("permissions_shortcut_missing")},
+        {Kind::Placement, QT_TRID_NOOP("permissions_placement_title"),
+         QT_TRID_NOOP("permissions_placement_found"), QT_TRID_NOOP("permissions_placement_missing")},
+    };
+    for (const Texts& texts : rows) {
+        const auto it = std::find_if(capabilities.cbegin(), capabilities.cend(),
+                                     [&texts](const SessionCapability& c) { return c.kind == texts.kind; });
+        if (it == capabilities.cend())
+            continue;
+        QString description = qtTrId(it->found ? texts.found : texts.missing);
+        // What to bind is this very executable, wherever it was installed.
+        if (texts.kind == Kind::Shortcut && !it->found)
+            description = description.arg(GlobalShortcutService::toggleCommand());
+        m_sessionRows.append(addBlock(it->found, qtTrId(texts.title), description, {}));
+    }
 }

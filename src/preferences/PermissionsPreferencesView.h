@@ -1,12 +1,15 @@
 #pragma once
 
+#include "platform/CapabilityService.h"
 #include "preferences/PreferencesPage.h"
 
 class QLabel;
 class QPushButton;
 
 /// Whether Ovelin can send the paste keystroke (XTEST) and watch global input (XInput 2 outside
-/// Wayland). Read when the page is built; a missing capability offers its help page.
+/// Wayland); where the session reports more (Wayland), its clipboard access, paste, shortcut and
+/// placement, each with what to do when missing. Read when the page is built; a missing X11
+/// capability offers its help page.
 class PermissionsPreferencesView : public PreferencesPage
 {
     Q_OBJECT
@@ -21,11 +24,16 @@ public:
     };
     const Block& accessibility() const { return m_accessibility; }
     const Block& inputMonitoring() const { return m_inputMonitoring; }
+    /// The session's own rows: clipboard access, paste, shortcut, placement (none on X11).
+    const QList<Block>& sessionRows() const { return m_sessionRows; }
 
 private:
+    /// Without `open` a missing capability gets no button: its description says what to do.
     Block addBlock(bool granted, const QString& title, const QString& description,
                    std::function<void()> open);
+    void addSessionRows(const QList<SessionCapability>& capabilities);
 
     Block m_accessibility;
     Block m_inputMonitoring;
+    QList<Block> m_sessionRows;
 };

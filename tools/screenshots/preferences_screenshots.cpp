@@ -119,5 +119,23 @@ int main(int argc, char** argv)
     if (!QTest::qWaitForWindowExposed(missing.window()))
         return 1;
     ok &= save(missing.window(), folder + u"/preferences-permissions-missing-" + suffix);
+
+    // A Wayland compositor without data-control or a way to bind the shortcut (Weston), and the
+    // general page's shake switch there.
+    using Kind = SessionCapability::Kind;
+    capabilities.setSession({{Kind::ClipboardAccess, false, {}},
+                             {Kind::Paste, true, {}},
+                             {Kind::Shortcut, false, {}},
+                             {Kind::Placement, false, {}}},
+                            false);
+    PreferencesWindowController wayland(history, services);
+    wayland.showWindow();
+    if (!QTest::qWaitForWindowExposed(wayland.window()))
+        return 1;
+    for (PreferencesSection section : {PreferencesSection::Permissions, PreferencesSection::General}) {
+        wayland.view()->setSelectedSection(section);
+        ok &=
+            save(wayland.window(), folder + u"/preferences-" + sectionName(section) + u"-wayland-" + suffix);
+    }
     return ok ? 0 : 1;
 }

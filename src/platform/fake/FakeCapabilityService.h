@@ -12,8 +12,18 @@ public:
     bool canMonitorInput() const override { return m_monitorInput; }
     void setCanSynthesizeInput(bool available) { m_synthesizeInput = available; }
     void setCanMonitorInput(bool available) { m_monitorInput = available; }
+    bool offersGlobalPointer() const override { return m_globalPointer; }
+    QList<SessionCapability> sessionCapabilities() const override { return m_session; }
+    /// A Wayland-like session: no global pointer and these rows.
+    void setSession(QList<SessionCapability> capabilities, bool globalPointer)
+    {
+        m_session = std::move(capabilities);
+        m_globalPointer = globalPointer;
+    }
 
 private:
     bool m_synthesizeInput;
     bool m_monitorInput;
+    bool m_globalPointer = true;
+    QList<SessionCapability> m_session;
 };

@@ -1,0 +1,168 @@
+#include "platform/Desktop.h"
+
+#include <utility>
+
+#include <QCoreApplication>
+
+#include "common/Console.h"
+#include "platform/BackendChoice.h"
+#include "platform/GlobalMouseMonitor.h"
+#include "platform/x11/CanberraSoundPlayer.h"
+#include "platform/x11/X11CapabilityService.h"
+#include "platform/x11/X11ConnectionWatch.h"
+#include "platform/x11/X11Platform.h"
+#include "platform/x11/X11WindowSystem.h"
+#include "platform/x11/XdgAutostartLoginItem.h"
+#ifdef OVELIN_HAVE_WAYLAND
+#include "platform/wayland/WaylandCapabilityService.h"
+#include "platform/wayland/WaylandConnectionWatch.h"
+#include "platform/wayland/WaylandPlatform.h"
+#endif
+
+namespace {
+
+BackendChoice::Backend& chosenBackend()
+{
+    static BackendChoice::Backend backend =
+        BackendChoice::fromEnvironment(QProcessEnvironment::systemEnvironment()).backend;
+    return backend;
+}
+
+// Set for Qt alone: once it has loaded its plugin, the programs Ovelin starts (a browser for a
+// link) get the session's own choice again.
+struct PluginForQt
+{
+    bool set = false;
+    bool hadOwn = false;
+    QByteArray own;
+};
+
+PluginForQt& pluginForQt()
+{
+    static PluginForQt plugin;
+    return plugin;
+}
+
+void setPluginForQt(const QByteArray& plugin)
+{
+    PluginForQt& saved = pluginForQt();
+    saved = {true, qEnvironmentVariableIsSet("QT_QPA_PLATFORM"), qgetenv("QT_QPA_PLATFORM")};
+    qputenv("QT_QPA_PLATFORM", plugin);
+}
+
+void restorePluginAfterQt()
+{
+    const PluginForQt saved = std::exchange(pluginForQt(), {});
+    if (!saved.set)
+        return;
+    if (saved.hadOwn)
+        qputenv("QT_QPA_PLATFORM", saved.own);
+    else
+        qunsetenv("QT_QPA_PLATFORM");
+}
+
+// Sound and the autostart entry work the same under both display servers.
+CanberraSoundPlayer& soundPlayer()
+{
+    static CanberraSoundPlayer sound;
+    return sound;
+}
+
+Desktop::Services x11Services()
+{
+    static X11WindowSystem windowSystem;
+    static X11CapabilityService capabilities;
+    Desktop::Services services;
+    services.platform = ovelin::x11::platformServices();
+    services.windowSystem = &windowSystem;
+    services.capabilities = &capabilities;
+    services.createMouseMonitor = &createGlobalMouseMonitor;
+    services.onDisplayLost = [](std::function<void()> lost) {
+        if (!lost)
+            return ovelin::x11::onConnectionLost({});
+        ovelin::x11::onConnectionLost([lost = std::move(lost)] {
+            ovelin::printLine(QStringLiteral("❌ Conexão com o servidor X perdida, encerrando"));
+            lost();
+        });
+    };
+    using Kind = SessionCapability::Kind;
+    const bool xtest = capabilities.canSynthesizeInput();
+    const bool xinput = capabilities.canMonitorInput();
+    ovelin::printLine(CapabilityService::startLine(
+        QStringLiteral("X11"),
+        {{Kind::Paste, xtest, xtest ? QStringLiteral("via XTEST") : QStringLiteral("sem XTEST")},
+         {Kind::PointerMotion, xinput,
+          xinput ? QStringLiteral("via XInput 2") : QStringLiteral("sem XInput 2")}}));
+    return services;
+}
+
+#ifdef OVELIN_HAVE_WAYLAND
+Desktop::Services waylandServices()
+{
+    const ovelin::wayland::Services& wayland = ovelin::wayland::services();
+    Desktop::Services services;
+    services.platform = wayland.platform;
+    services.windowSystem = wayland.windowSystem;
+    services.capabilities = wayland.capabilities;
+    services.shortcuts = wayland.shortcuts;
+    services.watchesClipboard = wayland.watchesClipboard;
+    services.createMouseMonitor = [] { return std::unique_ptr<GlobalMouseMonitor>(); };
+    services.onDisplayLost = [](std::function<void()> lost) {
+        if (!lost)
+            return ovelin::wayland::onConnectionLost({});
+        ovelin::wayland::onConnectionLost([lost = std::move(lost)] {
+            ovelin::printLine(QStringLiteral("❌ Conexão com o compositor Wayland perdida, encerrando"));
+            lost();
+        });
+    };
+    ovelin::printLine(
+        CapabilityService::startLine(QStringLiteral("Wayland"), wayland.capabilities->sessionCapabilities()));
+    if (!wayland.watchesClipboard)
+        ovelin::printLine(
+            QStringLiteral("⚠️ Este compositor não oferece data-control: o Ovelin não consegue "
+                           "observar a área de transferência aqui"));
+    return services;
+}
+#endif
+
+} // namespace
+
+void Desktop::choose()
+{
+    const BackendChoice choice = BackendChoice::fromEnvironment(QProcessEnvironment::systemEnvironment());
+    if (!choice.warning.isEmpty())
+        ovelin::printLine(choice.warning);
+#ifndef OVELIN_HAVE_WAYLAND
+    if (choice.backend == BackendChoice::Backend::Wayland) {
+        ovelin::printLine(QStringLiteral("⚠️ Este Ovelin foi construído sem Wayland, usando X11"));
+        chosenBackend() = BackendChoice::Backend::X11;
+        setPluginForQt("xcb");
+        return;
+    }
+#endif
+    chosenBackend() = choice.backend;
+    if (!choice.qpaPlatform.isEmpty())
+        setPluginForQt(choice.qpaPlatform);
+}
+
+const Desktop::Services& Desktop::services()
+{
+    static const Services services = [] {
+        restorePluginAfterQt();
+        Services made;
+#ifdef OVELIN_HAVE_WAYLAND
+        made = chosenBackend() == BackendChoice::Backend::Wayland ? waylandServices() : x11Services();
+#else
+        made = x11Services();
+#endif
+        if (!made.platform.soundPlayer)
+            made.platform.soundPlayer = &soundPlayer();
+        static XdgAutostartLoginItem loginItem;
+        QString error;
+        if (!loginItem.followExecutable(&error))
+            ovelin::printLine(QStringLiteral("🚫 Erro ao aplicar login automático: ") + error);
+        made.loginItem = &loginItem;
+        return made;
+    }();
+    return services;
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QSet>
+#include <QString>
+
+#include "platform/CapabilityService.h"
+
+/// What the compositor offers a clipboard manager, read from its list of globals on a short
+/// connection of our own, and how Ovelin reaches the shortcut and the panel's placement.
+class WaylandCapabilityService : public CapabilityService
+{
+public:
+    /// What this build of Ovelin can use when the compositor offers it.
+    struct Built
+    {
+        bool clipboard = false;
+        bool paste = false;
+        bool frontmostApplication = false;
+        bool swayIpc = false;
+        bool portalShortcuts = false;
+    };
+
+    /// Asks the compositor named by WAYLAND_DISPLAY (none offered when it cannot be reached).
+    explicit WaylandCapabilityService(Built built);
+    /// For tests: the globals the compositor announced, the sway socket and whether the
+    /// desktop portal offers global shortcuts.
+    WaylandCapabilityService(Built built, QSet<QString> globals, bool swaySocket, bool portalShortcuts);
+
+    bool canSynthesizeInput() const override;
+    bool canMonitorInput() const override { return false; }
+    bool offersGlobalPointer() const override { return false; }
+    QList<SessionCapability> sessionCapabilities() const override;
+
+    /// The clipboard protocol in use, "" when the compositor offers none (Weston, GNOME).
+    QString clipboardProtocol() const;
+
+    /// The interface names of the compositor's globals; empty when it cannot be reached.
+    static QSet<QString> announcedGlobals();
+
+private:
+    Built m_built;
+    QSet<QString> m_globals;
+    bool m_swaySocket = false;
+    bool m_portalShortcuts = false;
+};

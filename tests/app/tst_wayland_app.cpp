@@ -1,0 +1,323 @@
+#include <csignal>
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLineEdit>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "TestMain.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString startLinePrefix = u"🖥️ Plataforma "_s;
+const QString noClipboardLine =
+    u"⚠️ Este compositor não oferece data-control: o Ovelin não consegue observar a área de transferência aqui"_s;
+const QString watchingLine = u"📋 Monitoramento da área de transferência iniciado!"_s;
+const QString hiddenLine = u"🔴 Janela oculta"_s;
+const QString displayLostLine = u"❌ Conexão com o compositor Wayland perdida, encerrando"_s;
+
+const int timeoutMs = 30000;
+
+// A Weston of the test's own (it offers no data-control), in a runtime folder of its own.
+class Weston
+{
+public:
+    bool start()
+    {
+        if (QStandardPaths::findExecutable(u"weston"_s).isEmpty() || !m_runtime.isValid())
+            return false;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"XDG_RUNTIME_DIR"_s, m_runtime.path());
+        environment.remove(u"WAYLAND_DISPLAY"_s);
+        m_process.setProcessEnvironment(environment);
+        m_process.setProcessChannelMode(QProcess::MergedChannels);
+        m_process.start(u"weston"_s, {u"--backend=headless-backend.so"_s, u"--socket=wayland-ovelin"_s,
+                                      u"--idle-time=0"_s, u"--width=1280"_s, u"--height=800"_s});
+        return m_process.waitForStarted() &&
+               QTest::qWaitFor([this] { return QFile::exists(socket()); }, timeoutMs);
+    }
+    void stop()
+    {
+        m_process.terminate();
+        m_process.waitForFinished(timeoutMs);
+    }
+    ~Weston()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished(5000);
+        }
+    }
+    QString runtimeFolder() const { return m_runtime.path(); }
+    QString socket() const { return m_runtime.filePath(u"wayland-ovelin"_s); }
+
+private:
+    QTemporaryDir m_runtime{QDir(qEnvironmentVariable("XDG_RUNTIME_DIR")).filePath(u"weston-XXXXXX"_s)};
+    QProcess m_process;
+};
+
+// The real executable in a clean HOME, as a client of the given compositor.
+class Ovelin
+{
+public:
+    explicit Ovelin(const Weston* weston = nullptr)
+    {
+        for (const char* sub : {"config", "data", "cache"})
+            QDir(m_home.path()).mkpath(QString::fromLatin1(sub));
+        m_environment = QProcessEnvironment::systemEnvironment();
+        m_environment.insert(u"HOME"_s, m_home.path());
+        m_environment.insert(u"XDG_CONFIG_HOME"_s, m_home.filePath(u"config"_s));
+        m_environment.insert(u"XDG_DATA_HOME"_s, m_home.filePath(u"data"_s));
+        m_environment.insert(u"XDG_CACHE_HOME"_s, m_home.filePath(u"cache"_s));
+        m_environment.insert(u"OVELIN_ANALYTICS_URL"_s, u"http://127.0.0.1:9/"_s);
+        // The backend is Ovelin's to choose, from the session.
+        m_environment.remove(u"QT_QPA_PLATFORM"_s);
+        if (weston) {
+            m_environment.insert(u"WAYLAND_DISPLAY"_s, weston->socket());
+            m_environment.insert(u"XDG_RUNTIME_DIR"_s, weston->runtimeFolder());
+            m_environment.remove(u"SWAYSOCK"_s);
+        }
+        m_process.setProcessEnvironment(m_environment);
+        m_process.setProcessChannelMode(QProcess::MergedChannels);
+        QObject::connect(&m_process, &QProcess::readyRead,
+                         [this] { m_output += QString::fromUtf8(m_process.readAll()); });
+        m_process.start(QStringLiteral(OVELIN_EXECUTABLE), {});
+    }
+    ~Ovelin()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished(5000);
+        }
+    }
+
+    QString output() const { return m_output; }
+    QByteArray historyFile() const
+    {
+        QFile file(m_home.filePath(u"data/Ovelin/clipboard_history.json"_s));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    QString lineStartingWith(const QString& prefix) const
+    {
+        for (const QString& line : m_output.split(u'\n')) {
+            if (line.startsWith(prefix))
+                return line;
+        }
+        return {};
+    }
+    bool waitForLine(const QString& text, int count = 1)
+    {
+        return QTest::qWaitFor([&] { return m_output.count(text) >= count || ended(); }, timeoutMs) &&
+               m_output.count(text) >= count;
+    }
+    bool ended() const { return m_process.state() == QProcess::NotRunning; }
+    bool waitForEnd() { return ended() || m_process.waitForFinished(timeoutMs); }
+    int exitCode() const
+    {
+        return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
+    }
+
+    /// A second start with a command: it hands the command to this one and ends.
+    int command(const QString& argument)
+    {
+        QProcess second;
+        second.setProcessEnvironment(m_environment);
+        second.start(QStringLiteral(OVELIN_EXECUTABLE), {argument});
+        return second.waitForFinished(timeoutMs) ? second.exitCode() : -1;
+    }
+
+private:
+    QTemporaryDir m_home;
+    QProcessEnvironment m_environment;
+    QProcess m_process;
+    QString m_output;
+};
+
+// The history panel (400 wide, app id "ovelin") as sway shows it: whether it is visible.
+bool swayShowsPanel()
+{
+    QProcess swaymsg;
+    swaymsg.start(u"swaymsg"_s, {u"-t"_s, u"get_tree"_s});
+    if (!swaymsg.waitForFinished(timeoutMs))
+        return false;
+    const std::function<bool(const QJsonObject&)> shows = [&shows](const QJsonObject& node) {
+        if (node.value(u"app_id"_s).toString() == u"ovelin"_s && node.value(u"visible"_s).toBool() &&
+            node.value(u"rect"_s).toObject().value(u"width"_s).toInt() == 400)
+            return true;
+        for (const char* children : {"nodes", "floating_nodes"}) {
+            for (const QJsonValue& child : node.value(QLatin1String(children)).toArray()) {
+                if (shows(child.toObject()))
+                    return true;
+            }
+        }
+        return false;
+    };
+    return shows(QJsonDocument::fromJson(swaymsg.readAllStandardOutput()).object());
+}
+
+// Runs a client tool of the compositor (wl-copy, wtype) to its end.
+bool run(const QString& program, const QStringList& arguments, const QByteArray& input = {})
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!input.isNull()) {
+        process.write(input);
+        process.closeWriteChannel();
+    }
+    return process.waitForFinished(timeoutMs) && process.exitStatus() == QProcess::NormalExit &&
+           process.exitCode() == 0;
+}
+
+bool underSway()
+{
+    return !qEnvironmentVariableIsEmpty("SWAYSOCK");
+}
+
+} // namespace
+
+// The real executable as a Wayland client: under the headless sway the tests run in, and under
+// a Weston of the test's own, which offers no clipboard protocol.
+class WaylandAppTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+            QSKIP("needs a Wayland compositor (scripts/wlsession.sh)");
+    }
+
+    void startsAnswersCommandsAndQuits_data()
+    {
+        QTest::addColumn<bool>("weston");
+        QTest::addColumn<QString>("startLine");
+        const QString shake = u", sacudida do mouse ❌ indisponível no Wayland"_s;
+        QTest::newRow("sway")
+            << false
+            << u"🖥️ Plataforma Wayland: área de transferência ✅ via zwlr_data_control_manager_v1, "
+               u"colar ✅ via teclado virtual, app em frente ✅ via foreign toplevel, "
+               u"atalho ✅ via IPC do sway, posição do painel ✅ via IPC do sway"_s +
+                   shake;
+        QTest::newRow("weston, no data-control")
+            << true
+            << u"🖥️ Plataforma Wayland: área de transferência ❌ "
+               u"sem data-control, colar ❌ sem teclado virtual, "
+               u"app em frente ❌ sem foreign toplevel, atalho ❌ nenhum "
+               u"(associe ovelin --toggle nas teclas do "
+               u"ambiente), posição do painel ❌ centralizado"_s +
+                   shake;
+    }
+
+    void startsAnswersCommandsAndQuits()
+    {
+        QFETCH(bool, weston);
+        QFETCH(QString, startLine);
+        if (!weston && !underSway())
+            QSKIP("the sway rows need the headless sway");
+        Weston own;
+        if (weston && !own.start())
+            QSKIP("weston cannot start here");
+        Ovelin ovelin(weston ? &own : nullptr);
+        QVERIFY2(ovelin.waitForLine(u"🚀 OvelinApp iniciado"_s), qPrintable(ovelin.output()));
+        QCOMPARE(ovelin.lineStartingWith(startLinePrefix), startLine);
+        QCOMPARE(ovelin.output().contains(noClipboardLine), startLine.contains(u"sem data-control"_s));
+
+        // The panel shows at the first start; --toggle hides it and shows it again.
+        if (!weston)
+            QVERIFY(QTest::qWaitFor(swayShowsPanel, timeoutMs));
+        QCOMPARE(ovelin.command(u"--toggle"_s), 0);
+        QVERIFY2(ovelin.waitForLine(hiddenLine), qPrintable(ovelin.output()));
+        if (!weston)
+            QVERIFY(QTest::qWaitFor([] { return !swayShowsPanel(); }, timeoutMs));
+        QCOMPARE(ovelin.command(u"--toggle"_s), 0);
+        QVERIFY2(ovelin.waitForLine(u"📍 Janela posicionada com base no cursor."_s),
+                 qPrintable(ovelin.output()));
+        if (!weston)
+            QVERIFY(QTest::qWaitFor(swayShowsPanel, timeoutMs));
+
+        QCOMPARE(ovelin.command(u"--quit"_s), 0);
+        QVERIFY(ovelin.waitForEnd());
+        QCOMPARE(ovelin.exitCode(), 0);
+    }
+
+    void copiesAreCapturedWithTheirFormats()
+    {
+        if (!underSway())
+            QSKIP("needs the headless sway's data-control");
+        Ovelin ovelin;
+        QVERIFY2(ovelin.waitForLine(watchingLine), qPrintable(ovelin.output()));
+        const QString marker = QString::number(QDateTime::currentMSecsSinceEpoch());
+        const QByteArray plain = (u"plain "_s + marker).toUtf8();
+        const QByteArray bold = (u"bold "_s + marker).toUtf8();
+        QVERIFY(run(u"wl-copy"_s, {}, plain));
+        QVERIFY2(ovelin.waitForLine(u"✅ Histórico atualizado (total: 1)"_s), qPrintable(ovelin.output()));
+        QVERIFY(run(u"wl-copy"_s, {u"--type"_s, u"text/html"_s}, "<b>" + bold + "</b>"));
+        QVERIFY2(ovelin.waitForLine(u"✅ Histórico atualizado (total: 2)"_s), qPrintable(ovelin.output()));
+
+        QCOMPARE(ovelin.command(u"--quit"_s), 0);
+        QVERIFY(ovelin.waitForEnd());
+        const QByteArray history = ovelin.historyFile();
+        QVERIFY2(history.contains(plain), history.constData());
+        QVERIFY2(history.contains(bold), history.constData());
+    }
+
+    void returnPastesTheFilteredItemIntoTheWindowBelow()
+    {
+        if (!underSway())
+            QSKIP("needs the headless sway");
+        Ovelin ovelin;
+        QVERIFY2(ovelin.waitForLine(watchingLine), qPrintable(ovelin.output()));
+        QVERIFY(QTest::qWaitFor(swayShowsPanel, timeoutMs));
+        QCOMPARE(ovelin.command(u"--toggle"_s), 0);
+        QVERIFY(QTest::qWaitFor([] { return !swayShowsPanel(); }, timeoutMs));
+
+        const QString marker = QString::number(QDateTime::currentMSecsSinceEpoch());
+        QVERIFY(run(u"wl-copy"_s, {}, (u"alpha "_s + marker).toUtf8()));
+        QVERIFY(ovelin.waitForLine(u"✅ Histórico atualizado (total: 1)"_s));
+        QVERIFY(run(u"wl-copy"_s, {}, (u"beta "_s + marker).toUtf8()));
+        QVERIFY(ovelin.waitForLine(u"✅ Histórico atualizado (total: 2)"_s));
+
+        QLineEdit target;
+        target.setWindowTitle(u"paste target"_s);
+        target.resize(400, 60);
+        target.show();
+        // Qt on Wayland cannot ask for the focus, but it follows the keyboard's.
+        QTRY_VERIFY_WITH_TIMEOUT(target.isActiveWindow(), timeoutMs);
+
+        QCOMPARE(ovelin.command(u"--toggle"_s), 0);
+        QVERIFY(QTest::qWaitFor(swayShowsPanel, timeoutMs));
+        QTRY_VERIFY_WITH_TIMEOUT(!target.isActiveWindow(), timeoutMs);
+        // A fresh virtual keyboard loses its first key while the panel loads its keymap: a Shift
+        // tap goes first.
+        QVERIFY(run(u"wtype"_s, {u"-M"_s, u"shift"_s, u"-m"_s, u"shift"_s, u"-s"_s, u"200"_s, u"alpha"_s,
+                                 u"-s"_s, u"300"_s, u"-k"_s, u"Return"_s}));
+        QTRY_COMPARE_WITH_TIMEOUT(target.text(), u"alpha "_s + marker, timeoutMs);
+        QVERIFY2(ovelin.waitForLine(u"✅ Paste via virtual keyboard"_s), qPrintable(ovelin.output()));
+    }
+
+    void losingTheCompositorEndsWithItsLine()
+    {
+        Weston own;
+        if (!own.start())
+            QSKIP("weston cannot start here");
+        Ovelin ovelin(&own);
+        QVERIFY2(ovelin.waitForLine(u"🚀 OvelinApp iniciado"_s), qPrintable(ovelin.output()));
+        own.stop();
+        QVERIFY2(ovelin.waitForLine(displayLostLine), qPrintable(ovelin.output()));
+        QVERIFY(ovelin.waitForEnd());
+        QCOMPARE(ovelin.exitCode(), 1);
+    }
+};
+
+OVELIN_TEST_MAIN(WaylandAppTest)
+#include "tst_wayland_app.moc"

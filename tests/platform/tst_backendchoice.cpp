@@ -1,0 +1,131 @@
+#include <QTest>
+
+#include "TestMain.h"
+#include "platform/BackendChoice.h"
+#include "platform/wayland/WaylandCapabilityService.h"
+
+using namespace Qt::StringLiterals;
+
+// Which backend a start runs on, and the start line that reports what the session offers.
+class BackendChoiceTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void environmentPicksTheBackendAndQtPlugin_data()
+    {
+        QTest::addColumn<QString>("sessionType");
+        QTest::addColumn<QString>("waylandDisplay");
+        QTest::addColumn<QString>("forced");
+        QTest::addColumn<QString>("plugin");
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<QString>("pluginSet");
+        QTest::addColumn<bool>("warns");
+        QTest::newRow("x11 session") << u"x11"_s << u""_s << u""_s << u""_s << u"x11"_s << u"xcb"_s << false;
+        QTest::newRow("nothing known") << u""_s << u""_s << u""_s << u""_s << u"x11"_s << u"xcb"_s << false;
+        QTest::newRow("wayland session")
+            << u"wayland"_s << u"wayland-0"_s << u""_s << u""_s << u"wayland"_s << u"wayland"_s << false;
+        QTest::newRow("session type in capitals")
+            << u"Wayland"_s << u"wayland-0"_s << u""_s << u""_s << u"wayland"_s << u"wayland"_s << false;
+        QTest::newRow("socket without wayland session")
+            << u"x11"_s << u"wayland-0"_s << u""_s << u""_s << u"x11"_s << u"xcb"_s << false;
+        QTest::newRow("wayland session without socket")
+            << u"wayland"_s << u""_s << u""_s << u""_s << u"x11"_s << u"xcb"_s << false;
+        QTest::newRow("forced x11 under wayland (XWayland)")
+            << u"wayland"_s << u"wayland-0"_s << u"x11"_s << u""_s << u"x11"_s << u"xcb"_s << false;
+        QTest::newRow("forced wayland in x11 session")
+            << u"x11"_s << u"wayland-0"_s << u"WAYLAND"_s << u""_s << u"wayland"_s << u"wayland"_s << false;
+        QTest::newRow("unknown value warns, then chooses")
+            << u"wayland"_s << u"wayland-0"_s << u"mir"_s << u""_s << u"wayland"_s << u"wayland"_s << true;
+        QTest::newRow("user's xcb plugin decides")
+            << u"wayland"_s << u"wayland-0"_s << u""_s << u"xcb"_s << u"x11"_s << u""_s << false;
+        QTest::newRow("user's plugin list: first one decides")
+            << u"x11"_s << u""_s << u""_s << u"wayland-egl;xcb"_s << u"wayland"_s << u""_s << false;
+        QTest::newRow("offscreen plugin stays, session decides")
+            << u"wayland"_s << u"wayland-0"_s << u""_s << u"offscreen"_s << u"wayland"_s << u""_s << false;
+        QTest::newRow("forced backend overrides the other server's plugin")
+            << u"wayland"_s << u"wayland-0"_s << u"x11"_s << u"wayland"_s << u"x11"_s << u"xcb"_s << false;
+    }
+
+    void environmentPicksTheBackendAndQtPlugin()
+    {
+        QFETCH(QString, sessionType);
+        QFETCH(QString, waylandDisplay);
+        QFETCH(QString, forced);
+        QFETCH(QString, plugin);
+        QFETCH(QString, backend);
+        QFETCH(QString, pluginSet);
+        QFETCH(bool, warns);
+        QProcessEnvironment environment;
+        const auto set = [&environment](const QString& name, const QString& value) {
+            if (!value.isEmpty())
+                environment.insert(name, value);
+        };
+        set(u"XDG_SESSION_TYPE"_s, sessionType);
+        set(u"WAYLAND_DISPLAY"_s, waylandDisplay);
+        set(u"OVELIN_PLATFORM"_s, forced);
+        set(u"QT_QPA_PLATFORM"_s, plugin);
+
+        const BackendChoice choice = BackendChoice::fromEnvironment(environment);
+        QCOMPARE(choice.backend == BackendChoice::Backend::Wayland ? u"wayland"_s : u"x11"_s, backend);
+        QCOMPARE(QString::fromLatin1(choice.qpaPlatform), pluginSet);
+        QCOMPARE(!choice.warning.isEmpty(), warns);
+        if (warns)
+            QVERIFY(choice.warning.contains(forced));
+    }
+
+    void startLineNamesEachCapability_data()
+    {
+        QTest::addColumn<QStringList>("globals");
+        QTest::addColumn<bool>("swaySocket");
+        QTest::addColumn<bool>("portal");
+        QTest::addColumn<QString>("line");
+        const QStringList wlroots{u"wl_seat"_s, u"zwlr_data_control_manager_v1"_s,
+                                  u"zwp_virtual_keyboard_manager_v1"_s,
+                                  u"zwlr_foreign_toplevel_manager_v1"_s};
+        QTest::newRow("sway")
+            << wlroots << true << false
+            << u"🖥️ Plataforma Wayland: área de transferência ✅ via zwlr_data_control_manager_v1, "
+               "colar ✅ via teclado virtual, app em frente ✅ via foreign toplevel, atalho ✅ via "
+               "IPC do sway, posição do painel ✅ via IPC do sway, sacudida do mouse ❌ "
+               "indisponível no Wayland"_s;
+        QTest::newRow("ext data-control preferred, portal shortcut")
+            << QStringList{u"zwlr_data_control_manager_v1"_s, u"ext_data_control_manager_v1"_s} << false
+            << true
+            << u"🖥️ Plataforma Wayland: área de transferência ✅ via ext_data_control_manager_v1, colar "
+               u"❌ sem "
+               "teclado virtual, app em frente ❌ sem foreign toplevel, atalho ✅ via portal GlobalShortcuts, "
+               "posição do painel ❌ centralizado, sacudida do mouse ❌ indisponível no Wayland"_s;
+        QTest::newRow("weston")
+            << QStringList{u"wl_seat"_s, u"wl_data_device_manager"_s} << false << false
+            << u"🖥️ Plataforma Wayland: área de transferência ❌ sem data-control, colar ❌ sem "
+               "teclado virtual, app em frente ❌ sem foreign toplevel, atalho ❌ nenhum "
+               "(associe ovelin --toggle nas teclas do ambiente), posição do painel ❌ "
+               "centralizado, sacudida do mouse ❌ indisponível no Wayland"_s;
+    }
+
+    void startLineNamesEachCapability()
+    {
+        QFETCH(QStringList, globals);
+        QFETCH(bool, swaySocket);
+        QFETCH(bool, portal);
+        QFETCH(QString, line);
+        const WaylandCapabilityService::Built everything{true, true, true, true, true};
+        const WaylandCapabilityService service(everything, QSet<QString>(globals.cbegin(), globals.cend()),
+                                               swaySocket, portal);
+        QCOMPARE(CapabilityService::startLine(u"Wayland"_s, service.sessionCapabilities()), line);
+        QCOMPARE(service.canSynthesizeInput(), globals.contains(u"zwp_virtual_keyboard_manager_v1"_s));
+        QVERIFY(!service.offersGlobalPointer());
+    }
+
+    void capabilityOfferedButNotBuiltIsMissing()
+    {
+        const WaylandCapabilityService service({}, {u"zwlr_data_control_manager_v1"_s}, true, true);
+        QCOMPARE(service.clipboardProtocol(), QString());
+        for (const SessionCapability& capability : service.sessionCapabilities())
+            QVERIFY(!capability.found);
+    }
+};
+
+OVELIN_TEST_GUILESS_MAIN(BackendChoiceTest)
+#include "tst_backendchoice.moc"

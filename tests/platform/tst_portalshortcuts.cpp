@@ -1,0 +1,149 @@
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusReply>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTest>
+
+#include "../activation/FakePanelPresenter.h"
+#include "activation/HotkeyManager.h"
+#include "platform/wayland/PortalShortcutService.h"
+#include "support/PrintedLines.h"
+#include "support/TestMain.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString portal = u"org.freedesktop.portal.Desktop"_s;
+const QString portalPath = u"/org/freedesktop/portal/desktop"_s;
+constexpr int patience = 15000;
+
+} // namespace
+
+// The shortcut registered with a fake desktop portal (python-dbusmock) on a private session bus.
+class PortalShortcutsTest : public QObject
+{
+    Q_OBJECT
+    QProcess m_busDaemon;
+    QProcess m_portal;
+    QString m_address;
+
+    QDBusConnection bus() const { return QDBusConnection(u"fake-portal-bus"_s); }
+
+    QStringList recorded() const
+    {
+        const QDBusReply<QStringList> reply = bus().call(
+            QDBusMessage::createMethodCall(portal, portalPath, u"org.ovelin.FakePortal"_s, u"Recorded"_s));
+        return reply.value();
+    }
+
+    void callFake(const QString& method, const QString& argument)
+    {
+        QDBusMessage call =
+            QDBusMessage::createMethodCall(portal, portalPath, u"org.ovelin.FakePortal"_s, method);
+        call << argument;
+        QCOMPARE(bus().call(call).type(), QDBusMessage::ReplyMessage);
+    }
+
+    // A fake portal of the given interface version; the previous one goes first.
+    void startPortal(int version)
+    {
+        if (m_portal.state() != QProcess::NotRunning) {
+            m_portal.kill();
+            m_portal.waitForFinished(patience);
+            QTRY_VERIFY_WITH_TIMEOUT(!bus().interface()->isServiceRegistered(portal).value(), patience);
+        }
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, m_address);
+        m_portal.setProcessEnvironment(environment);
+        // Not on the test's own output: a crashed test must not leave ctest waiting for the pipe.
+        m_portal.setStandardOutputFile(QProcess::nullDevice());
+        m_portal.setStandardErrorFile(QProcess::nullDevice());
+        m_portal.start(u"/usr/bin/python3"_s,
+                       {u"-m"_s, u"dbusmock"_s, u"--template"_s, QStringLiteral(FAKE_PORTAL),
+                        u"--parameters"_s, u"{\"version\": %1}"_s.arg(version)});
+        QTRY_VERIFY_WITH_TIMEOUT(bus().interface()->isServiceRegistered(portal).value(), patience);
+        callFake(u"SetClient"_s, bus().baseService());
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QProcess probe;
+        probe.start(u"/usr/bin/python3"_s, {u"-c"_s, u"import dbusmock"_s});
+        if (!probe.waitForFinished(patience) || probe.exitCode() != 0)
+            QSKIP("python3-dbusmock is not installed");
+        m_busDaemon.start(u"dbus-daemon"_s, {u"--session"_s, u"--nofork"_s, u"--print-address=1"_s});
+        QVERIFY(m_busDaemon.waitForStarted(patience));
+        QTRY_VERIFY_WITH_TIMEOUT(m_busDaemon.canReadLine(), patience);
+        m_address = QString::fromUtf8(m_busDaemon.readLine()).trimmed();
+        QVERIFY(QDBusConnection::connectToBus(m_address, u"fake-portal-bus"_s).isConnected());
+        QVERIFY(!PortalShortcutService::isOffered(bus()));
+    }
+
+    void cleanupTestCase()
+    {
+        QDBusConnection::disconnectFromBus(u"fake-portal-bus"_s);
+        for (QProcess* process : {&m_portal, &m_busDaemon}) {
+            process->kill();
+            process->waitForFinished(patience);
+        }
+    }
+
+    // The stored shortcut's trigger reaches the portal, its Activated signal toggles the panel, and
+    // a new shortcut replaces the session of the old one.
+    void registersAndTogglesThroughThePortal()
+    {
+        startPortal(1);
+        QVERIFY(PortalShortcutService::isOffered(bus()));
+        PortalShortcutService service(bus());
+        FakePanelPresenter presenter;
+        ovelin::test::PrintedLines lines;
+        HotkeyManager& manager = HotkeyManager::shared();
+        manager.setPresenter(&presenter);
+        manager.setShortcutService(&service);
+        manager.registerShortcut(u"⌃⌘V"_s);
+
+        const QString session =
+            portalPath + u"/session/"_s + bus().baseService().mid(1).replace(u'.', u'_') + u"/ovelin1"_s;
+        QTRY_COMPARE_WITH_TIMEOUT(
+            recorded(),
+            QStringList({u"CreateSession handle_token=ovelin1 session_handle_token=ovelin1"_s,
+                         u"BindShortcuts %1 toggle-panel description=Show or hide the clipboard history "
+                         "preferred_trigger=CTRL+LOGO+v"_s.arg(session)}),
+            patience);
+
+        // Another id first: the count after the second signal shows the first did nothing.
+        callFake(u"Activate"_s, u"something-else"_s);
+        callFake(u"Activate"_s, PortalShortcutService::shortcutId);
+        QTRY_COMPARE_WITH_TIMEOUT(presenter.toggles, QStringList{u"shortcut"_s}, patience);
+        QCOMPARE(lines.count(u"⚡️ Atalho pressionado: ⌃⌘V"_s), 1);
+
+        manager.registerShortcut(u"⌥⇧⌘K"_s);
+        QTRY_COMPARE_WITH_TIMEOUT(recorded().size(), 5, patience);
+        QCOMPARE(recorded().at(2), u"Close "_s + session);
+        QVERIFY(recorded().at(4).endsWith(u"preferred_trigger=ALT+SHIFT+LOGO+k"_s));
+        QCOMPARE(lines.count(u"⚠️"_s), 0);
+
+        manager.registerShortcut(u"⌃⌘v"_s);
+        QTRY_COMPARE_WITH_TIMEOUT(recorded().size(), 6, patience);
+        QVERIFY(recorded().last().startsWith(u"Close "_s));
+        manager.setShortcutService(nullptr);
+        manager.setPresenter(nullptr);
+    }
+
+    void portalWithoutGlobalShortcutsIsReported()
+    {
+        startPortal(0);
+        PortalShortcutService service(bus());
+        ovelin::test::PrintedLines lines;
+        service.bind({QChar(u'V'), true, false, false, true}, [] {});
+        QTRY_COMPARE_WITH_TIMEOUT(lines.count(u"⚠️ Atalho não registrado no portal: "_s), 1, patience);
+        QCOMPARE(recorded(), QStringList());
+    }
+};
+
+OVELIN_TEST_GUILESS_MAIN(PortalShortcutsTest)
+#include "tst_portalshortcuts.moc"

@@ -1,0 +1,313 @@
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWidget>
+
+#include "activation/HotkeyManager.h"
+#include "platform/wayland/PortalShortcutService.h"
+#include "platform/wayland/SwayIpcClient.h"
+#include "platform/wayland/SwayPanelPlacement.h"
+#include "platform/wayland/SwayShortcutService.h"
+#include "platform/wayland/UnboundShortcutService.h"
+#include "support/PrintedLines.h"
+#include "support/TestMain.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int patience = 15000;
+
+// What a local server does with the client's request.
+enum class Server
+{
+    Absent,
+    Silent,
+    Garbage
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Server)
+
+#define REQUIRE_SWAY()                                                                                       \
+    if (!m_sway)                                                                                             \
+    QSKIP("needs the headless sway of scripts/wlsession.sh (WAYLAND_DISPLAY and SWAYSOCK)")
+
+// The shortcut and the panel's placement through sway's IPC; the sway cases need the headless
+// compositor of scripts/wlsession.sh.
+class SwayShortcutsTest : public QObject
+{
+    Q_OBJECT
+    std::unique_ptr<SwayIpcClient> m_sway;
+
+    // The errors of a sway command: empty when it succeeded.
+    QStringList errorsOf(const QString& command)
+    {
+        std::optional<std::optional<QStringList>> answer;
+        m_sway->runCommand(command, [&answer](const std::optional<QStringList>& errors) { answer = errors; });
+        [&] { QTRY_VERIFY_WITH_TIMEOUT(answer.has_value(), patience); }();
+        return answer && *answer ? **answer : QStringList{u"no answer"_s};
+    }
+
+    // This process's windows titled "Ovelin" in sway's tree: none when sway did not answer.
+    QList<QJsonObject> ovelinNodes()
+    {
+        std::optional<QByteArray> tree;
+        bool answered = false;
+        m_sway->send(SwayIpcClient::GetTree, {}, [&](const std::optional<QByteArray>& reply) {
+            tree = reply;
+            answered = true;
+        });
+        if (!QTest::qWaitFor([&] { return answered; }, patience) || !tree)
+            return {};
+        QList<QJsonObject> found;
+        QList<QJsonObject> nodes{QJsonDocument::fromJson(*tree).object()};
+        while (!nodes.isEmpty()) {
+            const QJsonObject node = nodes.takeLast();
+            if (node.value(u"pid"_s).toInteger() == QCoreApplication::applicationPid() &&
+                node.value(u"name"_s).toString() == u"Ovelin"_s)
+                found.append(node);
+            for (const auto* key : {"nodes", "floating_nodes"}) {
+                for (const QJsonValue& child : node.value(QLatin1String(key)).toArray())
+                    nodes.append(child.toObject());
+            }
+        }
+        return found;
+    }
+
+    // The rectangle of this process's floating "Ovelin" window, if there is one.
+    std::optional<QRect> floatingRect()
+    {
+        for (const QJsonObject& node : ovelinNodes()) {
+            if (node.value(u"type"_s).toString() != u"floating_con"_s)
+                continue;
+            const QJsonObject rect = node.value(u"rect"_s).toObject();
+            return QRect(rect.value(u"x"_s).toInt(), rect.value(u"y"_s).toInt(),
+                         rect.value(u"width"_s).toInt(), rect.value(u"height"_s).toInt());
+        }
+        return std::nullopt;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        const QString socket = SwayIpcClient::socketPathFromEnvironment();
+        if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && !socket.isEmpty())
+            m_sway = std::make_unique<SwayIpcClient>(socket);
+    }
+
+    void shortcutTextsBecomeDesktopCombinations_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("sway");
+        QTest::addColumn<QString>("portal");
+        QTest::newRow("default") << u"⌃⌘V"_s << u"Ctrl+Mod4+v"_s << u"CTRL+LOGO+v"_s;
+        QTest::newRow("any symbol order") << u"⌘⌃V"_s << u"Ctrl+Mod4+v"_s << u"CTRL+LOGO+v"_s;
+        QTest::newRow("all four") << u"⌃⌥⇧⌘K"_s << u"Ctrl+Mod1+Shift+Mod4+k"_s << u"CTRL+ALT+SHIFT+LOGO+k"_s;
+        QTest::newRow("digit") << u"⌥1"_s << u"Mod1+1"_s << u"ALT+1"_s;
+        QTest::newRow("bare key") << u"V"_s << u"v"_s << u"v"_s;
+        QTest::newRow("last key wins") << u"⌘AB"_s << u"Mod4+b"_s << u"LOGO+b"_s;
+        QTest::newRow("lower-case key is refused") << u"⌃⌘v"_s << QString() << QString();
+        QTest::newRow("empty") << QString() << QString() << QString();
+    }
+    void shortcutTextsBecomeDesktopCombinations()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, sway);
+        QFETCH(QString, portal);
+        const auto combination = HotkeyManager::combination(text);
+        QCOMPARE(combination ? SwayShortcutService::comboText(*combination) : QString(), sway);
+        QCOMPARE(combination ? PortalShortcutService::triggerText(*combination) : QString(), portal);
+    }
+
+    // Values sway's parser would change are refused rather than bound to some other command.
+    void toggleCommandRefusesWhatSwayWouldRewrite_data()
+    {
+        QTest::addColumn<QString>("executable");
+        QTest::addColumn<QString>("dataHome");
+        QTest::addColumn<bool>("bound");
+        QTest::newRow("spaces, comma, semicolon") << u"/opt/my apps,x;y/ovelin"_s << u"/home/a b,c"_s << true;
+        for (const QString& bad : {u"'"_s, u"\""_s, u"\\"_s, u"$HOME"_s, u"\n"_s}) {
+            QTest::addRow("executable with %s", qPrintable(bad)) << u"/opt/x"_s + bad << u"/d"_s << false;
+            QTest::addRow("data home with %s", qPrintable(bad)) << u"/opt/x"_s << u"/d"_s + bad << false;
+        }
+    }
+    void toggleCommandRefusesWhatSwayWouldRewrite()
+    {
+        QFETCH(QString, executable);
+        QFETCH(QString, dataHome);
+        QFETCH(bool, bound);
+        const QByteArray saved = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", dataHome.toUtf8());
+        const auto command = SwayShortcutService::toggleCommand(executable);
+        qputenv("XDG_DATA_HOME", saved);
+        QCOMPARE(command.has_value(), bound);
+        if (bound)
+            QVERIFY(command->endsWith(u"'"_s + executable + u"' --toggle"_s));
+    }
+
+    // Where nothing binds keys, the user learns which command to bind, and no X11 key is grabbed.
+    void withoutABindingServiceTheCommandIsNamed()
+    {
+        UnboundShortcutService service;
+        ovelin::test::PrintedLines lines;
+        HotkeyManager::shared().setShortcutService(&service);
+        HotkeyManager::shared().registerShortcut(u"⌃⌘V"_s);
+        HotkeyManager::shared().setShortcutService(nullptr);
+        QCOMPARE(HotkeyManager::shared().hotKey(), nullptr);
+        QCOMPARE(lines.lines().size(), 1);
+        QVERIFY(
+            lines.lines().constFirst().contains(QCoreApplication::applicationFilePath() + u" --toggle"_s));
+    }
+
+    void requestsFailWithoutAnswer_data()
+    {
+        QTest::addColumn<Server>("server");
+        QTest::newRow("no socket") << Server::Absent;
+        QTest::newRow("no answer within the time-out") << Server::Silent;
+        QTest::newRow("not i3-ipc") << Server::Garbage;
+    }
+    void requestsFailWithoutAnswer()
+    {
+        QFETCH(Server, server);
+        QTemporaryDir folder;
+        QLocalServer local;
+        const QString path = folder.filePath(u"ipc.sock"_s);
+        if (server != Server::Absent)
+            QVERIFY(local.listen(path));
+        connect(&local, &QLocalServer::newConnection, &local, [&local, server] {
+            QLocalSocket* peer = local.nextPendingConnection();
+            connect(peer, &QLocalSocket::readyRead, peer, [peer, server] {
+                peer->readAll();
+                if (server == Server::Garbage)
+                    peer->write(QByteArray("HTTP/1.1 400 Bad Request\r\n\r\n"));
+            });
+        });
+        SwayIpcClient client(path);
+        client.setTimeout(300);
+        std::vector<std::optional<QStringList>> answers;
+        for (int i = 0; i < 2; ++i)
+            client.runCommand(u"nop"_s, [&answers](const std::optional<QStringList>& errors) {
+                answers.push_back(errors);
+            });
+        QTRY_COMPARE_WITH_TIMEOUT(answers.size(), size_t(2), patience);
+        QVERIFY(!answers[0] && !answers[1]);
+        QVERIFY(!client.runCommandNow(u"nop"_s));
+    }
+
+    // The bound command starts "ovelin --toggle" with this Ovelin's environment, through sway's
+    // parser and the shell, with a path that needs quoting.
+    void boundShortcutRunsTheToggleCommand()
+    {
+        REQUIRE_SWAY();
+        QTemporaryDir folder;
+        QVERIFY(QDir(folder.path()).mkpath(u"my apps,x;y"_s));
+        const QString executable = folder.filePath(u"my apps,x;y/ovelin"_s);
+        const QString output = folder.filePath(u"started"_s);
+        QFile script(executable);
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write(
+            "#!/bin/sh\nprintf '%s\\n' \"$*\" \"$XDG_DATA_HOME\" \"$DBUS_SESSION_BUS_ADDRESS\" > \"$0.tmp\"\n"
+            "mv \"$0.tmp\" \"" +
+            output.toUtf8() + "\"\n");
+        script.close();
+        QVERIFY(script.setPermissions(script.permissions() | QFile::ExeOwner));
+        const QByteArray saved = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", "/tmp/data home,x;y");
+        const auto command = SwayShortcutService::toggleCommand(executable);
+        qputenv("XDG_DATA_HOME", saved);
+        QVERIFY(command);
+
+        QCOMPARE(errorsOf(SwayShortcutService::bindCommand(u"Ctrl+Mod4+v"_s, *command)), QStringList());
+        QCOMPARE(QProcess::execute(u"wtype"_s, {u"-M"_s, u"ctrl"_s, u"-M"_s, u"logo"_s, u"v"_s, u"-m"_s,
+                                                u"logo"_s, u"-m"_s, u"ctrl"_s}),
+                 0);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(output), patience);
+        QFile started(output);
+        QVERIFY(started.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(started.readAll()).split(u'\n'),
+                 QStringList({u"--toggle"_s, u"/tmp/data home,x;y"_s,
+                              qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS"), QString()}));
+        QCOMPARE(errorsOf(u"unbindsym --no-repeat Ctrl+Mod4+v"_s), QStringList());
+    }
+
+    // A new shortcut releases the old combination, a reload of sway's configuration does not lose
+    // it, and quitting releases it (a probe: unbindsym succeeds only for a bound combination).
+    void rebindingAndQuittingReleaseTheBinding()
+    {
+        REQUIRE_SWAY();
+        SwayShortcutService service(m_sway.get());
+        ovelin::test::PrintedLines lines;
+        HotkeyManager& manager = HotkeyManager::shared();
+        manager.setShortcutService(&service);
+        manager.registerShortcut(u"⌃⌘V"_s);
+        manager.registerShortcut(u"⌃⌥⇧⌘K"_s);
+        QCOMPARE(errorsOf(u"unbindsym --no-repeat Ctrl+Mod4+v"_s).size(), 1);
+        QCOMPARE(errorsOf(u"unbindsym --no-repeat Ctrl+Mod1+Shift+Mod4+k"_s), QStringList());
+
+        manager.registerShortcut(u"⌃⌘V"_s);
+        // Reloading sway's configuration drops the binding; Ovelin makes it again (a failing
+        // probe changes nothing, so it may be repeated until the binding is back).
+        QCOMPARE(errorsOf(u"reload"_s), QStringList());
+        QVERIFY(QTest::qWaitFor([&] { return errorsOf(u"unbindsym --no-repeat Ctrl+Mod4+v"_s).isEmpty(); },
+                                patience));
+        manager.registerShortcut(u"⌃⌘V"_s);
+        service.unbindNow();
+        QCOMPARE(errorsOf(u"unbindsym --no-repeat Ctrl+Mod4+v"_s).size(), 1);
+        manager.setShortcutService(nullptr);
+        QCOMPARE(lines.lines(), QStringList());
+    }
+
+    // The panel floats, centred on the cursor each time it is shown, and kept on the output; the
+    // help viewer, a window of the same title, is left alone.
+    void panelIsPlacedAtTheCursor()
+    {
+        REQUIRE_SWAY();
+        QWidget helpViewer;
+        helpViewer.setWindowTitle(u"Ovelin"_s);
+        helpViewer.show();
+        QTRY_COMPARE_WITH_TIMEOUT(ovelinNodes().size(), 1, patience);
+        QWidget panel;
+        panel.setWindowTitle(u"Ovelin"_s);
+        // As the real panel: its fixed width makes sway map it floating, at its own size.
+        panel.setMinimumSize(400, 360);
+        panel.setMaximumSize(400, QWIDGETSIZE_MAX);
+        panel.resize(400, 600);
+        SwayPanelPlacement placement(m_sway.get());
+        // The output is 1920 × 1080; near its corner the panel stays inside.
+        const std::pair<QPoint, QRect> cases[] = {{{700, 500}, {500, 200, 400, 600}},
+                                                  {{1900, 1070}, {1520, 480, 400, 600}}};
+        for (const auto& [cursor, expected] : cases) {
+            QCOMPARE(errorsOf(u"seat seat0 cursor set %1 %2"_s.arg(cursor.x()).arg(cursor.y())),
+                     QStringList());
+            panel.show();
+            placement.place();
+            // sway rounds the centre its own way: a pixel either side is the same place.
+            const auto placed = [&] {
+                const auto rect = floatingRect();
+                return rect && rect->size() == expected.size() &&
+                       (rect->topLeft() - expected.topLeft()).manhattanLength() <= 2;
+            };
+            QTRY_VERIFY_WITH_TIMEOUT(placed(), patience);
+            QCOMPARE(ovelinNodes().size(), 2);
+            // The panel hides when it loses the focus: Qt must learn of it from the compositor.
+            QTRY_VERIFY_WITH_TIMEOUT(panel.isActiveWindow(), patience);
+            QCOMPARE(errorsOf(u"[pid=%1 tiling] focus"_s.arg(QCoreApplication::applicationPid())),
+                     QStringList());
+            QTRY_VERIFY_WITH_TIMEOUT(!panel.isActiveWindow(), patience);
+            panel.hide();
+            QTRY_COMPARE_WITH_TIMEOUT(ovelinNodes().size(), 1, patience);
+            QCOMPARE(ovelinNodes().constFirst().value(u"type"_s).toString(), u"con"_s);
+        }
+    }
+};
+
+OVELIN_TEST_MAIN(SwayShortcutsTest)
+#include "tst_swayshortcuts.moc"
