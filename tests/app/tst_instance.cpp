@@ -130,30 +130,6 @@ private Q_SLOTS:
         }
     }
 
-    void aSecondStartHandsItsCommandToTheRunningOne_data()
-    {
-        QTest::addColumn<InstanceCommand>("command");
-        QTest::addColumn<InstanceCommand>("received");
-        // Started again from the menu: the way into the preferences on a desktop without a tray.
-        QTest::newRow("plain start") << InstanceCommand::Run << InstanceCommand::ShowPreferences;
-        QTest::newRow("toggle") << InstanceCommand::Toggle << InstanceCommand::Toggle;
-    }
-    void aSecondStartHandsItsCommandToTheRunningOne()
-    {
-        QFETCH(InstanceCommand, command);
-        QFETCH(InstanceCommand, received);
-        const auto running = runningOvelin();
-        QVERIFY(running);
-        m_bus.answersAfterPolls = 3; // the running one is still starting
-
-        InstanceGuard second(lockPath(), m_bus);
-        second.setTimeouts(60s, 60s);
-        const InstanceGuard::Result result = second.claim(command);
-        QCOMPARE(result.outcome, InstanceGuard::Outcome::Exit);
-        QCOMPARE(result.exitCode, 0);
-        QCOMPARE(m_bus.received, QList<InstanceCommand>{received});
-    }
-
     void aRunningOneThatNeverAnswersIsReportedAsAFailure()
     {
         const auto running = runningOvelin();
