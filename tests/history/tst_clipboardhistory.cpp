@@ -3,6 +3,7 @@
 #include <QTest>
 
 #include "PrintedLines.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "history/ClipboardHistory.h"
 #include "history/ClipboardStorage.h"
@@ -201,11 +202,7 @@ private Q_SLOTS:
     void loadingSortsButNeitherTrimsNorSaves()
     {
         const QString path = m_dir.filePath(u"unsorted.json"_s);
-        {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(fixtures::unsortedHistory);
-        }
+        QVERIFY(ovelin::test::writeFile(path, fixtures::unsortedHistory));
         const QDateTime before = QFileInfo(path).lastModified();
         ClipboardHistory loaded(ClipboardStorage::atPath(path));
         loaded.setLimit(1);
