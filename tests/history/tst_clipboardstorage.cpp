@@ -133,9 +133,7 @@ private Q_SLOTS:
             storage->save(items);
         }
         storage->waitForPendingSaves();
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const auto decoded = HistoryFileCodec::decode(file.readAll());
+        const auto decoded = HistoryFileCodec::decode(ovelin::test::readFile(path));
         QVERIFY(decoded.ok());
         QCOMPARE(decoded.items, items);
     }
@@ -148,9 +146,7 @@ private Q_SLOTS:
             auto storage = ClipboardStorage::atPath(path);
             storage->save({textItem(u"last words"_s)});
         }
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(HistoryFileCodec::decode(file.readAll()).items.size(), 1);
+        QCOMPARE(HistoryFileCodec::decode(ovelin::test::readFile(path)).items.size(), 1);
     }
 };
 
