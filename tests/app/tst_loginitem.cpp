@@ -25,10 +25,7 @@ class TestLoginItem : public QObject
 
     QByteArray execLine()
     {
-        QFile file(entryPath());
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        for (const QByteArray& line : file.readAll().split('\n')) {
+        for (const QByteArray& line : ovelin::test::readFile(entryPath()).split('\n')) {
             if (line.startsWith("Exec="))
                 return line.mid(5);
         }
@@ -106,11 +103,8 @@ private Q_SLOTS:
         writeEntry(contents);
         QVERIFY(XdgAutostartLoginItem(entryPath(), u"/usr/bin/ovelin"_s).followExecutable(nullptr));
         QCOMPARE(execLine(), execAfter);
-        if (execAfter == contents.mid(contents.indexOf("Exec=") + 5).split('\n').first()) {
-            QFile file(entryPath());
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            QCOMPARE(file.readAll(), contents); // not rewritten
-        }
+        if (execAfter == contents.mid(contents.indexOf("Exec=") + 5).split('\n').first())
+            QCOMPARE(ovelin::test::readFile(entryPath()), contents); // not rewritten
     }
 
     void execQuotesEveryPath_data()
