@@ -44,10 +44,7 @@ QByteArray formatData(const ClipboardContent& content, const QString& name)
     return {};
 }
 
-QByteArray pngBytes()
-{
-    return ovelin::test::pngBytes(4, 3);
-}
+const auto pngBytes = [] { return ovelin::test::pngBytes(4, 3); };
 
 FrontmostApplication app(std::optional<QString> identifier, std::optional<QString> name = std::nullopt,
                          std::optional<qint64> pid = std::nullopt)
