@@ -18,7 +18,7 @@ trap ovelin_x_stop EXIT
 mkdir -p "$out"
 for language in en pt; do
     for theme in light dark; do
-        QT_QPA_PLATFORM=xcb "$build/tests/preferences/ovelin_preferences_screenshots" "$out" "$language" "$theme"
+        QT_QPA_PLATFORM=xcb "$build/tools/screenshots/ovelin_preferences_screenshots" "$out" "$language" "$theme"
     done
 done
 echo "Screenshots in $out"

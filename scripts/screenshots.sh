@@ -75,9 +75,9 @@ for language in en pt; do
         done
     done
     for theme in Light Dark; do
-        "$root/$build/tests/panel/screenshot_menu" "$language" "$theme" \
+        "$root/$build/tools/screenshots/screenshot_menu" "$language" "$theme" \
             "$out/menu-$(echo "$theme" | tr 'A-Z' 'a-z')-$language.png"
-        "$root/$build/tests/panel/screenshot_menu" "$language" "$theme" \
+        "$root/$build/tools/screenshots/screenshot_menu" "$language" "$theme" \
             "$out/menu-paused-$(echo "$theme" | tr 'A-Z' 'a-z')-$language.png" paused
     done
 done

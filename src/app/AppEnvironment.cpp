@@ -115,9 +115,7 @@ double AppEnvironment::windowHeight() const
         return defaultWindowHeight;
     const double stored = storedWindowHeightRaw();
     const double height = stored > 0 ? stored : defaultWindowHeight;
-    // No window can be taller than this; a larger stored number would overflow a pixel size.
-    constexpr double tallestWindow = 16777215;
-    return std::clamp(height, double(minimumWindowHeight), tallestWindow);
+    return std::clamp(height, double(minimumWindowHeight), double(maximumWindowHeight));
 }
 
 QLocale AppEnvironment::locale() const

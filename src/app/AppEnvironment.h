@@ -33,6 +33,8 @@ public:
     static constexpr int defaultWindowWidth = 400;
     static constexpr int defaultWindowHeight = 600;
     static constexpr int minimumWindowHeight = 360;
+    /// Far taller than any screen, and well inside X11's 16-bit window coordinates.
+    static constexpr int maximumWindowHeight = 16384;
 
     QString selectedLanguage() const { return m_selectedLanguage; }
     bool enableShakeGesture() const;

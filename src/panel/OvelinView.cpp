@@ -98,7 +98,12 @@ OvelinView::OvelinView(ClipboardHistory& history, QWidget* parent)
     m_searchBar->focusField();
 }
 
-OvelinView::~OvelinView() = default;
+OvelinView::~OvelinView()
+{
+    // Hiding and tearing down the widgets sends events through the filter; its handlers reach
+    // into this view, which is already gone by the time QWidget's destructor runs.
+    delete m_keyFilter;
+}
 
 QList<ClipboardItem> OvelinView::filteredItems() const
 {

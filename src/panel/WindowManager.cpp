@@ -14,13 +14,6 @@
 #include "platform/WindowSystem.h"
 #include "telemetry/Telemetry.h"
 
-namespace {
-
-// Far taller than any screen, and well inside X11's 16-bit coordinates.
-constexpr int largestWindowHeight = 16384;
-
-} // namespace
-
 WindowManager& WindowManager::shared()
 {
     static WindowManager instance;
@@ -46,8 +39,8 @@ int WindowManager::sanitizedHeight(double height)
         return AppEnvironment::defaultWindowHeight;
     if (height <= AppEnvironment::minimumWindowHeight)
         return AppEnvironment::minimumWindowHeight;
-    if (height >= largestWindowHeight)
-        return largestWindowHeight;
+    if (height >= AppEnvironment::maximumWindowHeight)
+        return AppEnvironment::maximumWindowHeight;
     return static_cast<int>(std::lround(height));
 }
 

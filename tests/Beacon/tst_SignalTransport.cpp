@@ -173,7 +173,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected"); // empty: no address, the batch stays
         const QUrl host(u"https://ingest.example.org"_qs);
         const QString plain = u"https://ingest.example.org/v2/"_qs;
-        QTest::newRow("no namespace") << host << std::optional<QString>() << plain;
         QTest::newRow("empty namespace") << host << std::optional<QString>(QString()) << plain;
         QTest::newRow("namespace") << host << std::optional<QString>(u"team"_qs)
                                    << u"https://ingest.example.org/v2/namespace/team/"_qs;

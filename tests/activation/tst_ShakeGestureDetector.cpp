@@ -81,15 +81,9 @@ private Q_SLOTS:
     {
         // (Turning the gesture off removes the monitor itself: monitorListensOnlyWhileTheShakeIsOn.)
         QSignalSpy recognized(&detector(), &ShakeGestureDetector::shakeRecognized);
+        // (Which setting takes which modifier is tst_ShakeRecognizer's table.)
         Settings::shared().setValue(QString(SettingsKey::selectedShakeModifier), u"option"_s);
-        shake(Qt::ShiftModifier);
-        QCOMPARE(recognized.size(), 0);
         shake(Qt::AltModifier);
-        QCOMPARE(recognized.size(), 1);
-
-        m_now += 2;
-        Settings::shared().setValue(QString(SettingsKey::selectedShakeModifier), u"hyper"_s);
-        shake(Qt::ShiftModifier | Qt::AltModifier | Qt::MetaModifier | Qt::ControlModifier);
         QCOMPARE(recognized.size(), 1);
     }
 

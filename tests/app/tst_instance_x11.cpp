@@ -90,6 +90,7 @@ private Q_SLOTS:
         const Finished quitAgain = home.run({u"--quit"_s});
         QCOMPARE(quitAgain.exitCode, 0);
         QVERIFY2(quitAgain.output.contains(u"Ovelin is not running."_s), qPrintable(quitAgain.output));
+        QVERIFY(!QFile::exists(home.dataFolder() + u"/ovelin.lock"_s));
     }
 
     void fiveSimultaneousStartsLeaveOneAndAKilledOneDoesNotBlockTheNext()

@@ -72,6 +72,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     environment.reload();
     check(!environment.selectedLanguage().isEmpty());
     const double height = environment.windowHeight();
-    check(std::isfinite(height) && height >= 360 && height <= 16777215);
+    check(std::isfinite(height) && height >= 360 && height <= 16384);
     return 0;
 }

@@ -133,9 +133,7 @@ private Q_SLOTS:
             storage->save(items);
         }
         storage->waitForPendingSaves();
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const auto decoded = HistoryFileCodec::decode(file.readAll());
+        const auto decoded = HistoryFileCodec::decode(ovelin::test::readFile(path));
         QVERIFY(decoded.ok());
         QCOMPARE(decoded.items, items);
     }
@@ -148,29 +146,7 @@ private Q_SLOTS:
             auto storage = ClipboardStorage::atPath(path);
             storage->save({textItem(u"last words"_s)});
         }
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(HistoryFileCodec::decode(file.readAll()).items.size(), 1);
-    }
-
-    void saveAndReloadThroughTheStore()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(u"h.json"_s);
-        QList<ClipboardItem> saved;
-        {
-            ClipboardHistory history(ClipboardStorage::atPath(path));
-            history.addItem(
-                ClipboardItem(ClipboardItemType::text(u"a"_s), QByteArray("{\\rtf1 a}"), std::nullopt));
-            history.addItem(
-                ClipboardItem(ClipboardItemType::fileGroup({QUrl::fromLocalFile(u"/tmp/x y"_s)})));
-            history.addItem(ClipboardItem(ClipboardItemType::image(QByteArray("\x00\x01\x02", 3))));
-            history.togglePin(history.history().last().id());
-            saved = history.history();
-            history.storage().waitForPendingSaves();
-        }
-        ClipboardHistory reloaded(ClipboardStorage::atPath(path));
-        QCOMPARE(reloaded.history(), saved);
+        QCOMPARE(HistoryFileCodec::decode(ovelin::test::readFile(path)).items.size(), 1);
     }
 };
 

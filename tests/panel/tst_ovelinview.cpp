@@ -129,9 +129,8 @@ private Q_SLOTS:
                               u"café au lait"_s, u"ÉCOLE normale"_s, u"monthly report"_s};
         QTest::newRow("empty shows everything") << QString() << all;
         QTest::newRow("whitespace only shows images too") << u"  \n\t "_s << all;
-        QTest::newRow("case folded on both sides")
-            << u"REPORT"_s << QStringList{u"Report.pdf"_s, u"monthly report"_s};
-        QTest::newRow("trimmed") << u"  report\n"_s << QStringList{u"Report.pdf"_s, u"monthly report"_s};
+        QTest::newRow("trimmed, case folded")
+            << u"  REPORT\n"_s << QStringList{u"Report.pdf"_s, u"monthly report"_s};
         QTest::newRow("group through any file") << u"budget"_s << QStringList{u"group:notes.txt"_s};
         QTest::newRow("full paths are not searched") << u"folder"_s << QStringList{};
         QTest::newRow("folder copied with a trailing slash") << u"PROJ"_s << QStringList{u"Projects"_s};
@@ -196,11 +195,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("selectedRow");
         QTest::addColumn<bool>("hidden");
         QTest::addColumn<QString>("fieldText");
-        QTest::newRow("Return") << u"Return"_s << u"a7 first"_s << 0 << false << QString();
         QTest::newRow("Shift-Return pastes plain text")
             << u"Shift+Return"_s << u"plain:a7 first"_s << 0 << false << QString();
-        QTest::newRow("Alt-2 pastes the second row")
-            << u"Alt+2"_s << u"a7 second"_s << 1 << false << QString();
         // "t" shows "a7 first" and "a7 third".
         QTest::newRow("Alt-2 pastes the second filtered row")
             << u"T Alt+2"_s << u"a7 third"_s << 1 << false << u"t"_s;
@@ -217,7 +213,6 @@ private Q_SLOTS:
         QTest::newRow("Up on the first row stays") << u"Up"_s << QString() << 0 << false << QString();
         QTest::newRow("Down stops at the last row")
             << u"Down Down Down Down"_s << QString() << 2 << false << QString();
-        QTest::newRow("Down then Return") << u"Down Return"_s << u"a7 second"_s << 1 << false << QString();
         QTest::newRow("letter reaches the field") << u"A"_s << QString() << 0 << false << u"a"_s;
         // The selected row is still shown, yet a changed search selects the first shown row.
         QTest::newRow("changed search selects the first row")

@@ -21,10 +21,6 @@ private Q_SLOTS:
         const QList<QRect> two{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
         const QSize panel(400, 600);
 
-        QTest::newRow("right of and below the pointer")
-            << QList{single} << QPoint(500, 200) << panel << true << QPoint(510, 210);
-        QTest::newRow("100 from the right edge opens to the left")
-            << QList{single} << QPoint(1820, 200) << panel << true << QPoint(1410, 200 + 10);
         QTest::newRow("exactly fits at the right edge")
             << QList{single} << QPoint(1510, 200) << panel << true << QPoint(1520, 210);
         QTest::newRow("one point too wide goes left")

@@ -38,10 +38,7 @@ struct Received
 Received readRecord(const QString& path)
 {
     Received received;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return received;
-    for (const QByteArray& line : file.readAll().split('\n')) {
+    for (const QByteArray& line : ovelin::test::readFile(path).split('\n')) {
         if (line.startsWith("key "))
             received.keys << QString::fromUtf8(line.mid(4));
         if (!line.startsWith("paste "))
@@ -235,9 +232,7 @@ private Q_SLOTS:
         const QUrl url(readRecord(out).urls.first());
         QVERIFY(url.isLocalFile());
         QVERIFY(url.fileName().startsWith(u"Ovelin_Image_"_s));
-        QFile file(url.toLocalFile());
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), bytes);
+        QCOMPARE(ovelin::test::readFile(url.toLocalFile()), bytes);
         // The next tick finds Ovelin's own write on the clipboard: a file item for that file.
         QTRY_VERIFY_WITH_TIMEOUT(!history.history().isEmpty() &&
                                      history.history().first().type().kind() == ClipboardItemKind::File &&

@@ -11,6 +11,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include "support/TestFiles.h"
+
 namespace ovelin::test {
 
 inline bool onX11()
@@ -65,10 +67,8 @@ inline std::unique_ptr<Helper> copyWithXclip(const QTemporaryDir& dir, const QSt
 {
     static int counter = 0;
     const QString path = dir.filePath(QStringLiteral("xclip-%1").arg(++counter));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+    if (!writeFile(path, bytes))
         return nullptr;
-    file.close();
     QStringList args{QStringLiteral("-quiet"), QStringLiteral("-selection"), QStringLiteral("clipboard")};
     if (!target.isEmpty())
         args << QStringLiteral("-t") << target;

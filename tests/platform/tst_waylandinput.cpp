@@ -100,9 +100,6 @@ private Q_SLOTS:
         QTest::newRow("terminal")
             << u"foot"_s << u"Ctrl+Shift+V"_s
             << u"✅ Paste via virtual keyboard Ctrl+Shift+V executado no app: Title foot"_s;
-        QTest::newRow("terminal id in another case")
-            << u"alacritty"_s << u"Ctrl+Shift+V"_s
-            << u"✅ Paste via virtual keyboard Ctrl+Shift+V executado no app: Title alacritty"_s;
     }
     void pastesIntoThePreviousWindowWithItsKeystroke()
     {

@@ -1,10 +1,9 @@
-#include <QBuffer>
-#include <QImage>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "PrintedLines.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "history/CaptureGate.h"
 #include "history/ClipboardHistory.h"
@@ -23,19 +22,6 @@ using ovelin::test::Helper;
 
 namespace {
 
-QByteArray png(int seed, int side = 8)
-{
-    QImage image(side, side, QImage::Format_RGB32);
-    for (int y = 0; y < side; ++y)
-        for (int x = 0; x < side; ++x)
-            image.setPixel(x, y, qRgb((x * 31 + seed) % 256, (y * 17 + seed) % 256, seed % 256));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
 using fixtures::describe;
 
 } // namespace
@@ -52,11 +38,8 @@ class TestX11Clipboard : public QObject
     QString fixture() const { return QStringLiteral(X11_FIXTURE); }
     QString writeFile(const QString& name, const QByteArray& bytes)
     {
-        QFile file(m_dir.filePath(name));
-        if (!file.open(QIODevice::WriteOnly))
-            return {};
-        file.write(bytes);
-        return file.fileName();
+        const QString path = m_dir.filePath(name);
+        return ovelin::test::writeFile(path, bytes) ? path : QString();
     }
     QString topOfHistory() const
     {
@@ -115,8 +98,8 @@ private Q_SLOTS:
 
     void capturesWhatAnotherApplicationCopies()
     {
-        const QByteArray png1 = png(1);
-        const QByteArray png2 = png(2);
+        const QByteArray png1 = ovelin::test::pngBytes(8, 8, Qt::red);
+        const QByteArray png2 = ovelin::test::pngBytes(8, 8, Qt::blue);
         const QString blank = writeFile(u"blank.txt"_s, "  \n\t ");
         const QString image2 = writeFile(u"2.png"_s, png2);
         const QString plain = writeFile(u"plain.txt"_s, "Bold move");

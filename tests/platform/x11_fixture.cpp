@@ -51,8 +51,7 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override
     {
-        const bool modifierKey = event->key() == Qt::Key_Control || event->key() == Qt::Key_Shift ||
-                                 event->key() == Qt::Key_Alt || event->key() == Qt::Key_Meta;
+        const bool modifierKey = event->key() >= Qt::Key_Shift && event->key() <= Qt::Key_Alt;
         if ((event->modifiers() & Qt::ControlModifier) && !modifierKey)
             record("key " +
                    QKeySequence(event->keyCombination()).toString(QKeySequence::PortableText).toUtf8());
@@ -139,15 +138,19 @@ int own(QApplication& app, QStringList args)
     return app.exec();
 }
 
-int hang(int retakeMs)
+// A bare window of plain Xlib that owns the clipboard, so no toolkit answers on its behalf.
+Window takeClipboard(Display* dpy)
 {
-    Display* dpy = XOpenDisplay(nullptr);
-    if (!dpy)
-        return 2;
     const Window window = XCreateSimpleWindow(dpy, DefaultRootWindow(dpy), 0, 0, 1, 1, 0, 0, 0);
     XSetSelectionOwner(dpy, XInternAtom(dpy, "CLIPBOARD", False), window, CurrentTime);
     XSync(dpy, False);
     ready();
+    return window;
+}
+
+int hang(Display* dpy, int retakeMs)
+{
+    const Window window = takeClipboard(dpy);
     // Requests pile up unread: this owner never answers.
     for (;;) {
         std::this_thread::sleep_for(retakeMs > 0 ? std::chrono::milliseconds(retakeMs)
@@ -161,11 +164,11 @@ int hang(int retakeMs)
 struct Atoms
 {
     explicit Atoms(Display* dpy)
-        : clipboard(XInternAtom(dpy, "CLIPBOARD", False)), targets(XInternAtom(dpy, "TARGETS", False)),
-          utf8(XInternAtom(dpy, "UTF8_STRING", False)), incr(XInternAtom(dpy, "INCR", False))
+        : targets(XInternAtom(dpy, "TARGETS", False)), utf8(XInternAtom(dpy, "UTF8_STRING", False)),
+          incr(XInternAtom(dpy, "INCR", False))
     {
     }
-    Atom clipboard, targets, utf8, incr;
+    Atom targets, utf8, incr;
 };
 
 void notify(Display* dpy, const XSelectionRequestEvent& request, Atom property)
@@ -181,16 +184,10 @@ void notify(Display* dpy, const XSelectionRequestEvent& request, Atom property)
     XFlush(dpy);
 }
 
-int misbehave(const QByteArray& mode)
+int misbehave(Display* dpy, const QByteArray& mode)
 {
-    Display* dpy = XOpenDisplay(nullptr);
-    if (!dpy)
-        return 2;
     const Atoms atoms(dpy);
-    const Window window = XCreateSimpleWindow(dpy, DefaultRootWindow(dpy), 0, 0, 1, 1, 0, 0, 0);
-    XSetSelectionOwner(dpy, atoms.clipboard, window, CurrentTime);
-    XSync(dpy, False);
-    ready();
+    takeClipboard(dpy);
     for (;;) {
         XEvent event;
         XNextEvent(dpy, &event);
@@ -249,10 +246,13 @@ int burst(int count, int intervalMs)
 
 int main(int argc, char** argv)
 {
-    if (argc >= 2 && QByteArray(argv[1]) == "hang")
-        return hang(argc >= 3 ? std::atoi(argv[2]) : 0);
-    if (argc >= 3 && QByteArray(argv[1]) == "misbehave")
-        return misbehave(argv[2]);
+    const QByteArray bare = argc >= 2 ? argv[1] : "";
+    if (bare == "hang" || (bare == "misbehave" && argc >= 3)) {
+        Display* dpy = XOpenDisplay(nullptr);
+        if (!dpy)
+            return 2;
+        return bare == "hang" ? hang(dpy, argc >= 3 ? std::atoi(argv[2]) : 0) : misbehave(dpy, argv[2]);
+    }
     QApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     const QString mode = args.isEmpty() ? QString() : args.takeFirst();

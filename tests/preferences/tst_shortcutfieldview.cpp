@@ -79,16 +79,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("key");
         QTest::addColumn<QString>("expected");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("shift+super+K")
-            << int(Qt::ShiftModifier | Qt::MetaModifier) << int(Qt::Key_K) << u"⇧⌘K"_s << u"Shift+Super+K"_s;
         QTest::newRow("alt+ctrl+super+K, written in fixed order")
             << int(Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier) << int(Qt::Key_K) << u"⌃⌥⌘K"_s
             << u"Ctrl+Alt+Super+K"_s;
         QTest::newRow("ctrl+super+1")
             << int(Qt::ControlModifier | Qt::MetaModifier) << int(Qt::Key_1) << u"⌃⌘1"_s << u"Ctrl+Super+1"_s;
         QTest::newRow("bare key") << 0 << int(Qt::Key_V) << u"V"_s << u"V"_s;
-        QTest::newRow("super+comma keeps the comma")
-            << int(Qt::MetaModifier) << int(Qt::Key_Comma) << u"⌘,"_s << u"Super+,"_s;
         QTest::newRow("a key without a character")
             << int(Qt::MetaModifier) << int(Qt::Key_F1) << u"⌘"_s << u"Super"_s;
         QTest::newRow("Tab is recorded, not a move of the focus")
@@ -123,6 +119,7 @@ private Q_SLOTS:
         QCOMPARE(recorder.view->fieldText(), shown);
     }
 
+    // Stored as recorded (the field shows "Super+,"), but no key can be grabbed for it.
     void superCommaIsStoredThenRefusedAtRegistration()
     {
         // The real manager: what was registered before is gone, nothing replaces it.
@@ -134,6 +131,7 @@ private Q_SLOTS:
         press(Qt::Key_Comma, Qt::MetaModifier);
 
         QCOMPARE(stored(), u"⌘,"_s);
+        QCOMPARE(recorder.view->fieldText(), u"Super+,"_s);
         QCOMPARE(printed.lines(), QStringList{u"⚠️ Atalho inválido: ⌘,"_s});
         QVERIFY(!HotkeyManager::shared().hotKey());
     }
@@ -152,6 +150,11 @@ private Q_SLOTS:
         Recorder recorder;
         PrintedLines printed;
         startRecording(recorder);
+        // Regression: a second click used to save the emptied text as the one to restore.
+        QSignalSpy recording(recorder.view, &ShortcutFieldView::recordingChanged);
+        QTest::mouseClick(recorder.view->field(), Qt::LeftButton);
+        QVERIFY(recorder.view->isRecording());
+        QCOMPARE(recording.count(), 0);
         QAbstractButton* button = recorder.view->clearButton();
         QVERIFY(button->isVisible());
         if (escape) {
@@ -166,20 +169,6 @@ private Q_SLOTS:
         QVERIFY(!recorder.view->isRecording());
         QCOMPARE(stored(), u"⌥⇧⌘K"_s);
         QCOMPARE(recorder.registered, QStringList{u"⌥⇧⌘K"_s});
-    }
-
-    void clickOnTheFieldDuringARecordingIsIgnored()
-    {
-        // Regression: a second click used to save the emptied text as the one to restore.
-        Recorder recorder;
-        startRecording(recorder);
-        QSignalSpy recording(recorder.view, &ShortcutFieldView::recordingChanged);
-        QTest::mouseClick(recorder.view->field(), Qt::LeftButton);
-        QVERIFY(recorder.view->isRecording());
-        QCOMPARE(recording.count(), 0);
-
-        press(Qt::Key_Escape);
-        QCOMPARE(stored(), u"⌃⌘V"_s);
     }
 
     void recorderGoingAwayMidRecordingRestoresTheShortcut_data()
