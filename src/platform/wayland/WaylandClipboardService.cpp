@@ -13,7 +13,6 @@
 #include <QBuffer>
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QMimeData>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -25,6 +24,7 @@
 
 #include "common/Console.h"
 #include "platform/ClipboardSnapshotBuilder.h"
+#include "platform/QtClipboardWriter.h"
 #include "platform/wayland/WaylandDataControl.h"
 
 namespace {
@@ -108,22 +108,6 @@ public:
 private:
     const OwnContent& m_content;
 };
-
-// Without data-control the compositor still takes a selection from the focused client.
-void writeThroughQClipboard(QClipboard::Mode mode, const ClipboardContent& content)
-{
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    if (content.isEmpty()) {
-        clipboard->clear(mode);
-        return;
-    }
-    auto* mime = new QMimeData;
-    for (const auto& [format, bytes] : content.formats)
-        mime->setData(format, bytes);
-    if (content.image)
-        mime->setImageData(*content.image);
-    clipboard->setMimeData(mime, mode); // the clipboard takes ownership
-}
 
 struct Globals
 {
@@ -818,7 +802,8 @@ void WaylandClipboardService::writePrimarySelection(const ClipboardContent& cont
 void WaylandClipboardService::setSelection(const ClipboardContent& content, bool primary)
 {
     if (!m_worker->protocol() || m_worker->broken()) {
-        writeThroughQClipboard(primary ? QClipboard::Selection : QClipboard::Clipboard, content);
+        // Without data-control the compositor still takes a selection from the focused client.
+        writeWithQtClipboard(primary ? QClipboard::Selection : QClipboard::Clipboard, content);
         return;
     }
     if (primary && !m_worker->hasPrimarySelection())

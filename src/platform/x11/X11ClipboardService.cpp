@@ -9,6 +9,7 @@
 #include <QMimeData>
 
 #include "platform/ClipboardSnapshotBuilder.h"
+#include "platform/QtClipboardWriter.h"
 #include "platform/x11/XcbClipboardReader.h"
 
 namespace {
@@ -138,31 +139,12 @@ ClipboardSnapshot X11ClipboardService::read()
     return snapshot;
 }
 
-namespace {
-
-void writeTo(QClipboard::Mode mode, const ClipboardContent& content)
-{
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    if (content.isEmpty()) {
-        clipboard->clear(mode);
-        return;
-    }
-    auto* mime = new QMimeData;
-    for (const auto& [format, bytes] : content.formats)
-        mime->setData(format, bytes);
-    if (content.image)
-        mime->setImageData(*content.image);
-    clipboard->setMimeData(mime, mode); // the clipboard takes ownership
-}
-
-} // namespace
-
 void X11ClipboardService::write(const ClipboardContent& content)
 {
-    writeTo(QClipboard::Clipboard, content);
+    writeWithQtClipboard(QClipboard::Clipboard, content);
 }
 
 void X11ClipboardService::writePrimarySelection(const ClipboardContent& content)
 {
-    writeTo(QClipboard::Selection, content);
+    writeWithQtClipboard(QClipboard::Selection, content);
 }
