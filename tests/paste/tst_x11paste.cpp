@@ -95,10 +95,17 @@ class TestX11Paste : public QObject
         panel->setWindowTitle(u"Ovelin"_s);
         panel->resize(200, 200);
         panel->show();
-        panel->activateWindow();
-        QTRY_VERIFY_WITH_TIMEOUT(m_frontmost->frontmostApplication() &&
-                                     m_frontmost->frontmostApplication()->windowId != previous->windowId,
-                                 5000);
+        // The window manager may pass over a request made while the window was still being mapped:
+        // ask again until the panel is in front, as a user's click would.
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                const auto front = m_frontmost->frontmostApplication();
+                if (front && front->windowId != previous->windowId)
+                    return true;
+                panel->activateWindow();
+                return false;
+            },
+            10000));
         PasteSequence::shared().setHideApplicationHandler([this, panel, window = previous->windowId] {
             panel->close();
             m_frontmost->activateWindow(window);

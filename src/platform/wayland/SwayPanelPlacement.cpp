@@ -24,7 +24,10 @@ SwayPanelPlacement::SwayPanelPlacement(SwayIpcClient* ipc, QObject* parent) : QO
 
 QString SwayPanelPlacement::commands(qint64 conId)
 {
-    return QStringLiteral("[con_id=%1] floating enable, border none, sticky enable, move position cursor")
+    // Focused explicitly too: sway gives a newly mapped window the focus only when its rules allow,
+    // and the panel is useless without the keyboard.
+    return QStringLiteral(
+               "[con_id=%1] floating enable, border none, sticky enable, move position cursor, focus")
         .arg(conId);
 }
 
