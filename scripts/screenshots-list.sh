@@ -31,6 +31,17 @@ xsetroot -solid '#5b7a99' 2>/dev/null || true
 
 
 # Offers the clipboard as another application would: one xclip serving one target.
+# Starts Ovelin in <home>, hides the panel shown at start-up, then opens it with the shortcut
+# at a known place.
+start_with_panel_open() {
+    ovelin_start "$1" "$root/$build/src/ovelin"
+    sleep 1
+    xdotool mousemove 1500 900 click 1
+    sleep 0.5
+    xdotool mousemove 200 100 key ctrl+super+v
+    sleep 1
+}
+
 offer() { # type, then the bytes on stdin
     [ -n "$owner_pid" ] && kill "$owner_pid" 2>/dev/null
     xclip -quiet -selection clipboard -t "$1" <&0 >/dev/null 2>&1 &
@@ -54,12 +65,7 @@ for language in en pt; do
     home="$work/$language-empty"
     mkdir -p "$home/config/Ovelin" "$home/data" "$home/cache"
     printf '[General]\nselectedLanguage=%s\n' "$language" >"$home/config/Ovelin/Ovelin.conf"
-    ovelin_start "$home" "$root/$build/src/ovelin"
-    sleep 1
-    xdotool mousemove 1500 900 click 1
-    sleep 0.5
-    xdotool mousemove 200 100 key ctrl+super+v
-    sleep 1
+    start_with_panel_open "$home"
     import -window root -crop 460x660+190+90 +repage "$out/empty-$language.png"
     ovelin_stop
 done
@@ -90,13 +96,7 @@ for language in en pt; do
             echo "selectedLanguage=$language"
             [ "$style" = modern ] && echo "ovelinWindowHeight=640"
         } >"$home/config/Ovelin/Ovelin.conf"
-        ovelin_start "$home" "$root/$build/src/ovelin"
-        sleep 1
-        # Hide the panel shown at start-up, then open it with the shortcut at a known place.
-        xdotool mousemove 1500 900 click 1
-        sleep 0.5
-        xdotool mousemove 200 100 key ctrl+super+v
-        sleep 1
+        start_with_panel_open "$home"
         xdotool key Down
         # The pointer rests over the fourth row.
         xdotool mousemove 330 395
