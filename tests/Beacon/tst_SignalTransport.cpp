@@ -81,7 +81,7 @@ private Q_SLOTS:
         auto signals = manager(server.baseUrl(), [](auto& config) { config.sendInterval = 150ms; });
         signals->signalCache().push(records(0, 250));
 
-        QTRY_COMPARE_WITH_TIMEOUT(server.requests().size(), 3, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(server.requests().size(), 3, 10000);
         QList<qsizetype> batchSizes;
         for (const QByteArray& body : server.bodies())
             batchSizes.append(QJsonDocument::fromJson(body).array().size());
@@ -162,7 +162,7 @@ private Q_SLOTS:
         QCOMPARE(finished.size(), 0);
 
         // The request gives up after its timeout and the records wait for the next tick.
-        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 10000);
         QCOMPARE(signals->signalCache().count(), 10);
     }
 

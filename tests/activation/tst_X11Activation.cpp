@@ -92,7 +92,7 @@ private Q_SLOTS:
         pressSentinelHotKey();
         QVERIFY(m_presenter.toggles.isEmpty());
         xdotool({u"key"_s, u"alt+shift+k"_s});
-        QTRY_COMPARE(m_presenter.toggles.size(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(m_presenter.toggles.size(), 1, 10000);
 
         HotkeyManager::shared().registerShortcut(QString());
         xdotool({u"key"_s, u"alt+shift+k"_s});
@@ -115,8 +115,8 @@ private Q_SLOTS:
         QCOMPARE(recognized.size(), 0);
 
         xdotool(shakeCommand(u"shift"_s));
-        QTRY_COMPARE(recognized.size(), 1);
-        QTRY_COMPARE(m_presenter.shows, 1);
+        QTRY_COMPARE_WITH_TIMEOUT(recognized.size(), 1, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_presenter.shows, 1, 10000);
         ShakeGestureDetector::shared().stopMonitoring();
     }
 };

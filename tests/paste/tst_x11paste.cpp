@@ -113,7 +113,7 @@ class TestX11Paste : public QObject
         });
         QSignalSpy performed(&PasteSequence::shared(), &PasteSequence::pastePerformed);
         PasteSequence::shared().paste(item, PasteOrigin::Keyboard);
-        QVERIFY(performed.wait(3000));
+        QVERIFY(performed.wait(10000));
     }
 
 private Q_SLOTS:
@@ -241,7 +241,7 @@ private Q_SLOTS:
 
         pasteFromPanel(ClipboardItem(ClipboardItemType::image(bytes)));
 
-        QTRY_COMPARE_WITH_TIMEOUT(readRecord(out).urls.size(), 1, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(readRecord(out).urls.size(), 1, 10000);
         const QUrl url(readRecord(out).urls.first());
         QVERIFY(url.isLocalFile());
         QVERIFY(url.fileName().startsWith(u"Ovelin_Image_"_s));

@@ -217,12 +217,14 @@ private Q_SLOTS:
             auto owner = copyWithXclip(m_dir, u"text/uri-list"_s, lines);
             QVERIFY(owner);
             // The sentinel must not overtake it.
-            QVERIFY(QTest::qWaitFor([&] {
-                QProcess out;
-                out.start(u"xclip"_s,
-                          {u"-o"_s, u"-selection"_s, u"clipboard"_s, u"-t"_s, u"text/uri-list"_s});
-                return out.waitForFinished(3000) && out.readAllStandardOutput() == lines;
-            }));
+            QVERIFY(QTest::qWaitFor(
+                [&] {
+                    QProcess out;
+                    out.start(u"xclip"_s,
+                              {u"-o"_s, u"-selection"_s, u"clipboard"_s, u"-t"_s, u"text/uri-list"_s});
+                    return out.waitForFinished(10000) && out.readAllStandardOutput() == lines;
+                },
+                10000));
             QVERIFY(copySentinel(u"after the bad URLs"_s));
         }
         expected.prepend(u"text:after the bad URLs|rtf=-|html=-"_s);

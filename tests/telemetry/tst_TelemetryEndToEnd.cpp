@@ -100,7 +100,7 @@ private Q_SLOTS:
             QFile file(historyFile);
             return file.open(QIODevice::ReadOnly) && file.readAll().contains(marker);
         };
-        QTRY_VERIFY2_WITH_TIMEOUT(historyHoldsMarker(), "the copied text never reached the history", 8000);
+        QTRY_VERIFY2_WITH_TIMEOUT(historyHoldsMarker(), "the copied text never reached the history", 15000);
 
         // Paste it from the panel (shown at launch): select the newest entry and press Return.
         // Then summon the panel again with the default shortcut.
