@@ -353,8 +353,16 @@ void ClipboardItemView::paint(QPainter* painter, const QStyleOptionViewItem& opt
     painter->drawText(g.date, Qt::AlignRight | Qt::AlignTop,
                       RelativeDateFormatter::forCurrentLanguage().localizedString(
                           item.dateTime(), QDateTime::currentDateTimeUtc()));
+    // The Alt quick key's digit, on a badge over the row's top-left corner.
+    const bool badgeShown = m_list->quickKeysShown() && row < 9;
+    const QRectF badge(g.frame.left() + 4, g.frame.top() + 4, 18, 18);
     if (item.type().kind() == ClipboardItemKind::FileGroup) {
-        painter->drawText(g.countCaption, Qt::AlignLeft | Qt::AlignTop,
+        // The group's caption sits in that corner too: it moves aside while the badge shows.
+        const QRectF countCaption =
+            badgeShown
+                ? g.countCaption.translated(std::max<qreal>(0, badge.right() + 4 - g.countCaption.left()), 0)
+                : g.countCaption;
+        painter->drawText(countCaption, Qt::AlignLeft | Qt::AlignTop,
                           fileCountCaption(item.type().fileURLs().size()));
     }
     if (!g.pinMark.isEmpty())
@@ -362,9 +370,7 @@ void ClipboardItemView::paint(QPainter* painter, const QStyleOptionViewItem& opt
                              QColor(0, 122, 255));
     SymbolPainter::paint(painter, g.menuButton.adjusted(11, 4, -11, -4), QStringLiteral("ellipsis"),
                          secondary);
-    if (m_list->quickKeysShown() && row < 9) {
-        // The Alt quick key's digit, on a badge over the row's top-left corner.
-        const QRectF badge(g.frame.left() + 4, g.frame.top() + 4, 18, 18);
+    if (badgeShown) {
         painter->setPen(Qt::NoPen);
         painter->setBrush(palette.color(QPalette::Highlight));
         painter->drawRoundedRect(badge, 5, 5);
