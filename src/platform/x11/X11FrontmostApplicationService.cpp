@@ -1,8 +1,12 @@
 #include "platform/x11/X11FrontmostApplicationService.h"
 
+#include <algorithm>
+
 #include <QByteArray>
 #include <QGuiApplication>
 #include <QList>
+#include <QTimer>
+#include <QWindow>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -131,6 +135,13 @@ bool X11FrontmostApplicationService::activateWindow(quint64 windowId)
     Display* dpy = HotKeys::x11::applicationDisplay();
     if (!dpy || windowId == 0)
         return false;
+    // Only a window of another application is waited for before a paste.
+    const QWindowList own = QGuiApplication::allWindows();
+    const bool ours = std::any_of(own.begin(), own.end(), [windowId](const QWindow* window) {
+        return window->handle() && window->winId() == windowId;
+    });
+    m_requestedWindow = ours ? 0 : windowId;
+    m_requestedAt.start();
     HotKeys::x11::ErrorTrap trap(dpy);
     const Window root = DefaultRootWindow(dpy);
     const Window window = static_cast<Window>(windowId);
@@ -155,6 +166,39 @@ bool X11FrontmostApplicationService::activateWindow(quint64 windowId)
         XSetInputFocus(dpy, window, RevertToParent, CurrentTime);
     }
     return trap.sync() == 0;
+}
+
+void X11FrontmostApplicationService::whenFocusSettled(std::chrono::milliseconds timeout, QObject* context,
+                                                      std::function<void()> ready)
+{
+    // The window manager moves the focus when it gets to the request: on a busy machine that
+    // can be after the panel has gone, and keys posted before would reach no one.
+    const auto settled = [this, timeout] {
+        if (m_requestedWindow == 0 || m_requestedAt.elapsed() >= timeout.count()) {
+            m_requestedWindow = 0;
+            return true;
+        }
+        const auto app = frontmostApplication();
+        if (app && app->windowId == m_requestedWindow) {
+            m_requestedWindow = 0;
+            return true;
+        }
+        return false;
+    };
+    if (settled()) {
+        ready();
+        return;
+    }
+    auto* poll = new QTimer(context);
+    poll->setInterval(20);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, settled, ready = std::move(ready)] {
+        if (!settled())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        ready();
+    });
+    poll->start();
 }
 
 QStringList X11FrontmostApplicationService::runningApplications()
