@@ -1,6 +1,5 @@
 #include <QFile>
 #include <QSettings>
-#include <QSignalSpy>
 #include <QTest>
 
 #include "TestFiles.h"
@@ -114,17 +113,6 @@ private Q_SLOTS:
         QCOMPARE(actual, read);
     }
 
-    void writesAreAnnounced()
-    {
-        QSignalSpy spy(&Settings::shared(), &Settings::valueChanged);
-        QSignalSpy shake(&environment(), &AppEnvironment::shakeSettingsChanged);
-        Settings::shared().setValue(SettingsKey::selectedShakeModifier, u"option"_s);
-        QCOMPARE(spy.count(), 1);
-        QCOMPARE(spy.first().first().toString(), SettingsKey::selectedShakeModifier);
-        QCOMPARE(shake.count(), 1);
-        QCOMPARE(environment().selectedShakeModifier(), u"option"_s);
-    }
-
     void languageFromTheSystem_data()
     {
         QTest::addColumn<QString>("system");
@@ -152,17 +140,6 @@ private Q_SLOTS:
         QCOMPARE(environment().locale().name(), locale);
         // The decision is not written back.
         QCOMPARE(Settings::shared().contains(SettingsKey::selectedLanguage), stored.isValid());
-    }
-
-    void setLanguageStoresAndAnnounces()
-    {
-        QSignalSpy spy(&environment(), &AppEnvironment::selectedLanguageChanged);
-        environment().setLanguage(u"pt"_s);
-        QCOMPARE(spy.count(), 1);
-        QCOMPARE(Settings::shared().stringValue(SettingsKey::selectedLanguage), u"pt"_s);
-        QCOMPARE(environment().locale().name(), u"pt_BR"_s);
-        environment().setLanguage(u"system"_s);
-        QCOMPARE(environment().locale().name(), u"en_US"_s);
     }
 
     void storedTexts_data()
