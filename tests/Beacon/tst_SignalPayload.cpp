@@ -170,8 +170,6 @@ private Q_SLOTS:
         QVERIFY(payload.value(u"systemVersion"_qs)
                     .startsWith(payload.value(u"majorMinorSystemVersion"_qs) + u"."_qs));
         QCOMPARE(payload.value(u"Beacon.AppInfo.versionAndBuildNumber"_qs), u"1.2.0 (build 42)"_qs);
-        QCOMPARE(payload.value(u"Beacon.SDK.nameAndVersion"_qs), u"CppSDK 1.0.0"_qs);
-        QCOMPARE(payload.value(u"telemetryClientVersion"_qs), u"1.0.0"_qs);
         // The test runs with LANG=en_US.UTF-8.
         QCOMPARE(payload.value(u"region"_qs), u"US"_qs);
         QCOMPARE(payload.value(u"appLanguage"_qs), u"en"_qs);
