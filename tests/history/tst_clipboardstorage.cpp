@@ -92,15 +92,12 @@ private Q_SLOTS:
         QVERIFY(QRegularExpression(u"^clipboard_history\\.json\\.unreadable-\\d{8}T\\d{6}$"_s)
                     .match(aside.first())
                     .hasMatch());
-        QFile kept(dir.filePath(aside.first()));
-        QVERIFY(kept.open(QIODevice::ReadOnly));
-        QCOMPARE(kept.readAll(), broken);
+        QCOMPARE(ovelin::test::readFile(dir.filePath(aside.first())), broken);
         QVERIFY(printed.count(u"🗂️ Histórico ilegível guardado em: "_s) == 1);
 
         // The new history was still saved in the usual place.
-        QFile current(path);
-        QVERIFY(current.open(QIODevice::ReadOnly));
-        QCOMPARE(HistoryFileCodec::decode(current.readAll()).items.first().type().text(), u"new"_s);
+        QCOMPARE(HistoryFileCodec::decode(ovelin::test::readFile(path)).items.first().type().text(),
+                 u"new"_s);
     }
 
     void repeatedSaveFailureIsReportedOnce()
