@@ -338,6 +338,12 @@ private Q_SLOTS:
         QCOMPARE(AppEnvironment::shared().appearanceStyle(),
                  modern ? AppearanceStyle::Modern : AppearanceStyle::Classic);
         QCOMPARE(page->panelSizeBlock()->isVisible(), modern);
+        if (modern) { // its reset button forgets the stored height
+            Settings::shared().setValue(QString(SettingsKey::windowHeight), 800.0);
+            click(page->resetHeightButton());
+            QCOMPARE(Settings::shared().doubleValue(QString(SettingsKey::windowHeight)), 0.0);
+            QCOMPARE(AppEnvironment::shared().windowHeight(), 600.0);
+        }
         QVERIFY(m_world->settingsChanged().isEmpty());
 
         pick(page->stylePicker(), qtTrId(modern ? "appearance_option_classic" : "appearance_option_modern"));
@@ -348,17 +354,6 @@ private Q_SLOTS:
         QCOMPARE(page->panelSizeBlock()->isVisible(), !modern);
         QCOMPARE(m_world->settingsChanged(),
                  QList<SignalParameters>{changed("appearanceStyle", "appearance")});
-    }
-
-    void resetButtonForgetsTheModernHeight()
-    {
-        Settings::shared().setValue(QString(SettingsKey::appearanceStyle), u"modern"_s);
-        Settings::shared().setValue(QString(SettingsKey::windowHeight), 800.0);
-        auto page = open<AppearancePreferencesView>();
-        QVERIFY(page);
-        click(page->resetHeightButton());
-        QCOMPARE(Settings::shared().doubleValue(QString(SettingsKey::windowHeight)), 0.0);
-        QCOMPARE(AppEnvironment::shared().windowHeight(), 600.0);
     }
 
     void themeChangesAreReportedWhoeverWritesThem()
