@@ -193,8 +193,14 @@ private Q_SLOTS:
             // afterwards and drops keys typed before): the file appears once the program reads.
             // A terminal's first start on a fresh machine can be slow.
             if (!waitFrontmost(windowClass, 30000) ||
-                !QTest::qWaitFor([&] { return QFileInfo::exists(out); }, 30000))
+                !QTest::qWaitFor([&] { return QFileInfo::exists(out); }, 30000)) {
+                const auto front = m_frontmost->frontmostApplication();
+                qWarning() << "frontmost:" << (front ? front->identifier.value_or(u"?"_s) : u"none"_s)
+                           << "program reading:" << QFileInfo::exists(out)
+                           << "terminal state:" << target->process().state()
+                           << target->process().readAllStandardError();
                 target.reset();
+            }
         }
         QVERIFY2(target, "the paste target did not come to the front ready to read");
         const QString text = u"Grüße aus Ovelin, %1"_s.arg(windowClass);

@@ -132,16 +132,10 @@ std::optional<FrontmostApplication> X11FrontmostApplicationService::frontmostApp
 
 bool X11FrontmostApplicationService::activateWindow(quint64 windowId)
 {
+    m_requestedWindow = 0;
     Display* dpy = HotKeys::x11::applicationDisplay();
     if (!dpy || windowId == 0)
         return false;
-    // Only a window of another application is waited for before a paste.
-    const QWindowList own = QGuiApplication::allWindows();
-    const bool ours = std::any_of(own.begin(), own.end(), [windowId](const QWindow* window) {
-        return window->handle() && window->winId() == windowId;
-    });
-    m_requestedWindow = ours ? 0 : windowId;
-    m_requestedAt.start();
     HotKeys::x11::ErrorTrap trap(dpy);
     const Window root = DefaultRootWindow(dpy);
     const Window window = static_cast<Window>(windowId);
@@ -165,7 +159,17 @@ bool X11FrontmostApplicationService::activateWindow(quint64 windowId)
         XRaiseWindow(dpy, window);
         XSetInputFocus(dpy, window, RevertToParent, CurrentTime);
     }
-    return trap.sync() == 0;
+    if (trap.sync() != 0)
+        return false;
+    // Only a window of another application is waited for before a paste.
+    const QWindowList own = QGuiApplication::allWindows();
+    if (std::none_of(own.begin(), own.end(), [windowId](const QWindow* window) {
+            return window->handle() && window->winId() == windowId;
+        })) {
+        m_requestedWindow = windowId;
+        m_requestedAt.start();
+    }
+    return true;
 }
 
 void X11FrontmostApplicationService::whenFocusSettled(std::chrono::milliseconds timeout, QObject* context,
