@@ -336,7 +336,7 @@ private Q_SLOTS:
         QTest::mouseClick(clear, Qt::LeftButton);
         QCOMPARE(field()->text(), QString());
         QVERIFY(field()->hasFocus());
-        QTRY_VERIFY(!clear->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!clear->isVisible(), 10000);
         Settings::shared().remove(SettingsKey::shortcutKey);
     }
 
