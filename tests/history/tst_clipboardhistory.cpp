@@ -167,16 +167,12 @@ private Q_SLOTS:
         for (const ClipboardItem& item : QList<ClipboardItem>(history().history()))
             history().togglePin(item.id());
         QCOMPARE(texts(history()), (QStringList{u"a*"_s, u"b*"_s, u"c*"_s, u"d*"_s}));
-    }
-
-    void unknownIdsChangeNothing()
-    {
-        add({u"a"_s});
+        // Unknown ids change nothing.
         QSignalSpy changes(&history(), &ClipboardHistory::historyChanged);
         history().togglePin(QUuid::createUuid());
         QCOMPARE(changes.count(), 0);
         history().deleteItem(QUuid::createUuid());
-        QCOMPARE(history().history().size(), 1);
+        QCOMPARE(history().history().size(), 4);
     }
 
     void clearRemovesPinnedToo()
