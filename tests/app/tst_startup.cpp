@@ -135,13 +135,6 @@ private Q_SLOTS:
         QCOMPARE(AppDelegate::shared(), nullptr);
     }
 
-    void theStoredShortcutIsRegistered()
-    {
-        Settings::shared().setValue(SettingsKey::shortcutKey, u"⌥⇧K"_s);
-        launch();
-        QVERIFY(m_calls.contains(u"registerShortcut ⌥⇧K panel=shown"_s));
-    }
-
     // Both present: the first launch's AppLaunched signal.
     void launchParameters_data()
     {
@@ -214,12 +207,14 @@ private Q_SLOTS:
         QCOMPARE(Settings::shared().boolValue(SettingsKey::launchAtLogin), wish);
     }
 
-    void theMonitorStartsOnTheFirstAppearanceOnly()
+    void theMonitorStartsOnTheFirstAppearanceOnlyAndTheStoredShortcutIsRegistered()
     {
+        Settings::shared().setValue(SettingsKey::shortcutKey, u"⌥⇧K"_s);
         m_delegate = std::make_unique<AppDelegate>(recordingServices());
         QCOMPARE(m_monitorsStarted, 0);
         m_delegate->applicationDidFinishLaunching();
         QCOMPARE(m_monitorsStarted, 1);
+        QVERIFY(m_calls.contains(u"registerShortcut ⌥⇧K panel=shown"_s));
         QVERIFY(m_delegate->contentView()->clipboardMonitor());
 
         QWidget* panel = m_delegate->floatingWindowController()->window();
