@@ -111,12 +111,16 @@ private Q_SLOTS:
         QVERIFY(recorder.view->isRecording());
         QVERIFY(recorder.registered.isEmpty());
 
+        QPointer<KeyboardEventCatcher> catcher = recorder.view->eventCatcher();
         press(key, Qt::KeyboardModifiers(modifiers));
+        if (catcher) // keys after the recording ended are ignored
+            QTest::keyClick(catcher, Qt::Key_L, Qt::MetaModifier);
 
         QCOMPARE(stored(), expected);
         QCOMPARE(recorder.registered, QStringList{expected});
         QVERIFY(!recorder.view->isRecording());
         QCOMPARE(recorder.view->fieldText(), shown);
+        QTRY_VERIFY_WITH_TIMEOUT(!catcher, 10000);
     }
 
     // Stored as recorded (the field shows "Super+,"), but no key can be grabbed for it.
@@ -190,19 +194,6 @@ private Q_SLOTS:
             recorder.window.close();
         QCOMPARE(stored(), u"⌃⌘V"_s);
         QCOMPARE(recorder.registered, QStringList{u"⌃⌘V"_s});
-    }
-
-    void keysAreIgnoredOnceTheRecordingEnded()
-    {
-        Recorder recorder;
-        startRecording(recorder);
-        QPointer<KeyboardEventCatcher> catcher = recorder.view->eventCatcher();
-        press(Qt::Key_J, Qt::MetaModifier);
-        if (catcher)
-            QTest::keyClick(catcher, Qt::Key_L, Qt::MetaModifier);
-        QCOMPARE(stored(), u"⌘J"_s);
-        QCOMPARE(recorder.registered.size(), 1);
-        QTRY_VERIFY(!catcher);
     }
 };
 
