@@ -25,7 +25,7 @@ private Q_SLOTS:
         environment().reload();
     }
 
-    void defaultsWithoutWritingAnything()
+    void defaultsWriteNothingAndValuesReachTheFile()
     {
         // The pages show most defaults (and tst_startup registers the default shortcut); these
         // are the ones only the file holds, and reading must write nothing.
@@ -35,10 +35,7 @@ private Q_SLOTS:
         QVERIFY(!settings.contains(SettingsKey::selectedAppTheme));
         QVERIFY(!settings.contains(SettingsKey::selectedLanguage));
         QVERIFY(QSettings().allKeys().isEmpty());
-    }
 
-    void valuesRoundTripThroughTheFile()
-    {
         Settings::shared().setValue(SettingsKey::shortcutKey, u"⌥⇧K"_s);
         QSettings().sync();
         QSettings file(ovelin::test::isolatedEnvironment().configHome() + u"/Ovelin/Ovelin.conf"_s,
