@@ -1,10 +1,12 @@
 #include <QTest>
 
 #include "PrintedLines.h"
+#include "SnapshotText.h"
 #include "TestMain.h"
 #include "platform/ClipboardSnapshotBuilder.h"
 
 using namespace Qt::StringLiterals;
+using ovelin::test::describe;
 using Outcome = ClipboardTransfer::Outcome;
 
 namespace {
@@ -61,24 +63,6 @@ private:
     QList<std::pair<QString, QString>> m_offers;
 };
 
-QString describe(const ClipboardSnapshot& s)
-{
-    QStringList parts;
-    if (s.concealed)
-        parts << u"concealed"_s;
-    if (!s.uriList.isEmpty())
-        parts << u"uris="_s + s.uriList.join(u',');
-    if (s.text)
-        parts << u"text="_s + *s.text;
-    if (s.rtf)
-        parts << u"rtf="_s + QString::fromUtf8(*s.rtf);
-    if (s.html)
-        parts << u"html="_s + QString::fromUtf8(*s.html);
-    if (s.image)
-        parts << u"image="_s + QString::fromUtf8(*s.image);
-    return parts.join(u' ');
-}
-
 } // namespace
 
 class TestClipboardSnapshotBuilder : public QObject
@@ -101,7 +85,7 @@ private Q_SLOTS:
                            u"text/html->H"_s,
                            u"image/jpeg->J"_s,
                            u"image/png->P"_s}
-            << u"uris=file:///a,file:///b text=plain rtf=R html=H image=P"_s
+            << u"uris=file:///a file:///b|text=plain|rtf=R|html=H|image=UA=="_s
             << QStringList{u"text/uri-list"_s, u"UTF8_STRING"_s, u"application/rtf"_s, u"text/html"_s,
                            u"image/png"_s}
             << 0;
@@ -118,14 +102,14 @@ private Q_SLOTS:
             << QStringList{u"x-kde-passwordManagerHint"_s, u"UTF8_STRING"_s} << 0;
         QTest::newRow("an oversized image is skipped with one line, the text kept")
             << QStringList{u"UTF8_STRING->t"_s, u"image/png->large"_s, u"image/gif->G"_s}
-            << u"text=t image=G"_s << QStringList{u"UTF8_STRING"_s, u"image/png"_s, u"image/gif"_s} << 1;
+            << u"text=t|image=Rw=="_s << QStringList{u"UTF8_STRING"_s, u"image/png"_s, u"image/gif"_s} << 1;
         QTest::newRow("no list of formats: one line")
-            << QStringList{u"-"_s} << QString() << QStringList() << 1;
+            << QStringList{u"-"_s} << u"empty"_s << QStringList() << 1;
         QTest::newRow("a form that times out ends the read, one line, nothing half-read kept")
             << QStringList{u"text/uri-list->file:///a"_s, u"UTF8_STRING->timeout"_s, u"text/html->H"_s}
-            << QString() << QStringList{u"text/uri-list"_s, u"UTF8_STRING"_s} << 1;
+            << u"empty"_s << QStringList{u"text/uri-list"_s, u"UTF8_STRING"_s} << 1;
         QTest::newRow("a change of owner mid-read: nothing kept, nothing printed")
-            << QStringList{u"UTF8_STRING->t"_s, u"text/html->interrupted"_s, u"image/png->P"_s} << QString()
+            << QStringList{u"UTF8_STRING->t"_s, u"text/html->interrupted"_s, u"image/png->P"_s} << u"empty"_s
             << QStringList{u"UTF8_STRING"_s, u"text/html"_s} << 0;
     }
     void buildsTheSnapshotAndStopsAtTheFirstSignOfTrouble()

@@ -6,11 +6,13 @@
 #include <QWidget>
 
 #include "PrintedLines.h"
+#include "SnapshotText.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 #include "platform/wayland/WaylandClipboardService.h"
 
 using namespace Qt::StringLiterals;
+using ovelin::test::describe;
 
 namespace {
 
@@ -22,24 +24,6 @@ QImage picture()
     QImage image(8, 8, QImage::Format_RGB32);
     image.fill(Qt::darkCyan);
     return image;
-}
-
-QString describe(const ClipboardSnapshot& snapshot)
-{
-    if (snapshot.concealed)
-        return u"concealed"_s;
-    QStringList parts;
-    if (!snapshot.uriList.isEmpty())
-        parts << u"uris="_s + snapshot.uriList.join(u' ');
-    if (snapshot.text)
-        parts << u"text="_s + *snapshot.text;
-    if (snapshot.rtf)
-        parts << u"rtf="_s + QString::fromUtf8(*snapshot.rtf);
-    if (snapshot.html)
-        parts << u"html="_s + QString::fromUtf8(*snapshot.html);
-    if (snapshot.image)
-        parts << u"image="_s + QString::fromLatin1(snapshot.image->toBase64());
-    return parts.isEmpty() ? u"empty"_s : parts.join(u'|');
 }
 
 } // namespace
