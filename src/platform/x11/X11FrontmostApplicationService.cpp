@@ -100,6 +100,15 @@ Window focusedClientWindow(Display* dpy)
     return None;
 }
 
+// The window manager's active window; without a window manager, the focused client window.
+Window activeWindow(Display* dpy)
+{
+    if (const auto active =
+            cardinalOrWindow(dpy, DefaultRootWindow(dpy), atom(dpy, "_NET_ACTIVE_WINDOW"), XA_WINDOW))
+        return static_cast<Window>(*active);
+    return focusedClientWindow(dpy);
+}
+
 } // namespace
 
 std::optional<FrontmostApplication> X11FrontmostApplicationService::frontmostApplication()
@@ -109,12 +118,7 @@ std::optional<FrontmostApplication> X11FrontmostApplicationService::frontmostApp
         return std::nullopt;
     // Windows of other clients may vanish while we look at them.
     HotKeys::x11::ErrorTrap trap(dpy);
-    const Window root = DefaultRootWindow(dpy);
-    Window window = None;
-    if (const auto active = cardinalOrWindow(dpy, root, atom(dpy, "_NET_ACTIVE_WINDOW"), XA_WINDOW))
-        window = static_cast<Window>(*active);
-    else
-        window = focusedClientWindow(dpy);
+    const Window window = activeWindow(dpy);
     if (window == None)
         return std::nullopt;
 
@@ -182,8 +186,13 @@ void X11FrontmostApplicationService::whenFocusSettled(std::chrono::milliseconds 
             m_requestedWindow = 0;
             return true;
         }
-        const auto app = frontmostApplication();
-        if (app && app->windowId == m_requestedWindow) {
+        Display* dpy = HotKeys::x11::applicationDisplay();
+        bool back = !dpy;
+        if (dpy) {
+            HotKeys::x11::ErrorTrap trap(dpy);
+            back = activeWindow(dpy) == m_requestedWindow;
+        }
+        if (back) {
             m_requestedWindow = 0;
             return true;
         }
