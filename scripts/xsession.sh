@@ -9,7 +9,9 @@ ovelin_x_start() {
             [ -e "/tmp/.X${n}-lock" ] || [ -e "/tmp/.X11-unix/X${n}" ] || break
         done
     fi
-    Xvfb ":${n}" -screen 0 1920x1080x24 -nolisten tcp +extension XTEST +extension XInputExtension \
+    # -noreset: by default the server resets when its last client leaves, and a client connecting
+    # meanwhile (openbox, right after the readiness probe below) is refused.
+    Xvfb ":${n}" -screen 0 1920x1080x24 -nolisten tcp -noreset +extension XTEST +extension XInputExtension \
         >/tmp/ovelin-xvfb-${n}.log 2>&1 &
     OVELIN_XVFB_PID=$!
     export DISPLAY=":${n}"
@@ -23,10 +25,14 @@ ovelin_x_start() {
     fi
     openbox >/tmp/ovelin-openbox-${n}.log 2>&1 &
     OVELIN_OPENBOX_PID=$!
-    for _ in $(seq 1 50); do
-        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    for _ in $(seq 1 100); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
         sleep 0.1
     done
+    # Tests that need window management would fail one by one for a reason they cannot name.
+    echo "openbox did not start on ${DISPLAY}:" >&2
+    cat "/tmp/ovelin-openbox-${n}.log" >&2
+    return 1
 }
 
 ovelin_x_stop() {
