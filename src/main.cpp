@@ -25,6 +25,8 @@ void write(FILE* stream, const QString& text)
     if (text.isEmpty())
         return;
     const QByteArray bytes = (text.endsWith(u'\n') ? text : text + u'\n').toLocal8Bit();
+    // After the lines printed while this start waited, not before them.
+    ovelin::flushConsole();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
     std::fflush(stream);
 }
@@ -66,6 +68,7 @@ void perform(InstanceCommand command)
 
 int main(int argc, char** argv)
 {
+    ovelin::installConsole();
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
@@ -117,11 +120,7 @@ int main(int argc, char** argv)
     QTimer::singleShot(0, &commands, [&commands, command = commandLine.command] {
         // Started by --toggle, the panel that start-up just showed goes to the pointer.
         perform(command == InstanceCommand::Toggle ? InstanceCommand::Show : command);
-        QString error;
-        if (!InstanceAdaptor::publish(&commands, &error))
-            ovelin::printLine(
-                QStringLiteral("⚠️ Comandos de outras execuções não chegarão a este Ovelin: ") +
-                error);
+        InstanceAdaptor::publish(&commands);
     });
     return QApplication::exec();
 }

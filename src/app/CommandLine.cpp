@@ -99,8 +99,7 @@ CommandLine CommandLine::parse(const QStringList& arguments, const QString& vers
     if (parser.isSet(pause)) {
         bool ok = false;
         result.pauseMinutes = parser.value(pause).toInt(&ok);
-        // A week is the longest pause that is not a mistake; 0 already means "until resumed".
-        if (!ok || result.pauseMinutes < 0 || result.pauseMinutes > 7 * 24 * 60)
+        if (!ok || result.pauseMinutes < 0 || result.pauseMinutes > longestPauseMinutes)
             return fail(QStringLiteral("--pause takes minutes, from 0 to 10080: ") + parser.value(pause));
         chosen.append(QStringLiteral("--pause"));
         result.command = InstanceCommand::PauseCapture;

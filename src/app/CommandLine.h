@@ -26,6 +26,8 @@ struct CommandLine
     QString output;
     /// For PauseCapture: how long; 0 pauses until resumed.
     int pauseMinutes = 0;
+    /// A week is the longest pause that is not a mistake; 0 already means "until resumed".
+    static constexpr int longestPauseMinutes = 7 * 24 * 60;
 
     /// `arguments` as the process received them, the program first. Qt's own options
     /// (-platform, -display, ...) are accepted and left for QApplication.

@@ -3,6 +3,10 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusReply>
+#include <QTimer>
+
+#include "common/Console.h"
 
 namespace {
 
@@ -41,23 +45,54 @@ InstanceAdaptor::InstanceAdaptor(QObject* parent, std::function<void(InstanceCom
 {
 }
 
-bool InstanceAdaptor::publish(QObject* parent, QString* error)
+InstanceAdaptor::Publication InstanceAdaptor::publish(QObject* parent, std::chrono::milliseconds nameTimeout)
 {
+    static const QString unreachable =
+        QStringLiteral("⚠️ Comandos de outras execuções não chegarão a este Ovelin: ");
+    const QString name = text(InstanceDBus::service);
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
-        *error = QStringLiteral("no session bus");
-        return false;
+        ovelin::printLine(unreachable + QStringLiteral("no session bus"));
+        return Publication::Failed;
     }
     if (!bus.registerObject(text(InstanceDBus::path), parent, QDBusConnection::ExportAdaptors)) {
-        *error = bus.lastError().message();
-        return false;
+        ovelin::printLine(unreachable + bus.lastError().message());
+        return Publication::Failed;
     }
-    if (!bus.registerService(text(InstanceDBus::service))) {
-        *error = bus.lastError().message();
+    // An Ovelin that is ending lets go of its lock before its bus connection closes: queued,
+    // this one gets the name the moment that one is gone.
+    QDBusConnectionInterface* names = bus.interface();
+    const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply = names->registerService(
+        name, QDBusConnectionInterface::QueueService, QDBusConnectionInterface::DontAllowReplacement);
+    if (!reply.isValid() || reply.value() == QDBusConnectionInterface::ServiceNotRegistered) {
+        ovelin::printLine(unreachable + (reply.isValid() ? QStringLiteral("o nome %1 está em uso").arg(name)
+                                                         : reply.error().message()));
         bus.unregisterObject(text(InstanceDBus::path));
-        return false;
+        return Publication::Failed;
     }
-    return true;
+    if (reply.value() == QDBusConnectionInterface::ServiceRegistered)
+        return Publication::Published;
+
+    ovelin::printLine(QStringLiteral("⏳ Outro processo ainda tem o nome %1 no barramento de sessão; "
+                                     "aguardando que ele o libere")
+                          .arg(name));
+    auto* overdue = new QTimer(parent);
+    overdue->setSingleShot(true);
+    QObject::connect(overdue, &QTimer::timeout, [name] {
+        ovelin::printLine(unreachable + QStringLiteral("o nome %1 continua com outro processo").arg(name));
+    });
+    QObject::connect(
+        names, &QDBusConnectionInterface::serviceRegistered, overdue,
+        [overdue, name](const QString& registered) {
+            if (registered != name)
+                return;
+            if (!overdue->isActive())
+                ovelin::printLine(
+                    QStringLiteral("✅ Nome %1 obtido; este Ovelin recebe os comandos").arg(name));
+            overdue->deleteLater();
+        });
+    overdue->start(nameTimeout);
+    return Publication::Waiting;
 }
 
 void InstanceAdaptor::Toggle()
@@ -80,8 +115,16 @@ void InstanceAdaptor::Quit()
     m_handler(InstanceCommand::Quit);
 }
 
-void InstanceAdaptor::Pause(int minutes)
+void InstanceAdaptor::Pause(int minutes, const QDBusMessage& message)
 {
+    if (minutes < 0 || minutes > CommandLine::longestPauseMinutes) {
+        message.setDelayedReply(true);
+        QDBusConnection::sessionBus().send(message.createErrorReply(
+            QDBusError::InvalidArgs, QStringLiteral("Pause takes minutes, from 0 to %1: %2")
+                                         .arg(CommandLine::longestPauseMinutes)
+                                         .arg(minutes)));
+        return;
+    }
     if (m_pauseHandler)
         m_pauseHandler(minutes);
     m_handler(InstanceCommand::PauseCapture);

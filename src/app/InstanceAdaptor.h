@@ -1,8 +1,11 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 
 #include <QDBusAbstractAdaptor>
+
+class QDBusMessage;
 
 #include "app/InstanceBus.h"
 
@@ -23,16 +26,28 @@ public:
     /// Attaches to `parent`, which is what gets registered on the bus.
     InstanceAdaptor(QObject* parent, std::function<void(InstanceCommand)> handler);
 
-    /// Takes the name and registers `parent`'s object; false (with a reason) when either fails.
-    static bool publish(QObject* parent, QString* error);
+    enum class Publication
+    {
+        Published,
+        /// Another process (an Ovelin that is still ending) holds the name: this one is next in
+        /// the bus's queue and answers once the name comes to it.
+        Waiting,
+        Failed
+    };
+    /// Registers `parent`'s object and takes the name, printing a line unless that succeeds at
+    /// once. While it waits for the name it says so, and says again when the name has not come
+    /// after `nameTimeout` (it goes on waiting).
+    static Publication publish(QObject* parent,
+                               std::chrono::milliseconds nameTimeout = std::chrono::seconds(30));
 
 public Q_SLOTS:
     void Toggle();
     void Show();
     void ShowPreferences();
     void Quit();
-    /// Captures nothing for `minutes` (0: until Resume).
-    void Pause(int minutes);
+    /// Captures nothing for `minutes` (0: until Resume); minutes outside 0 to 10080 are refused
+    /// with InvalidArgs, as on the command line.
+    void Pause(int minutes, const QDBusMessage& message);
     void Resume();
 
 private:

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QSysInfo>
 #include <QThread>
 
 #include "app/InstanceBus.h"
@@ -69,7 +70,34 @@ InstanceGuard::Result InstanceGuard::claim(InstanceCommand command)
         return {
             Outcome::Exit, 1,
             QStringLiteral("Cannot create the lock file %1; is its folder writable?").arg(m_lock.fileName())};
+    // On a home shared between machines the holder may run elsewhere: nothing here can tell
+    // whether it still does, nor reach it over this session's bus.
+    const QString host = otherHolderHost();
+    if (!host.isEmpty())
+        return {
+            Outcome::Exit, 1,
+            QStringLiteral("🔒 O Ovelin do computador “%1” (pid %2) detém o bloqueio; se ele não está mais "
+                           "em execução lá, apague o arquivo %3 e inicie de novo.")
+                .arg(host)
+                .arg(holderPid())
+                .arg(m_lock.fileName())};
     return forward(command);
+}
+
+QString InstanceGuard::otherHolderHost() const
+{
+    // QLockFile's own test for "this machine": the machine id when the file has one, else the name.
+    QFile file(m_lock.fileName());
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return {};
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    const QString host = QString::fromUtf8(lines.value(2));
+    const QByteArray machine = lines.value(3);
+    const QByteArray ourMachine = QSysInfo::machineUniqueId();
+    const bool here = !machine.isEmpty() && !ourMachine.isEmpty()
+                          ? machine == ourMachine
+                          : host.isEmpty() || host == QSysInfo::machineHostName();
+    return here ? QString() : host.isEmpty() ? QString::fromLatin1(machine) : host;
 }
 
 InstanceGuard::Result InstanceGuard::forward(InstanceCommand command)

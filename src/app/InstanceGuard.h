@@ -50,6 +50,8 @@ public:
 private:
     bool tryLock();
     qint64 holderPid() const;
+    /// The host named in a lock file written on another machine; empty for this one's.
+    QString otherHolderHost() const;
     Result forward(InstanceCommand command);
     bool waitUntilReleased();
 

@@ -23,8 +23,12 @@ OvelinApp::OvelinApp(StartupServices services, QObject* parent)
 
 OvelinApp::~OvelinApp()
 {
+    // The last save reaches the disk while a second signal or a lost display still waits for
+    // it; only then do they get their default, immediate end back.
+    m_delegate->history().storage().waitForPendingSaves();
     if (m_onDisplayLost)
         m_onDisplayLost({});
+    m_signalHandler.reset();
     if (m_translator)
         QCoreApplication::removeTranslator(m_translator.get());
 }

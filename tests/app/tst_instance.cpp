@@ -1,13 +1,22 @@
+#include <climits>
 #include <memory>
 
 #include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
 #include <QFile>
+#include <QProcess>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "PrintedLines.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "app/CommandLine.h"
+#include "app/InstanceAdaptor.h"
 #include "app/InstanceBus.h"
 #include "app/InstanceGuard.h"
 
@@ -34,6 +43,32 @@ public:
     }
 };
 
+// What reaches the running Ovelin's side of the session bus.
+struct Received
+{
+    QList<InstanceCommand> commands;
+    QList<int> pauseMinutes;
+};
+
+// The running Ovelin's object on the bus, handing what arrives to `received`.
+std::unique_ptr<QObject> commandObject(Received& received)
+{
+    auto object = std::make_unique<QObject>();
+    auto* adaptor =
+        new InstanceAdaptor(object.get(), [&received](InstanceCommand c) { received.commands.append(c); });
+    adaptor->setPauseHandler([&received](int minutes) { received.pauseMinutes.append(minutes); });
+    return object;
+}
+
+QDBusPendingCall call(QDBusConnection& connection, const QString& method, const QVariantList& arguments = {})
+{
+    QDBusMessage message = QDBusMessage::createMethodCall(
+        QString::fromLatin1(InstanceDBus::service), QString::fromLatin1(InstanceDBus::path),
+        QString::fromLatin1(InstanceDBus::interface), method);
+    message.setArguments(arguments);
+    return connection.asyncCall(message);
+}
+
 } // namespace
 
 class TestInstance : public QObject
@@ -42,6 +77,15 @@ class TestInstance : public QObject
 
     std::unique_ptr<QTemporaryDir> m_dir;
     FakeBus m_bus;
+    // The session bus of the adaptor's cases: a daemon of the test's own.
+    QProcess m_busDaemon;
+    QString m_busAddress;
+
+    void requireBus()
+    {
+        if (m_busAddress.isEmpty())
+            QSKIP("dbus-daemon did not start");
+    }
 
     QString lockPath() const { return m_dir->filePath(u"Ovelin/ovelin.lock"_s); }
 
@@ -56,10 +100,36 @@ class TestInstance : public QObject
     }
 
 private Q_SLOTS:
+    void initTestCase()
+    {
+        m_busDaemon.start(u"dbus-daemon"_s, {u"--session"_s, u"--nofork"_s, u"--print-address=1"_s});
+        if (!m_busDaemon.waitForStarted() || !m_busDaemon.waitForReadyRead(10000))
+            return;
+        while (!m_busDaemon.canReadLine() && m_busDaemon.waitForReadyRead(10000)) {
+        }
+        m_busAddress = QString::fromUtf8(m_busDaemon.readLine()).trimmed();
+        // Before anything asks for the session bus, which is then this one for the process.
+        qputenv("DBUS_SESSION_BUS_ADDRESS", m_busAddress.toUtf8());
+    }
+    void cleanupTestCase()
+    {
+        m_busDaemon.kill();
+        m_busDaemon.waitForFinished();
+    }
+
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
         m_bus = FakeBus();
+    }
+    void cleanup()
+    {
+        if (m_busAddress.isEmpty())
+            return;
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        bus.unregisterObject(QString::fromLatin1(InstanceDBus::path));
+        bus.interface()->unregisterService(QString::fromLatin1(InstanceDBus::service));
+        QDBusConnection::disconnectFromBus(u"other"_s);
     }
 
     void parsesTheCommandLine_data()
@@ -153,6 +223,119 @@ private Q_SLOTS:
         const QFile::Permissions permissions = QFile::permissions(m_dir->filePath(u"Ovelin"_s));
         QCOMPARE(permissions & (QFile::ReadGroup | QFile::ReadOther | QFile::ExeGroup | QFile::ExeOther),
                  QFile::Permissions());
+    }
+
+    // On a home shared between machines a lock may come from an Ovelin on another host, which
+    // nothing here can check or reach: the start says so at once instead of waiting for it.
+    void aLockFromAnotherHostIsNamedNotWaitedFor_data()
+    {
+        QTest::addColumn<QByteArray>("lock");
+        QTest::addColumn<bool>("runs");
+        const QByteArray here = QSysInfo::machineHostName().toUtf8();
+        const QByteArray machine = QSysInfo::machineUniqueId();
+        QTest::newRow("another host") << QByteArray("4242\novelin\nfaraway-host\n") << false;
+        QTest::newRow("another host's machine id")
+            << QByteArray("4242\novelin\nfaraway-host\n0123456789abcdef0123456789abcdef\nboot\n") << false;
+        // No process has this pid: the lock of an Ovelin that crashed here is taken over.
+        QTest::newRow("this host, its Ovelin crashed")
+            << QByteArray("2147483646\novelin\n" + here + "\n" + machine + "\n") << true;
+    }
+    void aLockFromAnotherHostIsNamedNotWaitedFor()
+    {
+        QFETCH(QByteArray, lock);
+        QFETCH(bool, runs);
+        QVERIFY(QDir().mkpath(m_dir->filePath(u"Ovelin"_s)));
+        QVERIFY(ovelin::test::writeFile(lockPath(), lock));
+
+        InstanceGuard guard(lockPath(), m_bus);
+        ovelin::test::PrintedLines printed;
+        const InstanceGuard::Result result = guard.claim(InstanceCommand::Toggle);
+        QCOMPARE(printed.lines(), QStringList());
+        if (runs) {
+            QCOMPARE(result.outcome, InstanceGuard::Outcome::Run);
+            return;
+        }
+        QCOMPARE(result.outcome, InstanceGuard::Outcome::Exit);
+        QCOMPARE(result.exitCode, 1);
+        QVERIFY(m_bus.received.isEmpty());
+        QVERIFY2(result.message.startsWith(u"🔒 "_s) &&
+                     result.message.contains(u"“faraway-host” (pid 4242)"_s) &&
+                     result.message.contains(lockPath()) && !result.message.contains(u'\n'),
+                 qPrintable(result.message));
+    }
+
+    void pauseOverTheBusTakesTheCommandLinesRange_data()
+    {
+        QTest::addColumn<int>("minutes");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("until resumed") << 0 << true;
+        QTest::newRow("a quarter of an hour") << 15 << true;
+        QTest::newRow("a week") << CommandLine::longestPauseMinutes << true;
+        QTest::newRow("a week and a minute") << CommandLine::longestPauseMinutes + 1 << false;
+        QTest::newRow("negative") << -1 << false;
+        QTest::newRow("INT_MAX") << INT_MAX << false;
+        QTest::newRow("INT_MIN") << INT_MIN << false;
+    }
+    void pauseOverTheBusTakesTheCommandLinesRange()
+    {
+        requireBus();
+        QFETCH(int, minutes);
+        QFETCH(bool, accepted);
+        Received received;
+        const auto object = commandObject(received);
+        QCOMPARE(InstanceAdaptor::publish(object.get()), InstanceAdaptor::Publication::Published);
+
+        QDBusConnection caller = QDBusConnection::connectToBus(m_busAddress, u"other"_s);
+        const QDBusPendingCall pause = call(caller, u"Pause"_s, {minutes});
+        QTRY_VERIFY_WITH_TIMEOUT(pause.isFinished(), 15000);
+        if (accepted) {
+            QVERIFY2(!pause.isError(), qPrintable(pause.error().message()));
+            QCOMPARE(received.pauseMinutes, QList<int>{minutes});
+            QCOMPARE(received.commands, QList<InstanceCommand>{InstanceCommand::PauseCapture});
+        } else {
+            QCOMPARE(pause.error().type(), QDBusError::InvalidArgs);
+            QVERIFY(received.pauseMinutes.isEmpty());
+            QVERIFY(received.commands.isEmpty());
+        }
+    }
+
+    // An Ovelin that is ending lets go of its lock before its name on the bus: the next one waits
+    // for the name, and says so when it does not come.
+    void theNameOfAnEndingOvelinIsWaitedFor_data()
+    {
+        QTest::addColumn<bool>("letsGoInTime");
+        QTest::newRow("the holder ends") << true;
+        QTest::newRow("the holder stays") << false;
+    }
+    void theNameOfAnEndingOvelinIsWaitedFor()
+    {
+        requireBus();
+        QFETCH(bool, letsGoInTime);
+        const QString name = QString::fromLatin1(InstanceDBus::service);
+        QDBusConnection holder = QDBusConnection::connectToBus(m_busAddress, u"other"_s);
+        QVERIFY(holder.registerService(name));
+
+        Received received;
+        const auto object = commandObject(received);
+        ovelin::test::PrintedLines printed;
+        QCOMPARE(InstanceAdaptor::publish(object.get(), letsGoInTime ? 5min : 1ms),
+                 InstanceAdaptor::Publication::Waiting);
+        QCOMPARE(printed.count(u"⏳ "_s), 1);
+        if (!letsGoInTime) {
+            QTRY_COMPARE_WITH_TIMEOUT(
+                printed.count(
+                    u"⚠️ Comandos de outras execuções não chegarão a este Ovelin: o nome "_s),
+                1, 15000);
+        }
+
+        QVERIFY(holder.unregisterService(name));
+        const QDBusPendingCall toggle = call(holder, u"Toggle"_s);
+        QTRY_VERIFY_WITH_TIMEOUT(toggle.isFinished(), 15000);
+        QVERIFY2(!toggle.isError(), qPrintable(toggle.error().message()));
+        QCOMPARE(received.commands, QList<InstanceCommand>{InstanceCommand::Toggle});
+        // A name that comes after all is announced, as its absence was.
+        if (!letsGoInTime)
+            QTRY_COMPARE_WITH_TIMEOUT(printed.count(u"✅ Nome app.ovelin.Ovelin obtido"_s), 1, 15000);
     }
 };
 

@@ -1,5 +1,10 @@
 #include <csignal>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -49,6 +54,98 @@ private:
     QString m_display;
 };
 
+// Where Ovelin's standard output and error go.
+enum Output
+{
+    Read,       // the test reads them
+    ClosedPipe, // a pipe whose reader goes away once Ovelin watches the clipboard
+    FullPipe,   // a pipe whose reader stops reading then, and that is filled to the brim
+};
+
+// A pipe that Ovelin's standard output and error are handed, the test holding the reading end.
+class OutputPipe
+{
+public:
+    OutputPipe() { m_ok = ::pipe2(m_fds, O_CLOEXEC) == 0; }
+    ~OutputPipe()
+    {
+        closeReader();
+        closeWriter();
+    }
+    bool isOpen() const { return m_ok; }
+    void attach(QProcess& process)
+    {
+        process.setProcessChannelMode(QProcess::ForwardedChannels);
+        process.setChildProcessModifier([fd = m_fds[1]] {
+            ::dup2(fd, STDOUT_FILENO);
+            ::dup2(fd, STDERR_FILENO);
+        });
+    }
+    void closeWriter() { closeFd(m_fds[1]); }
+    void closeReader() { closeFd(m_fds[0]); }
+
+    // Reads until `line` has come.
+    bool readUntil(const QString& line)
+    {
+        const QByteArray wanted = line.toUtf8();
+        QByteArray seen;
+        const QDeadlineTimer deadline(30000);
+        while (!seen.contains(wanted) && !deadline.hasExpired()) {
+            pollfd readable{m_fds[0], POLLIN, 0};
+            if (::poll(&readable, 1, 100) <= 0)
+                continue;
+            char buffer[4096];
+            const ssize_t n = ::read(m_fds[0], buffer, sizeof buffer);
+            if (n <= 0)
+                return false;
+            seen.append(buffer, n);
+        }
+        return seen.contains(wanted);
+    }
+
+    // Fills the pipe until a writer would block, through a description of the test's own so
+    // that Ovelin's end stays blocking.
+    bool fill()
+    {
+        const int fd = ::open(QByteArray("/proc/self/fd/" + QByteArray::number(m_fds[0])).constData(),
+                              O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            return false;
+        const QByteArray filler(4096, 'x');
+        while (::write(fd, filler.constData(), size_t(filler.size())) > 0) {
+        }
+        const bool full = errno == EAGAIN;
+        ::close(fd);
+        return full;
+    }
+
+private:
+    static void closeFd(int& fd)
+    {
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+    }
+
+    int m_fds[2] = {-1, -1};
+    bool m_ok = false;
+};
+
+// A history file whose every save takes a while (pinned items, which no limit trims, with
+// large rich text, which the panel does not show).
+QByteArray largeHistory()
+{
+    const QByteArray rtf = QByteArray(5 * 1024 * 1024, 'r').toBase64();
+    QByteArray json = "[";
+    for (int i = 10; i < 30; ++i) {
+        json += (i > 10 ? "," : "") + QByteArray(R"({"id":"11111111-2222-3333-4444-5555555555)") +
+                QByteArray::number(i) +
+                R"(","type":{"type":"text","value":"pinned"},"date":1,"isPinned":true,)" +
+                R"("richTextRTF":")" + rtf + R"("})";
+    }
+    return json + "]";
+}
+
 } // namespace
 
 class TestShutdown : public QObject
@@ -59,16 +156,27 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("signal"); // 0: the X server ends
         QTest::addColumn<bool>("unwritableSettings");
-        QTest::newRow("SIGTERM") << int(SIGTERM) << false;
-        QTest::newRow("SIGINT") << int(SIGINT) << false;
-        QTest::newRow("SIGHUP") << int(SIGHUP) << false;
-        QTest::newRow("SIGTERM, config and cache folders cannot be created") << int(SIGTERM) << true;
-        QTest::newRow("display lost") << 0 << false;
+        QTest::addColumn<int>("output");
+        QTest::addColumn<bool>("twice"); // more of the signal, 20 ms apart, during a long save
+        QTest::newRow("SIGTERM") << int(SIGTERM) << false << int(Read) << false;
+        QTest::newRow("SIGINT") << int(SIGINT) << false << int(Read) << false;
+        QTest::newRow("SIGHUP") << int(SIGHUP) << false << int(Read) << false;
+        QTest::newRow("SIGTERM, config and cache folders cannot be created")
+            << int(SIGTERM) << true << int(Read) << false;
+        QTest::newRow("display lost") << 0 << false << int(Read) << false;
+        QTest::newRow("SIGTERM again and again while the last save is written")
+            << int(SIGTERM) << false << int(Read) << true;
+        QTest::newRow("output into a pipe whose reader went away")
+            << int(SIGTERM) << false << int(ClosedPipe) << false;
+        QTest::newRow("output into a full pipe nobody reads")
+            << int(SIGTERM) << false << int(FullPipe) << false;
     }
     void endingKeepsTheCopy()
     {
         QFETCH(int, signal);
         QFETCH(bool, unwritableSettings);
+        QFETCH(int, output);
+        QFETCH(bool, twice);
         PrivateXServer server;
         if (!server.start())
             QSKIP("Xvfb is not available");
@@ -90,8 +198,32 @@ private Q_SLOTS:
         environment.insert(u"XDG_RUNTIME_DIR"_s, runtime);
         environment.insert(u"DISPLAY"_s, server.display());
 
-        QProcess* ovelin = home.start({}, environment);
-        QVERIFY(ovelin::test::waitForLine(ovelin, ovelin::test::watching, 1, 30000));
+        if (twice) {
+            QVERIFY(QDir().mkpath(home.dataFolder()));
+            QVERIFY(
+                ovelin::test::writeFile(home.dataFolder() + u"/clipboard_history.json"_s, largeHistory()));
+        }
+
+        OutputPipe pipe;
+        QProcess piped;
+        QProcess* ovelin = &piped;
+        if (output == Read) {
+            ovelin = home.start({}, environment);
+            QVERIFY(ovelin::test::waitForLine(ovelin, ovelin::test::watching, 1, 30000));
+        } else {
+            QVERIFY(pipe.isOpen());
+            pipe.attach(piped);
+            piped.setProcessEnvironment(environment);
+            piped.setWorkingDirectory(home.path());
+            piped.start(QStringLiteral(OVELIN_EXECUTABLE));
+            QVERIFY(piped.waitForStarted());
+            pipe.closeWriter();
+            QVERIFY(pipe.readUntil(ovelin::test::watching));
+            if (output == ClosedPipe)
+                pipe.closeReader();
+            else
+                QVERIFY(pipe.fill());
+        }
         const QByteArray copied = "copied before the end " + QByteArray::number(signal);
         QProcess copier; // owns the clipboard until the end of the test
         copier.setProcessEnvironment(environment);
@@ -99,22 +231,35 @@ private Q_SLOTS:
         QVERIFY(copier.waitForStarted());
         copier.write(copied);
         copier.closeWriteChannel();
-        QVERIFY2(ovelin::test::waitForLine(ovelin, u"✅ Histórico atualizado"_s, 1, 30000),
-                 qPrintable(ovelin::test::outputOf(ovelin)));
+        const QString historyFile = home.dataFolder() + u"/clipboard_history.json"_s;
+        if (output == Read)
+            QVERIFY2(ovelin::test::waitForLine(ovelin, u"✅ Histórico atualizado"_s, 1, 30000),
+                     qPrintable(ovelin::test::outputOf(ovelin)));
+        else
+            QVERIFY(ovelin::test::waitFor(
+                [&] { return ovelin::test::readFile(historyFile).contains(copied); }, 30000));
 
         if (signal)
             ::kill(pid_t(ovelin->processId()), signal);
         else
             server.stop();
-        QVERIFY(ovelin->waitForFinished(30000));
+        // Signals keep coming, 20 ms apart, through the whole way out; the first one that meets
+        // the default action ends the process at once.
+        const QDeadlineTimer deadline(30000);
+        while (twice && !ovelin->waitForFinished(20) && !deadline.hasExpired())
+            ::kill(pid_t(ovelin->processId()), signal);
+        QVERIFY(ovelin->state() == QProcess::NotRunning || ovelin->waitForFinished(30000));
         copier.kill();
         copier.waitForFinished();
 
+        QVERIFY(ovelin::test::readFile(historyFile).contains(copied));
+        // A later signal may end it once the save is done.
+        if (twice)
+            return;
         QCOMPARE(ovelin->exitStatus(), QProcess::NormalExit);
-        QVERIFY(ovelin::test::readFile(home.dataFolder() + u"/clipboard_history.json"_s).contains(copied));
         if (signal) {
             QCOMPARE(ovelin->exitCode(), 0);
-            if (!unwritableSettings)
+            if (!unwritableSettings && output == Read)
                 QVERIFY(QFile::exists(home.path() + u"/cache/Ovelin/telemetrysignalcache"_s));
         } else {
             QCOMPARE(ovelin->exitCode(), 1);

@@ -1,10 +1,11 @@
 #include "platform/wayland/WaylandConnectionWatch.h"
 
 #include <atomic>
-#include <cstdio>
 #include <unistd.h>
 
 #include <QtGlobal>
+
+#include "common/Console.h"
 
 namespace ovelin::wayland {
 
@@ -35,7 +36,7 @@ void onMessage(QtMsgType type, const QMessageLogContext& context, const QString&
     if (!lostHandler() || ending.test_and_set())
         return;
     lostHandler()();
-    std::fflush(stdout);
+    ovelin::flushConsole();
     ::_exit(1);
 }
 

@@ -1,11 +1,12 @@
 #include "platform/x11/X11ConnectionWatch.h"
 
 #include <atomic>
-#include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
 
 #include <QGuiApplication>
+
+#include "common/Console.h"
 
 #include <X11/Xlib.h>
 #include <xcb/xcb.h>
@@ -27,7 +28,7 @@ std::atomic_flag ending = ATOMIC_FLAG_INIT;
     // Xlib and Qt may both notice; the first one does the work.
     if (!ending.test_and_set() && lostHandler())
         lostHandler()();
-    std::fflush(stdout);
+    ovelin::flushConsole();
     ::_exit(1);
 }
 
