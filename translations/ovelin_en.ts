@@ -131,6 +131,10 @@
         <source>Pinned items do not count toward the limit. The oldest items are removed when it is reached.</source>
         <translation>Pinned items do not count toward the limit. The oldest items are removed when it is reached.</translation>
     </message>
+    <message id="preferences_history_not_saved_notice">
+        <source>Ovelin could not read the history file %1 nor move it aside, so nothing you copy is saved until Ovelin is restarted. Move or repair that file, then restart Ovelin.</source>
+        <translation>Ovelin could not read the history file %1 nor move it aside, so nothing you copy is saved until Ovelin is restarted. Move or repair that file, then restart Ovelin.</translation>
+    </message>
     <message id="clear_history_button_title">
         <source>Clear History</source>
         <translation>Clear History</translation>

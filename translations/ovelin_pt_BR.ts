@@ -131,6 +131,10 @@
         <source>Pinned items do not count toward the limit. The oldest items are removed when it is reached.</source>
         <translation>Itens fixados não contam para o limite. Os itens mais antigos são removidos quando ele é atingido.</translation>
     </message>
+    <message id="preferences_history_not_saved_notice">
+        <source>Ovelin could not read the history file %1 nor move it aside, so nothing you copy is saved until Ovelin is restarted. Move or repair that file, then restart Ovelin.</source>
+        <translation>O Ovelin não conseguiu ler o arquivo de histórico %1 nem guardá-lo à parte, então nada do que você copiar será salvo até o Ovelin ser reiniciado. Mova ou repare esse arquivo e reinicie o Ovelin.</translation>
+    </message>
     <message id="clear_history_button_title">
         <source>Clear History</source>
         <translation>Limpar histórico</translation>

@@ -1,5 +1,7 @@
 #include "history/ClipboardStorage.h"
 
+#include <cerrno>
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -8,6 +10,7 @@
 #include <QStandardPaths>
 
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "common/Console.h"
@@ -35,14 +38,29 @@ bool ensurePrivateFolder(const QString& folder, QString* error)
     return true;
 }
 
+// Only a file that is not there is a history that never was; any other failure to look at it
+// (no permission on the folder, a disk error) is not.
+bool isMissing(const QString& path)
+{
+    struct stat info
+    {
+    };
+    return ::stat(QFile::encodeName(path).constData(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR);
+}
+
 // Decodes the file from a read-only mapping and hands back the pages already decoded as it goes,
 // so that the file's bytes and the decoded items are never in memory whole at the same time.
 HistoryFileCodec::DecodeResult decodeMapped(QFile& file)
 {
     const qint64 size = file.size();
     uchar* mapped = size > 0 ? file.map(0, size) : nullptr;
-    if (!mapped)
-        return HistoryFileCodec::decode(file.readAll());
+    if (!mapped) {
+        const QByteArray bytes = file.readAll();
+        // A read error would otherwise look like an empty or cut-off file.
+        if (file.error() != QFileDevice::NoError)
+            return {{}, file.errorString()};
+        return HistoryFileCodec::decode(bytes);
+    }
     const auto page = static_cast<qsizetype>(sysconf(_SC_PAGESIZE));
     qsizetype released = 0;
     const auto consumed = [&](qsizetype bytes) {
@@ -89,35 +107,50 @@ QList<ClipboardItem> ClipboardStorage::load()
 {
     static const QString failure =
         QStringLiteral("⚠️ Nenhum histórico encontrado ou erro ao carregar: ");
-    QFile file(m_filePath);
-    if (!file.exists()) {
+    if (isMissing(m_filePath)) {
         ovelin::printLine(failure +
                           QStringLiteral("O arquivo “%1” não existe.").arg(QFileInfo(m_filePath).fileName()));
         return {};
     }
-    if (!file.open(QIODevice::ReadOnly)) {
-        ovelin::printLine(failure + file.errorString());
-        return {};
+    QFile file(m_filePath);
+    QString error;
+    if (file.open(QIODevice::ReadOnly)) {
+        HistoryFileCodec::DecodeResult result = decodeMapped(file);
+        if (result.ok())
+            return std::move(result.items);
+        error = result.error;
+    } else {
+        error = file.errorString();
     }
-    HistoryFileCodec::DecodeResult result = decodeMapped(file);
     file.close();
-    if (result.ok())
-        return std::move(result.items);
+    ovelin::printLine(failure + error);
+    keepAside();
+    return {};
+}
 
-    ovelin::printLine(failure + result.error);
-    // One bad byte must not cost the user the whole history: keep the file aside for recovery
-    // before any save replaces it.
+// Whatever could not be read (one bad byte, no read permission, a disk error) may still hold the
+// user's whole history: it is moved out of the way before any save could replace it.
+void ClipboardStorage::keepAside()
+{
     const QString aside = m_filePath + QStringLiteral(".unreadable-") +
                           QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMddTHHmmss"));
-    if (QFile::rename(m_filePath, aside))
+    if (QFile::rename(m_filePath, aside)) {
         ovelin::printLine(QStringLiteral("🗂️ Histórico ilegível guardado em: ") + aside);
-    else
-        ovelin::printLine(QStringLiteral("❌ Não foi possível guardar o histórico ilegível: ") + m_filePath);
-    return {};
+        return;
+    }
+    ovelin::printLine(QStringLiteral("❌ Não foi possível guardar o histórico ilegível: ") + m_filePath);
+    // It could not be moved, so it stays where every save would overwrite it.
+    m_savingStopped = true;
+    ovelin::printLine(
+        QStringLiteral("🛑 O histórico não será salvo até o app ser reiniciado, para não "
+                       "sobrescrever: ") +
+        m_filePath);
 }
 
 void ClipboardStorage::save(QList<ClipboardItem> items)
 {
+    if (m_savingStopped)
+        return;
     {
         std::lock_guard lock(m_mutex);
         m_pending = std::move(items);

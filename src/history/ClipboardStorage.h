@@ -29,11 +29,15 @@ public:
     QUrl fileURL() const { return QUrl::fromLocalFile(m_filePath); }
 
     /// Reads the whole file; an empty list (and one printed line) on any failure. A file that
-    /// exists but cannot be decoded is first moved aside so that no later save overwrites it.
+    /// exists but cannot be read or decoded is first moved aside so that no later save overwrites
+    /// it; when even that fails, saving stops for the life of this storage.
     QList<ClipboardItem> load();
     /// Queues a snapshot for writing and returns at once. A failed write keeps the previous file
-    /// and prints one line for a run of failures; the next snapshot is written in full.
+    /// and prints one line for a run of failures; the next snapshot is written in full. Does
+    /// nothing once saving stopped.
     void save(QList<ClipboardItem> items);
+    /// An unreadable file could not be moved aside at load: nothing is saved over it.
+    bool savingStopped() const { return m_savingStopped; }
     /// Blocks until every queued snapshot is on disk (tests and shutdown).
     void waitForPendingSaves();
 
@@ -42,11 +46,13 @@ private:
     {
     };
     ClipboardStorage(PathTag, QString path);
+    void keepAside();
     void run();
     void write(const QList<ClipboardItem>& items);
     bool writeFile(const QList<ClipboardItem>& items, QString* error);
 
     QString m_filePath;
+    bool m_savingStopped = false; // set by load, before any save
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::condition_variable m_idle;

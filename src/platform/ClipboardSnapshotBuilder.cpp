@@ -20,6 +20,7 @@ public:
 
     std::optional<QByteArray> data(const QString& format)
     {
+        Q_ASSERT(wantedFormats().contains(format));
         if (m_stopped || !m_formats.contains(format))
             return std::nullopt;
         ClipboardTransfer::Result result = m_transfer.fetch(format);
@@ -66,6 +67,28 @@ private:
 };
 
 } // namespace
+
+const QStringList& wantedFormats()
+{
+    static const QStringList formats{
+        QStringLiteral("x-kde-passwordManagerHint"),
+        QStringLiteral("text/uri-list"),
+        QStringLiteral("text/plain;charset=utf-8"),
+        QStringLiteral("UTF8_STRING"),
+        QStringLiteral("text/plain"),
+        QStringLiteral("STRING"),
+        QStringLiteral("text/rtf"),
+        QStringLiteral("application/rtf"),
+        QStringLiteral("text/html"),
+        QStringLiteral("image/png"),
+        QStringLiteral("image/tiff"),
+        QStringLiteral("image/jpeg"),
+        QStringLiteral("image/gif"),
+        QStringLiteral("image/bmp"),
+        QStringLiteral("image/webp"),
+    };
+    return formats;
+}
 
 QStringList uriListEntries(const QByteArray& bytes)
 {

@@ -28,6 +28,8 @@ public:
 
     /// A larger format is skipped rather than held in memory.
     static constexpr qint64 maxFormatBytes = qint64(64) << 20;
+    /// Only this many entries of an owner's list of formats are looked at.
+    static constexpr int maxFormats = 1024;
 
     virtual ~ClipboardTransfer() = default;
     /// The offered formats (MIME types and the windowing system's own names); none when the
@@ -42,6 +44,10 @@ namespace ClipboardSnapshotBuilder {
 /// the read. After one format timed out or the clipboard changed hands nothing more is asked, so
 /// a hung owner costs one time-out per snapshot. Prints one line per skipped or unanswered read.
 ClipboardSnapshot build(ClipboardTransfer& transfer);
+
+/// Every format `build` may ask for, so that a transfer can recognise them among the offered
+/// ones without naming each offered format.
+const QStringList& wantedFormats();
 
 /// The entries of a text/uri-list, without comment and blank lines.
 QStringList uriListEntries(const QByteArray& bytes);

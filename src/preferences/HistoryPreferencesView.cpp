@@ -14,6 +14,7 @@
 #include "app/Settings.h"
 #include "history/CaptureGate.h"
 #include "history/ClipboardHistory.h"
+#include "history/ClipboardStorage.h"
 #include "platform/FrontmostApplicationService.h"
 #include "preferences/AlertPresenter.h"
 #include "preferences/PreferencesWidgets.h"
@@ -32,6 +33,13 @@ HistoryPreferencesView::HistoryPreferencesView(ClipboardHistory& history, const 
     : PreferencesPage(services, parent), m_history(history)
 {
     column()->addWidget(titleLabel(qtTrId("preferences_history_title"), TextStyle::Title2));
+    if (history.storage().savingStopped()) {
+        m_notSavedNotice =
+            captionLabel(qtTrId("preferences_history_not_saved_notice").arg(history.storage().filePath()));
+        m_notSavedNotice->setObjectName(QStringLiteral("historyNotSavedNotice"));
+        m_notSavedNotice->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        column()->addWidget(m_notSavedNotice);
+    }
 
     m_limitBox = new QLabel;
     m_limitBox->setObjectName(QStringLiteral("historyLimitBox"));

@@ -32,6 +32,8 @@ public:
     QComboBox* applicationChooser() const { return m_applicationChooser; }
     QPushButton* addIgnoredButton() const { return m_addIgnored; }
     QPushButton* removeIgnoredButton() const { return m_removeIgnored; }
+    /// Shown only when the history file could not be read nor moved aside, so nothing is saved.
+    QLabel* notSavedNotice() const { return m_notSavedNotice; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -54,4 +56,5 @@ private:
     QComboBox* m_applicationChooser;
     QPushButton* m_addIgnored;
     QPushButton* m_removeIgnored;
+    QLabel* m_notSavedNotice = nullptr;
 };

@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <sys/stat.h>
+
 #include <Beacon/ApplicationActivity.h>
 #include <Beacon/SignalCache.h>
 #include <Beacon/SignalManager.h>
@@ -24,6 +26,19 @@
 #include "support/TestMain.h"
 
 using namespace std::chrono_literals;
+
+namespace {
+
+mode_t modeOf(const QString& path)
+{
+    struct stat info
+    {
+    };
+    ::stat(QFile::encodeName(path).constData(), &info);
+    return info.st_mode & 0777;
+}
+
+} // namespace
 
 class TestSignalTransport : public QObject
 {
@@ -242,6 +257,35 @@ private Q_SLOTS:
         QCOMPARE(kept.first().payload.value(u"index"_qs), u"5"_qs);
         QCOMPARE(kept.last().payload.value(u"index"_qs), QString::number(limit + 4));
         QCOMPARE(m_log.count(u"Telemetry cache full: dropped the 5 oldest signals"_qs), 1);
+    }
+
+    // The cache used to follow the umask (0644 in a 0755 folder): readable by every user.
+    void cacheFileAndFolderAreOwnerOnly_data()
+    {
+        QTest::addColumn<bool>("leftByEarlierVersion");
+        QTest::newRow("new folder") << false;
+        QTest::newRow("folder and file of an earlier version") << true;
+    }
+    void cacheFileAndFolderAreOwnerOnly()
+    {
+        QFETCH(bool, leftByEarlierVersion);
+        const mode_t previousMask = ::umask(022);
+        auto restoreMask = qScopeGuard([previousMask] { ::umask(previousMask); });
+        QTemporaryDir home;
+        const QString folder = home.filePath(u"Ovelin"_qs);
+        const QString file = folder + u"/telemetrysignalcache"_qs;
+        if (leftByEarlierVersion) {
+            QVERIFY(QDir().mkpath(folder));
+            QVERIFY(ovelin::test::writeFile(file, SignalPostBody::encodeList(records(0, 2))));
+            QCOMPARE(modeOf(folder), mode_t(0755));
+            QCOMPARE(modeOf(file), mode_t(0644));
+        }
+        SignalCache cache(m_log.handler(), file);
+        cache.push(records(2, 3));
+        QVERIFY(cache.backupCache());
+        QCOMPARE(modeOf(folder), mode_t(0700));
+        QCOMPARE(modeOf(file), mode_t(0600));
+        QCOMPARE(SignalCache(m_log.handler(), file).count(), leftByEarlierVersion ? 5 : 3);
     }
 
     void cacheFileOfTheEarlierFolderIsMovedOnce()

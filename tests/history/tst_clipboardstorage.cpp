@@ -1,4 +1,5 @@
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -32,6 +33,16 @@ mode_t modeOf(const QString& path)
     };
     ::stat(QFile::encodeName(path).constData(), &info);
     return info.st_mode & 0777;
+}
+
+// The file itself, not where a link points: moved aside, it is the same file under a new name.
+ino_t inodeOf(const QString& path)
+{
+    struct stat info
+    {
+    };
+    ::lstat(QFile::encodeName(path).constData(), &info);
+    return info.st_ino;
 }
 
 } // namespace
@@ -69,31 +80,57 @@ private Q_SLOTS:
             u"⚠️ Nenhum histórico encontrado ou erro ao carregar: "_s));
     }
 
-    // A file that cannot be decoded used to be overwritten by the next save, losing the whole
-    // history (pinned items included) to one bad byte.
+    // A file that could not be decoded used to be overwritten by the next save, losing the whole
+    // history (pinned items included) to one bad byte; one that could not even be read (no
+    // permission, a disk error) loaded as empty and was overwritten too.
+    void unreadableFileIsKeptAsideNotOverwritten_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("undecodable bytes") << u"undecodable"_s;
+        QTest::newRow("no read permission") << u"write-only"_s;
+        // Reading /proc/self/mem at address 0 fails with EIO, for every user.
+        QTest::newRow("read error") << u"read-error"_s;
+        QTest::newRow("folder in its place") << u"folder"_s;
+    }
     void unreadableFileIsKeptAsideNotOverwritten()
     {
+        QFETCH(QString, kind);
         QTemporaryDir dir;
         const QString path = dir.filePath(u"clipboard_history.json"_s);
-        const QByteArray broken = fixtures::handWritten.left(90);
-        QVERIFY(ovelin::test::writeFile(path, broken));
+        if (kind == u"undecodable") {
+            QVERIFY(ovelin::test::writeFile(path, fixtures::handWritten.left(90)));
+        } else if (kind == u"write-only") {
+            if (::geteuid() == 0)
+                QSKIP("root reads a 0200 file; the read error row covers a file that cannot be read");
+            QVERIFY(ovelin::test::writeFile(path, fixtures::handWritten));
+            QVERIFY(::chmod(QFile::encodeName(path).constData(), 0200) == 0);
+        } else if (kind == u"read-error") {
+            QVERIFY(QFile::link(u"/proc/self/mem"_s, path));
+        } else {
+            QVERIFY(QDir().mkpath(path));
+            QVERIFY(ovelin::test::writeFile(path + u"/inside"_s, "kept"));
+        }
+        const ino_t original = inodeOf(path);
 
         ovelin::test::PrintedLines printed;
         {
             ClipboardHistory history(ClipboardStorage::atPath(path));
             QVERIFY(history.history().isEmpty());
+            QVERIFY(!history.storage().savingStopped());
             history.addItem(textItem(u"new"_s));
             history.storage().waitForPendingSaves();
         }
         QCOMPARE(printed.count(u"⚠️ Nenhum histórico encontrado ou erro ao carregar: "_s), 1);
 
-        const QStringList aside = QDir(dir.path()).entryList({u"clipboard_history.json.unreadable-*"_s});
+        const QStringList aside =
+            QDir(dir.path())
+                .entryList({u"clipboard_history.json.unreadable-*"_s}, QDir::AllEntries | QDir::System);
         QCOMPARE(aside.size(), 1);
         QVERIFY(QRegularExpression(u"^clipboard_history\\.json\\.unreadable-\\d{8}T\\d{6}$"_s)
                     .match(aside.first())
                     .hasMatch());
-        QCOMPARE(ovelin::test::readFile(dir.filePath(aside.first())), broken);
-        QVERIFY(printed.count(u"🗂️ Histórico ilegível guardado em: "_s) == 1);
+        QCOMPARE(inodeOf(dir.filePath(aside.first())), original);
+        QCOMPARE(printed.count(u"🗂️ Histórico ilegível guardado em: "_s), 1);
 
         // The new history was still saved in the usual place.
         QCOMPARE(HistoryFileCodec::decode(ovelin::test::readFile(path)).items.first().type().text(),

@@ -1,10 +1,18 @@
+#include <functional>
+#include <optional>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "PrintedLines.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "history/ClipboardHistory.h"
 #include "history/ClipboardStorage.h"
@@ -126,6 +134,60 @@ private Q_SLOTS:
         addAndWait(history, QString(100 * 1024, u'd'));
         QCOMPARE(printed.count(saveFailure), 2);
         QCOMPARE(savedTexts(file).size(), 5);
+    }
+
+    // A file that could neither be read nor moved aside was reported, then overwritten by the
+    // first save once its folder could be written again.
+    void unreadableFileThatCannotBeMovedAsideIsNeverOverwritten_data()
+    {
+        QTest::addColumn<QString>("where");
+        QTest::newRow("read-only disk") << u"read-only mount"_s;
+        QTest::newRow("folder without write permission") << u"locked folder"_s;
+        // Nothing can be renamed in /proc, and reading /proc/self/mem at address 0 fails: for
+        // every user.
+        QTest::newRow("read error where nothing can be renamed") << u"proc"_s;
+    }
+    void unreadableFileThatCannotBeMovedAsideIsNeverOverwritten()
+    {
+        QFETCH(QString, where);
+        const QByteArray broken = "[{\"not\": \"quite";
+        std::optional<SmallDisk> disk;
+        QTemporaryDir dir;
+        QString file = dir.filePath(u"Ovelin/clipboard_history.json"_s);
+        std::function<bool()> mend = [] { return true; };
+        if (where == u"read-only mount") {
+            disk.emplace(u"1m"_s);
+            REQUIRE_MOUNT(*disk);
+            file = disk->path(u"clipboard_history.json"_s);
+            QVERIFY(ovelin::test::writeFile(file, broken));
+            QVERIFY(disk->remount(u"ro"_s));
+            mend = [&disk] { return disk->remount(u"rw"_s); };
+        } else if (where == u"locked folder") {
+            if (::geteuid() == 0)
+                QSKIP("root renames in a folder without write permission; the read-only disk row runs");
+            QVERIFY(QDir().mkpath(QFileInfo(file).absolutePath()));
+            QVERIFY(ovelin::test::writeFile(file, broken));
+            const QByteArray folder = QFile::encodeName(QFileInfo(file).absolutePath());
+            QVERIFY(::chmod(folder.constData(), 0500) == 0);
+            mend = [folder] { return ::chmod(folder.constData(), 0700) == 0; };
+        } else {
+            file = u"/proc/self/mem"_s;
+        }
+
+        ovelin::test::PrintedLines printed;
+        ClipboardHistory history(ClipboardStorage::atPath(file));
+        QVERIFY(history.history().isEmpty());
+        QCOMPARE(printed.count(u"❌ Não foi possível guardar o histórico ilegível: "_s), 1);
+        QCOMPARE(printed.count(u"🛑 O histórico não será salvo até o app ser reiniciado"_s), 1);
+        QVERIFY(history.storage().savingStopped());
+
+        QVERIFY(mend());
+        addAndWait(history, u"one"_s);
+        addAndWait(history, u"two"_s);
+        QCOMPARE(history.history().size(), 2);
+        QCOMPARE(printed.count(saveFailure), 0);
+        if (where != u"proc")
+            QCOMPARE(ovelin::test::readFile(file), broken);
     }
 
     void readOnlyFolderLoadsAndSaysOnceItCannotSave()

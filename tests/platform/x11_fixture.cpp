@@ -6,10 +6,12 @@
 //       also shows a window of that class.
 //   hang [retake ms]
 //       Takes the clipboard and never answers a request for it; takes it anew every <retake ms>.
-//   misbehave die|incr-stop|incr-lie
+//   misbehave die|incr-stop|incr-lie|many-targets
 //       Takes the clipboard offering text and answers the list of formats; asked for the text it
 //       exits (die), announces an incremental transfer and sends nothing more (incr-stop), or
-//       announces 10 bytes and sends 100,000 'x' in chunks (incr-lie).
+//       announces 10 bytes and sends 100,000 'x' in chunks (incr-lie). many-targets lists
+//       1,000,000 formats (the text first, then a thousand made-up ones over and over) and
+//       answers the text "offered among a million formats".
 //   burst <count> <interval ms>
 //       Copies the texts "burst 1" ... "burst <count>" one after another, then prints "done".
 // Each mode prints "ready" on standard output once it is in place.
@@ -18,6 +20,7 @@
 #include <cstdlib>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include <QApplication>
 #include <QClipboard>
@@ -171,6 +174,20 @@ struct Atoms
     Atom targets, utf8, incr;
 };
 
+// Atoms named "OVELIN_TEST_FORMAT_<n>", interned in one round trip.
+std::vector<Atom> internMadeUpFormats(Display* dpy, int count)
+{
+    std::vector<QByteArray> names;
+    std::vector<char*> pointers;
+    for (int i = 0; i < count; ++i)
+        names.push_back("OVELIN_TEST_FORMAT_" + QByteArray::number(i));
+    for (QByteArray& name : names)
+        pointers.push_back(name.data());
+    std::vector<Atom> atoms(static_cast<size_t>(count));
+    XInternAtoms(dpy, pointers.data(), count, False, atoms.data());
+    return atoms;
+}
+
 void notify(Display* dpy, const XSelectionRequestEvent& request, Atom property)
 {
     XEvent reply{};
@@ -195,9 +212,22 @@ int misbehave(Display* dpy, const QByteArray& mode)
             continue;
         const XSelectionRequestEvent request = event.xselectionrequest;
         if (request.target == atoms.targets) {
-            const Atom offered[] = {atoms.targets, atoms.utf8};
+            std::vector<Atom> offered{atoms.targets, atoms.utf8};
+            if (mode == "many-targets") {
+                const std::vector<Atom> madeUp = internMadeUpFormats(dpy, 1000);
+                offered.reserve(1'000'000);
+                while (offered.size() < 1'000'000)
+                    offered.push_back(madeUp[offered.size() % madeUp.size()]);
+            }
             XChangeProperty(dpy, request.requestor, request.property, XA_ATOM, 32, PropModeReplace,
-                            reinterpret_cast<const unsigned char*>(offered), 2);
+                            reinterpret_cast<const unsigned char*>(offered.data()), int(offered.size()));
+            notify(dpy, request, request.property);
+            continue;
+        }
+        if (mode == "many-targets") {
+            const QByteArray text = "offered among a million formats";
+            XChangeProperty(dpy, request.requestor, request.property, atoms.utf8, 8, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(text.constData()), int(text.size()));
             notify(dpy, request, request.property);
             continue;
         }

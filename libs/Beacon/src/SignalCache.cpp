@@ -8,6 +8,20 @@
 #include <QStandardPaths>
 #include <QUrl>
 
+namespace {
+
+// The records say what the user did and when: like the history, they are the user's alone.
+constexpr auto ownerOnlyFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+constexpr auto ownerOnlyFolder = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+
+void makePrivateFolder(const QString& folder)
+{
+    QDir().mkpath(folder);
+    QFile::setPermissions(folder, ownerOnlyFolder);
+}
+
+} // namespace
+
 SignalCache::SignalCache(std::optional<LogHandler> logHandler, const QString& filePath)
     : m_logHandler(std::move(logHandler)), m_filePath(filePath.isEmpty() ? defaultFilePath() : filePath)
 {
@@ -70,9 +84,10 @@ bool SignalCache::backupCache()
     QWriteLocker locker(&m_lock);
     const QByteArray data = SignalPostBody::encodeList(m_cachedSignals);
     // The caches folder may not exist yet on a fresh system; without it the records would be lost.
-    QDir().mkpath(QFileInfo(m_filePath).absolutePath());
+    makePrivateFolder(QFileInfo(m_filePath).absolutePath());
     QSaveFile file(m_filePath);
-    const bool written = file.open(QIODevice::WriteOnly) && file.write(data) == data.size() && file.commit();
+    const bool written = file.open(QIODevice::WriteOnly) && file.setPermissions(ownerOnlyFile) &&
+                         file.write(data) == data.size() && file.commit();
     if (!written) {
         log(LogLevel::error, QStringLiteral("Error saving Telemetry cache"));
         return false;
@@ -113,7 +128,7 @@ void SignalCache::moveLegacyCacheFile()
                            QStringLiteral("/telemetrysignalcache");
     if (legacy == m_filePath || !QFile::exists(legacy) || QFile::exists(m_filePath))
         return;
-    QDir().mkpath(QFileInfo(m_filePath).absolutePath());
+    makePrivateFolder(QFileInfo(m_filePath).absolutePath());
     QFile::rename(legacy, m_filePath);
 }
 

@@ -1,8 +1,10 @@
 #include "platform/x11/XcbClipboardReader.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <thread>
 
@@ -72,10 +74,7 @@ public:
             *outcome = result.outcome;
             if (result.outcome != Outcome::Done)
                 return std::nullopt;
-            const auto count = static_cast<int>(result.bytes.size() / sizeof(xcb_atom_t));
-            QList<xcb_atom_t> atoms(count);
-            std::memcpy(atoms.data(), result.bytes.constData(), count * sizeof(xcb_atom_t));
-            return m_worker.atomNames(atoms);
+            return m_worker.wantedAmong(result.bytes);
         }
 
         Result fetch(const QString& format) override
@@ -134,6 +133,7 @@ private:
         m_targets = atom("TARGETS");
         m_incr = atom("INCR");
         m_property = atom("OVELIN_CLIPBOARD");
+        internWantedFormats();
         xcb_xfixes_select_selection_input(m_conn, m_window, m_clipboard,
                                           XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
                                               XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
@@ -385,33 +385,49 @@ private:
             m_conn, xcb_intern_atom(m_conn, 0, static_cast<uint16_t>(name.size()), name.constData()),
             nullptr));
         const xcb_atom_t value = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-        if (value != XCB_ATOM_NONE) {
+        if (value != XCB_ATOM_NONE)
             m_atoms.insert(name, value);
-            m_names.insert(value, QString::fromLatin1(name));
-        }
         return value;
     }
 
-    // The names of all atoms not seen before are asked for at once, in one round trip.
-    QStringList atomNames(const QList<xcb_atom_t>& atoms)
+    // The formats a snapshot may use, interned once, all in one round trip.
+    void internWantedFormats()
     {
-        QList<std::pair<xcb_atom_t, xcb_get_atom_name_cookie_t>> asked;
-        for (const xcb_atom_t a : atoms) {
-            if (!m_names.contains(a))
-                asked.append({a, xcb_get_atom_name(m_conn, a)});
+        const QStringList& wanted = ClipboardSnapshotBuilder::wantedFormats();
+        QList<xcb_intern_atom_cookie_t> cookies;
+        for (const QString& format : wanted) {
+            const QByteArray name = format.toLatin1();
+            cookies.append(xcb_intern_atom(m_conn, 0, static_cast<uint16_t>(name.size()), name.constData()));
         }
-        for (const auto& [a, cookie] : asked) {
-            const XcbPtr<xcb_get_atom_name_reply_t> reply(xcb_get_atom_name_reply(m_conn, cookie, nullptr));
-            if (!reply)
+        for (qsizetype i = 0; i < wanted.size(); ++i) {
+            const XcbPtr<xcb_intern_atom_reply_t> reply(
+                xcb_intern_atom_reply(m_conn, cookies.at(i), nullptr));
+            if (!reply || reply->atom == XCB_ATOM_NONE)
                 continue;
-            const QByteArray name(xcb_get_atom_name_name(reply.get()),
-                                  xcb_get_atom_name_name_length(reply.get()));
-            m_names.insert(a, QString::fromLatin1(name));
-            m_atoms.insert(name, a);
+            m_atoms.insert(wanted.at(i).toLatin1(), reply->atom);
+            m_wanted.insert(reply->atom, wanted.at(i));
+        }
+    }
+
+    // The wanted formats among the offered ones, compared as atoms: asking the server for the
+    // name of every offered atom would cost a request each, and an owner may offer millions.
+    QStringList wantedAmong(const QByteArray& targets)
+    {
+        const qsizetype offered = targets.size() / qsizetype(sizeof(xcb_atom_t));
+        const qsizetype looked = std::min<qsizetype>(offered, ClipboardTransfer::maxFormats);
+        if (looked < offered) {
+            ovelin::printLine(
+                QStringLiteral("⚠️ A aplicação dona da área de transferência oferece %1 "
+                               "formatos: só os primeiros %2 foram considerados")
+                    .arg(offered)
+                    .arg(looked));
         }
         QStringList names;
-        for (const xcb_atom_t a : atoms) {
-            if (const auto found = m_names.constFind(a); found != m_names.cend())
+        for (qsizetype i = 0; i < looked; ++i) {
+            xcb_atom_t target;
+            std::memcpy(&target, targets.constData() + i * qsizetype(sizeof target), sizeof target);
+            const auto found = m_wanted.constFind(target);
+            if (found != m_wanted.cend() && !names.contains(*found))
                 names.append(*found);
         }
         return names;
@@ -437,7 +453,7 @@ private:
     bool m_interrupted = false;
     xcb_timestamp_t m_ownerTime = XCB_CURRENT_TIME;
     QHash<QByteArray, xcb_atom_t> m_atoms;
-    QHash<xcb_atom_t, QString> m_names;
+    QHash<xcb_atom_t, QString> m_wanted;
 };
 
 XcbClipboardReader::XcbClipboardReader(ClipboardService::SnapshotHandler handler, QObject* parent)
