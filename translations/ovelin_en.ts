@@ -287,6 +287,10 @@
         <source>Neither the compositor nor the desktop portal binds shortcuts for Ovelin: bind the command “%1” in your desktop's keyboard settings.</source>
         <translation>Neither the compositor nor the desktop portal binds shortcuts for Ovelin: bind the command “%1” in your desktop's keyboard settings.</translation>
     </message>
+    <message id="permissions_shortcut_taken">
+        <source>The desktop's own configuration already uses these keys, so Ovelin left them alone: choose another shortcut in General, or free the keys in the desktop's settings.</source>
+        <translation>The desktop's own configuration already uses these keys, so Ovelin left them alone: choose another shortcut in General, or free the keys in the desktop's settings.</translation>
+    </message>
     <message id="permissions_placement_title">
         <source>Panel at the Pointer</source>
         <translation>Panel at the Pointer</translation>

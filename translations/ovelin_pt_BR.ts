@@ -287,6 +287,10 @@
         <source>Neither the compositor nor the desktop portal binds shortcuts for Ovelin: bind the command “%1” in your desktop's keyboard settings.</source>
         <translation>Nem o compositor nem o portal da área de trabalho registram atalhos para o Ovelin: associe o comando “%1” nas configurações de teclado do seu ambiente.</translation>
     </message>
+    <message id="permissions_shortcut_taken">
+        <source>The desktop's own configuration already uses these keys, so Ovelin left them alone: choose another shortcut in General, or free the keys in the desktop's settings.</source>
+        <translation>A configuração do próprio ambiente já usa essas teclas, e o Ovelin não as tomou: escolha outro atalho em Geral, ou libere as teclas nas configurações do ambiente.</translation>
+    </message>
     <message id="permissions_placement_title">
         <source>Panel at the Pointer</source>
         <translation>Painel no ponteiro</translation>

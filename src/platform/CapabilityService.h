@@ -19,6 +19,8 @@ struct SessionCapability
     bool found = false;
     /// For the start line, in its language: the mechanism used, or what happens without one.
     QString how;
+    /// Missing because the desktop itself already uses what Ovelin asked for (the shortcut's keys).
+    bool taken = false;
 };
 
 /// What the display lets Ovelin do: the capabilities the permissions page reports.

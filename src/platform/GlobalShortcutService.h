@@ -20,6 +20,15 @@ public:
         bool super = false;
     };
 
+    /// What became of the last bind().
+    enum class State
+    {
+        Waiting,    // nothing bound yet, or the desktop has not answered
+        Registered, // the desktop holds the binding
+        Refused,    // the desktop refused it, or could not be asked
+        KeysTaken,  // the desktop's own configuration already uses the keys: left to it
+    };
+
     virtual ~GlobalShortcutService() = default;
 
     /// Binds `combination` in place of the one bound before. `pressed` runs on the GUI thread for
@@ -31,6 +40,7 @@ public:
     /// The same at quit, when no event loop runs again to carry a request: waits briefly for the
     /// desktop's answer.
     virtual void unbindNow() { unbind(); }
+    virtual State state() const { return State::Waiting; }
 
     /// The command a user binds in the desktop's own settings when no service is there: this
     /// executable's absolute path with --toggle.

@@ -109,6 +109,8 @@ void PermissionsPreferencesView::addSessionRows(const QList<SessionCapability>& 
         // What to bind is this very executable, wherever it was installed.
         if (texts.kind == Kind::Shortcut && !it->found)
             description = description.arg(GlobalShortcutService::toggleCommand());
+        if (texts.kind == Kind::Shortcut && it->taken)
+            description = qtTrId("permissions_shortcut_taken");
         m_sessionRows.append(addBlock(it->found, qtTrId(texts.title), description, {}));
     }
 }

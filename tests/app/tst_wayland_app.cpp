@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -70,13 +71,20 @@ private:
 class Ovelin
 {
 public:
-    explicit Ovelin(const Weston* weston = nullptr)
+    // `desktop`: started without SWAYSOCK, as by a user service, on this XDG_CURRENT_DESKTOP.
+    explicit Ovelin(const Weston* weston = nullptr, const QString& desktop = {})
     {
         m_environment = ovelin::test::ovelinEnvironment(m_home.path());
         if (weston) {
             m_environment.insert(u"WAYLAND_DISPLAY"_s, weston->socket());
             m_environment.insert(u"XDG_RUNTIME_DIR"_s, weston->runtimeFolder());
             m_environment.remove(u"SWAYSOCK"_s);
+        }
+        if (!desktop.isEmpty()) {
+            // The test's own runtime folder is a private one: sway's socket is in sway's.
+            m_environment.insert(u"XDG_RUNTIME_DIR"_s, QFileInfo(qEnvironmentVariable("SWAYSOCK")).path());
+            m_environment.remove(u"SWAYSOCK"_s);
+            m_environment.insert(u"XDG_CURRENT_DESKTOP"_s, desktop);
         }
         m_process.setProcessEnvironment(m_environment);
         m_process.setProcessChannelMode(QProcess::MergedChannels);
@@ -169,6 +177,24 @@ bool run(const QString& program, const QStringList& arguments, const QByteArray&
            process.exitCode() == 0;
 }
 
+bool swaymsg(const QStringList& command)
+{
+    return run(u"swaymsg"_s, command);
+}
+
+// The names of sway's outputs, enabled or not.
+QStringList outputNames()
+{
+    QProcess swaymsg;
+    swaymsg.start(u"swaymsg"_s, {u"-r"_s, u"-t"_s, u"get_outputs"_s});
+    if (!swaymsg.waitForFinished(timeoutMs))
+        return {};
+    QStringList names;
+    for (const QJsonValue& output : QJsonDocument::fromJson(swaymsg.readAllStandardOutput()).array())
+        names << output.toObject().value(u"name"_s).toString();
+    return names;
+}
+
 bool underSway()
 {
     return !qEnvironmentVariableIsEmpty("SWAYSOCK");
@@ -192,16 +218,18 @@ private Q_SLOTS:
     void startsAnswersCommandsAndQuits_data()
     {
         QTest::addColumn<bool>("weston");
+        QTest::addColumn<QString>("desktop"); // without SWAYSOCK, on this desktop
         QTest::addColumn<QString>("startLine");
         const QString shake = u", sacudida do mouse ❌ indisponível no Wayland"_s;
-        QTest::newRow("sway")
-            << false
-            << u"🖥️ Plataforma Wayland: área de transferência ✅ via zwlr_data_control_manager_v1, "
-               u"colar ✅ via teclado virtual, app em frente ✅ via foreign toplevel, "
-               u"atalho ✅ via IPC do sway, posição do painel ✅ via IPC do sway"_s +
-                   shake;
+        const QString sway =
+            u"🖥️ Plataforma Wayland: área de transferência ✅ via zwlr_data_control_manager_v1, "
+            u"colar ✅ via teclado virtual, app em frente ✅ via foreign toplevel, "
+            u"atalho ✅ via IPC do sway, posição do painel ✅ via IPC do sway"_s +
+            shake;
+        QTest::newRow("sway") << false << QString() << sway;
+        QTest::newRow("sway, started without SWAYSOCK") << false << u"sway"_s << sway;
         QTest::newRow("weston, no data-control")
-            << true
+            << true << QString()
             << u"🖥️ Plataforma Wayland: área de transferência ❌ "
                u"sem data-control, colar ❌ sem teclado virtual, "
                u"app em frente ❌ sem foreign toplevel, atalho ❌ nenhum "
@@ -213,15 +241,16 @@ private Q_SLOTS:
     void startsAnswersCommandsAndQuits()
     {
         QFETCH(bool, weston);
+        QFETCH(QString, desktop);
         QFETCH(QString, startLine);
         if (!weston && !underSway())
             QSKIP("the sway rows need the headless sway");
         Weston own;
         if (weston && !own.start())
             QSKIP("weston cannot start here");
-        Ovelin ovelin(weston ? &own : nullptr);
+        Ovelin ovelin(weston ? &own : nullptr, desktop);
         QVERIFY2(ovelin.waitForLine(u"🚀 OvelinApp iniciado"_s), qPrintable(ovelin.output()));
-        QCOMPARE(ovelin.lineStartingWith(startLinePrefix), startLine);
+        QVERIFY2(ovelin.lineStartingWith(startLinePrefix) == startLine, qPrintable(ovelin.output()));
         QCOMPARE(ovelin.output().contains(noClipboardLine), startLine.contains(u"sem data-control"_s));
 
         // The panel shows at the first start; --toggle hides it and shows it again.
@@ -261,6 +290,39 @@ private Q_SLOTS:
         const QByteArray history = ovelin.historyFile();
         QVERIFY2(history.contains(plain), history.constData());
         QVERIFY2(history.contains(bold), history.constData());
+    }
+
+    // Every global the compositor announces or withdraws later (here outputs, each a wl_output
+    // global) is dealt with on each of Ovelin's connections, and capturing goes on while the panel
+    // comes and goes.
+    void outputsComingAndGoingKeepCapturing()
+    {
+        if (!underSway())
+            QSKIP("needs the headless sway's outputs");
+        Ovelin ovelin;
+        QVERIFY2(ovelin.waitForLine(watchingLine), qPrintable(ovelin.output()));
+        const QString marker = QString::number(QDateTime::currentMSecsSinceEpoch());
+        int copies = 0;
+        // Disabling a headless output removes its global; sway offers no other way to unplug it.
+        for (int round = 0; round < 3; ++round) {
+            const QStringList before = outputNames();
+            QVERIFY(swaymsg({u"create_output"_s}));
+            QStringList added = outputNames();
+            for (const QString& name : before)
+                added.removeAll(name);
+            QCOMPARE(added.size(), 1);
+            for (const QString& step : {u"disable"_s, u"enable"_s, u"disable"_s}) {
+                QVERIFY(swaymsg({u"output"_s, added.constFirst(), step}));
+                QVERIFY(run(u"wl-copy"_s, {}, u"copy %1 %2"_s.arg(++copies).arg(marker).toUtf8()));
+                QVERIFY2(ovelin.waitForLine(u"✅ Histórico atualizado (total: %1)"_s.arg(copies)),
+                         qPrintable(ovelin.output()));
+                QCOMPARE(ovelin.command(u"--toggle"_s), 0);
+            }
+        }
+        QVERIFY2(!ovelin.ended(), qPrintable(ovelin.output()));
+        QCOMPARE(ovelin.command(u"--quit"_s), 0);
+        QVERIFY(ovelin.waitForEnd());
+        QCOMPARE(ovelin.exitCode(), 0);
     }
 
     void returnPastesTheFilteredItemIntoTheWindowBelow()

@@ -1,7 +1,8 @@
 '''A desktop portal with only the GlobalShortcuts interface, for Ovelin's tests (a python-dbusmock
 template). Every request succeeds at once; what the client asked is kept as lines the test reads
 through org.ovelin.FakePortal.Recorded, and Activate(id) presses a shortcut of the last session.
-Parameters: {"version": n} (1 unless given).'''
+Parameters: {"version": n} (1 unless given), {"shortcuts": false}: the portal answers on its name
+but has no GlobalShortcuts interface (xdg-desktop-portal before 1.18).'''
 
 import dbus
 from dbusmock import mockobject
@@ -17,15 +18,17 @@ def load(mock, parameters):
     mock.client = ''
     mock.recorded = []
     mock.sessions = []
-    mock.AddProperty(MAIN_IFACE, 'version', dbus.UInt32(parameters.get('version', 1)))
-    mock.AddMethods(MAIN_IFACE, [
-        ('CreateSession', 'a{sv}', 'o', create_session),
-        ('BindShortcuts', 'oa(sa{sv})sa{sv}', 'o', bind_shortcuts),
-    ])
     mock.AddMethods(TEST_IFACE, [
         ('SetClient', 's', '', set_client),
         ('Recorded', '', 'as', lambda self: self.recorded),
         ('Activate', 's', '', activate),
+    ])
+    if not parameters.get('shortcuts', True):
+        return
+    mock.AddProperty(MAIN_IFACE, 'version', dbus.UInt32(parameters.get('version', 1)))
+    mock.AddMethods(MAIN_IFACE, [
+        ('CreateSession', 'a{sv}', 'o', create_session),
+        ('BindShortcuts', 'oa(sa{sv})sa{sv}', 'o', bind_shortcuts),
     ])
 
 

@@ -2,9 +2,26 @@
 
 #include "TestMain.h"
 #include "platform/BackendChoice.h"
+#include "platform/GlobalShortcutService.h"
 #include "platform/wayland/WaylandCapabilityService.h"
 
 using namespace Qt::StringLiterals;
+using ShortcutState = GlobalShortcutService::State;
+Q_DECLARE_METATYPE(ShortcutState)
+
+namespace {
+
+// A shortcut service whose binding came to `state`.
+struct ShortcutsIn : GlobalShortcutService
+{
+    ShortcutState answer;
+    explicit ShortcutsIn(ShortcutState state) : answer(state) {}
+    void bind(const Combination&, std::function<void()>) override {}
+    void unbind() override {}
+    State state() const override { return answer; }
+};
+
+} // namespace
 
 // Which backend a start runs on, and the start line that reports what the session offers.
 class BackendChoiceTest : public QObject
@@ -79,26 +96,42 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("globals");
         QTest::addColumn<bool>("swaySocket");
         QTest::addColumn<bool>("portal");
+        QTest::addColumn<ShortcutState>("binding");
         QTest::addColumn<QString>("line");
         const QStringList wlroots{u"wl_seat"_s, u"zwlr_data_control_manager_v1"_s,
                                   u"zwp_virtual_keyboard_manager_v1"_s,
                                   u"zwlr_foreign_toplevel_manager_v1"_s};
         QTest::newRow("sway")
-            << wlroots << true << false
+            << wlroots << true << false << ShortcutState::Waiting
             << u"🖥️ Plataforma Wayland: área de transferência ✅ via zwlr_data_control_manager_v1, "
                "colar ✅ via teclado virtual, app em frente ✅ via foreign toplevel, atalho ✅ via "
                "IPC do sway, posição do painel ✅ via IPC do sway, sacudida do mouse ❌ "
                "indisponível no Wayland"_s;
         QTest::newRow("ext data-control preferred, portal shortcut")
             << QStringList{u"zwlr_data_control_manager_v1"_s, u"ext_data_control_manager_v1"_s} << false
-            << true
+            << true << ShortcutState::Registered
             << u"🖥️ Plataforma Wayland: área de transferência ✅ via ext_data_control_manager_v1, "
                u"colar "
                u"❌ sem "
                "teclado virtual, app em frente ❌ sem foreign toplevel, atalho ✅ via portal GlobalShortcuts, "
                "posição do painel ❌ centralizado, sacudida do mouse ❌ indisponível no Wayland"_s;
+        const QString noClipboard =
+            u"🖥️ Plataforma Wayland: área de transferência ❌ sem data-control, colar ❌ sem "
+            "teclado virtual, app em frente ❌ sem foreign toplevel, "_s;
+        const QString noPlacement =
+            u", posição do painel ❌ centralizado, sacudida do mouse ❌ indisponível no Wayland"_s;
+        QTest::newRow("portal refused the binding")
+            << QStringList() << false << true << ShortcutState::Refused
+            << noClipboard + u"atalho ❌ nenhum (associe ovelin --toggle nas teclas do ambiente)"_s +
+                   noPlacement;
+        QTest::newRow("sway's configuration has the keys")
+            << QStringList() << true << false << ShortcutState::KeysTaken
+            << noClipboard +
+                   u"atalho ❌ teclas já associadas no ambiente, posição do painel ✅ via IPC do sway, "
+                   "sacudida do mouse ❌ indisponível no Wayland"_s;
         QTest::newRow("weston")
             << QStringList{u"wl_seat"_s, u"wl_data_device_manager"_s} << false << false
+            << ShortcutState::Waiting
             << u"🖥️ Plataforma Wayland: área de transferência ❌ sem data-control, colar ❌ sem "
                "teclado virtual, app em frente ❌ sem foreign toplevel, atalho ❌ nenhum "
                "(associe ovelin --toggle nas teclas do ambiente), posição do painel ❌ "
@@ -110,11 +143,17 @@ private Q_SLOTS:
         QFETCH(QStringList, globals);
         QFETCH(bool, swaySocket);
         QFETCH(bool, portal);
+        QFETCH(ShortcutState, binding);
         QFETCH(QString, line);
         const WaylandCapabilityService::Built everything{true, true, true, true, true};
-        const WaylandCapabilityService service(everything, QSet<QString>(globals.cbegin(), globals.cend()),
-                                               swaySocket, portal);
+        WaylandCapabilityService service(everything, QSet<QString>(globals.cbegin(), globals.cend()),
+                                         swaySocket, portal);
+        const ShortcutsIn shortcuts(binding);
+        service.setShortcutService(&shortcuts);
         QCOMPARE(CapabilityService::startLine(u"Wayland"_s, service.sessionCapabilities()), line);
+        for (const SessionCapability& capability : service.sessionCapabilities())
+            QCOMPARE(capability.taken, binding == ShortcutState::KeysTaken &&
+                                           capability.kind == SessionCapability::Kind::Shortcut);
         QCOMPARE(service.canSynthesizeInput(), globals.contains(u"zwp_virtual_keyboard_manager_v1"_s));
         QVERIFY(!service.offersGlobalPointer());
     }

@@ -1,3 +1,7 @@
+#include <cstring>
+
+#include <unistd.h>
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -32,9 +36,56 @@ enum class Server
     Garbage
 };
 
+// A stand-in for sway's IPC socket: answers get_config with `config` and every command with
+// success, and keeps the commands it was sent.
+class FakeSway : public QObject
+{
+public:
+    explicit FakeSway(const QString& config) : m_config(config)
+    {
+        m_server.listen(m_folder.filePath(u"sway-ipc.sock"_s));
+        connect(&m_server, &QLocalServer::newConnection, this, [this] {
+            QLocalSocket* peer = m_server.nextPendingConnection();
+            connect(peer, &QLocalSocket::readyRead, this, [this, peer] { answer(peer); });
+        });
+    }
+    QString path() const { return m_server.fullServerName(); }
+    QStringList commands;
+
+private:
+    void answer(QLocalSocket* peer)
+    {
+        m_incoming += peer->readAll();
+        constexpr qsizetype header = 14;
+        while (m_incoming.size() >= header) {
+            quint32 length, type;
+            std::memcpy(&length, m_incoming.constData() + 6, 4);
+            std::memcpy(&type, m_incoming.constData() + 10, 4);
+            if (m_incoming.size() < header + qsizetype(length))
+                return;
+            const QByteArray payload = m_incoming.mid(header, length);
+            m_incoming.remove(0, header + length);
+            QByteArray reply = "{\"success\": true}";
+            if (type == SwayIpcClient::GetConfig)
+                reply = QJsonDocument(QJsonObject{{u"config"_s, m_config}}).toJson();
+            else if (type == SwayIpcClient::RunCommand) {
+                commands << QString::fromUtf8(payload);
+                reply = "[{\"success\": true}]";
+            }
+            peer->write(SwayIpcClient::frame(type, reply));
+        }
+    }
+
+    QTemporaryDir m_folder;
+    QLocalServer m_server;
+    QString m_config;
+    QByteArray m_incoming;
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(Server)
+Q_DECLARE_METATYPE(GlobalShortcutService::State)
 
 #define REQUIRE_SWAY()                                                                                       \
     if (!m_sway)                                                                                             \
@@ -158,6 +209,120 @@ private Q_SLOTS:
         QCOMPARE(lines.lines().size(), 1);
         QVERIFY(
             lines.lines().constFirst().contains(QCoreApplication::applicationFilePath() + u" --toggle"_s));
+    }
+
+    // How sway reads its configuration: variables, any order and name of the modifiers, case of
+    // the key; bindings of other modes and with flags that make another binding do not count.
+    void configurationBindingsAreFound_data()
+    {
+        QTest::addColumn<QString>("config");
+        QTest::addColumn<bool>("binds");
+        const QString mod = u"set $mod Mod4\nset $mod1 Mod1\n"_s;
+        QTest::newRow("as Ovelin writes it") << u"bindsym Ctrl+Mod4+v exec clipman pick"_s << true;
+        QTest::newRow("variable, other order and names")
+            << mod + u"  bindsym --no-repeat $mod+Control+V exec x"_s << true;
+        QTest::newRow("longest variable name wins") << mod + u"bindsym $mod1+Ctrl+v exec x"_s << false;
+        QTest::newRow("block of bindings")
+            << mod + u"bindsym --to-code {\n  $mod+b exec b\n  Ctrl+$mod+v exec x\n}"_s << true;
+        QTest::newRow("continued line") << u"bindsym \\\n  Ctrl+Mod4+v exec x"_s << true;
+        QTest::newRow("other key or modifiers")
+            << u"bindsym Ctrl+Mod4+b exec x\nbindsym Ctrl+Shift+Mod4+v exec x\nbindsym Mod4+v exec x"_s
+            << false;
+        QTest::newRow("commented out") << u"# bindsym Ctrl+Mod4+v exec x"_s << false;
+        QTest::newRow("other mode") << u"mode \"resize\" {\n    bindsym Ctrl+Mod4+v mode default\n}"_s
+                                    << false;
+        QTest::newRow("on release") << u"bindsym --release Ctrl+Mod4+v exec x"_s << false;
+        QTest::newRow("after a block")
+            << u"bar {\n  status_command date\n}\nbindsym Ctrl+Mod4+v exec x"_s << true;
+    }
+    void configurationBindingsAreFound()
+    {
+        QFETCH(QString, config);
+        QFETCH(bool, binds);
+        QCOMPARE(SwayShortcutService::configBinds(config, u"Ctrl+Mod4+v"_s), binds);
+    }
+
+    // Keys the user bound in sway's configuration are neither replaced nor, at quit, unbound.
+    void keysOfTheConfigurationAreLeftToIt_data()
+    {
+        QTest::addColumn<QString>("config");
+        QTest::addColumn<GlobalShortcutService::State>("state");
+        QTest::newRow("keys free") << u"bindsym Mod4+Return exec foot"_s
+                                   << GlobalShortcutService::State::Registered;
+        QTest::newRow("keys taken") << u"set $mod Mod4\nbindsym $mod+Ctrl+v exec clipman pick"_s
+                                    << GlobalShortcutService::State::KeysTaken;
+    }
+    void keysOfTheConfigurationAreLeftToIt()
+    {
+        QFETCH(QString, config);
+        QFETCH(GlobalShortcutService::State, state);
+        FakeSway sway(config);
+        SwayIpcClient client(sway.path());
+        SwayShortcutService service(&client);
+        ovelin::test::PrintedLines lines;
+        service.bind({QChar(u'V'), true, false, false, true}, [] {});
+        QTRY_VERIFY_WITH_TIMEOUT(service.state() != GlobalShortcutService::State::Waiting, patience);
+        QCOMPARE(service.state(), state);
+        service.unbind();
+        client.runCommand(u"nop sentinel"_s);
+        QTRY_VERIFY_WITH_TIMEOUT(sway.commands.contains(u"nop sentinel"_s), patience);
+        const bool taken = state == GlobalShortcutService::State::KeysTaken;
+        QCOMPARE(sway.commands.size(), taken ? 1 : 3);
+        if (!taken) {
+            QVERIFY(sway.commands.at(0).startsWith(u"bindsym --no-repeat Ctrl+Mod4+v "_s));
+            QCOMPARE(sway.commands.at(1), u"unbindsym --no-repeat Ctrl+Mod4+v"_s);
+        }
+        QCOMPARE(
+            lines.lines(),
+            taken ? QStringList{u"⚠️ Atalho não registrado no sway: Ctrl+Mod4+v já está associado na "
+                                "configuração do sway"_s}
+                  : QStringList());
+    }
+
+    // Without SWAYSOCK (a user service, D-Bus activation), sway's socket is looked for in the
+    // runtime folder when the desktop is sway; one whose sway is gone is passed over.
+    void swaySocketIsFoundWithoutSwaysock_data()
+    {
+        QTest::addColumn<QString>("desktop");
+        QTest::addColumn<bool>("live");
+        QTest::addColumn<bool>("found");
+        QTest::newRow("sway") << u"sway"_s << true << true;
+        QTest::newRow("sway among others") << u"sway:wlroots"_s << true << true;
+        QTest::newRow("another desktop") << u"GNOME"_s << true << false;
+        QTest::newRow("sway gone") << u"sway"_s << false << false;
+    }
+    void swaySocketIsFoundWithoutSwaysock()
+    {
+        QFETCH(QString, desktop);
+        QFETCH(bool, live);
+        QFETCH(bool, found);
+        QTemporaryDir runtime;
+        // A process id above the kernel's limit is never running.
+        const qint64 pid = live ? QCoreApplication::applicationPid() : 4194305;
+        QLocalServer socket;
+        QVERIFY(socket.listen(runtime.filePath(u"sway-ipc.%1.%2.sock"_s.arg(getuid()).arg(pid))));
+        QLocalServer other; // another user's
+        QVERIFY(other.listen(runtime.filePath(u"sway-ipc.%1.%2.sock"_s.arg(getuid() + 1).arg(pid))));
+        const char* const names[] = {"SWAYSOCK", "XDG_RUNTIME_DIR", "XDG_CURRENT_DESKTOP",
+                                     "XDG_SESSION_DESKTOP", "DESKTOP_SESSION"};
+        QList<std::optional<QByteArray>> saved;
+        for (const char* name : names) {
+            saved.append(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt);
+            qunsetenv(name);
+        }
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+        qputenv("XDG_CURRENT_DESKTOP", desktop.toUtf8());
+        const QString path = SwayIpcClient::socketPathFromEnvironment();
+        qputenv("SWAYSOCK", socket.fullServerName().toUtf8());
+        const QString named = SwayIpcClient::socketPathFromEnvironment();
+        for (qsizetype i = 0; i < saved.size(); ++i) {
+            if (saved.at(i))
+                qputenv(names[i], *saved.at(i));
+            else
+                qunsetenv(names[i]);
+        }
+        QCOMPARE(path, found ? socket.fullServerName() : QString());
+        QCOMPARE(named, socket.fullServerName());
     }
 
     void requestsFailWithoutAnswer_data()

@@ -87,6 +87,19 @@ private Q_SLOTS:
             QCOMPARE(showsText(page.get(), text), !found);
     }
 
+    // Keys the desktop's own configuration uses are left to it, and the row says so.
+    void shortcutKeysTakenByTheDesktopAreNamed()
+    {
+        m_world->capabilities.setSession({{SessionCapability::Kind::Shortcut, false, {}, true}}, false);
+        auto page = showPage<PermissionsPreferencesView>(QSize(440, 700), m_world->services());
+        QVERIFY(page);
+        QCOMPARE(page->sessionRows().size(), 1);
+        QVERIFY(!page->sessionRows().constFirst().granted);
+        QVERIFY(showsText(page.get(), qtTrId("permissions_shortcut_taken")));
+        QVERIFY(!showsText(
+            page.get(), qtTrId("permissions_shortcut_missing").arg(GlobalShortcutService::toggleCommand())));
+    }
+
     void shakeSwitchIsUnavailableAndKeepsTheStoredChoice()
     {
         Settings::shared().setValue(QString(SettingsKey::enableShakeGesture), true);

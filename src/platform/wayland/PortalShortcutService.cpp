@@ -6,6 +6,7 @@
 #include <QDBusMetaType>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QDBusReply>
 #include <QDBusVariant>
 #include <QStringList>
 
@@ -67,14 +68,20 @@ PortalShortcutService::~PortalShortcutService()
     unbind();
 }
 
-bool PortalShortcutService::isOffered(const QDBusConnection& bus)
+bool PortalShortcutService::isOffered(const QDBusConnection& bus, int timeoutMs)
 {
     QDBusConnectionInterface* daemon = bus.interface();
     if (!bus.isConnected() || daemon == nullptr)
         return false;
-    if (daemon->isServiceRegistered(portalService).value())
-        return true;
-    return daemon->activatableServiceNames().value().contains(portalService);
+    if (!daemon->isServiceRegistered(portalService).value() &&
+        !daemon->activatableServiceNames().value().contains(portalService))
+        return false;
+    // A portal without the interface (xdg-desktop-portal before 1.18) still answers on its name.
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        portalService, portalPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    get << shortcutsInterface << QStringLiteral("version");
+    const QDBusReply<QDBusVariant> version = bus.call(get, QDBus::Block, timeoutMs);
+    return version.isValid() && version.value().variant().toUInt() >= 1;
 }
 
 QString PortalShortcutService::triggerText(const Combination& combination)
@@ -95,6 +102,7 @@ QString PortalShortcutService::triggerText(const Combination& combination)
 void PortalShortcutService::bind(const Combination& combination, std::function<void()> pressed)
 {
     unbind();
+    m_state = State::Waiting;
     m_pressed = std::move(pressed);
     m_trigger = triggerText(combination);
     const quint64 generation = m_generation;
@@ -162,9 +170,10 @@ void PortalShortcutService::request(const QString& method, const QList<QVariant>
     QDBusMessage call = QDBusMessage::createMethodCall(portalService, portalPath, shortcutsInterface, method);
     call.setArguments(arguments);
     const quint64 generation = m_generation;
+    const QString expected = m_request;
     auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call, callTimeout), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this, generation](QDBusPendingCallWatcher* pending) {
+            [this, generation, expected](QDBusPendingCallWatcher* pending) {
                 pending->deleteLater();
                 if (generation != m_generation)
                     return;
@@ -173,7 +182,8 @@ void PortalShortcutService::request(const QString& method, const QList<QVariant>
                     refused(reply.error().message());
                     return;
                 }
-                if (m_step != Step::Idle && reply.value().path() != m_request) {
+                // A portal that answered first has moved on to the next request by now.
+                if (m_step != Step::Idle && m_request == expected && reply.value().path() != m_request) {
                     m_request = reply.value().path();
                     listenForResponse(m_request);
                 }
@@ -212,6 +222,7 @@ void PortalShortcutService::onResponse(uint response, const QVariantMap& results
         return;
     }
     m_step = Step::Idle;
+    m_state = State::Registered;
 }
 
 void PortalShortcutService::onActivated(const QDBusMessage& message)
@@ -226,5 +237,6 @@ void PortalShortcutService::onActivated(const QDBusMessage& message)
 
 void PortalShortcutService::refused(const QString& reason)
 {
+    m_state = State::Refused;
     ovelin::printLine(QStringLiteral("⚠️ Atalho não registrado no portal: ") + reason);
 }

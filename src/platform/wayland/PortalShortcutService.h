@@ -24,13 +24,15 @@ public:
     explicit PortalShortcutService(const QDBusConnection& bus, QObject* parent = nullptr);
     ~PortalShortcutService() override;
 
-    /// True when the bus has the desktop portal running or can start it (asks only the bus).
-    static bool isOffered(const QDBusConnection& bus);
+    /// True when the desktop portal on the bus answers that it has the GlobalShortcuts interface
+    /// (version 1 or later). Waits at most `timeoutMs` for the portal, which may have to start.
+    static bool isOffered(const QDBusConnection& bus, int timeoutMs = 3000);
     /// The portal's name of the combination: "CTRL+ALT+SHIFT+LOGO+v".
     static QString triggerText(const Combination& combination);
 
     void bind(const Combination& combination, std::function<void()> pressed) override;
     void unbind() override;
+    State state() const override { return m_state; }
 
 private Q_SLOTS:
     void onResponse(uint response, const QVariantMap& results, const QDBusMessage& message);
@@ -55,6 +57,7 @@ private:
     };
 
     Step m_step = Step::Idle;
+    State m_state = State::Waiting;
     QString m_session;
     QString m_request;
     QString m_listened;

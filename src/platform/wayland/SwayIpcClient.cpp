@@ -1,11 +1,17 @@
 #include "platform/wayland/SwayIpcClient.h"
 
+#include <cerrno>
 #include <cstring>
+#include <limits>
 
+#include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+
+#include <signal.h>
+#include <unistd.h>
 
 namespace {
 
@@ -15,6 +21,19 @@ constexpr qsizetype headerSize = sizeof(magic) + 2 * sizeof(quint32);
 constexpr quint32 largestPayload = 64u << 20;
 // Events of subscriptions carry this bit: they answer no request.
 constexpr quint32 eventBit = 0x80000000u;
+
+// XDG_CURRENT_DESKTOP is a list ("sway:wlroots"); the older variables name one desktop.
+bool desktopIsSway()
+{
+    for (const char* variable : {"XDG_CURRENT_DESKTOP", "XDG_SESSION_DESKTOP", "DESKTOP_SESSION"}) {
+        const QStringList names = qEnvironmentVariable(variable).split(u':');
+        for (const QString& name : names) {
+            if (name.compare(QLatin1String("sway"), Qt::CaseInsensitive) == 0)
+                return true;
+        }
+    }
+    return false;
+}
 
 } // namespace
 
@@ -37,10 +56,31 @@ SwayIpcClient::~SwayIpcClient()
 QString SwayIpcClient::socketPathFromEnvironment()
 {
     const QString path = qEnvironmentVariable("SWAYSOCK");
-    if (path.isEmpty())
+    if (!path.isEmpty()) {
+        const QFileInfo info(path);
+        return info.exists() && !info.isFile() && !info.isDir() ? path : QString();
+    }
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (runtime.isEmpty() || !desktopIsSway())
         return {};
-    const QFileInfo info(path);
-    return info.exists() && !info.isFile() && !info.isDir() ? path : QString();
+    // sway names its socket sway-ipc.<uid>.<pid>.sock; one left behind by a sway that crashed
+    // names a process that is gone.
+    const QString prefix = QStringLiteral("sway-ipc.%1.").arg(getuid());
+    QFileInfo newest;
+    const QFileInfoList entries = QDir(runtime).entryInfoList(
+        {prefix + QStringLiteral("*.sock")}, QDir::System | QDir::NoDotAndDotDot, QDir::Time);
+    for (const QFileInfo& entry : entries) {
+        bool number = false;
+        const qint64 pid = entry.fileName().mid(prefix.size()).chopped(5).toLongLong(&number);
+        if (!number || pid <= 0 || pid > std::numeric_limits<pid_t>::max())
+            continue;
+        if (::kill(pid_t(pid), 0) != 0 && errno != EPERM)
+            continue;
+        if (entry.isFile() || entry.isDir())
+            continue;
+        return entry.filePath();
+    }
+    return {};
 }
 
 QByteArray SwayIpcClient::frame(quint32 type, const QByteArray& payload)

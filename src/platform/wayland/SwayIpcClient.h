@@ -24,6 +24,7 @@ public:
         Subscribe = 2,
         GetTree = 4,
         GetVersion = 7,
+        GetConfig = 9,
         GetBindingState = 12
     };
     /// The types of workspace and window events: the event bit and 0 or 3.
@@ -37,7 +38,9 @@ public:
     explicit SwayIpcClient(const QString& socketPath, QObject* parent = nullptr);
     ~SwayIpcClient() override;
 
-    /// $SWAYSOCK when it names a socket, else empty.
+    /// $SWAYSOCK when it names a socket. Without it (Ovelin started by a user service or by D-Bus)
+    /// and when the desktop is sway: the socket of a running sway in $XDG_RUNTIME_DIR, the newest
+    /// when there are several. Else empty.
     static QString socketPathFromEnvironment();
     /// One framed message.
     static QByteArray frame(quint32 type, const QByteArray& payload);

@@ -1,8 +1,9 @@
 #include "platform/wayland/WaylandCapabilityService.h"
 
-#include <QFileInfo>
-
 #include <wayland-client.h>
+
+#include "platform/GlobalShortcutService.h"
+#include "platform/wayland/SwayIpcClient.h"
 
 namespace {
 
@@ -24,8 +25,7 @@ const wl_registry_listener registryListener{onGlobal, onGlobalRemoved};
 
 bool swaySocketPresent()
 {
-    const QString path = qEnvironmentVariable("SWAYSOCK");
-    return !path.isEmpty() && QFileInfo(path).exists();
+    return !SwayIpcClient::socketPathFromEnvironment().isEmpty();
 }
 
 } // namespace
@@ -76,13 +76,19 @@ QList<SessionCapability> WaylandCapabilityService::sessionCapabilities() const
 {
     using Kind = SessionCapability::Kind;
     const QString clipboard = clipboardProtocol();
+    using State = GlobalShortcutService::State;
     const bool sway = m_built.swayIpc && m_swaySocket;
     const bool portal = m_built.portalShortcuts && m_portalShortcuts;
     const bool frontmost = m_built.frontmostApplication && m_globals.contains(foreignToplevel);
+    const State state = m_shortcuts ? m_shortcuts->state() : State::Waiting;
+    const bool taken = state == State::KeysTaken;
+    const bool shortcutFound = (sway || portal) && state != State::Refused && !taken;
     QString shortcut = QStringLiteral("nenhum (associe ovelin --toggle nas teclas do ambiente)");
-    if (sway)
+    if (taken)
+        shortcut = QStringLiteral("teclas já associadas no ambiente");
+    else if (sway && shortcutFound)
         shortcut = QStringLiteral("via IPC do sway");
-    else if (portal)
+    else if (portal && shortcutFound)
         shortcut = QStringLiteral("via portal GlobalShortcuts");
     return {
         {Kind::ClipboardAccess, !clipboard.isEmpty(),
@@ -92,7 +98,7 @@ QList<SessionCapability> WaylandCapabilityService::sessionCapabilities() const
                               : QStringLiteral("sem teclado virtual")},
         {Kind::FrontmostApplication, frontmost,
          frontmost ? QStringLiteral("via foreign toplevel") : QStringLiteral("sem foreign toplevel")},
-        {Kind::Shortcut, sway || portal, shortcut},
+        {Kind::Shortcut, shortcutFound, shortcut, taken},
         {Kind::Placement, sway, sway ? QStringLiteral("via IPC do sway") : QStringLiteral("centralizado")},
         {Kind::PointerMotion, false, QStringLiteral("indisponível no Wayland")},
     };

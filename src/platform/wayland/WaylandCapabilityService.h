@@ -5,6 +5,8 @@
 
 #include "platform/CapabilityService.h"
 
+class GlobalShortcutService;
+
 /// What the compositor offers a clipboard manager, read from its list of globals on a short
 /// connection of our own, and how Ovelin reaches the shortcut and the panel's placement.
 class WaylandCapabilityService : public CapabilityService
@@ -23,13 +25,17 @@ public:
     /// Asks the compositor named by WAYLAND_DISPLAY (none offered when it cannot be reached).
     explicit WaylandCapabilityService(Built built);
     /// For tests: the globals the compositor announced, the sway socket and whether the
-    /// desktop portal offers global shortcuts.
+    /// desktop portal answered that it offers global shortcuts.
     WaylandCapabilityService(Built built, QSet<QString> globals, bool swaySocket, bool portalShortcuts);
 
     bool canSynthesizeInput() const override;
     bool canMonitorInput() const override { return false; }
     bool offersGlobalPointer() const override { return false; }
     QList<SessionCapability> sessionCapabilities() const override;
+
+    /// The service that binds the shortcut (not owned): once it was refused, or the keys are the
+    /// desktop's own, the shortcut is reported missing.
+    void setShortcutService(const GlobalShortcutService* shortcuts) { m_shortcuts = shortcuts; }
 
     /// The clipboard protocol in use, "" when the compositor offers none (Weston, GNOME).
     QString clipboardProtocol() const;
@@ -42,4 +48,5 @@ private:
     QSet<QString> m_globals;
     bool m_swaySocket = false;
     bool m_portalShortcuts = false;
+    const GlobalShortcutService* m_shortcuts = nullptr;
 };

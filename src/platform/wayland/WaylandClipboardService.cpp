@@ -286,9 +286,12 @@ private:
             return false;
         }
         Globals globals;
-        m_registry = wl_display_get_registry(m_display);
-        wl_registry_add_listener(m_registry, &registryListener, &globals);
+        wl_registry* registry = wl_display_get_registry(m_display);
+        wl_registry_add_listener(registry, &registryListener, &globals);
         wl_display_roundtrip(m_display);
+        // Globals announced later (an output plugged in, another seat) are not used: without the
+        // registry their events are dropped instead of reaching `globals`, gone by then.
+        wl_registry_destroy(registry);
         m_seat = globals.seat;
         m_manager = globals.manager;
         m_protocol = globals.protocol;
@@ -325,14 +328,11 @@ private:
             m_protocol->destroyManager(m_manager);
         if (m_seat)
             wl_proxy_destroy(m_seat);
-        if (m_registry)
-            wl_registry_destroy(m_registry);
         if (m_display) {
             wl_display_flush(m_display);
             wl_display_disconnect(m_display);
         }
         m_device = m_manager = m_seat = nullptr;
-        m_registry = nullptr;
         m_display = nullptr;
     }
 
@@ -728,7 +728,6 @@ private:
 
     // Set up before the thread starts, then the thread's alone.
     wl_display* m_display = nullptr;
-    wl_registry* m_registry = nullptr;
     wl_proxy* m_seat = nullptr;
     wl_proxy* m_manager = nullptr;
     wl_proxy* m_device = nullptr;

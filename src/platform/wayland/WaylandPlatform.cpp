@@ -46,6 +46,7 @@ Services make()
     built.swayIpc = sway != nullptr;
     built.portalShortcuts = portal;
     static WaylandCapabilityService capabilities(built);
+    capabilities.setShortcutService(shortcuts);
 
     Services services;
     services.platform = {clipboard, frontmost, keys, nullptr};
