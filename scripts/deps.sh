@@ -13,6 +13,7 @@ packages=(
     clang libclang-rt-14-dev clang-format clang-tidy valgrind
     libwayland-dev libwayland-bin wayland-protocols qt6-wayland qt6-wayland-dev
     sway weston wl-clipboard wtype grim foot python3-dbusmock acl
+    libsodium-dev libsecret-1-dev gnome-keyring
 )
 
 missing=()

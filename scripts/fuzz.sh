@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Fuzzes the history-file decoder and the settings reader, each for a bounded time (default 30 s)
+# Fuzzes the history-file decoder, the encrypted history file's reader and the settings reader, each for a bounded time (default 30 s)
 # from its seed corpus.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -27,5 +27,6 @@ fuzz() { # <target> <corpus folder>
     tail -n 6 "$run/log"
 }
 fuzz fuzz_history_decoder tests/fuzz/corpus
+fuzz fuzz_encrypted_history tests/fuzz/encrypted_corpus
 fuzz fuzz_settings_reader tests/fuzz/settings_corpus
 exit "$status"

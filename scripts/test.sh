@@ -15,7 +15,7 @@ cmake --build build -j "$jobs"
 cmake --preset asan >/dev/null
 cmake --build build-asan -j "$jobs"
 cmake --preset fuzz >/dev/null
-cmake --build build-fuzz -j "$jobs" --target fuzz_history_decoder fuzz_settings_reader
+cmake --build build-fuzz -j "$jobs" --target fuzz_history_decoder fuzz_encrypted_history fuzz_settings_reader
 
 source scripts/xsession.sh
 source scripts/wlsession.sh
@@ -33,7 +33,7 @@ ctest --test-dir build --output-on-failure -j "$jobs" || status=1
 echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer =="
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-asan --output-on-failure -j "$jobs" -LE slow || status=1
-echo "== fuzzing the history-file decoder and the settings reader (30 s each) =="
+echo "== fuzzing the history-file decoders and the settings reader (30 s each) =="
 scripts/fuzz.sh 30 || status=1
 
 if [ "$status" -eq 0 ]; then echo "All test suites passed"; else echo "Some tests failed"; fi

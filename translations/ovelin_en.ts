@@ -451,6 +451,14 @@
         <source>Largest copy to keep</source>
         <translation>Largest copy to keep</translation>
     </message>
+    <message id="preferences_encrypt_history_label">
+        <source>Encrypt the history file</source>
+        <translation>Encrypt the history file</translation>
+    </message>
+    <message id="preferences_encrypt_history_caption">
+        <source>The history file on disk is encrypted with a key kept in the desktop&apos;s keyring (Secret Service). Without the keyring, that session&apos;s history stays in memory and the file is left as it is.</source>
+        <translation>The history file on disk is encrypted with a key kept in the desktop&apos;s keyring (Secret Service). Without the keyring, that session&apos;s history stays in memory and the file is left as it is.</translation>
+    </message>
     <message id="preferences_max_item_size_caption">
         <source>Copies larger than this are not kept in the history.</source>
         <translation>Copies larger than this are not kept in the history.</translation>

@@ -451,6 +451,14 @@
         <source>Largest copy to keep</source>
         <translation>Maior cópia a guardar</translation>
     </message>
+    <message id="preferences_encrypt_history_label">
+        <source>Encrypt the history file</source>
+        <translation>Criptografar o arquivo do histórico</translation>
+    </message>
+    <message id="preferences_encrypt_history_caption">
+        <source>The history file on disk is encrypted with a key kept in the desktop&apos;s keyring (Secret Service). Without the keyring, that session&apos;s history stays in memory and the file is left as it is.</source>
+        <translation>O arquivo do histórico no disco é criptografado com uma chave guardada no chaveiro da área de trabalho (Secret Service). Sem o chaveiro, o histórico dessa sessão fica só na memória e o arquivo fica como está.</translation>
+    </message>
     <message id="preferences_max_item_size_caption">
         <source>Copies larger than this are not kept in the history.</source>
         <translation>Cópias maiores que isso não são guardadas no histórico.</translation>

@@ -9,6 +9,8 @@
 #include "app/Settings.h"
 #include "common/Console.h"
 #include "history/ClipboardHistory.h"
+#include "history/ClipboardStorage.h"
+#include "history/HistoryKeyStore.h"
 #include "panel/CustomPanel.h"
 #include "panel/FloatingWindowController.h"
 #include "panel/WindowManager.h"
@@ -19,13 +21,23 @@ namespace {
 
 QPointer<AppDelegate> sharedDelegate;
 
+// The history file, opened with its key from the desktop's keyring when it is encrypted.
+std::unique_ptr<ClipboardHistory> applicationHistory(const StartupServices& services)
+{
+    auto storage = std::make_unique<ClipboardStorage>(QStringLiteral("clipboard_history.json"));
+    if (services.historyKeyStore)
+        storage->setKeyStore(services.historyKeyStore(storage->filePath()));
+    storage->setEncrypted(Settings::shared().boolValue(SettingsKey::encryptHistory));
+    return std::make_unique<ClipboardHistory>(std::move(storage));
+}
+
 // The section switch waits until the window has shown its default page.
 constexpr int selectSectionDelayMs = 200;
 
 } // namespace
 
 AppDelegate::AppDelegate(StartupServices services, QObject* parent)
-    : AppDelegate(std::move(services), std::make_unique<ClipboardHistory>(), parent)
+    : AppDelegate(services, applicationHistory(services), parent)
 {
 }
 
@@ -41,6 +53,16 @@ AppDelegate::AppDelegate(StartupServices services, std::unique_ptr<ClipboardHist
     connect(&Settings::shared(), &Settings::valueChanged, this, [applyLimit](const QString& key) {
         if (key == QStringView(SettingsKey::historyLimit))
             applyLimit();
+    });
+    // Turning encryption on or off rewrites the file at once, in one atomic replace.
+    connect(&Settings::shared(), &Settings::valueChanged, this, [this](const QString& key) {
+        if (key != SettingsKey::encryptHistory)
+            return;
+        const bool encrypt = Settings::shared().boolValue(SettingsKey::encryptHistory);
+        if (encrypt == m_history->storage().isEncrypted())
+            return;
+        m_history->storage().setEncrypted(encrypt);
+        m_history->rewriteFile();
     });
 }
 

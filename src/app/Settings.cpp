@@ -25,6 +25,7 @@ const QHash<QString, QVariant>& defaults()
          QStringList{QStringLiteral("KeePassXC"), QStringLiteral("KeePass"), QStringLiteral("Bitwarden"),
                      QStringLiteral("1Password"), QStringLiteral("Enpass"), QStringLiteral("Seahorse")}},
         {QString(SettingsKey::maxItemSizeMB), 50},
+        {QString(SettingsKey::encryptHistory), false},
     };
     return table;
 }

@@ -21,6 +21,7 @@ inline const QString selectedLanguage = QStringLiteral("selectedLanguage");
 inline const QString checkUpdatesAutomatically = QStringLiteral("checkUpdatesAutomatically");
 inline const QString ignoredApplications = QStringLiteral("ignoredApplications");
 inline const QString maxItemSizeMB = QStringLiteral("maxItemSizeMB");
+inline const QString encryptHistory = QStringLiteral("encryptHistory");
 } // namespace SettingsKey
 
 /// The user's settings (QSettings, organisation and application "Ovelin").

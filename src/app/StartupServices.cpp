@@ -12,6 +12,7 @@
 #include "platform/GlobalMouseMonitor.h"
 #include "platform/LoginItemService.h"
 #include "platform/PlatformServices.h"
+#include "platform/secret/SecretServiceKeyStore.h"
 #include "preferences/AppVersion.h"
 #include "preferences/UpdaterManager.h"
 
@@ -53,6 +54,9 @@ StartupServices StartupServices::application()
     };
     services.startUpdater = [] { UpdaterManager::shared().start(); };
     services.loginItem = loginItem;
+    services.historyKeyStore = [](const QString& historyFile) -> std::unique_ptr<HistoryKeyStore> {
+        return std::make_unique<SecretServiceKeyStore>(historyFile);
+    };
     // The shortcut and the shake gesture reach the panel through the window manager.
     services.registerShortcut = [shortcuts = desktop.shortcuts](const QString& text) {
         HotkeyManager::shared().setPresenter(&WindowManager::shared());

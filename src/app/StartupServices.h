@@ -12,6 +12,7 @@
 
 class ClipboardHistory;
 class FrontmostApplicationService;
+class HistoryKeyStore;
 class LoginItemService;
 class WindowSystem;
 
@@ -41,6 +42,9 @@ struct StartupServices
     std::function<void(std::function<void()>)> onDisplayLost;
     /// The running build's version strings: "CFBundleShortVersionString" and "CFBundleVersion".
     QVariantMap bundleInfo;
+    /// Makes the store of the history file's key for the file at the given path; none in tests
+    /// (an encrypted file then stays untouched and the history lives in memory).
+    std::function<std::unique_ptr<HistoryKeyStore>(const QString&)> historyKeyStore;
     /// What the preferences window is built on, with the same platform services as above.
     PreferencesServices preferences;
 

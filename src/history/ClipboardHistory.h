@@ -34,6 +34,8 @@ public:
     void togglePin(const QUuid& id);
     void deleteItem(const QUuid& id);
     void clearHistory();
+    /// Saves the list unchanged (after the file's format changed).
+    void rewriteFile() { save(); }
 
     ClipboardStorage& storage() const { return *m_storage; }
     /// How many unpinned items the next insertion keeps (negative counts as zero).

@@ -14,7 +14,9 @@
 #include <unistd.h>
 
 #include "common/Console.h"
+#include "history/HistoryCipher.h"
 #include "history/HistoryFileCodec.h"
+#include "history/HistoryKeyStore.h"
 
 namespace {
 
@@ -76,6 +78,18 @@ HistoryFileCodec::DecodeResult decodeMapped(QFile& file)
     return result;
 }
 
+HistoryCipher::DecryptResult decryptMapped(QFile& file, const QByteArray& key)
+{
+    const qint64 size = file.size();
+    uchar* mapped = size > 0 ? file.map(0, size) : nullptr;
+    if (!mapped)
+        return HistoryCipher::decrypt(file.readAll(), key);
+    HistoryCipher::DecryptResult result =
+        HistoryCipher::decrypt(QByteArrayView(reinterpret_cast<const char*>(mapped), size), key);
+    file.unmap(mapped);
+    return result;
+}
+
 } // namespace
 
 ClipboardStorage::ClipboardStorage(const QString& fileName)
@@ -91,6 +105,65 @@ std::unique_ptr<ClipboardStorage> ClipboardStorage::atPath(const QString& path)
 ClipboardStorage::ClipboardStorage(PathTag, QString path) : m_filePath(std::move(path))
 {
     m_worker = std::thread([this] { run(); });
+}
+
+void ClipboardStorage::setKeyStore(std::unique_ptr<HistoryKeyStore> keyStore)
+{
+    std::lock_guard lock(m_keyMutex);
+    m_keyStore = std::move(keyStore);
+    m_key.clear();
+    m_keyFailure.clear();
+}
+
+void ClipboardStorage::setEncrypted(bool encrypted)
+{
+    std::lock_guard lock(m_mutex);
+    // Switching is the user's doing: a keyring that failed before is asked again.
+    if (m_encrypted != encrypted)
+        m_retryKey = true;
+    m_encrypted = encrypted;
+}
+
+bool ClipboardStorage::isEncrypted() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_encrypted;
+}
+
+ClipboardStorage::Key ClipboardStorage::key(bool create)
+{
+    std::lock_guard lock(m_keyMutex);
+    if (m_retryKey.exchange(false))
+        m_keyFailure.clear();
+    if (!m_key.isEmpty())
+        return {m_key, true, false, {}};
+    if (!m_keyFailure.isEmpty())
+        return {{}, false, true, m_keyFailure};
+    if (!m_keyStore) {
+        m_keyFailure = QStringLiteral("nenhum chaveiro disponível");
+        return {{}, false, true, m_keyFailure};
+    }
+    HistoryKeyStore::Result found = m_keyStore->lookup();
+    if (found.status == HistoryKeyStore::Status::Found && found.key.size() == HistoryCipher::keySize) {
+        m_key = found.key;
+        return {m_key, true, false, {}};
+    }
+    if (found.status == HistoryKeyStore::Status::Unavailable ||
+        found.status == HistoryKeyStore::Status::Locked) {
+        m_keyFailure = found.error;
+        return {{}, false, true, m_keyFailure};
+    }
+    if (!create)
+        return {{}, false, false, QStringLiteral("A chave do histórico não está no chaveiro.")};
+    // The key goes into the keyring before any file is sealed with it.
+    const QByteArray fresh = HistoryCipher::generateKey();
+    HistoryKeyStore::Result stored = m_keyStore->store(fresh);
+    if (stored.status != HistoryKeyStore::Status::Found) {
+        m_keyFailure = stored.error;
+        return {{}, false, true, m_keyFailure};
+    }
+    m_key = fresh;
+    return {m_key, true, false, {}};
 }
 
 ClipboardStorage::~ClipboardStorage()
@@ -115,7 +188,30 @@ QList<ClipboardItem> ClipboardStorage::load()
     QFile file(m_filePath);
     QString error;
     if (file.open(QIODevice::ReadOnly)) {
-        HistoryFileCodec::DecodeResult result = decodeMapped(file);
+        HistoryFileCodec::DecodeResult result;
+        if (HistoryCipher::isEncrypted(file.peek(HistoryCipher::headerSize))) {
+            const Key found = key(false);
+            if (found.outOfReach) {
+                // Nothing wrong with the file: the key is only out of reach now. It stays as it is.
+                {
+                    std::lock_guard lock(m_keyMutex);
+                    m_keepFileReason = found.error;
+                }
+                ovelin::printLine(QStringLiteral("🔒 Histórico criptografado não aberto (") + found.error +
+                                  QStringLiteral("): o arquivo fica intacto e o histórico desta sessão fica "
+                                                 "só na memória."));
+                return {};
+            }
+            result.error = found.error;
+            if (found.found) {
+                HistoryCipher::DecryptResult opened = decryptMapped(file, found.bytes);
+                result = opened.ok() ? HistoryFileCodec::decode(opened.plain)
+                                     : HistoryFileCodec::DecodeResult{{}, opened.error};
+                HistoryCipher::wipe(opened.plain);
+            }
+        } else {
+            result = decodeMapped(file);
+        }
         if (result.ok())
             return std::move(result.items);
         error = result.error;
@@ -203,9 +299,33 @@ void ClipboardStorage::write(const QList<ClipboardItem>& items)
 bool ClipboardStorage::writeFile(const QList<ClipboardItem>& items, QString* error)
 {
     // Recreated when the folder was deleted while Ovelin runs.
+    {
+        std::lock_guard lock(m_keyMutex);
+        if (!m_keepFileReason.isEmpty()) {
+            *error = QStringLiteral(
+                         "o histórico criptografado não foi aberto nesta sessão e não será substituído (") +
+                     m_keepFileReason + u')';
+            return false;
+        }
+    }
     if (!ensurePrivateFolder(QFileInfo(m_filePath).absolutePath(), error))
         return false;
-    const QByteArray bytes = HistoryFileCodec::encode(items);
+    QByteArray bytes = HistoryFileCodec::encode(items);
+    if (isEncrypted()) {
+        const Key sealing = key(true);
+        if (!sealing.found) {
+            HistoryCipher::wipe(bytes);
+            *error = QStringLiteral("chave do histórico indisponível: ") + sealing.error;
+            return false;
+        }
+        QByteArray sealed = HistoryCipher::encrypt(bytes, sealing.bytes);
+        HistoryCipher::wipe(bytes);
+        if (sealed.isEmpty()) {
+            *error = QStringLiteral("não foi possível criptografar o histórico");
+            return false;
+        }
+        bytes = std::move(sealed);
+    }
 
     // Written beside the file and renamed over it, so a crash or a full disk mid-write leaves
     // the previous file; a failed write removes its temporary file.

@@ -82,6 +82,21 @@ HistoryPreferencesView::HistoryPreferencesView(ClipboardHistory& history, const 
     column()->addWidget(captionLabel(qtTrId("clear_history_button_subtitle")));
 
     column()->addSpacing(6);
+    m_encrypt = new ToggleSwitch;
+    m_encrypt->setChecked(Settings::shared().boolValue(SettingsKey::encryptHistory));
+    addRow(label(qtTrId("preferences_encrypt_history_label")), m_encrypt);
+    column()->addWidget(captionLabel(qtTrId("preferences_encrypt_history_caption")));
+    connect(m_encrypt, &ToggleSwitch::toggled, this, [this](bool on) {
+        if (Settings::shared().boolValue(SettingsKey::encryptHistory) == on)
+            return;
+        Settings::shared().setValue(SettingsKey::encryptHistory, on);
+        sendSettingsChanged(
+            {{QStringLiteral("settingKey"), QStringLiteral("encryptHistory")},
+             {QStringLiteral("settingGroup"), QStringLiteral("history")},
+             {QStringLiteral("value"), on ? QStringLiteral("true") : QStringLiteral("false")}});
+    });
+
+    column()->addSpacing(6);
     m_maxItemSize = new QSpinBox;
     m_maxItemSize->setRange(CaptureGate::minItemSizeMB, CaptureGate::maxItemSizeMB);
     m_maxItemSize->setSuffix(QStringLiteral(" MB"));
@@ -128,6 +143,8 @@ HistoryPreferencesView::HistoryPreferencesView(ClipboardHistory& history, const 
             showIgnored();
         else if (key == SettingsKey::maxItemSizeMB)
             m_maxItemSize->setValue(Settings::shared().intValue(SettingsKey::maxItemSizeMB));
+        else if (key == SettingsKey::encryptHistory)
+            m_encrypt->setChecked(Settings::shared().boolValue(SettingsKey::encryptHistory));
     });
     showIgnored();
     offerRunningApplications();

@@ -9,8 +9,10 @@ class QListWidget;
 class QPushButton;
 class QSpinBox;
 class Stepper;
+class ToggleSwitch;
 
-/// The history limit (10 to 500 in steps of 10), the button that empties the history, the size
+/// The history limit (10 to 500 in steps of 10), the button that empties the history, the
+/// encryption of the history file, the size
 /// above which a copy is not kept, and the applications whose copies are never kept.
 class HistoryPreferencesView : public PreferencesPage
 {
@@ -26,6 +28,7 @@ public:
     QLabel* limitBox() const { return m_limitBox; }
     Stepper* limitStepper() const { return m_stepper; }
     QPushButton* clearButton() const { return m_clearButton; }
+    ToggleSwitch* encryptSwitch() const { return m_encrypt; }
     QSpinBox* maxItemSizeBox() const { return m_maxItemSize; }
     QListWidget* ignoredList() const { return m_ignoredList; }
     /// Offers the running applications; a name can also be typed.
@@ -51,6 +54,7 @@ private:
     QLabel* m_limitBox;
     Stepper* m_stepper;
     QPushButton* m_clearButton;
+    ToggleSwitch* m_encrypt;
     QSpinBox* m_maxItemSize;
     QListWidget* m_ignoredList;
     QComboBox* m_applicationChooser;

@@ -14,12 +14,15 @@
 #include "app/Settings.h"
 #include "common/Console.h"
 #include "history/ClipboardHistory.h"
+#include "history/ClipboardStorage.h"
+#include "history/HistoryCipher.h"
 #include "panel/CustomPanel.h"
 #include "panel/FloatingWindowController.h"
 #include "panel/MenuBarContent.h"
 #include "panel/StatusItem.h"
 #include "panel/WindowManager.h"
 #include "paste/PasteManager.h"
+#include "platform/fake/FakeHistoryKeyStore.h"
 #include "platform/fake/FakeLoginItemService.h"
 #include "platform/fake/FakeWindowSystem.h"
 #include "preferences/PreferencesWindowController.h"
@@ -281,6 +284,44 @@ private Q_SLOTS:
         QCOMPARE(QLocale().name(), u"pt_BR"_s);
         AppEnvironment::shared().setLanguage(u"en"_s);
         QTRY_COMPARE(menu->items().at(MenuBarContent::ShowItem)->text(), u"Show History"_s);
+    }
+
+    // The switch rewrites the running history's file at once, sealed with a key made in the
+    // keyring, and back in the clear; a restart opens the sealed file with that key.
+    void encryptionSwitchRewritesTheFile()
+    {
+        auto keyring = std::make_shared<FakeKeyring>();
+        const auto servicesWithKeyring = [&] {
+            StartupServices services = recordingServices();
+            services.historyKeyStore = [keyring](const QString&) -> std::unique_ptr<HistoryKeyStore> {
+                return std::make_unique<FakeHistoryKeyStore>(keyring);
+            };
+            return services;
+        };
+        m_delegate = std::make_unique<AppDelegate>(servicesWithKeyring());
+        ClipboardStorage& storage = m_delegate->history().storage();
+        m_delegate->history().addItem(ClipboardItem(ClipboardItemType::text(u"hunter2"_s)));
+        const auto file = [&] {
+            m_delegate->history().storage().waitForPendingSaves();
+            QFile saved(m_delegate->history().storage().filePath());
+            return saved.open(QIODevice::ReadOnly) ? saved.readAll() : QByteArray();
+        };
+        QVERIFY(file().contains("hunter2"));
+
+        Settings::shared().setValue(SettingsKey::encryptHistory, true);
+        QVERIFY(storage.isEncrypted());
+        QVERIFY(HistoryCipher::isEncrypted(file()));
+        QVERIFY(!file().contains("hunter2"));
+        QVERIFY(keyring->key);
+
+        m_delegate = std::make_unique<AppDelegate>(servicesWithKeyring());
+        QCOMPARE(m_delegate->history().history().size(), 1);
+        QCOMPARE(m_delegate->history().history().first().type().text(), u"hunter2"_s);
+
+        Settings::shared().setValue(SettingsKey::encryptHistory, false);
+        QVERIFY(file().contains("hunter2"));
+        QCOMPARE(keyring->stores, 1);
+        QFile::remove(m_delegate->history().storage().filePath());
     }
 
     // Images pasted as files go with their history items, and all of them at quit.

@@ -13,7 +13,9 @@
 #include "TestMain.h"
 #include "history/ClipboardHistory.h"
 #include "history/ClipboardStorage.h"
+#include "history/HistoryCipher.h"
 #include "history/HistoryFileCodec.h"
+#include "platform/fake/FakeHistoryKeyStore.h"
 
 #include "HistoryFixtures.h"
 
@@ -45,7 +47,42 @@ ino_t inodeOf(const QString& path)
     return info.st_ino;
 }
 
+// A store with a key store on `keyring`, encrypting or not, loaded.
+std::unique_ptr<ClipboardStorage> openStorage(const QString& path,
+                                              const std::shared_ptr<FakeKeyring>& keyring, bool encrypted,
+                                              QList<ClipboardItem>* loaded = nullptr)
+{
+    auto storage = ClipboardStorage::atPath(path);
+    if (keyring)
+        storage->setKeyStore(std::make_unique<FakeHistoryKeyStore>(keyring));
+    storage->setEncrypted(encrypted);
+    QList<ClipboardItem> items = storage->load();
+    if (loaded)
+        *loaded = std::move(items);
+    return storage;
+}
+
+QList<ClipboardItem> secretItems()
+{
+    return {textItem(u"password hunter2"_s),
+            ClipboardItem(ClipboardItemType::image(QByteArray(300 * 1024, 'P'))),
+            ClipboardItem(ClipboardItemType::text(u"rich"_s), QByteArray("{\\rtf1 RTFSECRET}"),
+                          QByteArray("<b>HTMLSECRET</b>"))};
+}
+
+// Nothing of the items shows in the file: neither the text, nor the image's Base64, nor rich text.
+void verifyNothingReadable(const QByteArray& file)
+{
+    QVERIFY(HistoryCipher::isEncrypted(file));
+    QVERIFY(!file.contains("hunter2"));
+    QVERIFY(!file.contains(QByteArray(300, 'P').toBase64().left(64)));
+    QVERIFY(!file.contains(QByteArray("RTFSECRET").toBase64().left(8)));
+    QVERIFY(!file.contains("isPinned"));
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(HistoryKeyStore::Status)
 
 class TestClipboardStorage : public QObject
 {
@@ -135,6 +172,193 @@ private Q_SLOTS:
         // The new history was still saved in the usual place.
         QCOMPARE(HistoryFileCodec::decode(ovelin::test::readFile(path)).items.first().type().text(),
                  u"new"_s);
+    }
+
+    void encryptedHistoryComesBackAfterRestartAndAsksTheKeyringOnce()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"clipboard_history.json"_s);
+        auto keyring = std::make_shared<FakeKeyring>();
+        const QList<ClipboardItem> items = secretItems();
+        {
+            auto storage = openStorage(path, keyring, true);
+            for (int i = 0; i < 3; ++i) {
+                storage->save(items);
+                storage->waitForPendingSaves();
+            }
+        }
+        QCOMPARE(modeOf(path), mode_t(0600));
+        verifyNothingReadable(ovelin::test::readFile(path));
+        QCOMPARE(keyring->stores, 1);
+        QVERIFY(keyring->key);
+
+        keyring->lookups = 0;
+        QList<ClipboardItem> loaded;
+        auto storage = openStorage(path, keyring, true, &loaded);
+        QCOMPARE(loaded, items);
+        storage->save(items);
+        storage->waitForPendingSaves();
+        storage->save(items.mid(1));
+        storage->waitForPendingSaves();
+        QCOMPARE(keyring->lookups, 1);
+        QCOMPARE(keyring->stores, 1);
+    }
+
+    // Turning it off decrypts the file back, on again encrypts it with the same key; every step
+    // loads the same items after a restart.
+    void encryptionOnOffOnRoundTrip()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"clipboard_history.json"_s);
+        auto keyring = std::make_shared<FakeKeyring>();
+        const QList<ClipboardItem> items = secretItems();
+        auto storage = openStorage(path, keyring, false);
+        storage->save(items);
+        storage->waitForPendingSaves();
+        QVERIFY(HistoryFileCodec::decode(ovelin::test::readFile(path)).ok());
+
+        for (const bool encrypted : {true, false, true}) {
+            // As the application does: the setting changes, the unchanged list is saved again.
+            QList<ClipboardItem> loaded;
+            storage = openStorage(path, keyring, encrypted, &loaded);
+            QCOMPARE(loaded, items);
+            storage->save(loaded);
+            storage->waitForPendingSaves();
+            const QByteArray file = ovelin::test::readFile(path);
+            if (encrypted)
+                verifyNothingReadable(file);
+            else
+                QCOMPARE(HistoryFileCodec::decode(file).items, items);
+        }
+        QCOMPARE(keyring->stores, 1);
+        QList<ClipboardItem> loaded;
+        storage = openStorage(path, keyring, false, &loaded);
+        QCOMPARE(loaded, items);
+    }
+
+    // A file that the stored key does not open is kept aside whole, never decoded into garbage,
+    // and the history goes on in a new file.
+    void encryptedFileThatDoesNotOpenIsKeptAside_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::newRow("wrong key") << u"key"_s;
+        QTest::newRow("key gone from the keyring") << u"no key"_s;
+        QTest::newRow("byte flipped in the sealed part") << u"flip body"_s;
+        QTest::newRow("byte flipped in the nonce") << u"flip nonce"_s;
+        QTest::newRow("last byte flipped") << u"flip tag"_s;
+        QTest::newRow("unknown version") << u"version"_s;
+        QTest::newRow("truncated") << u"truncate"_s;
+        QTest::newRow("only the header") << u"header"_s;
+    }
+    void encryptedFileThatDoesNotOpenIsKeptAside()
+    {
+        QFETCH(QString, damage);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"clipboard_history.json"_s);
+        auto keyring = std::make_shared<FakeKeyring>();
+        {
+            auto storage = openStorage(path, keyring, true);
+            storage->save(secretItems());
+        }
+        QByteArray file = ovelin::test::readFile(path);
+        if (damage == u"key")
+            keyring->key = HistoryCipher::generateKey();
+        else if (damage == u"no key")
+            keyring->key.reset();
+        else if (damage == u"flip body")
+            file[file.size() / 2] = char(file[file.size() / 2] ^ 0x01);
+        else if (damage == u"flip nonce")
+            file[10] = char(file[10] ^ 0x80);
+        else if (damage == u"flip tag")
+            file[file.size() - 1] = char(file[file.size() - 1] ^ 0x01);
+        else if (damage == u"version")
+            file[7] = char(2);
+        else if (damage == u"truncate")
+            file.chop(1000);
+        else if (damage == u"header")
+            file.truncate(HistoryCipher::headerSize);
+        QVERIFY(ovelin::test::writeFile(path, file));
+
+        ovelin::test::PrintedLines printed;
+        QList<ClipboardItem> loaded{textItem(u"sentinel"_s)};
+        auto storage = openStorage(path, keyring, true, &loaded);
+        QVERIFY(loaded.isEmpty());
+        QCOMPARE(printed.count(u"⚠️ Nenhum histórico encontrado ou erro ao carregar: "_s), 1);
+        const QStringList aside = QDir(dir.path()).entryList({u"clipboard_history.json.unreadable-*"_s});
+        QCOMPARE(aside.size(), 1);
+        QCOMPARE(ovelin::test::readFile(dir.filePath(aside.first())), file);
+
+        storage->save({textItem(u"after"_s)});
+        storage->waitForPendingSaves();
+        QList<ClipboardItem> reloaded;
+        storage = openStorage(path, keyring, true, &reloaded);
+        QCOMPARE(reloaded.size(), 1);
+        QCOMPARE(reloaded.first().type().text(), u"after"_s);
+    }
+
+    // Without a keyring (none, locked and declined) the file is never replaced: the history
+    // lives in memory, the user is told once, and the keyring is not asked at every save.
+    void unreachableKeyringNeverReplacesTheFile_data()
+    {
+        QTest::addColumn<HistoryKeyStore::Status>("answer");
+        QTest::addColumn<QString>("onDisk");
+        QTest::addColumn<bool>("encrypt");
+        using S = HistoryKeyStore::Status;
+        QTest::newRow("locked, encrypted file") << S::Locked << u"encrypted"_s << true;
+        QTest::newRow("no Secret Service, encrypted file") << S::Unavailable << u"encrypted"_s << true;
+        QTest::newRow("no Secret Service, encrypted file, turned off")
+            << S::Unavailable << u"encrypted"_s << false;
+        QTest::newRow("locked, plain file, turned on") << S::Locked << u"plain"_s << true;
+        QTest::newRow("no Secret Service, no file, turned on") << S::Unavailable << u"none"_s << true;
+    }
+    void unreachableKeyringNeverReplacesTheFile()
+    {
+        QFETCH(HistoryKeyStore::Status, answer);
+        QFETCH(QString, onDisk);
+        QFETCH(bool, encrypt);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"clipboard_history.json"_s);
+        auto keyring = std::make_shared<FakeKeyring>();
+        if (onDisk != u"none") {
+            auto storage = openStorage(path, keyring, onDisk == u"encrypted");
+            storage->save(secretItems());
+        }
+        const QByteArray before = onDisk == u"none" ? QByteArray() : ovelin::test::readFile(path);
+        keyring->answer = answer;
+        keyring->lookups = 0;
+        keyring->stores = 0;
+
+        ovelin::test::PrintedLines printed;
+        QList<ClipboardItem> loaded;
+        auto storage = openStorage(path, keyring, encrypt, &loaded);
+        QCOMPARE(loaded.isEmpty(), onDisk != u"plain");
+        QCOMPARE(printed.count(u"🔒 Histórico criptografado não aberto ("_s), onDisk == u"encrypted" ? 1 : 0);
+        for (int i = 0; i < 3; ++i) {
+            storage->save({textItem(u"in memory %1"_s.arg(i))});
+            storage->waitForPendingSaves();
+        }
+        storage.reset();
+        QCOMPARE(printed.count(u"❌ Erro ao salvar histórico: "_s), 1);
+        QCOMPARE(keyring->lookups + keyring->stores, 1);
+        QCOMPARE(QFile::exists(path), onDisk != u"none");
+        if (onDisk != u"none")
+            QCOMPARE(ovelin::test::readFile(path), before);
+        QVERIFY(QDir(dir.path()).entryList({u"*.unreadable-*"_s}).isEmpty());
+    }
+
+    void encryptedFileWithoutAKeyStoreStaysUntouched()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"clipboard_history.json"_s);
+        {
+            auto storage = openStorage(path, std::make_shared<FakeKeyring>(), true);
+            storage->save(secretItems());
+        }
+        const QByteArray before = ovelin::test::readFile(path);
+        auto storage = openStorage(path, nullptr, false);
+        storage->save({textItem(u"x"_s)});
+        storage->waitForPendingSaves();
+        QCOMPARE(ovelin::test::readFile(path), before);
     }
 
     void repeatedSaveFailureIsReportedOnce()

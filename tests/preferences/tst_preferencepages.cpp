@@ -329,6 +329,14 @@ private Q_SLOTS:
         page->maxItemSizeBox()->setValue(900);
         QCOMPARE(Settings::shared().intValue(SettingsKey::maxItemSizeMB), 500);
         QCOMPARE(m_world->settingsChanged().last(), changed("maxItemSizeMB", "history", "500"));
+
+        // Encryption: off unless set; the switch stores it, and follows a write made elsewhere.
+        QVERIFY(!page->encryptSwitch()->isChecked());
+        click(page->encryptSwitch());
+        QVERIFY(Settings::shared().boolValue(SettingsKey::encryptHistory));
+        QCOMPARE(m_world->settingsChanged().last(), changed("encryptHistory", "history", "true"));
+        Settings::shared().setValue(SettingsKey::encryptHistory, false);
+        QVERIFY(!page->encryptSwitch()->isChecked());
     }
 
     // Appearance and language
