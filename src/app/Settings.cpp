@@ -25,6 +25,8 @@ const QHash<QString, QVariant>& defaults()
          QStringList{QStringLiteral("KeePassXC"), QStringLiteral("KeePass"), QStringLiteral("Bitwarden"),
                      QStringLiteral("1Password"), QStringLiteral("Enpass"), QStringLiteral("Seahorse")}},
         {QString(SettingsKey::maxItemSizeMB), 50},
+        {QString(SettingsKey::sensitiveItemMinutes), 5},
+        {QString(SettingsKey::disabledSensitiveKinds), QStringList()},
     };
     return table;
 }

@@ -60,7 +60,7 @@ void ClipboardMonitor::snapshotArrived(const ClipboardSnapshot& snapshot, bool c
         std::optional<QString> application = snapshot.ownerApplication;
         if (!application && m_frontmostApplication)
             application = m_frontmostApplication();
-        if (!m_gate->admits(*m_cachedCandidate, application))
+        if (!m_gate->admits(*m_cachedCandidate, application) || !m_gate->screenSecrets(*m_cachedCandidate))
             m_cachedCandidate.reset();
     }
     // What the clipboard held before watching began waits for the first tick; a change is
@@ -97,7 +97,12 @@ void ClipboardMonitor::offerCandidate()
         return;
     const ClipboardItem& cached = *m_cachedCandidate;
     // A fresh item every time (new id and time), sharing the cached payload's buffers.
-    handleCapturedItem(ClipboardItem(cached.type(), cached.richTextRTF(), cached.richTextHTML()));
+    ClipboardItem item(cached.type(), cached.richTextRTF(), cached.richTextHTML());
+    item.setSensitive(cached.sensitive());
+    // A secret is offered once: the clipboard may hold it long after the history forgot it.
+    if (item.isSensitive())
+        m_cachedCandidate.reset();
+    handleCapturedItem(item);
 }
 
 void ClipboardMonitor::handleCapturedItem(const ClipboardItem& item)
