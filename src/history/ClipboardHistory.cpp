@@ -128,6 +128,7 @@ void ClipboardHistory::forgetExpiredSensitiveItems()
 {
     const double now = ClipboardItem::now();
     const double lifetime = double(m_sensitiveLifetime.count()) / 1000.0;
+    const std::optional<QUuid> lastInserted = m_lastInsertedID;
     const qsizetype removed = m_history.removeIf([&](const ClipboardItem& item) {
         if (!item.isSensitive() || item.date() + lifetime > now)
             return false;
@@ -138,6 +139,8 @@ void ClipboardHistory::forgetExpiredSensitiveItems()
         return true;
     });
     // Nothing to save: the file never held them.
+    if (m_lastInsertedID != lastInserted)
+        Q_EMIT lastInsertedIDChanged();
     if (removed > 0)
         Q_EMIT historyChanged();
     scheduleSensitiveExpiry();

@@ -302,14 +302,21 @@ bool passesLuhn(QStringView digits)
 
 std::optional<Match> find(QStringView text, const QStringList& disabledKinds)
 {
+    // One entry per ASCII character: a bit per kind that can start there, and one for the
+    // characters of a word (a secret starts only where a word does).
     const QList<Kind>& all = table();
-    static_assert(sizeof(quint32) * 8 >= 16, "one bit per kind");
-    std::array<quint32, 128> startsHere{};
+    constexpr quint32 wordBit = 1u << 31;
+    Q_ASSERT(all.size() < 31);
+    std::array<quint32, 128> entries{};
+    for (char16_t c = 0; c < 128; ++c) {
+        if (isWord(c))
+            entries[c] = wordBit;
+    }
     for (qsizetype k = 0; k < all.size(); ++k) {
         if (disabledKinds.contains(QLatin1StringView(all[k].id)))
             continue;
         for (const char* c = all[k].firstCharacters; *c; ++c)
-            startsHere[uchar(*c)] |= 1u << k;
+            entries[uchar(*c)] |= 1u << k;
     }
 
     const char16_t* data = text.utf16();
@@ -317,19 +324,16 @@ std::optional<Match> find(QStringView text, const QStringList& disabledKinds)
     bool afterWord = false;
     for (qsizetype i = 0; i < size; ++i) {
         const char16_t c = data[i];
-        if (c >= 128) {
-            afterWord = false;
-            continue;
-        }
-        if (const quint32 candidates = startsHere[c]; candidates && !afterWord) {
+        const quint32 entry = c < 128 ? entries[c] : 0;
+        if ((entry & ~wordBit) && !afterWord) {
             for (qsizetype k = 0; k < all.size(); ++k) {
-                if (!(candidates & (1u << k)))
+                if (!(entry & (1u << k)))
                     continue;
                 if (const auto span = all[k].matcher(text, i))
                     return Match{&all[k], lastFourOf(text, *span)};
             }
         }
-        afterWord = isWord(c);
+        afterWord = entry & wordBit;
     }
     return std::nullopt;
 }

@@ -3,6 +3,7 @@
 #include "preferences/PreferencesPage.h"
 
 class ClipboardHistory;
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QListWidget;
@@ -11,7 +12,8 @@ class QSpinBox;
 class Stepper;
 
 /// The history limit (10 to 500 in steps of 10), the button that empties the history, the size
-/// above which a copy is not kept, and the applications whose copies are never kept.
+/// above which a copy is not kept, the applications whose copies are never kept, and how long
+/// copied secrets are kept, with the kinds of secrets recognised.
 class HistoryPreferencesView : public PreferencesPage
 {
     Q_OBJECT
@@ -32,6 +34,10 @@ public:
     QComboBox* applicationChooser() const { return m_applicationChooser; }
     QPushButton* addIgnoredButton() const { return m_addIgnored; }
     QPushButton* removeIgnoredButton() const { return m_removeIgnored; }
+    QSpinBox* sensitiveMinutesBox() const { return m_sensitiveMinutes; }
+    /// One per kind of secret, in the recogniser's order; objectName "sensitiveKind_" + id.
+    const QList<QCheckBox*>& sensitiveKindBoxes() const { return m_sensitiveKinds; }
+    static constexpr int maximumSensitiveMinutes = 1440;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -44,6 +50,8 @@ private:
     void addIgnored();
     void removeIgnored();
     void offerRunningApplications();
+    void addSecretsSection();
+    void showSensitiveKinds();
 
     ClipboardHistory& m_history;
     QLabel* m_limitBox;
@@ -54,4 +62,6 @@ private:
     QComboBox* m_applicationChooser;
     QPushButton* m_addIgnored;
     QPushButton* m_removeIgnored;
+    QSpinBox* m_sensitiveMinutes = nullptr;
+    QList<QCheckBox*> m_sensitiveKinds;
 };
