@@ -189,7 +189,8 @@ private Q_SLOTS:
             snapshot.ownerApplication = owner.toString();
         m_clipboard.setSnapshot(snapshot);
         monitor.checkPasteboard(); // refused copies are not offered by the ticks either
-        QCOMPARE(m_history->history().size(), captured ? 1 : 0);
+        // A long text is offered once searched for secrets, off the GUI thread.
+        QTRY_COMPARE_WITH_TIMEOUT(m_history->history().size(), captured ? 1 : 0, 10000);
         const QStringList sizeLines = lines.lines().filter(u"⚠️ Cópia não capturada"_s);
         if (megabytes > 2)
             QCOMPARE(
@@ -239,6 +240,32 @@ private Q_SLOTS:
         QCOMPARE(m_history->history().size(), sensitive || !captured ? 0 : 1);
         for (const QString& line : lines.lines())
             QVERIFY2(!line.contains(u"B4a"_s), qPrintable(line));
+    }
+
+    void longTextIsSearchedOffTheGuiThreadAndOfferedOnceKnown()
+    {
+        CaptureGate gate;
+        ClipboardMonitor monitor(m_history.get(), m_clipboard);
+        monitor.setGate(&gate);
+        monitor.startMonitoring();
+        const QString log =
+            QString(ClipboardMonitor::screenInPlaceChars, u'x') + u"\nAKIAIOSFODNN7EXAMPLE\n"_s;
+
+        // Not offered, by the change nor by a tick, before the search has said what it is.
+        m_clipboard.setSnapshot(textSnapshot(log));
+        monitor.checkPasteboard();
+        QVERIFY(m_history->history().isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(m_history->history().size(), 1, 10000);
+        QVERIFY(m_history->history().first().isSensitive());
+        QCOMPARE(m_history->history().first().sensitive()->lastFour, u"MPLE"_s);
+
+        // A search overtaken by a newer copy is dropped; the newer copy is offered as usual.
+        m_clipboard.setSnapshot(textSnapshot(log + u"more"_s));
+        m_clipboard.setSnapshot(textSnapshot(u"short"_s));
+        QCOMPARE(m_history->history().first().type().text(), u"short"_s);
+        m_clipboard.setSnapshot(textSnapshot(log + u"sentinel"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(m_history->history().first().type().text(), log + u"sentinel"_s, 10000);
+        QCOMPARE(m_history->history().size(), 3);
     }
 
     void pauseCapturesNothingAndEndsByItself()
