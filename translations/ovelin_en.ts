@@ -503,5 +503,69 @@
         <source>Resume capture</source>
         <translation>Resume capture</translation>
     </message>
+    <message id="sensitive_kind_private_key">
+        <source>Private key</source>
+        <translation>Private key</translation>
+    </message>
+    <message id="sensitive_kind_github_token">
+        <source>GitHub token</source>
+        <translation>GitHub token</translation>
+    </message>
+    <message id="sensitive_kind_gitlab_token">
+        <source>GitLab token</source>
+        <translation>GitLab token</translation>
+    </message>
+    <message id="sensitive_kind_slack_token">
+        <source>Slack token</source>
+        <translation>Slack token</translation>
+    </message>
+    <message id="sensitive_kind_aws_access_key">
+        <source>AWS access key</source>
+        <translation>AWS access key</translation>
+    </message>
+    <message id="sensitive_kind_stripe_key">
+        <source>Stripe key</source>
+        <translation>Stripe key</translation>
+    </message>
+    <message id="sensitive_kind_google_api_key">
+        <source>Google API key</source>
+        <translation>Google API key</translation>
+    </message>
+    <message id="sensitive_kind_json_web_token">
+        <source>JSON Web Token</source>
+        <translation>JSON Web Token</translation>
+    </message>
+    <message id="sensitive_kind_bearer_token">
+        <source>Bearer token</source>
+        <translation>Bearer token</translation>
+    </message>
+    <message id="sensitive_kind_card_number">
+        <source>Card number</source>
+        <translation>Card number</translation>
+    </message>
+    <message id="reveal_secret">
+        <source>Reveal</source>
+        <translation>Reveal</translation>
+    </message>
+    <message id="hide_secret">
+        <source>Hide</source>
+        <translation>Hide</translation>
+    </message>
+    <message id="preferences_sensitive_minutes_label">
+        <source>Keep copied secrets for</source>
+        <translation>Keep copied secrets for</translation>
+    </message>
+    <message id="preferences_sensitive_minutes_caption">
+        <source>Copies holding a private key, a token or a card number stay in memory only, masked in the panel, and are forgotten after this time. 0: they are not kept at all.</source>
+        <translation>Copies holding a private key, a token or a card number stay in memory only, masked in the panel, and are forgotten after this time. 0: they are not kept at all.</translation>
+    </message>
+    <message id="preferences_sensitive_kinds_label">
+        <source>Secrets recognised</source>
+        <translation>Secrets recognised</translation>
+    </message>
+    <message id="preferences_sensitive_kinds_caption">
+        <source>A kind left unchecked is kept like any other text.</source>
+        <translation>A kind left unchecked is kept like any other text.</translation>
+    </message>
 </context>
 </TS>

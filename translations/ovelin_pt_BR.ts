@@ -503,5 +503,69 @@
         <source>Resume capture</source>
         <translation>Retomar a captura</translation>
     </message>
+    <message id="sensitive_kind_private_key">
+        <source>Private key</source>
+        <translation>Chave privada</translation>
+    </message>
+    <message id="sensitive_kind_github_token">
+        <source>GitHub token</source>
+        <translation>Token do GitHub</translation>
+    </message>
+    <message id="sensitive_kind_gitlab_token">
+        <source>GitLab token</source>
+        <translation>Token do GitLab</translation>
+    </message>
+    <message id="sensitive_kind_slack_token">
+        <source>Slack token</source>
+        <translation>Token do Slack</translation>
+    </message>
+    <message id="sensitive_kind_aws_access_key">
+        <source>AWS access key</source>
+        <translation>Chave de acesso da AWS</translation>
+    </message>
+    <message id="sensitive_kind_stripe_key">
+        <source>Stripe key</source>
+        <translation>Chave do Stripe</translation>
+    </message>
+    <message id="sensitive_kind_google_api_key">
+        <source>Google API key</source>
+        <translation>Chave de API do Google</translation>
+    </message>
+    <message id="sensitive_kind_json_web_token">
+        <source>JSON Web Token</source>
+        <translation>Token JWT</translation>
+    </message>
+    <message id="sensitive_kind_bearer_token">
+        <source>Bearer token</source>
+        <translation>Token Bearer</translation>
+    </message>
+    <message id="sensitive_kind_card_number">
+        <source>Card number</source>
+        <translation>Número de cartão</translation>
+    </message>
+    <message id="reveal_secret">
+        <source>Reveal</source>
+        <translation>Mostrar</translation>
+    </message>
+    <message id="hide_secret">
+        <source>Hide</source>
+        <translation>Ocultar</translation>
+    </message>
+    <message id="preferences_sensitive_minutes_label">
+        <source>Keep copied secrets for</source>
+        <translation>Guardar segredos copiados por</translation>
+    </message>
+    <message id="preferences_sensitive_minutes_caption">
+        <source>Copies holding a private key, a token or a card number stay in memory only, masked in the panel, and are forgotten after this time. 0: they are not kept at all.</source>
+        <translation>Cópias com uma chave privada, um token ou um número de cartão ficam só na memória, mascaradas no painel, e são esquecidas após esse tempo. 0: não são guardadas.</translation>
+    </message>
+    <message id="preferences_sensitive_kinds_label">
+        <source>Secrets recognised</source>
+        <translation>Segredos reconhecidos</translation>
+    </message>
+    <message id="preferences_sensitive_kinds_caption">
+        <source>A kind left unchecked is kept like any other text.</source>
+        <translation>Um tipo desmarcado é guardado como qualquer outro texto.</translation>
+    </message>
 </context>
 </TS>

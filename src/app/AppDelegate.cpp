@@ -45,13 +45,15 @@ AppDelegate::AppDelegate(StartupServices services, std::unique_ptr<ClipboardHist
     : QObject(parent), m_services(std::move(services)),
       m_history(history ? std::move(history) : std::make_unique<ClipboardHistory>())
 {
-    // The history knows nothing of settings: its limit is handed to it, now and on every change.
+    // The history knows nothing of settings: its limits are handed to it, now and on every change.
     const auto applyLimit = [this] {
         m_history->setLimit(Settings::shared().intValue(QString(SettingsKey::historyLimit)));
+        m_history->setSensitiveLifetime(
+            std::chrono::minutes(Settings::shared().intValue(SettingsKey::sensitiveItemMinutes)));
     };
     applyLimit();
     connect(&Settings::shared(), &Settings::valueChanged, this, [applyLimit](const QString& key) {
-        if (key == QStringView(SettingsKey::historyLimit))
+        if (key == QStringView(SettingsKey::historyLimit) || key == SettingsKey::sensitiveItemMinutes)
             applyLimit();
     });
     // Turning encryption on or off rewrites the file at once, in one atomic replace.

@@ -26,6 +26,8 @@ const QHash<QString, QVariant>& defaults()
                      QStringLiteral("1Password"), QStringLiteral("Enpass"), QStringLiteral("Seahorse")}},
         {QString(SettingsKey::maxItemSizeMB), 50},
         {QString(SettingsKey::encryptHistory), false},
+        {QString(SettingsKey::sensitiveItemMinutes), 5},
+        {QString(SettingsKey::disabledSensitiveKinds), QStringList()},
     };
     return table;
 }

@@ -22,6 +22,10 @@ inline const QString checkUpdatesAutomatically = QStringLiteral("checkUpdatesAut
 inline const QString ignoredApplications = QStringLiteral("ignoredApplications");
 inline const QString maxItemSizeMB = QStringLiteral("maxItemSizeMB");
 inline const QString encryptHistory = QStringLiteral("encryptHistory");
+// Minutes a copied secret stays in the history (memory only); 0: secrets are not captured.
+inline const QString sensitiveItemMinutes = QStringLiteral("sensitiveItemMinutes");
+// Ids of the kinds of secrets (SensitiveText) treated as ordinary text.
+inline const QString disabledSensitiveKinds = QStringLiteral("disabledSensitiveKinds");
 } // namespace SettingsKey
 
 /// The user's settings (QSettings, organisation and application "Ovelin").

@@ -30,10 +30,13 @@ void bindCaptureSettings()
     const auto apply = [&settings, &gate] {
         gate.setIgnoredApplications(settings.stringListValue(SettingsKey::ignoredApplications));
         gate.setMaxItemSizeMB(settings.intValue(SettingsKey::maxItemSizeMB));
+        gate.setSensitiveItemMinutes(settings.intValue(SettingsKey::sensitiveItemMinutes));
+        gate.setDisabledSensitiveKinds(settings.stringListValue(SettingsKey::disabledSensitiveKinds));
     };
     apply();
     QObject::connect(&settings, &Settings::valueChanged, &gate, [apply](const QString& key) {
-        if (key == SettingsKey::ignoredApplications || key == SettingsKey::maxItemSizeMB)
+        if (key == SettingsKey::ignoredApplications || key == SettingsKey::maxItemSizeMB ||
+            key == SettingsKey::sensitiveItemMinutes || key == SettingsKey::disabledSensitiveKinds)
             apply();
     });
 }

@@ -136,3 +136,11 @@ bool CaptureGate::admits(const ClipboardItem& item, const std::optional<QString>
                           .arg(m_maxItemSizeMB));
     return false;
 }
+
+bool CaptureGate::screenSecrets(ClipboardItem& item) const
+{
+    if (item.type().kind() != ClipboardItemKind::Text)
+        return true;
+    item.setSensitive(SensitiveText::find(item.type().text(), m_disabledSensitiveKinds));
+    return !item.isSensitive() || m_sensitiveItemMinutes > 0;
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 
@@ -10,7 +11,8 @@
 class ClipboardItem;
 
 /// What the monitor may capture: not while paused, not copies made by an ignored application,
-/// nothing larger than the size cap. The pause lives in memory only. GUI thread only.
+/// nothing larger than the size cap; and which texts hold secrets. The pause lives in memory
+/// only. GUI thread only.
 class CaptureGate : public QObject
 {
     Q_OBJECT
@@ -20,6 +22,7 @@ public:
     static constexpr int defaultMaxItemSizeMB = 50;
     static constexpr int minItemSizeMB = 1;
     static constexpr int maxItemSizeMB = 500;
+    static constexpr int defaultSensitiveItemMinutes = 5;
 
     explicit CaptureGate(QObject* parent = nullptr);
 
@@ -38,6 +41,13 @@ public:
     void setMaxItemSizeMB(int megabytes);
     qint64 maxItemBytes() const { return qint64(m_maxItemSizeMB) << 20; }
 
+    /// Kinds of secrets (SensitiveText ids) that are captured like any other text.
+    void setDisabledSensitiveKinds(const QStringList& ids) { m_disabledSensitiveKinds = ids; }
+    QStringList disabledSensitiveKinds() const { return m_disabledSensitiveKinds; }
+    /// How long a text holding a secret is kept; 0: not captured at all. Negative counts as 0.
+    void setSensitiveItemMinutes(int minutes) { m_sensitiveItemMinutes = std::max(0, minutes); }
+    int sensitiveItemMinutes() const { return m_sensitiveItemMinutes; }
+
     /// Pauses for `minutes`, or until resume() when none. A later call replaces the pause.
     void pause(std::optional<int> minutes = std::nullopt);
     void resume();
@@ -49,6 +59,10 @@ public:
     /// Decides for one copy. A refusal for its size prints one line naming kind and size.
     bool admits(const ClipboardItem& item, const std::optional<QString>& application);
 
+    /// Marks a text that holds a secret as sensitive. False when such a text is not to be
+    /// captured at all.
+    bool screenSecrets(ClipboardItem& item) const;
+
     /// What the history would hold of the item, in bytes.
     static qint64 itemBytes(const ClipboardItem& item);
 
@@ -59,6 +73,8 @@ private:
     Clock m_clock;
     QStringList m_ignored;
     int m_maxItemSizeMB = defaultMaxItemSizeMB;
+    QStringList m_disabledSensitiveKinds;
+    int m_sensitiveItemMinutes = defaultSensitiveItemMinutes;
     bool m_paused = false;
     std::optional<QDateTime> m_until;
 };

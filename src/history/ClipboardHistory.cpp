@@ -1,6 +1,9 @@
 #include "history/ClipboardHistory.h"
 
 #include <algorithm>
+#include <cmath>
+
+#include <QTimer>
 
 #include "common/Console.h"
 #include "history/ClipboardStorage.h"
@@ -11,8 +14,10 @@ ClipboardHistory::ClipboardHistory(QObject* parent)
 }
 
 ClipboardHistory::ClipboardHistory(std::unique_ptr<ClipboardStorage> storage, QObject* parent)
-    : QObject(parent), m_storage(std::move(storage))
+    : QObject(parent), m_storage(std::move(storage)), m_sensitiveExpiry(new QTimer(this))
 {
+    m_sensitiveExpiry->setSingleShot(true);
+    connect(m_sensitiveExpiry, &QTimer::timeout, this, &ClipboardHistory::forgetExpiredSensitiveItems);
     m_history = m_storage->load();
     sortHistory();
 }
@@ -70,6 +75,7 @@ void ClipboardHistory::addItem(const ClipboardItem& item)
     Q_EMIT lastInsertedIDChanged();
     Q_EMIT historyChanged();
     save();
+    scheduleSensitiveExpiry();
     ovelin::printLine(QStringLiteral("✅ Histórico atualizado (total: %1)").arg(m_history.size()));
 }
 
@@ -97,6 +103,7 @@ void ClipboardHistory::deleteItem(const QUuid& id)
     m_history.removeIf([&](const ClipboardItem& i) { return i.id() == id; });
     Q_EMIT historyChanged();
     save();
+    scheduleSensitiveExpiry();
 }
 
 void ClipboardHistory::clearHistory()
@@ -108,6 +115,52 @@ void ClipboardHistory::clearHistory()
     Q_EMIT lastInsertedIDChanged();
     Q_EMIT historyChanged();
     save();
+    scheduleSensitiveExpiry();
+}
+
+void ClipboardHistory::setSensitiveLifetime(std::chrono::milliseconds lifetime)
+{
+    m_sensitiveLifetime = std::max(lifetime, std::chrono::milliseconds(0));
+    forgetExpiredSensitiveItems();
+}
+
+void ClipboardHistory::forgetExpiredSensitiveItems()
+{
+    const double now = ClipboardItem::now();
+    const double lifetime = double(m_sensitiveLifetime.count()) / 1000.0;
+    const std::optional<QUuid> lastInserted = m_lastInsertedID;
+    const qsizetype removed = m_history.removeIf([&](const ClipboardItem& item) {
+        if (!item.isSensitive() || item.date() + lifetime > now)
+            return false;
+        if (m_lastInsertedID == item.id())
+            m_lastInsertedID.reset();
+        if (m_pinnedScrollTargetID == item.id())
+            m_pinnedScrollTargetID.reset();
+        return true;
+    });
+    // Nothing to save: the file never held them.
+    if (m_lastInsertedID != lastInserted)
+        Q_EMIT lastInsertedIDChanged();
+    if (removed > 0)
+        Q_EMIT historyChanged();
+    scheduleSensitiveExpiry();
+}
+
+void ClipboardHistory::scheduleSensitiveExpiry()
+{
+    std::optional<double> earliest;
+    for (const ClipboardItem& item : std::as_const(m_history)) {
+        if (item.isSensitive() && (!earliest || item.date() < *earliest))
+            earliest = item.date();
+    }
+    if (!earliest) {
+        m_sensitiveExpiry->stop();
+        return;
+    }
+    const double lifetime = double(m_sensitiveLifetime.count()) / 1000.0;
+    const double wait = (*earliest + lifetime - ClipboardItem::now()) * 1000.0;
+    // A timer that fires a little early finds nothing due and is armed again for the rest.
+    m_sensitiveExpiry->start(int(std::clamp(std::ceil(wait), 0.0, double(std::numeric_limits<int>::max()))));
 }
 
 void ClipboardHistory::sortHistory()

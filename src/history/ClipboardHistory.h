@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -11,9 +12,11 @@
 #include "history/ClipboardItem.h"
 
 class ClipboardStorage;
+class QTimer;
 
 /// The one ordered history: pinned items first, then newest first; at most `limit` unpinned
-/// items after each insertion. Every change is saved through the storage.
+/// items after each insertion. Every change is saved through the storage. Sensitive items are
+/// never saved, and are forgotten a while after their capture.
 /// GUI thread only.
 class ClipboardHistory : public QObject
 {
@@ -43,6 +46,11 @@ public:
     int limit() const { return m_limit; }
     static constexpr int defaultLimit = 50;
 
+    /// How long after its capture a sensitive item is forgotten (pinned or not).
+    void setSensitiveLifetime(std::chrono::milliseconds lifetime);
+    std::chrono::milliseconds sensitiveLifetime() const { return m_sensitiveLifetime; }
+    static constexpr std::chrono::minutes defaultSensitiveLifetime{5};
+
 Q_SIGNALS:
     void historyChanged();
     void lastInsertedIDChanged();
@@ -51,10 +59,15 @@ Q_SIGNALS:
 private:
     void sortHistory();
     void save();
+    void forgetExpiredSensitiveItems();
+    void scheduleSensitiveExpiry();
 
     std::unique_ptr<ClipboardStorage> m_storage;
     int m_limit = defaultLimit;
     QList<ClipboardItem> m_history;
     std::optional<QUuid> m_lastInsertedID;
     std::optional<QUuid> m_pinnedScrollTargetID;
+    std::chrono::milliseconds m_sensitiveLifetime = defaultSensitiveLifetime;
+    // Single-shot, armed for the next sensitive item to go; idle while there is none.
+    QTimer* m_sensitiveExpiry = nullptr;
 };

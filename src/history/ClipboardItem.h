@@ -11,6 +11,8 @@
 #include <QUrl>
 #include <QUuid>
 
+#include "history/SensitiveText.h"
+
 /// The payload of a history entry. The case order is fixed: other code uses it as an index.
 enum class ClipboardItemKind
 {
@@ -79,6 +81,12 @@ public:
     void setRichTextRTF(std::optional<QByteArray> rtf) { m_richTextRTF = std::move(rtf); }
     const std::optional<QByteArray>& richTextHTML() const { return m_richTextHTML; }
 
+    /// A text holding a secret: kept in memory only (never written to the history file), shown
+    /// masked. Not part of the item's equality.
+    const std::optional<SensitiveText::Match>& sensitive() const { return m_sensitive; }
+    bool isSensitive() const { return m_sensitive.has_value(); }
+    void setSensitive(std::optional<SensitiveText::Match> match) { m_sensitive = std::move(match); }
+
     bool hasSameContent(const ClipboardItem& other) const { return m_type.hasSameContent(other.m_type); }
     /// All six fields equal.
     bool operator==(const ClipboardItem& other) const;
@@ -93,4 +101,5 @@ private:
     bool m_isPinned = false;
     std::optional<QByteArray> m_richTextRTF;
     std::optional<QByteArray> m_richTextHTML;
+    std::optional<SensitiveText::Match> m_sensitive;
 };

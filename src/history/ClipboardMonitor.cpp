@@ -1,5 +1,8 @@
 #include "history/ClipboardMonitor.h"
 
+#include <mutex>
+
+#include <QThreadPool>
 #include <QTimer>
 
 #include "common/Console.h"
@@ -31,13 +34,27 @@ bool isBlank(const QString& text)
 
 } // namespace
 
-ClipboardMonitor::ClipboardMonitor(ClipboardHistory* history, ClipboardService& clipboard, QObject* parent)
-    : QObject(parent), m_history(history), m_clipboard(clipboard), m_gate(&CaptureGate::shared())
+// Lets a background search post its result while the monitor lives, and never after.
+struct ClipboardMonitor::Relay
 {
+    std::mutex mutex;
+    ClipboardMonitor* monitor;
+};
+
+ClipboardMonitor::ClipboardMonitor(ClipboardHistory* history, ClipboardService& clipboard, QObject* parent)
+    : QObject(parent), m_history(history), m_clipboard(clipboard), m_relay(std::make_shared<Relay>()),
+      m_gate(&CaptureGate::shared())
+{
+    m_relay->monitor = this;
 }
 
 ClipboardMonitor::~ClipboardMonitor()
 {
+    {
+        // A result posted before this is dropped with the monitor's pending events.
+        const std::lock_guard lock(m_relay->mutex);
+        m_relay->monitor = nullptr;
+    }
     if (m_watching)
         m_clipboard.watch(nullptr);
 }
@@ -53,6 +70,8 @@ void ClipboardMonitor::watch()
 
 void ClipboardMonitor::snapshotArrived(const ClipboardSnapshot& snapshot, bool changed)
 {
+    ++m_snapshot;
+    m_screening = false;
     m_cachedCandidate = candidateFrom(snapshot);
     // Refused once, when it arrives: ticks then have nothing to offer until the next copy, so
     // what was copied during a pause stays out after it, and the size line is printed once.
@@ -60,11 +79,50 @@ void ClipboardMonitor::snapshotArrived(const ClipboardSnapshot& snapshot, bool c
         std::optional<QString> application = snapshot.ownerApplication;
         if (!application && m_frontmostApplication)
             application = m_frontmostApplication();
-        if (!m_gate->admits(*m_cachedCandidate, application))
+        if (!m_gate->admits(*m_cachedCandidate, application)) {
             m_cachedCandidate.reset();
+        } else if (m_cachedCandidate->type().kind() == ClipboardItemKind::Text &&
+                   m_cachedCandidate->type().text().size() > screenInPlaceChars) {
+            screenInBackground(changed);
+            return;
+        } else if (!m_gate->screenSecrets(*m_cachedCandidate)) {
+            m_cachedCandidate.reset();
+        }
     }
     // What the clipboard held before watching began waits for the first tick; a change is
     // offered now, as the next copy may replace it within the second.
+    if (changed)
+        offerCandidate();
+}
+
+void ClipboardMonitor::screenInBackground(bool changed)
+{
+    // A long text costs the GUI thread a frame or more per megabyte-scale search.
+    m_screening = true;
+    QThreadPool::globalInstance()->start([relay = m_relay, snapshot = m_snapshot,
+                                          text = m_cachedCandidate->type().text(),
+                                          disabled = m_gate->disabledSensitiveKinds(), changed] {
+        const std::optional<SensitiveText::Match> match = SensitiveText::find(text, disabled);
+        const std::lock_guard lock(relay->mutex);
+        if (ClipboardMonitor* monitor = relay->monitor) {
+            QMetaObject::invokeMethod(
+                monitor, [monitor, snapshot, match, changed] { monitor->screened(snapshot, match, changed); },
+                Qt::QueuedConnection);
+        }
+    });
+}
+
+void ClipboardMonitor::screened(quint64 snapshot, const std::optional<SensitiveText::Match>& match,
+                                bool changed)
+{
+    if (snapshot != m_snapshot || !m_screening || !m_cachedCandidate)
+        return;
+    m_screening = false;
+    m_cachedCandidate->setSensitive(match);
+    if (match && m_gate && m_gate->sensitiveItemMinutes() == 0) {
+        m_cachedCandidate.reset();
+        return;
+    }
     if (changed)
         offerCandidate();
 }
@@ -93,11 +151,16 @@ void ClipboardMonitor::checkPasteboard()
 void ClipboardMonitor::offerCandidate()
 {
     // Asked first: a pause whose time is up ends here, within a tick.
-    if ((m_gate && m_gate->isPaused()) || !m_cachedCandidate || !m_history)
+    if ((m_gate && m_gate->isPaused()) || !m_cachedCandidate || m_screening || !m_history)
         return;
     const ClipboardItem& cached = *m_cachedCandidate;
     // A fresh item every time (new id and time), sharing the cached payload's buffers.
-    handleCapturedItem(ClipboardItem(cached.type(), cached.richTextRTF(), cached.richTextHTML()));
+    ClipboardItem item(cached.type(), cached.richTextRTF(), cached.richTextHTML());
+    item.setSensitive(cached.sensitive());
+    // A secret is offered once: the clipboard may hold it long after the history forgot it.
+    if (item.isSensitive())
+        m_cachedCandidate.reset();
+    handleCapturedItem(item);
 }
 
 void ClipboardMonitor::handleCapturedItem(const ClipboardItem& item)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include <QObject>
@@ -8,6 +9,7 @@
 
 #include "history/ClipboardHistory.h"
 #include "history/ClipboardItem.h"
+#include "history/SensitiveText.h"
 
 class CaptureGate;
 class ClipboardService;
@@ -24,6 +26,8 @@ class ClipboardMonitor : public QObject
     Q_OBJECT
 public:
     static constexpr int intervalMs = 1000;
+    /// Longer texts are searched for secrets off the GUI thread; they are offered once searched.
+    static constexpr qsizetype screenInPlaceChars = 64 * 1024;
 
     /// The monitor does not keep the history alive; ticks do nothing once it is gone.
     ClipboardMonitor(ClipboardHistory* history, ClipboardService& clipboard, QObject* parent = nullptr);
@@ -57,6 +61,8 @@ private:
     void watch();
     void snapshotArrived(const ClipboardSnapshot& snapshot, bool changed);
     void offerCandidate();
+    void screenInBackground(bool changed);
+    void screened(quint64 snapshot, const std::optional<SensitiveText::Match>& match, bool changed);
 
     QPointer<ClipboardHistory> m_history;
     ClipboardService& m_clipboard;
@@ -65,6 +71,12 @@ private:
     // The candidate built from the last snapshot delivered.
     std::optional<ClipboardItem> m_cachedCandidate;
     bool m_watching = false;
+    // Counts snapshots, so that a search finished after a newer copy is dropped.
+    quint64 m_snapshot = 0;
+    // The cached candidate is being searched for secrets: not offered until known.
+    bool m_screening = false;
+    struct Relay;
+    std::shared_ptr<Relay> m_relay;
     CaptureGate* m_gate;
     std::function<std::optional<QString>()> m_frontmostApplication;
 };

@@ -695,6 +695,9 @@ QByteArray encode(const QList<ClipboardItem>& items)
     out.append('[');
     bool first = true;
     for (const ClipboardItem& item : items) {
+        // Secrets live in memory only.
+        if (item.isSensitive())
+            continue;
         if (!first)
             out.append(',');
         first = false;

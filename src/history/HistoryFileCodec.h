@@ -13,6 +13,7 @@
 /// order, dates in seconds since 2001-01-01 UTC, binary data as standard Base64.
 namespace HistoryFileCodec {
 
+/// Sensitive items are left out: they live in memory only.
 QByteArray encode(const QList<ClipboardItem>& items);
 
 struct DecodeResult

@@ -91,7 +91,13 @@ QStringList ClipboardItemView::remainingFileNames(const ClipboardItem& item)
     return names;
 }
 
-QMenu* ClipboardItemView::makeActionMenu(const ClipboardItem& item, bool isMostRecent, QWidget* parent)
+std::optional<QUrl> ClipboardItemView::faviconURL(const ClipboardItem& item)
+{
+    return item.isSensitive() ? std::nullopt : item.type().faviconURL();
+}
+
+QMenu* ClipboardItemView::makeActionMenu(const ClipboardItem& item, bool isMostRecent, QWidget* parent,
+                                         bool revealed)
 {
     auto* menu = new QMenu(parent);
     auto add = [menu](const char* key, const char* symbol) {
@@ -103,9 +109,12 @@ QMenu* ClipboardItemView::makeActionMenu(const ClipboardItem& item, bool isMostR
         return action;
     };
     add("copy_again", "doc.on.doc");
+    if (item.isSensitive())
+        add(revealed ? "hide_secret" : "reveal_secret", revealed ? "eye.slash" : "eye");
+    // A secret is forgotten after a few minutes: pinning would promise to keep it.
     if (item.isPinned())
         add("unpin", "pin.slash.fill");
-    else
+    else if (!item.isSensitive())
         add("pin_to_top", "pin.fill");
     menu->addSeparator();
     // The newest unpinned entry is what the clipboard holds now; deleting it from its row
@@ -118,7 +127,7 @@ QMenu* ClipboardItemView::makeActionMenu(const ClipboardItem& item, bool isMostR
 qreal ClipboardItemView::textWidth(const ClipboardItem& item, qreal frameWidth) const
 {
     qreal width = frameWidth - leftInset - menuButtonWidth - 8;
-    if (item.type().faviconURL())
+    if (faviconURL(item) || item.isSensitive())
         width -= 26;
     return std::max<qreal>(40, std::min(maximumTextWidth, width));
 }
@@ -129,7 +138,7 @@ QStringList ClipboardItemView::textLines(const ClipboardItem& item, qreal width)
     if (cached != m_textCache.constEnd() && qFuzzyCompare(cached->width, width))
         return cached->lines;
 
-    QString text = displayText(item.type().text().left(layoutCharacterLimit));
+    QString text = displayText(m_list->historyModel()->shownText(item).left(layoutCharacterLimit));
     const QFont font = m_list->font();
     const QFontMetricsF metrics(font);
     // Most copies are one short line: no wrapping to work out.
@@ -233,7 +242,7 @@ ClipboardItemView::Geometry ClipboardItemView::geometry(const ClipboardItem& ite
     switch (item.type().kind()) {
     case ClipboardItemKind::Text: {
         qreal x = left;
-        if (item.type().faviconURL()) {
+        if (faviconURL(item) || item.isSensitive()) {
             g.favicon = QRectF(x, contentTop, 20, 20);
             x += 26;
         }
@@ -386,7 +395,10 @@ void ClipboardItemView::paintContent(QPainter* painter, const ClipboardItem& ite
     const QPalette& palette = option.palette;
     switch (item.type().kind()) {
     case ClipboardItemKind::Text: {
-        if (const auto favicon = item.type().faviconURL()) {
+        if (item.isSensitive())
+            SymbolPainter::paint(painter, g.favicon.adjusted(2, 2, -2, -2), QStringLiteral("lock.shield"),
+                                 palette.color(QPalette::Highlight));
+        if (const auto favicon = faviconURL(item)) {
             const QPixmap icon = FaviconLoader::shared().favicon(*favicon);
             if (!icon.isNull()) {
                 const QRectF target(g.favicon.center().x() - 8, g.favicon.center().y() - 8, 16, 16);

@@ -30,7 +30,7 @@ public:
         QRectF pinMark; ///< empty unless pinned
         QRectF date;
         QRectF countCaption; ///< file groups
-        QRectF favicon;      ///< texts that are links
+        QRectF favicon;      ///< texts that are links; the lock of a secret
         QRectF text;
         QRectF fileIcon;
         QRectF fileName;
@@ -72,8 +72,12 @@ public:
     /// The preview text: every run of two or more whitespace characters becomes one space.
     static QString displayText(const QString& text);
     /// The row's menu: "copy_again", "pin_to_top" or "unpin", a divider, and "delete" unless
-    /// the row is the most recent unpinned one. Each action's objectName is its key.
-    static QMenu* makeActionMenu(const ClipboardItem& item, bool isMostRecent, QWidget* parent);
+    /// the row is the most recent unpinned one. A sensitive item offers "reveal_secret" or
+    /// "hide_secret" instead of "pin_to_top". Each action's objectName is its key.
+    static QMenu* makeActionMenu(const ClipboardItem& item, bool isMostRecent, QWidget* parent,
+                                 bool revealed = false);
+    /// The site icon shown beside a link; none for a secret, whose host stays unasked.
+    static std::optional<QUrl> faviconURL(const ClipboardItem& item);
     /// The group's captions: the number of files, and "+N" for the files without a tile.
     static QString fileCountCaption(qsizetype count);
     static QString moreFilesCaption(qsizetype hidden);

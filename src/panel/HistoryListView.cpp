@@ -44,6 +44,42 @@ void HistoryListModel::setItems(QList<ClipboardItem> items)
     endResetModel();
 }
 
+void HistoryListModel::setRevealed(const QUuid& id, bool revealed)
+{
+    if (m_revealed.contains(id) == revealed)
+        return;
+    if (revealed)
+        m_revealed.insert(id);
+    else
+        m_revealed.remove(id);
+    if (const int row = rowOf(id); row >= 0)
+        Q_EMIT dataChanged(index(row), index(row));
+}
+
+bool HistoryListModel::hideRevealed()
+{
+    const bool any = !m_revealed.isEmpty();
+    m_revealed.clear();
+    return any;
+}
+
+QString HistoryListModel::maskedText(const ClipboardItem& item)
+{
+    const auto& secret = item.sensitive();
+    if (!secret)
+        return {};
+    const QString name = qtTrId(secret->kind->nameId);
+    return secret->lastFour.isEmpty() ? name
+                                      : name + QStringLiteral(" \u2022\u2022\u2022\u2022") + secret->lastFour;
+}
+
+QString HistoryListModel::shownText(const ClipboardItem& item) const
+{
+    if (item.isSensitive() && !isRevealed(item.id()))
+        return maskedText(item);
+    return item.type().text();
+}
+
 int HistoryListModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : int(m_items.size());
@@ -57,7 +93,7 @@ QVariant HistoryListModel::data(const QModelIndex& index, int role) const
     if (role == Qt::AccessibleTextRole || role == Qt::DisplayRole) {
         switch (item.type().kind()) {
         case ClipboardItemKind::Text:
-            return ClipboardItemView::displayText(item.type().text().left(200));
+            return ClipboardItemView::displayText(shownText(item).left(200));
         case ClipboardItemKind::File:
             return HistorySearch::fileName(item.type().fileURL());
         case ClipboardItemKind::FileGroup:
@@ -376,7 +412,8 @@ void HistoryListView::resizeEvent(QResizeEvent* event)
 void HistoryListView::showActionMenu(int row)
 {
     const ClipboardItem item = m_model->itemAt(row);
-    QMenu* menu = ClipboardItemView::makeActionMenu(item, row == m_model->mostRecentRow(), this);
+    QMenu* menu = ClipboardItemView::makeActionMenu(item, row == m_model->mostRecentRow(), this,
+                                                    m_model->isRevealed(item.id()));
     menu->setAttribute(Qt::WA_DeleteOnClose);
     const QUuid id = item.id();
     for (QAction* action : menu->actions()) {
@@ -387,10 +424,32 @@ void HistoryListView::showActionMenu(int row)
             connect(action, &QAction::triggered, this, [this, id] { Q_EMIT togglePinRequested(id); });
         else if (key == u"delete")
             connect(action, &QAction::triggered, this, [this, id] { Q_EMIT deleteRequested(id); });
+        else if (key == u"reveal_secret" || key == u"hide_secret")
+            connect(action, &QAction::triggered, this,
+                    [this, id, reveal = key == u"reveal_secret"] { setRevealed(id, reveal); });
     }
     const QRect rect = visualRect(m_model->index(row));
     const ClipboardItemView::Geometry g = m_delegate->geometry(item, rect, row, int(m_model->rowCount()));
     menu->popup(viewport()->mapToGlobal(g.menuButton.bottomLeft().toPoint()));
+}
+
+void HistoryListView::setRevealed(const QUuid& id, bool revealed)
+{
+    m_model->setRevealed(id, revealed);
+    // The row's text and height change with it.
+    m_delegate->forgetLayouts();
+    doItemsLayout();
+    viewport()->update();
+}
+
+void HistoryListView::hideEvent(QHideEvent* event)
+{
+    // A secret shown once is masked again the next time the panel opens.
+    if (m_model->hideRevealed()) {
+        m_delegate->forgetLayouts();
+        doItemsLayout();
+    }
+    QListView::hideEvent(event);
 }
 
 void HistoryListView::retainPreviewsOf(const QList<ClipboardItem>& history)

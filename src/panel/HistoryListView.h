@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QHash>
 #include <QListView>
+#include <QSet>
 #include <QTimer>
 #include <QUuid>
 
@@ -31,12 +32,23 @@ public:
     /// The first shown unpinned item, -1 when every shown item is pinned.
     int mostRecentRow() const { return m_mostRecentRow; }
 
+    /// A sensitive item shows its kind and last four characters until it is revealed.
+    bool isRevealed(const QUuid& id) const { return m_revealed.contains(id); }
+    void setRevealed(const QUuid& id, bool revealed);
+    /// Masks every revealed item again; true if there was one.
+    bool hideRevealed();
+    /// The text a row shows of a text item.
+    QString shownText(const ClipboardItem& item) const;
+    /// "GitHub token ••••0aG2": the kind's name and the last four characters of the secret.
+    static QString maskedText(const ClipboardItem& item);
+
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
 private:
     QList<ClipboardItem> m_items;
     QHash<QUuid, int> m_rows;
+    QSet<QUuid> m_revealed;
     int m_mostRecentRow = -1;
 };
 
@@ -103,6 +115,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     bool viewportEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -117,6 +130,7 @@ private:
     static qreal progressOf(const Transition& t, const QUuid& id);
     void setHoveredID(std::optional<QUuid> id);
     void showActionMenu(int row);
+    void setRevealed(const QUuid& id, bool revealed);
     void tick();
     bool animationsRunning() const;
     void startTicking();

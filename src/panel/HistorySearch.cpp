@@ -16,7 +16,9 @@ const HistorySearch::Key& HistorySearch::keyFor(const ClipboardItem& item)
     Key key;
     switch (item.type().kind()) {
     case ClipboardItemKind::Text:
-        key.text = item.type().text().toLower();
+        // A secret is found by its kind's name, never by what it hides.
+        key.text = item.isSensitive() ? qtTrId(item.sensitive()->kind->nameId).toLower()
+                                      : item.type().text().toLower();
         break;
     case ClipboardItemKind::File:
         key.fileNames << fileName(item.type().fileURL()).toLower();

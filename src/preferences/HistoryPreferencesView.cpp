@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -15,6 +17,7 @@
 #include "history/CaptureGate.h"
 #include "history/ClipboardHistory.h"
 #include "history/ClipboardStorage.h"
+#include "history/SensitiveText.h"
 #include "platform/FrontmostApplicationService.h"
 #include "preferences/AlertPresenter.h"
 #include "preferences/PreferencesWidgets.h"
@@ -149,7 +152,75 @@ HistoryPreferencesView::HistoryPreferencesView(ClipboardHistory& history, const 
     showIgnored();
     offerRunningApplications();
 
+    addSecretsSection();
+
     column()->addStretch(1);
+}
+
+void HistoryPreferencesView::addSecretsSection()
+{
+    column()->addSpacing(6);
+    m_sensitiveMinutes = new QSpinBox;
+    m_sensitiveMinutes->setObjectName(QStringLiteral("sensitiveItemMinutes"));
+    m_sensitiveMinutes->setRange(0, maximumSensitiveMinutes);
+    m_sensitiveMinutes->setSuffix(QStringLiteral(" min"));
+    m_sensitiveMinutes->setValue(Settings::shared().intValue(SettingsKey::sensitiveItemMinutes));
+    addRow(label(qtTrId("preferences_sensitive_minutes_label")), m_sensitiveMinutes);
+    connect(m_sensitiveMinutes, &QSpinBox::valueChanged, this, [this](int minutes) {
+        if (Settings::shared().intValue(SettingsKey::sensitiveItemMinutes) == minutes)
+            return;
+        Settings::shared().setValue(SettingsKey::sensitiveItemMinutes, minutes);
+        sendSettingsChanged({{QStringLiteral("settingKey"), QStringLiteral("sensitiveItemMinutes")},
+                             {QStringLiteral("settingGroup"), QStringLiteral("history")},
+                             {QStringLiteral("value"), QString::number(minutes)}});
+    });
+    column()->addWidget(captionLabel(qtTrId("preferences_sensitive_minutes_caption")));
+
+    column()->addWidget(label(qtTrId("preferences_sensitive_kinds_label")));
+    auto* grid = new QGridLayout;
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setHorizontalSpacing(12);
+    grid->setVerticalSpacing(2);
+    const QList<SensitiveText::Kind>& kinds = SensitiveText::kinds();
+    for (qsizetype i = 0; i < kinds.size(); ++i) {
+        const QString id = QString::fromLatin1(kinds[i].id);
+        auto* box = new QCheckBox(qtTrId(kinds[i].nameId));
+        box->setObjectName(QStringLiteral("sensitiveKind_") + id);
+        grid->addWidget(box, int(i / 2), int(i % 2));
+        m_sensitiveKinds << box;
+        connect(box, &QCheckBox::toggled, this, [this, id](bool on) {
+            QStringList off = Settings::shared().stringListValue(SettingsKey::disabledSensitiveKinds);
+            if (off.contains(id) == !on)
+                return;
+            if (on)
+                off.removeAll(id);
+            else
+                off.append(id);
+            Settings::shared().setValue(SettingsKey::disabledSensitiveKinds, off);
+            sendSettingsChanged({{QStringLiteral("settingKey"), QStringLiteral("disabledSensitiveKinds")},
+                                 {QStringLiteral("settingGroup"), QStringLiteral("history")},
+                                 {QStringLiteral("value"), off.join(u',')}});
+        });
+    }
+    column()->addLayout(grid);
+    column()->addWidget(captionLabel(qtTrId("preferences_sensitive_kinds_caption")));
+    showSensitiveKinds();
+    connect(&Settings::shared(), &Settings::valueChanged, this, [this](const QString& key) {
+        if (key == SettingsKey::sensitiveItemMinutes)
+            m_sensitiveMinutes->setValue(Settings::shared().intValue(SettingsKey::sensitiveItemMinutes));
+        else if (key == SettingsKey::disabledSensitiveKinds)
+            showSensitiveKinds();
+    });
+}
+
+void HistoryPreferencesView::showSensitiveKinds()
+{
+    const QStringList off = Settings::shared().stringListValue(SettingsKey::disabledSensitiveKinds);
+    const QList<SensitiveText::Kind>& kinds = SensitiveText::kinds();
+    for (qsizetype i = 0; i < kinds.size(); ++i) {
+        const QSignalBlocker block(m_sensitiveKinds[i]);
+        m_sensitiveKinds[i]->setChecked(!off.contains(QString::fromLatin1(kinds[i].id)));
+    }
 }
 
 void HistoryPreferencesView::showEvent(QShowEvent* event)

@@ -3,6 +3,7 @@
 #include "preferences/PreferencesPage.h"
 
 class ClipboardHistory;
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QListWidget;
@@ -12,8 +13,8 @@ class Stepper;
 class ToggleSwitch;
 
 /// The history limit (10 to 500 in steps of 10), the button that empties the history, the
-/// encryption of the history file, the size
-/// above which a copy is not kept, and the applications whose copies are never kept.
+/// encryption of the history file, the size above which a copy is not kept, the applications whose
+/// copies are never kept, and how long copied secrets are kept, with the kinds of secrets recognised.
 class HistoryPreferencesView : public PreferencesPage
 {
     Q_OBJECT
@@ -37,6 +38,10 @@ public:
     QPushButton* removeIgnoredButton() const { return m_removeIgnored; }
     /// Shown only when the history file could not be read nor moved aside, so nothing is saved.
     QLabel* notSavedNotice() const { return m_notSavedNotice; }
+    QSpinBox* sensitiveMinutesBox() const { return m_sensitiveMinutes; }
+    /// One per kind of secret, in the recogniser's order; objectName "sensitiveKind_" + id.
+    const QList<QCheckBox*>& sensitiveKindBoxes() const { return m_sensitiveKinds; }
+    static constexpr int maximumSensitiveMinutes = 1440;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -49,6 +54,8 @@ private:
     void addIgnored();
     void removeIgnored();
     void offerRunningApplications();
+    void addSecretsSection();
+    void showSensitiveKinds();
 
     ClipboardHistory& m_history;
     QLabel* m_limitBox;
@@ -61,4 +68,6 @@ private:
     QPushButton* m_addIgnored;
     QPushButton* m_removeIgnored;
     QLabel* m_notSavedNotice = nullptr;
+    QSpinBox* m_sensitiveMinutes = nullptr;
+    QList<QCheckBox*> m_sensitiveKinds;
 };

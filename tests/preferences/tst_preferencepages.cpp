@@ -22,6 +22,7 @@
 #include "app/Settings.h"
 #include "history/ClipboardHistory.h"
 #include "history/ClipboardStorage.h"
+#include "history/SensitiveText.h"
 #include "platform/x11/XdgAutostartLoginItem.h"
 #include "preferences/AboutPreferencesView.h"
 #include "preferences/AlertPresenter.h"
@@ -337,6 +338,37 @@ private Q_SLOTS:
         QCOMPARE(m_world->settingsChanged().last(), changed("encryptHistory", "history", "true"));
         Settings::shared().setValue(SettingsKey::encryptHistory, false);
         QVERIFY(!page->encryptSwitch()->isChecked());
+    }
+
+    void secretsSettingIsEditedAndFollowsTheStore()
+    {
+        Settings::shared().setValue(SettingsKey::disabledSensitiveKinds, QStringList{u"card_number"_s});
+        auto page = showPage<HistoryPreferencesView>(pageSize, *m_history, m_world->services());
+        QVERIFY(page);
+        QCOMPARE(page->sensitiveMinutesBox()->value(), 5);
+        QCOMPARE(page->sensitiveKindBoxes().size(), SensitiveText::kinds().size());
+        const auto box = [&page](const QString& id) {
+            return page->findChild<QCheckBox*>(u"sensitiveKind_"_s + id);
+        };
+        QVERIFY(box(u"github_token"_s)->isChecked());
+        QVERIFY(!box(u"card_number"_s)->isChecked());
+
+        page->sensitiveMinutesBox()->setValue(0);
+        QCOMPARE(Settings::shared().intValue(SettingsKey::sensitiveItemMinutes), 0);
+        QCOMPARE(m_world->settingsChanged().last(), changed("sensitiveItemMinutes", "history", "0"));
+
+        // Each kind's choice is kept on its own; clicked on its box, where a person clicks.
+        const auto tick = [&box](const QString& id) {
+            QTest::mouseClick(box(id), Qt::LeftButton, {}, QPoint(8, box(id)->height() / 2));
+        };
+        tick(u"private_key"_s);
+        tick(u"card_number"_s);
+        QCOMPARE(Settings::shared().stringListValue(SettingsKey::disabledSensitiveKinds),
+                 QStringList{u"private_key"_s});
+        Settings::shared().remove(SettingsKey::disabledSensitiveKinds);
+        QVERIFY(box(u"private_key"_s)->isChecked());
+        Settings::shared().setValue(SettingsKey::sensitiveItemMinutes, 30);
+        QCOMPARE(page->sensitiveMinutesBox()->value(), 30);
     }
 
     // Appearance and language
