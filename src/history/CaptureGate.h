@@ -6,11 +6,13 @@
 #include <QDateTime>
 #include <QObject>
 #include <QStringList>
+#include <QTimer>
 
 class ClipboardItem;
 
 /// What the monitor may capture: not while paused, not copies made by an ignored application,
-/// nothing larger than the size cap. The pause lives in memory only. GUI thread only.
+/// nothing larger than the size cap. The pause lives in memory only; a pause for some minutes
+/// ends by itself at its time, announced by `pausedChanged`. GUI thread only.
 class CaptureGate : public QObject
 {
     Q_OBJECT
@@ -26,7 +28,7 @@ public:
     /// The one the running application's monitor and status menu share.
     static CaptureGate& shared();
 
-    /// Replaces the clock that pauses are measured against (tests).
+    /// Replaces the clock that pauses are measured against (tests); a pause's end is timed anew.
     void setClock(Clock clock);
 
     /// Names compared without case; blank entries are dropped.
@@ -56,7 +58,11 @@ Q_SIGNALS:
     void pausedChanged(bool paused);
 
 private:
+    void armEnd();
+
     Clock m_clock;
+    // Runs only while a pause with an end is on.
+    QTimer m_end;
     QStringList m_ignored;
     int m_maxItemSizeMB = defaultMaxItemSizeMB;
     bool m_paused = false;

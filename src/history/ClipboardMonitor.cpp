@@ -1,5 +1,6 @@
 #include "history/ClipboardMonitor.h"
 
+#include <QScopedValueRollback>
 #include <QTimer>
 
 #include "common/Console.h"
@@ -54,7 +55,7 @@ void ClipboardMonitor::watch()
 void ClipboardMonitor::snapshotArrived(const ClipboardSnapshot& snapshot, bool changed)
 {
     m_cachedCandidate = candidateFrom(snapshot);
-    // Refused once, when it arrives: ticks then have nothing to offer until the next copy, so
+    // Refused once, when it arrives: later offers then have nothing until the next copy, so
     // what was copied during a pause stays out after it, and the size line is printed once.
     if (m_cachedCandidate && m_gate) {
         std::optional<QString> application = snapshot.ownerApplication;
@@ -63,10 +64,29 @@ void ClipboardMonitor::snapshotArrived(const ClipboardSnapshot& snapshot, bool c
         if (!m_gate->admits(*m_cachedCandidate, application))
             m_cachedCandidate.reset();
     }
-    // What the clipboard held before watching began waits for the first tick; a change is
+    // What the clipboard held before watching began waits for the first offer; a change is
     // offered now, as the next copy may replace it within the second.
     if (changed)
         offerCandidate();
+}
+
+void ClipboardMonitor::setGate(CaptureGate* gate)
+{
+    m_gate = gate;
+    if (m_timer)
+        connectGate();
+}
+
+void ClipboardMonitor::connectGate()
+{
+    disconnect(m_gateConnection);
+    // What was refused during a pause stays out, but an entry removed meanwhile comes back.
+    if (m_gate) {
+        m_gateConnection = connect(m_gate, &CaptureGate::pausedChanged, this, [this](bool paused) {
+            if (!paused)
+                offerSoon(0);
+        });
+    }
 }
 
 void ClipboardMonitor::startMonitoring()
@@ -74,12 +94,29 @@ void ClipboardMonitor::startMonitoring()
     if (m_timer)
         return;
     m_timer = new QTimer(this);
-    m_timer->setInterval(intervalMs);
+    m_timer->setSingleShot(true);
     m_timer->setTimerType(Qt::PreciseTimer);
     connect(m_timer, &QTimer::timeout, this, &ClipboardMonitor::checkPasteboard);
-    m_timer->start();
+    // An entry deleted, cleared or unpinned while the clipboard still holds it comes back. Offered
+    // from the event loop, after the change has reached everyone else.
+    // Not for its own additions: an addition the history does not keep on top (a limit of none,
+    // a newer entry from a clock set back) would otherwise be offered again without end.
+    if (m_history) {
+        connect(m_history, &ClipboardHistory::historyChanged, this, [this] {
+            if (!m_adding)
+                offerSoon(0);
+        });
+    }
+    connectGate();
+    offerSoon(intervalMs);
     watch();
     ovelin::printLine(QStringLiteral("📋 Monitoramento da área de transferência iniciado!"));
+}
+
+void ClipboardMonitor::offerSoon(int delayMs)
+{
+    if (!m_timer->isActive() || m_timer->remainingTime() > delayMs)
+        m_timer->start(delayMs);
 }
 
 void ClipboardMonitor::checkPasteboard()
@@ -92,7 +129,7 @@ void ClipboardMonitor::checkPasteboard()
 
 void ClipboardMonitor::offerCandidate()
 {
-    // Asked first: a pause whose time is up ends here, within a tick.
+    // Asked first: a pause whose time is up ends here at the latest.
     if ((m_gate && m_gate->isPaused()) || !m_cachedCandidate || !m_history)
         return;
     const ClipboardItem& cached = *m_cachedCandidate;
@@ -103,8 +140,10 @@ void ClipboardMonitor::offerCandidate()
 void ClipboardMonitor::handleCapturedItem(const ClipboardItem& item)
 {
     m_lastCopiedItem = item;
-    if (m_history)
+    if (m_history) {
+        const QScopedValueRollback adding(m_adding, true);
         m_history->addItem(item);
+    }
 }
 
 std::optional<ClipboardItem> ClipboardMonitor::candidateFrom(const ClipboardSnapshot& snapshot)
