@@ -1,5 +1,7 @@
 #include "history/ClipboardMonitor.h"
 
+#include <algorithm>
+
 #include <QScopedValueRollback>
 #include <QTimer>
 
@@ -64,10 +66,13 @@ void ClipboardMonitor::snapshotArrived(const ClipboardSnapshot& snapshot, bool c
         if (!m_gate->admits(*m_cachedCandidate, application))
             m_cachedCandidate.reset();
     }
-    // What the clipboard held before watching began waits for the first offer; a change is
-    // offered now, as the next copy may replace it within the second.
+    // What the clipboard held before watching began waits for the first offer, one interval after
+    // the start, or comes as soon as it is read when that takes longer; a change is offered now,
+    // as the next copy may replace it within the second.
     if (changed)
         offerCandidate();
+    else if (m_timer)
+        offerSoon(int(std::max<qint64>(0, intervalMs - m_started.elapsed())));
 }
 
 void ClipboardMonitor::setGate(CaptureGate* gate)
@@ -108,6 +113,7 @@ void ClipboardMonitor::startMonitoring()
         });
     }
     connectGate();
+    m_started.start();
     offerSoon(intervalMs);
     watch();
     ovelin::printLine(QStringLiteral("📋 Monitoramento da área de transferência iniciado!"));

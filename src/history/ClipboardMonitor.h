@@ -3,6 +3,7 @@
 #include <functional>
 #include <optional>
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 
@@ -28,7 +29,7 @@ class ClipboardMonitor : public QObject
 public:
     static constexpr int intervalMs = 1000;
 
-    /// The monitor does not keep the history alive; ticks do nothing once it is gone.
+    /// The monitor does not keep the history alive; offers do nothing once it is gone.
     ClipboardMonitor(ClipboardHistory* history, ClipboardService& clipboard, QObject* parent = nullptr);
     ~ClipboardMonitor() override;
 
@@ -67,6 +68,7 @@ private:
     ClipboardService& m_clipboard;
     // Single shot, armed only while an offer is due.
     QTimer* m_timer = nullptr;
+    QElapsedTimer m_started;
     std::optional<ClipboardItem> m_lastCopiedItem;
     // The candidate built from the last snapshot delivered.
     std::optional<ClipboardItem> m_cachedCandidate;

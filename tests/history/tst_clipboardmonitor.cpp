@@ -102,6 +102,25 @@ private Q_SLOTS:
         QCOMPARE(m_clipboard.readCount(), 1);
     }
 
+    // A reader that takes longer than the first interval to deliver what the clipboard holds.
+    void contentsReadAfterTheFirstIntervalAreStillOffered()
+    {
+        struct SlowStart : FakeClipboardService
+        {
+            SnapshotHandler handler;
+            void watch(SnapshotHandler h) override { handler = std::move(h); }
+        } clipboard;
+        ClipboardMonitor monitor(m_history.get(), clipboard);
+        QElapsedTimer clock;
+        clock.start();
+        monitor.startMonitoring();
+        QTRY_VERIFY_WITH_TIMEOUT(clock.elapsed() > 2 * ClipboardMonitor::intervalMs, 10000);
+        QVERIFY(clipboard.handler);
+        clipboard.handler(textSnapshot(u"held before"_s), false);
+        QTRY_COMPARE_WITH_TIMEOUT(m_history->history().size(), 1, 10000);
+        QCOMPARE(m_history->history().first().type().text(), u"held before"_s);
+    }
+
     void entryRemovedWhileOnTheClipboardComesBack_data()
     {
         QTest::addColumn<bool>("clear");
