@@ -13,7 +13,7 @@ build=$(cd "${1:?build directory}" && pwd)
 runs=${2:-3}
 seconds=${3:-60}
 where=${4:-x11}
-executable=${5:-$build/ovelin}
+executable=${5:-$build/src/ovelin}
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=../scripts/xsession.sh
 source "$here/../scripts/xsession.sh"
@@ -55,8 +55,9 @@ switches() { awk '/^voluntary_ctxt_switches/ { print $2 }' "/proc/$1/task/$1/sta
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
-# One run: starts ovelin with `launcher`, waits for its start line and for it to settle (no
-# switch for 3 s, or 30 s at most: the analytics session and first upload come first), counts.
+# One run: starts ovelin with the launcher given, waits for its start line, hides the panel and
+# waits for it to settle (no switch for 12 s, longer than the analytics client's upload interval,
+# or 60 s at most: the start's signals go out first), then counts.
 measure() {
     local label=$1 run=$2
     shift 2
@@ -96,13 +97,13 @@ measure() {
     fi
     local last quiet=0
     last=$(switches "$pid")
-    for _ in $(seq 1 30); do
+    for _ in $(seq 1 60); do
         sleep 1
         local now
         now=$(switches "$pid")
         if [ "$now" = "$last" ]; then quiet=$((quiet + 1)); else quiet=0; fi
         last=$now
-        [ "$quiet" -ge 3 ] && break
+        [ "$quiet" -ge 12 ] && break
     done
     local before after
     before=$(switches "$pid")
