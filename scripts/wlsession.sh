@@ -23,8 +23,13 @@ ovelin_wl_start() {
     local as_user=()
     [ "$(id -u)" -eq 0 ] && as_user=(setpriv --reuid="$user" --regid="$user" --init-groups)
 
+    # The bus activates nothing installed on the machine (a desktop portal would claim the
+    # shortcut); its configuration is copied where the compositor's user can read it.
     local bus
-    bus=$("${as_user[@]}" env XDG_RUNTIME_DIR="$dir" dbus-daemon --session --fork --print-address=1 --print-pid=1)
+    cp "$(dirname "${BASH_SOURCE[0]}")/session-bus.conf" "$dir/session-bus.conf"
+    chmod 644 "$dir/session-bus.conf"
+    bus=$("${as_user[@]}" env XDG_RUNTIME_DIR="$dir" dbus-daemon --config-file="$dir/session-bus.conf" --fork \
+        --print-address=1 --print-pid=1)
     OVELIN_WAYLAND_DBUS=${bus%%$'\n'*}
     OVELIN_WAYLAND_DBUS_PID=${bus##*$'\n'}
 

@@ -1,5 +1,9 @@
 #include "history/CaptureGate.h"
 
+#include <algorithm>
+
+#include <QCoreApplication>
+
 #include "common/Console.h"
 #include "history/ClipboardItem.h"
 
@@ -36,6 +40,25 @@ QString kindName(ClipboardItemKind kind)
 CaptureGate::CaptureGate(QObject* parent)
     : QObject(parent), m_clock([] { return QDateTime::currentDateTimeUtc(); })
 {
+    m_end.setSingleShot(true);
+    connect(&m_end, &QTimer::timeout, this, [this] {
+        // Early when the wall clock was set back meanwhile: wait for the rest.
+        if (isPaused())
+            armEnd();
+    });
+    // The shared gate outlives the event loop.
+    if (auto* app = QCoreApplication::instance())
+        connect(app, &QCoreApplication::aboutToQuit, &m_end, &QTimer::stop);
+}
+
+void CaptureGate::armEnd()
+{
+    m_end.stop();
+    if (!m_paused || !m_until)
+        return;
+    const qint64 left = m_clock().msecsTo(*m_until);
+    // The minimum keeps a clock that stands still (tests) from spinning here.
+    m_end.start(int(std::clamp<qint64>(left, 1000, 24 * 3600 * 1000)));
 }
 
 CaptureGate& CaptureGate::shared()
@@ -47,6 +70,7 @@ CaptureGate& CaptureGate::shared()
 void CaptureGate::setClock(Clock clock)
 {
     m_clock = std::move(clock);
+    armEnd();
 }
 
 void CaptureGate::setIgnoredApplications(const QStringList& names)
@@ -75,13 +99,17 @@ void CaptureGate::pause(std::optional<int> minutes)
         m_until = m_clock().addSecs(qint64(std::max(*minutes, 1)) * 60);
     if (!m_paused) {
         m_paused = true;
+        armEnd();
         Q_EMIT pausedChanged(true);
+        return;
     }
+    armEnd();
 }
 
 void CaptureGate::resume()
 {
     m_until.reset();
+    m_end.stop();
     if (m_paused) {
         m_paused = false;
         Q_EMIT pausedChanged(false);

@@ -7,12 +7,14 @@
 #include <QDateTime>
 #include <QObject>
 #include <QStringList>
+#include <QTimer>
 
 class ClipboardItem;
 
 /// What the monitor may capture: not while paused, not copies made by an ignored application,
 /// nothing larger than the size cap; and which texts hold secrets. The pause lives in memory
-/// only. GUI thread only.
+/// only; a pause for some minutes ends by itself at its time, announced by `pausedChanged`. GUI
+/// thread only.
 class CaptureGate : public QObject
 {
     Q_OBJECT
@@ -29,7 +31,7 @@ public:
     /// The one the running application's monitor and status menu share.
     static CaptureGate& shared();
 
-    /// Replaces the clock that pauses are measured against (tests).
+    /// Replaces the clock that pauses are measured against (tests); a pause's end is timed anew.
     void setClock(Clock clock);
 
     /// Names compared without case; blank entries are dropped.
@@ -70,7 +72,11 @@ Q_SIGNALS:
     void pausedChanged(bool paused);
 
 private:
+    void armEnd();
+
     Clock m_clock;
+    // Runs only while a pause with an end is on.
+    QTimer m_end;
     QStringList m_ignored;
     int m_maxItemSizeMB = defaultMaxItemSizeMB;
     QStringList m_disabledSensitiveKinds;

@@ -35,7 +35,7 @@ void ClipboardHistory::setPinnedScrollTargetID(std::optional<QUuid> id)
 void ClipboardHistory::addItem(const ClipboardItem& item)
 {
     // A repeat of the newest unpinned entry changes nothing. Comparing with the first unpinned
-    // entry rather than the first entry keeps a pinned head from turning every tick of an
+    // entry rather than the first entry keeps a pinned head from turning every offer of an
     // unchanged clipboard into a fresh copy and a rewrite of the file.
     const auto firstUnpinned = std::find_if(m_history.cbegin(), m_history.cend(),
                                             [](const ClipboardItem& i) { return !i.isPinned(); });

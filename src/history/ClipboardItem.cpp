@@ -52,7 +52,7 @@ bool ClipboardItemType::hasSameContent(const ClipboardItemType& other) const
 {
     if (kind() != other.kind())
         return false;
-    // Every tick offers the clipboard's payload again, sharing the buffers of the entry it
+    // Every offer repeats the clipboard's payload, sharing the buffers of the entry it
     // already made: a shared buffer is equal without a look at its megabytes or ten thousand URLs.
     switch (kind()) {
     case ClipboardItemKind::Text:

@@ -1,7 +1,9 @@
 #include "history/ClipboardMonitor.h"
 
+#include <algorithm>
 #include <mutex>
 
+#include <QScopedValueRollback>
 #include <QThreadPool>
 #include <QTimer>
 
@@ -73,7 +75,7 @@ void ClipboardMonitor::snapshotArrived(const ClipboardSnapshot& snapshot, bool c
     ++m_snapshot;
     m_screening = false;
     m_cachedCandidate = candidateFrom(snapshot);
-    // Refused once, when it arrives: ticks then have nothing to offer until the next copy, so
+    // Refused once, when it arrives: later offers then have nothing until the next copy, so
     // what was copied during a pause stays out after it, and the size line is printed once.
     if (m_cachedCandidate && m_gate) {
         std::optional<QString> application = snapshot.ownerApplication;
@@ -89,10 +91,37 @@ void ClipboardMonitor::snapshotArrived(const ClipboardSnapshot& snapshot, bool c
             m_cachedCandidate.reset();
         }
     }
-    // What the clipboard held before watching began waits for the first tick; a change is
-    // offered now, as the next copy may replace it within the second.
+    offerArrived(changed);
+}
+
+void ClipboardMonitor::offerArrived(bool changed)
+{
+    // What the clipboard held before watching began waits for the first offer, one interval after
+    // the start, or comes as soon as it is read when that takes longer; a change is offered now,
+    // as the next copy may replace it within the second.
     if (changed)
         offerCandidate();
+    else if (m_timer)
+        offerSoon(int(std::max<qint64>(0, intervalMs - m_started.elapsed())));
+}
+
+void ClipboardMonitor::setGate(CaptureGate* gate)
+{
+    m_gate = gate;
+    if (m_timer)
+        connectGate();
+}
+
+void ClipboardMonitor::connectGate()
+{
+    disconnect(m_gateConnection);
+    // What was refused during a pause stays out, but an entry removed meanwhile comes back.
+    if (m_gate) {
+        m_gateConnection = connect(m_gate, &CaptureGate::pausedChanged, this, [this](bool paused) {
+            if (!paused)
+                offerSoon(0);
+        });
+    }
 }
 
 void ClipboardMonitor::screenInBackground(bool changed)
@@ -123,8 +152,7 @@ void ClipboardMonitor::screened(quint64 snapshot, const std::optional<SensitiveT
         m_cachedCandidate.reset();
         return;
     }
-    if (changed)
-        offerCandidate();
+    offerArrived(changed);
 }
 
 void ClipboardMonitor::startMonitoring()
@@ -132,12 +160,30 @@ void ClipboardMonitor::startMonitoring()
     if (m_timer)
         return;
     m_timer = new QTimer(this);
-    m_timer->setInterval(intervalMs);
+    m_timer->setSingleShot(true);
     m_timer->setTimerType(Qt::PreciseTimer);
     connect(m_timer, &QTimer::timeout, this, &ClipboardMonitor::checkPasteboard);
-    m_timer->start();
+    // An entry deleted, cleared or unpinned while the clipboard still holds it comes back. Offered
+    // from the event loop, after the change has reached everyone else.
+    // Not for its own additions: an addition the history does not keep on top (a limit of none,
+    // a newer entry from a clock set back) would otherwise be offered again without end.
+    if (m_history) {
+        connect(m_history, &ClipboardHistory::historyChanged, this, [this] {
+            if (!m_adding)
+                offerSoon(0);
+        });
+    }
+    connectGate();
+    m_started.start();
+    offerSoon(intervalMs);
     watch();
     ovelin::printLine(QStringLiteral("📋 Monitoramento da área de transferência iniciado!"));
+}
+
+void ClipboardMonitor::offerSoon(int delayMs)
+{
+    if (!m_timer->isActive() || m_timer->remainingTime() > delayMs)
+        m_timer->start(delayMs);
 }
 
 void ClipboardMonitor::checkPasteboard()
@@ -150,7 +196,7 @@ void ClipboardMonitor::checkPasteboard()
 
 void ClipboardMonitor::offerCandidate()
 {
-    // Asked first: a pause whose time is up ends here, within a tick.
+    // Asked first: a pause whose time is up ends here at the latest.
     if ((m_gate && m_gate->isPaused()) || !m_cachedCandidate || m_screening || !m_history)
         return;
     const ClipboardItem& cached = *m_cachedCandidate;
@@ -166,8 +212,10 @@ void ClipboardMonitor::offerCandidate()
 void ClipboardMonitor::handleCapturedItem(const ClipboardItem& item)
 {
     m_lastCopiedItem = item;
-    if (m_history)
+    if (m_history) {
+        const QScopedValueRollback adding(m_adding, true);
         m_history->addItem(item);
+    }
 }
 
 std::optional<ClipboardItem> ClipboardMonitor::candidateFrom(const ClipboardSnapshot& snapshot)

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 
@@ -17,10 +18,13 @@ struct ClipboardSnapshot;
 class QTimer;
 
 /// Offers what the clipboard holds to the history as a new item: at once for every change the
-/// clipboard service announces (so copies in quick succession are all kept), and again once a
-/// second. Recognising that nothing new was copied is the history's business: every tick offers
-/// a fresh candidate, built from the last snapshot delivered, so an unchanged clipboard costs no
-/// transfer and the GUI thread never waits for another application. GUI thread only.
+/// clipboard service announces (so copies in quick succession are all kept), one interval after
+/// the start for what it held already, and again whenever the history changes or a pause ends,
+/// so an entry deleted, cleared or unpinned while still on the clipboard comes back. Nothing runs
+/// while nothing happens. Recognising that nothing new was copied is the history's business:
+/// every offer is a fresh candidate, built from the last snapshot delivered, so an unchanged
+/// clipboard costs no transfer and the GUI thread never waits for another application. GUI
+/// thread only.
 class ClipboardMonitor : public QObject
 {
     Q_OBJECT
@@ -29,24 +33,24 @@ public:
     /// Longer texts are searched for secrets off the GUI thread; they are offered once searched.
     static constexpr qsizetype screenInPlaceChars = 64 * 1024;
 
-    /// The monitor does not keep the history alive; ticks do nothing once it is gone.
+    /// The monitor does not keep the history alive; offers do nothing once it is gone.
     ClipboardMonitor(ClipboardHistory* history, ClipboardService& clipboard, QObject* parent = nullptr);
     ~ClipboardMonitor() override;
 
-    /// Starts watching the clipboard and the repeating timer; the first tick runs one interval
-    /// later. Only the first call has an effect.
+    /// Starts watching the clipboard; what it holds already is offered one interval later. Only
+    /// the first call has an effect.
     void startMonitoring();
     bool isMonitoring() const { return m_timer != nullptr; }
 
     /// Decides what is captured; CaptureGate::shared() unless replaced. Not owned.
-    void setGate(CaptureGate* gate) { m_gate = gate; }
+    void setGate(CaptureGate* gate);
     /// The application in front, asked when a snapshot does not name the clipboard's owner.
     void setFrontmostApplication(std::function<std::optional<QString>()> lookup)
     {
         m_frontmostApplication = std::move(lookup);
     }
 
-    /// One tick: offers the candidate of the last snapshot to the history.
+    /// Offers the candidate of the last snapshot to the history now.
     void checkPasteboard();
     void handleCapturedItem(const ClipboardItem& item);
 
@@ -61,12 +65,17 @@ private:
     void watch();
     void snapshotArrived(const ClipboardSnapshot& snapshot, bool changed);
     void offerCandidate();
+    void offerArrived(bool changed);
     void screenInBackground(bool changed);
     void screened(quint64 snapshot, const std::optional<SensitiveText::Match>& match, bool changed);
+    void offerSoon(int delayMs);
+    void connectGate();
 
     QPointer<ClipboardHistory> m_history;
     ClipboardService& m_clipboard;
+    // Single shot, armed only while an offer is due.
     QTimer* m_timer = nullptr;
+    QElapsedTimer m_started;
     std::optional<ClipboardItem> m_lastCopiedItem;
     // The candidate built from the last snapshot delivered.
     std::optional<ClipboardItem> m_cachedCandidate;
@@ -77,6 +86,8 @@ private:
     bool m_screening = false;
     struct Relay;
     std::shared_ptr<Relay> m_relay;
+    bool m_adding = false;
     CaptureGate* m_gate;
+    QMetaObject::Connection m_gateConnection;
     std::function<std::optional<QString>()> m_frontmostApplication;
 };

@@ -94,7 +94,9 @@ private Q_SLOTS:
         TestIngestionServer server;
         QVERIFY(server.listen());
         auto signals = manager(server.baseUrl(), [](auto& config) { config.sendInterval = 150ms; });
+        QVERIFY(!signals->isSendTimerActive()); // nothing waits: nothing wakes the application
         signals->signalCache().push(records(0, 250));
+        signals->startTimer();
 
         QTRY_COMPARE_WITH_TIMEOUT(server.requests().size(), 3, 10000);
         QList<qsizetype> batchSizes;
@@ -109,6 +111,15 @@ private Q_SLOTS:
         QCOMPARE(first.method, QByteArray("POST"));
         QCOMPARE(first.path, QByteArray("/v2/"));
         QCOMPARE(first.headers.value("content-type"), QByteArray("application/json"));
+
+        // The timer stops once the cache is empty and starts again for a new signal.
+        QTRY_VERIFY(!signals->isSendTimerActive());
+        signals->processSignal(u"Later"_qs, {}, std::nullopt, std::nullopt, false);
+        QTRY_VERIFY(signals->isSendTimerActive());
+        QTRY_COMPARE(server.requests().size(), 4);
+        QCOMPARE(QJsonDocument::fromJson(server.bodies().last()).array().first()[u"type"_qs].toString(),
+                 u"Later"_qs);
+        QTRY_VERIFY(!signals->isSendTimerActive());
     }
 
     void failedBatchGoesBehindTheRecordsAlreadyWaiting_data()

@@ -11,6 +11,14 @@
 
 namespace ovelin::test {
 
+/// The arguments of a dbus-daemon that runs a session bus of the test's own: it activates nothing
+/// of the machine's (no desktop portal, no keyring), only what the test starts itself.
+inline QStringList privateBusArguments()
+{
+    return {QStringLiteral("--config-file=" OVELIN_TEST_BUS_CONFIG), QStringLiteral("--nofork"),
+            QStringLiteral("--print-address=1")};
+}
+
 /// A session bus of the test's own, so the Ovelins a test starts never meet the developer's.
 class PrivateBus
 {
@@ -23,7 +31,7 @@ public:
     /// Starts the daemon; empty when it could not.
     QString start()
     {
-        m_daemon.start(u"dbus-daemon"_s, {u"--session"_s, u"--nofork"_s, u"--print-address=1"_s});
+        m_daemon.start(u"dbus-daemon"_s, privateBusArguments());
         if (!m_daemon.waitForStarted() ||
             !waitFor([this] { return m_daemon.canReadLine() || m_daemon.waitForReadyRead(100); }, 10000))
             return {};

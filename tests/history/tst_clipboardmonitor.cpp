@@ -2,6 +2,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "PrintedLines.h"
 #include "TestMain.h"
@@ -83,7 +84,7 @@ private Q_SLOTS:
         QCOMPARE(fixtures::describe(ClipboardMonitor::candidateFrom(snapshot)), expected);
     }
 
-    void firstCheckRunsOneIntervalAfterStart()
+    void firstOfferRunsOneIntervalAfterStart()
     {
         m_clipboard.setSnapshot(textSnapshot(u"already there"_s));
         ovelin::test::PrintedLines lines;
@@ -92,20 +93,71 @@ private Q_SLOTS:
         QElapsedTimer clock;
         clock.start();
         monitor.startMonitoring();
-        monitor.startMonitoring(); // a second start adds no second timer
+        monitor.startMonitoring(); // a second start changes nothing
         QCOMPARE(lines.count(u"📋 Monitoramento da área de transferência iniciado!"_s), 1);
         QVERIFY(changed.wait(10000));
         QVERIFY2(clock.elapsed() >= 900, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(m_history->history().size(), 1);
         QCOMPARE(m_history->history().first().type().text(), u"already there"_s);
-        // Two more ticks with the same content: repeats change nothing and the clipboard is not
-        // transferred again.
-        for (int tick = 0; tick < 2; ++tick) {
-            const QUuid offered = monitor.lastCopiedItem()->id(); // each tick offers a fresh one
-            QTRY_VERIFY_WITH_TIMEOUT(monitor.lastCopiedItem()->id() != offered, 10000);
-        }
-        QCOMPARE(m_history->history().size(), 1);
         QCOMPARE(m_clipboard.readCount(), 1);
+    }
+
+    // A reader that takes longer than the first interval to deliver what the clipboard holds.
+    void contentsReadAfterTheFirstIntervalAreStillOffered()
+    {
+        struct SlowStart : FakeClipboardService
+        {
+            SnapshotHandler handler;
+            void watch(SnapshotHandler h) override { handler = std::move(h); }
+        } clipboard;
+        ClipboardMonitor monitor(m_history.get(), clipboard);
+        QElapsedTimer clock;
+        clock.start();
+        monitor.startMonitoring();
+        QTRY_VERIFY_WITH_TIMEOUT(clock.elapsed() > 2 * ClipboardMonitor::intervalMs, 10000);
+        QVERIFY(clipboard.handler);
+        clipboard.handler(textSnapshot(u"held before"_s), false);
+        QTRY_COMPARE_WITH_TIMEOUT(m_history->history().size(), 1, 10000);
+        QCOMPARE(m_history->history().first().type().text(), u"held before"_s);
+    }
+
+    void entryRemovedWhileOnTheClipboardComesBack_data()
+    {
+        QTest::addColumn<bool>("clear");
+        QTest::newRow("deleted") << false;
+        QTest::newRow("history cleared") << true;
+    }
+    void entryRemovedWhileOnTheClipboardComesBack()
+    {
+        QFETCH(bool, clear);
+        ClipboardMonitor monitor(m_history.get(), m_clipboard);
+        monitor.startMonitoring();
+        m_clipboard.setSnapshot(textSnapshot(u"older"_s));
+        m_clipboard.setSnapshot(textSnapshot(u"held"_s));
+        const QUuid removed = m_history->history().first().id();
+        const int reads = m_clipboard.readCount();
+        if (clear)
+            m_history->clearHistory();
+        else
+            m_history->deleteItem(removed);
+        // Offered again once the change has been handled, from the copy already read.
+        QTRY_COMPARE_WITH_TIMEOUT(m_history->history().size(), clear ? 1 : 2, 10000);
+        QCOMPARE(m_history->history().first().type().text(), u"held"_s);
+        QVERIFY(m_history->history().first().id() != removed);
+        QCOMPARE(m_clipboard.readCount(), reads);
+    }
+
+    void additionTheHistoryDropsIsNotOfferedAgainWithoutEnd()
+    {
+        m_history->setLimit(0);
+        ClipboardMonitor monitor(m_history.get(), m_clipboard);
+        monitor.startMonitoring();
+        ovelin::test::PrintedLines lines;
+        m_clipboard.setSnapshot(textSnapshot(u"dropped"_s));
+        bool sentinel = false;
+        QTimer::singleShot(50, this, [&sentinel] { sentinel = true; });
+        QTRY_VERIFY_WITH_TIMEOUT(sentinel, 10000);
+        QCOMPARE(lines.count(u"⬆️ Inserindo item no topo do histórico"_s), 1);
     }
 
     void transfersOnlyAfterAChangeButOffersEveryTick()
@@ -188,7 +240,7 @@ private Q_SLOTS:
         if (owner.isValid())
             snapshot.ownerApplication = owner.toString();
         m_clipboard.setSnapshot(snapshot);
-        monitor.checkPasteboard(); // refused copies are not offered by the ticks either
+        monitor.checkPasteboard(); // refused copies are not offered later either
         // A long text is offered once searched for secrets, off the GUI thread.
         QTRY_COMPARE_WITH_TIMEOUT(m_history->history().size(), captured ? 1 : 0, 10000);
         const QStringList sizeLines = lines.lines().filter(u"⚠️ Cópia não capturada"_s);
@@ -300,6 +352,18 @@ private Q_SLOTS:
         m_clipboard.setSnapshot(textSnapshot(u"resumed"_s));
         QCOMPARE(m_history->history().first().type().text(), u"resumed"_s);
         QCOMPARE(m_history->history().size(), 2);
+
+        // A timed pause ends by itself, with no copy or offer to end it, and an entry deleted
+        // while it lasted comes back then.
+        gate.pause(1);
+        QSignalSpy ended(&gate, &CaptureGate::pausedChanged);
+        m_history->deleteItem(m_history->history().first().id());
+        now = now.addSecs(60);
+        gate.setClock([&now] { return now; });
+        QVERIFY(ended.wait(10000));
+        QCOMPARE(ended.first().at(0).toBool(), false);
+        QTRY_COMPARE_WITH_TIMEOUT(m_history->history().size(), 2, 10000);
+        QCOMPARE(m_history->history().first().type().text(), u"resumed"_s);
     }
 
     void releasedHistoryMakesTicksDoNothing()

@@ -225,7 +225,7 @@ private Q_SLOTS:
         QCOMPARE(
             lines.count(doneLine.contains(u"%1"_s) ? doneLine.arg(target->process().processId()) : doneLine),
             1);
-        // Ovelin's own write comes back at the next tick and moves the entry to the top.
+        // Ovelin's own write comes back as a copy and moves the entry to the top.
         QTRY_VERIFY_WITH_TIMEOUT(history.history().first().type().text() == text &&
                                      history.history().first().id() != older.id(),
                                  5000);

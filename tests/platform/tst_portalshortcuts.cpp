@@ -87,7 +87,9 @@ private Q_SLOTS:
         probe.start(u"/usr/bin/python3"_s, {u"-c"_s, u"import dbusmock"_s});
         if (!probe.waitForFinished(patience) || probe.exitCode() != 0)
             QSKIP("python3-dbusmock is not installed");
-        m_busDaemon.start(u"dbus-daemon"_s, {u"--session"_s, u"--nofork"_s, u"--print-address=1"_s});
+        // Its own configuration: the machine's session one would activate an installed portal.
+        m_busDaemon.start(u"dbus-daemon"_s, {u"--config-file="_s + QStringLiteral(OVELIN_TEST_BUS_CONFIG),
+                                             u"--nofork"_s, u"--print-address=1"_s});
         QVERIFY(m_busDaemon.waitForStarted(patience));
         QTRY_VERIFY_WITH_TIMEOUT(m_busDaemon.canReadLine(), patience);
         m_address = QString::fromUtf8(m_busDaemon.readLine()).trimmed();

@@ -57,9 +57,6 @@ SessionManager::SessionManager(const QString& storeSuite, SignalSender sendSigna
             Beacon::signal(name, parameters);
         };
     }
-    m_sessionDurationUpdater.setInterval(1000);
-    connect(&m_sessionDurationUpdater, &QTimer::timeout, this, &SessionManager::updateSessionDuration);
-
     if (auto store = UserStore::open(m_storeSuite)) {
         if (const auto sessions = decodeSessions(store->value(recentSessionsKey).toByteArray())) {
             const double cutOff = Clock::current().now() - retentionPeriod;
@@ -107,7 +104,7 @@ void SessionManager::updateDistinctDaysUsed()
 
 void SessionManager::startNewSession()
 {
-    stopSessionTimer();
+    stopCounting();
     if (m_recentSessions.isEmpty()) {
         // Nothing used in the last 90 days: a new installation, as far as anyone can tell.
         const QString day = today();
@@ -121,12 +118,20 @@ void SessionManager::startNewSession()
     // A session begun in the background starts counting when the application becomes active.
     if (!ApplicationActivity::shared().isActive())
         return;
+    startCounting();
+}
+
+void SessionManager::startCounting()
+{
+    m_counting = true;
+    m_sessionDurationLastUpdatedAt.reset();
     updateSessionDuration();
-    m_sessionDurationUpdater.start();
 }
 
 void SessionManager::updateSessionDuration()
 {
+    if (!m_counting)
+        return;
     const double now = Clock::current().now();
     if (m_sessionDurationLastUpdatedAt) {
         // A clock that jumps back or reads garbage must not shrink or poison the duration.
@@ -138,9 +143,9 @@ void SessionManager::updateSessionDuration()
     persistCurrentSession(false);
 }
 
-void SessionManager::stopSessionTimer()
+void SessionManager::stopCounting()
 {
-    m_sessionDurationUpdater.stop();
+    m_counting = false;
     m_sessionDurationLastUpdatedAt.reset();
 }
 
@@ -171,24 +176,23 @@ void SessionManager::persistCurrentSession(bool now)
 
 void SessionManager::handleDidEnterBackgroundNotification()
 {
-    if (m_sessionDurationUpdater.isActive()) {
+    if (m_counting) {
         updateSessionDuration();
         persistCurrentSession(true);
     }
-    stopSessionTimer();
+    stopCounting();
 }
 
 void SessionManager::handleWillEnterForegroundNotification()
 {
-    if (m_currentSessionStartedAt < 0) // no session begun yet
+    if (m_currentSessionStartedAt < 0 || m_counting) // no session begun yet, or counting already
         return;
-    updateSessionDuration();
-    m_sessionDurationUpdater.start();
+    startCounting();
 }
 
 void SessionManager::handleWillTerminate()
 {
-    if (m_sessionDurationUpdater.isActive()) {
+    if (m_counting) {
         updateSessionDuration();
         persistCurrentSession(true);
     }

@@ -72,7 +72,11 @@ SignalManager::SignalManager(ConfigurationProvider configuration, const QString&
     m_signalCache = std::make_unique<SignalCache>(config.logHandler, config.signalCacheFile);
     connect(&ApplicationActivity::shared(), &ApplicationActivity::willTerminate, this,
             &SignalManager::appWillTerminate);
-    connect(&m_sendTimer, &QTimer::timeout, this, &SignalManager::attemptToSendNextBatchOfCachedSignals);
+    connect(&m_sendTimer, &QTimer::timeout, this, [this] {
+        attemptToSendNextBatchOfCachedSignals();
+        if (m_signalCache->count() == 0)
+            m_sendTimer.stop();
+    });
     startTimer();
 }
 
@@ -92,7 +96,15 @@ void SignalManager::startTimer()
     attemptToSendNextBatchOfCachedSignals();
     m_sendTimer.stop();
     m_sendTimer.setInterval(m_configuration().sendInterval);
-    m_sendTimer.start();
+    if (m_signalCache->count() > 0)
+        m_sendTimer.start();
+}
+
+void SignalManager::recordsWaiting()
+{
+    // The timer runs only while records wait, so an idle application is not woken for nothing.
+    if (!m_sendTimer.isActive())
+        m_sendTimer.start();
 }
 
 QString SignalManager::defaultUserIdentifier() const
@@ -120,8 +132,10 @@ void SignalManager::processSignal(const QString& name, const ParameterDictionary
     const TelemetryManagerConfiguration config = m_configuration();
     const QString user = customUserID.value_or(defaultUserIdentifier());
     const double now = Clock::current().now();
-    const ParameterDictionary defaults =
-        DefaultSignalPayload::parameters(config, &SessionManager::shared(), now);
+    // The session's duration is counted up to now at each signal instead of on a timer.
+    SessionManager& sessions = SessionManager::shared();
+    sessions.updateSessionDuration();
+    const ParameterDictionary defaults = DefaultSignalPayload::parameters(config, &sessions, now);
 
     m_recordQueue->async(
         [this, config, name, parameters, floatValue, customUserID, isTestMode, user, defaults, now] {
@@ -144,6 +158,7 @@ void SignalManager::processSignal(const QString& name, const ParameterDictionary
 
             config.log(LogLevel::debug, QStringLiteral("Process signal: ") + textOf(record));
             m_signalCache->push(record);
+            QMetaObject::invokeMethod(this, &SignalManager::recordsWaiting, Qt::QueuedConnection);
         });
 }
 
@@ -188,6 +203,7 @@ void SignalManager::sendBatch(const QList<SignalPostBody>& batch)
                                  config.namespace_.value_or(QStringLiteral("nil")));
         log(LogLevel::error, TelemetryError{TelemetryError::invalidEndpointUrl, 0}.description());
         m_signalCache->push(batch);
+        recordsWaiting();
         Q_EMIT batchFinished(static_cast<int>(batch.size()), false);
         return;
     }
@@ -222,6 +238,7 @@ void SignalManager::finishBatch(QNetworkReply* reply)
     if (!status.isValid() && reply->error() != QNetworkReply::NoError) {
         log(LogLevel::error, reply->errorString());
         m_signalCache->push(batch);
+        recordsWaiting();
         Q_EMIT batchFinished(count, false);
         return;
     }
@@ -234,6 +251,7 @@ void SignalManager::finishBatch(QNetworkReply* reply)
     }
     log(LogLevel::error, TelemetryError::fromStatusCode(code).description());
     m_signalCache->push(batch);
+    recordsWaiting();
     Q_EMIT batchFinished(count, false);
 }
 

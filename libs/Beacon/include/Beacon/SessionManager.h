@@ -6,7 +6,6 @@
 
 #include <QList>
 #include <QObject>
-#include <QTimer>
 
 #include "Beacon/TelemetryManagerConfiguration.h"
 
@@ -26,10 +25,11 @@ struct StoredSession
 /// use and the first use in the client's store, and computes the retention figures sent with
 /// every signal.
 ///
-/// The current session's duration is kept in memory and stored at most once a minute, when the
-/// application stops being the active one, and when it quits; the duration timer runs only while
-/// the application is active. Lives on the main thread. Writes to the store run in order on a
-/// worker of its own.
+/// The current session's duration is counted from timestamps while the application is active:
+/// brought up to date whenever a signal is sent, when the application stops being the active one
+/// and when it quits (nothing ticks in between). It is stored at most once a minute, and in full
+/// when leaving the foreground and quitting. Lives on the main thread. Writes to the store run in
+/// order on a worker of its own.
 class SessionManager : public QObject
 {
     Q_OBJECT
@@ -49,14 +49,15 @@ public:
 
     void startNewSession();
     /// Adds the foreground time since the last update; stores the current session if it was not
-    /// stored in the last minute.
+    /// stored in the last minute. Does nothing while no session counts.
     void updateSessionDuration();
     void handleDidEnterBackgroundNotification();
     void handleWillEnterForegroundNotification();
 
     QList<StoredSession> recentSessions() const { return m_recentSessions; }
     double currentSessionDuration() const { return m_currentSessionDuration; }
-    bool isTimerRunning() const { return m_sessionDurationUpdater.isActive(); }
+    /// A session has begun and the application is active.
+    bool isCounting() const { return m_counting; }
     /// −1 without sessions, the one session's duration, else the mean of all but the current one.
     qint64 averageSessionSeconds() const;
     /// The "Beacon.Acquisition.*" and "Beacon.Retention.*" figures.
@@ -79,7 +80,8 @@ public:
 
 private:
     void updateDistinctDaysUsed();
-    void stopSessionTimer();
+    void stopCounting();
+    void startCounting();
     void persistCurrentSession(bool now);
     void handleWillTerminate();
     void write(std::function<void(QSettings&)> change);
@@ -89,7 +91,7 @@ private:
     QList<StoredSession> m_recentSessions;
     double m_currentSessionStartedAt = -1e300;
     double m_currentSessionDuration = 0;
-    QTimer m_sessionDurationUpdater;
+    bool m_counting = false;
     std::optional<double> m_sessionDurationLastUpdatedAt;
     std::optional<double> m_lastPersistedAt;
     std::unique_ptr<SerialQueue> m_persistenceQueue;

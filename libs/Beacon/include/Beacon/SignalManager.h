@@ -35,8 +35,9 @@ struct TelemetryError
 };
 
 /// Turns accepted signals into records, keeps them in the cache and uploads them in batches of
-/// at most 100 on a timer (10 s by default). A failed batch goes back behind the waiting records;
-/// nothing is dropped. At quit the waiting records are written to the cache file.
+/// at most 100 on a timer (10 s by default) that runs only while records wait. A failed batch
+/// goes back behind the waiting records; nothing is dropped. At quit the waiting records are
+/// written to the cache file.
 ///
 /// Lives on the main thread; `processSignal` and the timer run there, records are built on a
 /// worker and uploads do not block.
@@ -58,8 +59,10 @@ public:
     void attemptToSendNextBatchOfCachedSignals();
     /// Writes what waits (including batches still in flight) to the cache file.
     void appWillTerminate();
-    /// One upload attempt now, then one every `sendInterval`.
+    /// One upload attempt now, then one every `sendInterval` while records wait.
     void startTimer();
+    /// Whether the upload timer runs (only while records wait).
+    bool isSendTimerActive() const { return m_sendTimer.isActive(); }
 
     SignalCache& signalCache() { return *m_signalCache; }
     /// The user identifier used when the signal names none.
@@ -77,6 +80,7 @@ Q_SIGNALS:
 
 private:
     void sendBatch(const QList<SignalPostBody>& batch);
+    void recordsWaiting();
     void finishBatch(QNetworkReply* reply);
     void log(LogLevel level, const QString& message) const;
 
