@@ -98,7 +98,8 @@ class TestInstance : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        m_busDaemon.start(u"dbus-daemon"_s, {u"--session"_s, u"--nofork"_s, u"--print-address=1"_s});
+        m_busDaemon.start(u"dbus-daemon"_s, {u"--config-file="_s + QStringLiteral(OVELIN_TEST_BUS_CONFIG),
+                                             u"--nofork"_s, u"--print-address=1"_s});
         if (!m_busDaemon.waitForStarted() || !m_busDaemon.waitForReadyRead(10000))
             return;
         while (!m_busDaemon.canReadLine() && m_busDaemon.waitForReadyRead(10000)) {
