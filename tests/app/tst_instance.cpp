@@ -43,22 +43,18 @@ public:
     }
 };
 
-// What reaches the running Ovelin's side of the session bus.
+// The running Ovelin's object on the session bus, keeping what reaches it.
 struct Received
 {
     QList<InstanceCommand> commands;
     QList<int> pauseMinutes;
+    QObject object;
+    Received()
+    {
+        auto* adaptor = new InstanceAdaptor(&object, [this](InstanceCommand c) { commands.append(c); });
+        adaptor->setPauseHandler([this](int minutes) { pauseMinutes.append(minutes); });
+    }
 };
-
-// The running Ovelin's object on the bus, handing what arrives to `received`.
-std::unique_ptr<QObject> commandObject(Received& received)
-{
-    auto object = std::make_unique<QObject>();
-    auto* adaptor =
-        new InstanceAdaptor(object.get(), [&received](InstanceCommand c) { received.commands.append(c); });
-    adaptor->setPauseHandler([&received](int minutes) { received.pauseMinutes.append(minutes); });
-    return object;
-}
 
 QDBusPendingCall call(QDBusConnection& connection, const QString& method, const QVariantList& arguments = {})
 {
@@ -102,7 +98,8 @@ class TestInstance : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        m_busDaemon.start(u"dbus-daemon"_s, {u"--session"_s, u"--nofork"_s, u"--print-address=1"_s});
+        m_busDaemon.start(u"dbus-daemon"_s, {u"--config-file="_s + QStringLiteral(OVELIN_TEST_BUS_CONFIG),
+                                             u"--nofork"_s, u"--print-address=1"_s});
         if (!m_busDaemon.waitForStarted() || !m_busDaemon.waitForReadyRead(10000))
             return;
         while (!m_busDaemon.canReadLine() && m_busDaemon.waitForReadyRead(10000)) {
@@ -282,8 +279,7 @@ private Q_SLOTS:
         QFETCH(int, minutes);
         QFETCH(bool, accepted);
         Received received;
-        const auto object = commandObject(received);
-        QCOMPARE(InstanceAdaptor::publish(object.get()), InstanceAdaptor::Publication::Published);
+        QCOMPARE(InstanceAdaptor::publish(&received.object), InstanceAdaptor::Publication::Published);
 
         QDBusConnection caller = QDBusConnection::connectToBus(m_busAddress, u"other"_s);
         const QDBusPendingCall pause = call(caller, u"Pause"_s, {minutes});
@@ -316,9 +312,8 @@ private Q_SLOTS:
         QVERIFY(holder.registerService(name));
 
         Received received;
-        const auto object = commandObject(received);
         ovelin::test::PrintedLines printed;
-        QCOMPARE(InstanceAdaptor::publish(object.get(), letsGoInTime ? 5min : 1ms),
+        QCOMPARE(InstanceAdaptor::publish(&received.object, letsGoInTime ? 5min : 1ms),
                  InstanceAdaptor::Publication::Waiting);
         QCOMPARE(printed.count(u"⏳ "_s), 1);
         if (!letsGoInTime) {

@@ -1,7 +1,6 @@
 #include <csignal>
 
 #include <fcntl.h>
-#include <poll.h>
 #include <unistd.h>
 
 #include <QDeadlineTimer>
@@ -60,75 +59,6 @@ enum Output
     Read,       // the test reads them
     ClosedPipe, // a pipe whose reader goes away once Ovelin watches the clipboard
     FullPipe,   // a pipe whose reader stops reading then, and that is filled to the brim
-};
-
-// A pipe that Ovelin's standard output and error are handed, the test holding the reading end.
-class OutputPipe
-{
-public:
-    OutputPipe() { m_ok = ::pipe2(m_fds, O_CLOEXEC) == 0; }
-    ~OutputPipe()
-    {
-        closeReader();
-        closeWriter();
-    }
-    bool isOpen() const { return m_ok; }
-    void attach(QProcess& process)
-    {
-        process.setProcessChannelMode(QProcess::ForwardedChannels);
-        process.setChildProcessModifier([fd = m_fds[1]] {
-            ::dup2(fd, STDOUT_FILENO);
-            ::dup2(fd, STDERR_FILENO);
-        });
-    }
-    void closeWriter() { closeFd(m_fds[1]); }
-    void closeReader() { closeFd(m_fds[0]); }
-
-    // Reads until `line` has come.
-    bool readUntil(const QString& line)
-    {
-        const QByteArray wanted = line.toUtf8();
-        QByteArray seen;
-        const QDeadlineTimer deadline(30000);
-        while (!seen.contains(wanted) && !deadline.hasExpired()) {
-            pollfd readable{m_fds[0], POLLIN, 0};
-            if (::poll(&readable, 1, 100) <= 0)
-                continue;
-            char buffer[4096];
-            const ssize_t n = ::read(m_fds[0], buffer, sizeof buffer);
-            if (n <= 0)
-                return false;
-            seen.append(buffer, n);
-        }
-        return seen.contains(wanted);
-    }
-
-    // Fills the pipe until a writer would block, through a description of the test's own so
-    // that Ovelin's end stays blocking.
-    bool fill()
-    {
-        const int fd = ::open(QByteArray("/proc/self/fd/" + QByteArray::number(m_fds[0])).constData(),
-                              O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0)
-            return false;
-        const QByteArray filler(4096, 'x');
-        while (::write(fd, filler.constData(), size_t(filler.size())) > 0) {
-        }
-        const bool full = errno == EAGAIN;
-        ::close(fd);
-        return full;
-    }
-
-private:
-    static void closeFd(int& fd)
-    {
-        if (fd >= 0)
-            ::close(fd);
-        fd = -1;
-    }
-
-    int m_fds[2] = {-1, -1};
-    bool m_ok = false;
 };
 
 // A history file whose every save takes a while (pinned items, which no limit trims, with
@@ -204,25 +134,38 @@ private Q_SLOTS:
                 ovelin::test::writeFile(home.dataFolder() + u"/clipboard_history.json"_s, largeHistory()));
         }
 
-        OutputPipe pipe;
+        QProcess reader; // of the piped output, until Ovelin watches the clipboard
         QProcess piped;
         QProcess* ovelin = &piped;
         if (output == Read) {
             ovelin = home.start({}, environment);
             QVERIFY(ovelin::test::waitForLine(ovelin, ovelin::test::watching, 1, 30000));
         } else {
-            QVERIFY(pipe.isOpen());
-            pipe.attach(piped);
+            piped.setStandardOutputProcess(&reader);
+            piped.setProcessChannelMode(QProcess::MergedChannels);
             piped.setProcessEnvironment(environment);
             piped.setWorkingDirectory(home.path());
+            // Ends (0) or stops reading once the line has come by; 2: it never came.
+            reader.start(
+                u"sh"_s,
+                {u"-c"_s,
+                 u"grep -qF -- \"$0\" || exit 2; [ $1 = full ] || exit 0; echo seen; exec sleep 600"_s,
+                 ovelin::test::watching, output == FullPipe ? u"full"_s : u"closed"_s});
             piped.start(QStringLiteral(OVELIN_EXECUTABLE));
-            QVERIFY(piped.waitForStarted());
-            pipe.closeWriter();
-            QVERIFY(pipe.readUntil(ovelin::test::watching));
-            if (output == ClosedPipe)
-                pipe.closeReader();
-            else
-                QVERIFY(pipe.fill());
+            if (output == ClosedPipe) {
+                QVERIFY(reader.waitForFinished(30000));
+                QCOMPARE(reader.exitCode(), 0);
+            } else {
+                QVERIFY(ovelin::test::waitForLine(&reader, u"seen"_s, 1, 30000));
+                // Filled through a description of the test's own, so that Ovelin's end stays blocking.
+                const QByteArray readEnd = "/proc/" + QByteArray::number(reader.processId()) + "/fd/0";
+                const int fd = ::open(readEnd.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+                QVERIFY(fd >= 0);
+                while (::write(fd, QByteArray(4096, 'x').constData(), 4096) > 0) {
+                }
+                QCOMPARE(errno, EAGAIN);
+                ::close(fd);
+            }
         }
         const QByteArray copied = "copied before the end " + QByteArray::number(signal);
         QProcess copier; // owns the clipboard until the end of the test

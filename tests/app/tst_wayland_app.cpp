@@ -177,11 +177,6 @@ bool run(const QString& program, const QStringList& arguments, const QByteArray&
            process.exitCode() == 0;
 }
 
-bool swaymsg(const QStringList& command)
-{
-    return run(u"swaymsg"_s, command);
-}
-
 // The names of sway's outputs, enabled or not.
 QStringList outputNames()
 {
@@ -306,13 +301,13 @@ private Q_SLOTS:
         // Disabling a headless output removes its global; sway offers no other way to unplug it.
         for (int round = 0; round < 3; ++round) {
             const QStringList before = outputNames();
-            QVERIFY(swaymsg({u"create_output"_s}));
+            QVERIFY(run(u"swaymsg"_s, {u"create_output"_s}));
             QStringList added = outputNames();
             for (const QString& name : before)
                 added.removeAll(name);
             QCOMPARE(added.size(), 1);
             for (const QString& step : {u"disable"_s, u"enable"_s, u"disable"_s}) {
-                QVERIFY(swaymsg({u"output"_s, added.constFirst(), step}));
+                QVERIFY(run(u"swaymsg"_s, {u"output"_s, added.constFirst(), step}));
                 QVERIFY(run(u"wl-copy"_s, {}, u"copy %1 %2"_s.arg(++copies).arg(marker).toUtf8()));
                 QVERIFY2(ovelin.waitForLine(u"✅ Histórico atualizado (total: %1)"_s.arg(copies)),
                          qPrintable(ovelin.output()));

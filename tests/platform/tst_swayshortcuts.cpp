@@ -38,48 +38,36 @@ enum class Server
 
 // A stand-in for sway's IPC socket: answers get_config with `config` and every command with
 // success, and keeps the commands it was sent.
-class FakeSway : public QObject
+struct FakeSway
 {
-public:
-    explicit FakeSway(const QString& config) : m_config(config)
+    explicit FakeSway(const QString& config)
     {
-        m_server.listen(m_folder.filePath(u"sway-ipc.sock"_s));
-        connect(&m_server, &QLocalServer::newConnection, this, [this] {
-            QLocalSocket* peer = m_server.nextPendingConnection();
-            connect(peer, &QLocalSocket::readyRead, this, [this, peer] { answer(peer); });
+        server.listen(folder.filePath(u"sway-ipc.sock"_s));
+        QObject::connect(&server, &QLocalServer::newConnection, &server, [this, config] {
+            QLocalSocket* peer = server.nextPendingConnection();
+            QObject::connect(peer, &QLocalSocket::readyRead, peer, [this, peer, config] {
+                incoming += peer->readAll();
+                quint32 length, type; // after the 6-byte magic
+                while (incoming.size() >= 14 && (std::memcpy(&length, incoming.constData() + 6, 4),
+                                                 incoming.size() >= 14 + qsizetype(length))) {
+                    std::memcpy(&type, incoming.constData() + 10, 4);
+                    QByteArray reply = "{\"success\": true}";
+                    if (type == SwayIpcClient::GetConfig)
+                        reply = QJsonDocument(QJsonObject{{u"config"_s, config}}).toJson();
+                    else if (type == SwayIpcClient::RunCommand) {
+                        reply = "[" + reply + "]";
+                        commands << QString::fromUtf8(incoming.mid(14, length));
+                    }
+                    incoming.remove(0, 14 + length);
+                    peer->write(SwayIpcClient::frame(type, reply));
+                }
+            });
         });
     }
-    QString path() const { return m_server.fullServerName(); }
+    QTemporaryDir folder;
+    QLocalServer server;
     QStringList commands;
-
-private:
-    void answer(QLocalSocket* peer)
-    {
-        m_incoming += peer->readAll();
-        constexpr qsizetype header = 14;
-        while (m_incoming.size() >= header) {
-            quint32 length, type;
-            std::memcpy(&length, m_incoming.constData() + 6, 4);
-            std::memcpy(&type, m_incoming.constData() + 10, 4);
-            if (m_incoming.size() < header + qsizetype(length))
-                return;
-            const QByteArray payload = m_incoming.mid(header, length);
-            m_incoming.remove(0, header + length);
-            QByteArray reply = "{\"success\": true}";
-            if (type == SwayIpcClient::GetConfig)
-                reply = QJsonDocument(QJsonObject{{u"config"_s, m_config}}).toJson();
-            else if (type == SwayIpcClient::RunCommand) {
-                commands << QString::fromUtf8(payload);
-                reply = "[{\"success\": true}]";
-            }
-            peer->write(SwayIpcClient::frame(type, reply));
-        }
-    }
-
-    QTemporaryDir m_folder;
-    QLocalServer m_server;
-    QString m_config;
-    QByteArray m_incoming;
+    QByteArray incoming;
 };
 
 } // namespace
@@ -257,7 +245,7 @@ private Q_SLOTS:
         QFETCH(QString, config);
         QFETCH(GlobalShortcutService::State, state);
         FakeSway sway(config);
-        SwayIpcClient client(sway.path());
+        SwayIpcClient client(sway.server.fullServerName());
         SwayShortcutService service(&client);
         ovelin::test::PrintedLines lines;
         service.bind({QChar(u'V'), true, false, false, true}, [] {});
