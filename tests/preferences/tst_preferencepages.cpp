@@ -363,7 +363,7 @@ private Q_SLOTS:
 
     // Appearance and language
 
-    void stylePickerShowsTheStoredStyleAndStoresTheOther_data()
+    void stylePickerShowsTheStoredStyleAndStoresTheOtherAndThemeChangesAreReported_data()
     {
         QTest::addColumn<QString>("stored");
         QTest::addColumn<bool>("modern");
@@ -372,7 +372,7 @@ private Q_SLOTS:
         QTest::newRow("absent") << QString() << false;
     }
 
-    void stylePickerShowsTheStoredStyleAndStoresTheOther()
+    void stylePickerShowsTheStoredStyleAndStoresTheOtherAndThemeChangesAreReported()
     {
         QFETCH(QString, stored);
         QFETCH(bool, modern);
@@ -404,22 +404,14 @@ private Q_SLOTS:
         QCOMPARE(AppEnvironment::shared().appearanceStyle(),
                  modern ? AppearanceStyle::Classic : AppearanceStyle::Modern);
         QCOMPARE(page->panelSizeBlock()->isVisible(), !modern);
-        QCOMPARE(m_world->settingsChanged(),
-                 QList<SignalParameters>{changed("appearanceStyle", "appearance")});
-    }
 
-    void themeChangesAreReportedWhoeverWritesThem()
-    {
-        auto page = open<AppearancePreferencesView>();
-        QVERIFY(page);
-        const QString key(SettingsKey::selectedAppTheme);
-        Settings::shared().setValue(key, u"Dark"_s);
-        Settings::shared().setValue(key, u"Dark"_s); // no change
-        Settings::shared().setValue(key, u"dark"_s); // reads as System
-        Settings::shared().setValue(key, u"Light"_s);
-        auto theme = [](const char* value) { return changed("theme", "appearance", value); };
+        // The theme is reported whoever writes it, once for each change of what it reads as.
+        for (const QString& theme : {u"Dark"_s, u"Dark"_s, u"dark"_s /* System */, u"Light"_s})
+            Settings::shared().setValue(QString(SettingsKey::selectedAppTheme), theme);
+        const auto theme = [](const char* value) { return changed("theme", "appearance", value); };
         QCOMPARE(m_world->settingsChanged(),
-                 (QList<SignalParameters>{theme("Dark"), theme("System"), theme("Light")}));
+                 (QList<SignalParameters>{changed("appearanceStyle", "appearance"), theme("Dark"),
+                                          theme("System"), theme("Light")}));
     }
 
     void languagePickerShowsTheStoredLanguageAndStoresTheChoice_data()
