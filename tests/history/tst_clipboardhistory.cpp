@@ -161,7 +161,7 @@ private Q_SLOTS:
         QVERIFY(history().lastInsertedID().has_value());
     }
 
-    void togglePinPointsAtTheRowThatTookItsPlace()
+    void togglePinPointsAtTheRowThatTookItsPlaceAndClearingRemovesPinnedToo()
     {
         add({u"d"_s, u"c"_s, u"b"_s, u"a"_s});
         const QUuid third = history().history().at(2).id();
@@ -183,12 +183,8 @@ private Q_SLOTS:
         QCOMPARE(changes.count(), 0);
         history().deleteItem(QUuid::createUuid());
         QCOMPARE(history().history().size(), 4);
-    }
 
-    void clearRemovesPinnedToo()
-    {
-        add({u"a"_s, u"b"_s});
-        history().togglePin(history().history().first().id());
+        // Clearing removes the pinned items too, in the file as well.
         history().clearHistory();
         QVERIFY(history().history().isEmpty());
         QVERIFY(!history().lastInsertedID());

@@ -18,7 +18,6 @@
 #include "panel/FaviconLoader.h"
 #include "panel/FileIconView.h"
 #include "panel/HistoryListView.h"
-#include "panel/ImagePreviewCache.h"
 #include "panel/RelativeDateFormatter.h"
 #include "support/PrintedLines.h"
 #include "support/TestMain.h"
@@ -270,24 +269,6 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(requests, 2, 10000);
         missing = false;
         QTRY_VERIFY_WITH_TIMEOUT(!loader.favicon(other).isNull(), 10000);
-    }
-
-    void imagePreviews()
-    {
-        ImagePreviewCache cache(QSize(300, 60), 1.0);
-        const ClipboardItem good = imageItem(pngBytes(2000, 1000), 0);
-        const ClipboardItem bad = imageItem(QByteArray("not an image"), 0);
-        QImage image;
-        QCOMPARE(cache.preview(good.id(), good.type().imageData(), &image),
-                 ImagePreviewCache::Status::Pending);
-        QCOMPARE(cache.preview(bad.id(), bad.type().imageData(), &image), ImagePreviewCache::Status::Pending);
-        cache.waitForIdle();
-        QCOMPARE(cache.preview(good.id(), good.type().imageData(), &image), ImagePreviewCache::Status::Ready);
-        // Decoded once, kept at the row's size.
-        QCOMPARE(image.size(), QSize(120, 60));
-        QCOMPARE(cache.preview(bad.id(), bad.type().imageData(), &image),
-                 ImagePreviewCache::Status::Undecodable);
-        QVERIFY(image.isNull());
     }
 
     void relativeDate_data()
