@@ -1,6 +1,7 @@
 #include "history/CaptureGate.h"
 
 #include <algorithm>
+#include <utility>
 
 #include <QCoreApplication>
 
@@ -97,13 +98,10 @@ void CaptureGate::pause(std::optional<int> minutes)
     m_until.reset();
     if (minutes)
         m_until = m_clock().addSecs(qint64(std::max(*minutes, 1)) * 60);
-    if (!m_paused) {
-        m_paused = true;
-        armEnd();
-        Q_EMIT pausedChanged(true);
-        return;
-    }
+    const bool wasPaused = std::exchange(m_paused, true);
     armEnd();
+    if (!wasPaused)
+        Q_EMIT pausedChanged(true);
 }
 
 void CaptureGate::resume()
