@@ -12,7 +12,7 @@
 #include "HotKey/HotKey.h"
 #include "HotKey/HotKeysController.h"
 #include "activation/ShakeGestureDetector.h"
-#include "app/Settings.h"
+#include "core/Settings.h"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>

@@ -7,8 +7,8 @@
 
 #include "activation/PanelPresenter.h"
 #include "activation/ShakePulseWindow.h"
-#include "app/Settings.h"
 #include "common/Console.h"
+#include "core/Settings.h"
 #include "platform/GlobalMouseMonitor.h"
 
 using namespace Qt::StringLiterals;

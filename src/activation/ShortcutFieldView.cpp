@@ -10,7 +10,7 @@
 
 #include "activation/HotkeyManager.h"
 #include "activation/KeyboardEventCatcher.h"
-#include "app/Settings.h"
+#include "core/Settings.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <QWidget>
 
 #include "app/ContentView.h"
-#include "app/Notifications.h"
-#include "app/Settings.h"
 #include "common/Console.h"
+#include "core/Notifications.h"
+#include "core/Settings.h"
 #include "history/ClipboardHistory.h"
 #include "history/ClipboardStorage.h"
 #include "history/HistoryKeyStore.h"

@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "app/AppEnvironment.h"
+#include "core/AppEnvironment.h"
 #include "history/ClipboardHistory.h"
 #include "panel/OvelinView.h"
 #include "panel/ThemePalette.h"

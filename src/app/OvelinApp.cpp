@@ -4,9 +4,9 @@
 #include <QTimer>
 
 #include "app/AppDelegate.h"
-#include "app/AppEnvironment.h"
 #include "app/UnixSignalHandler.h"
 #include "common/Console.h"
+#include "core/AppEnvironment.h"
 #include "history/ClipboardHistory.h"
 #include "history/ClipboardStorage.h"
 #include "panel/MenuBarContent.h"

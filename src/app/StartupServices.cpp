@@ -2,8 +2,8 @@
 
 #include "activation/HotkeyManager.h"
 #include "activation/ShakeGestureDetector.h"
-#include "app/Settings.h"
 #include "common/Console.h"
+#include "core/Settings.h"
 #include "history/CaptureGate.h"
 #include "history/ClipboardMonitor.h"
 #include "panel/WindowManager.h"

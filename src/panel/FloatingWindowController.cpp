@@ -5,6 +5,7 @@
 #include "common/Console.h"
 #include "panel/CustomPanel.h"
 #include "panel/PanelBackground.h"
+#include "panel/PanelGeometry.h"
 #include "panel/ResizeHandleView.h"
 #include "panel/WindowManager.h"
 #include "platform/WindowSystem.h"
@@ -41,13 +42,13 @@ FloatingWindowController::FloatingWindowController(QWidget* rootView, WindowSyst
     const AppearanceStyle style = environment.appearanceStyle();
 
     m_panel = std::make_unique<CustomPanel>();
-    m_panel->setGeometry(initialX, initialY, AppEnvironment::defaultWindowWidth,
-                         WindowManager::sanitizedHeight(environment.windowHeight()));
+    m_panel->setGeometry(initialX, initialY, PanelGeometry::width,
+                         WindowManager::sanitizedHeight(PanelGeometry::height(environment)));
     ovelin::printLine(QStringLiteral("🎯 Nível de janela após setar .floating: ") +
                       QString::number(m_panel->level()));
     m_panel->setMovableByWindowBackground(true);
-    m_panel->setMinimumSize(AppEnvironment::defaultWindowWidth, AppEnvironment::minimumWindowHeight);
-    m_panel->setMaximumSize(AppEnvironment::defaultWindowWidth, QWIDGETSIZE_MAX);
+    m_panel->setMinimumSize(PanelGeometry::width, PanelGeometry::minimumHeight);
+    m_panel->setMaximumSize(PanelGeometry::width, QWIDGETSIZE_MAX);
 
     rootView->setAutoFillBackground(false);
     m_useShapeMask = !windowSystem || !windowSystem->hasCompositor();
@@ -65,8 +66,9 @@ FloatingWindowController::FloatingWindowController(QWidget* rootView, WindowSyst
 
     connect(&environment, &AppEnvironment::appearanceStyleChanged, this,
             &FloatingWindowController::followAppearanceStyle);
-    environment.setPanelHeightHandler(
-        [](double height) { WindowManager::shared().resizeWindow(height, false); });
+    connect(&environment, &AppEnvironment::windowHeightReset, this, [] {
+        WindowManager::shared().resizeWindow(PanelGeometry::height(AppEnvironment::shared()), false);
+    });
 
     WindowManager::shared().registerWindow(m_panel.get());
     followAppearanceStyle();
@@ -85,10 +87,7 @@ FloatingWindowController::FloatingWindowController(QWidget* rootView, WindowSyst
     connect(m_panel.get(), &CustomPanel::resized, &m_liveResizeTimer, qOverload<>(&QTimer::start));
 }
 
-FloatingWindowController::~FloatingWindowController()
-{
-    AppEnvironment::shared().setPanelHeightHandler({});
-}
+FloatingWindowController::~FloatingWindowController() = default;
 
 CustomPanel* FloatingWindowController::window() const
 {
@@ -119,14 +118,14 @@ void FloatingWindowController::applyAppearanceStyle(AppearanceStyle style)
         return;
     m_panel->setCornerRadius(radiusFor(style), m_useShapeMask);
     if (style == AppearanceStyle::Modern) {
-        m_panel->setMinimumSize(AppEnvironment::defaultWindowWidth, AppEnvironment::minimumWindowHeight);
-        m_panel->setMaximumSize(AppEnvironment::defaultWindowWidth, QWIDGETSIZE_MAX);
-        WindowManager::shared().resizeWindow(AppEnvironment::shared().windowHeight(), false);
+        m_panel->setMinimumSize(PanelGeometry::width, PanelGeometry::minimumHeight);
+        m_panel->setMaximumSize(PanelGeometry::width, QWIDGETSIZE_MAX);
+        WindowManager::shared().resizeWindow(PanelGeometry::height(AppEnvironment::shared()), false);
         if (m_resizeHandle)
             m_resizeHandle->show();
     } else {
-        m_panel->setFixedSize(AppEnvironment::defaultWindowWidth, AppEnvironment::defaultWindowHeight);
-        WindowManager::shared().resizeWindow(AppEnvironment::defaultWindowHeight, false);
+        m_panel->setFixedSize(PanelGeometry::width, PanelGeometry::defaultHeight);
+        WindowManager::shared().resizeWindow(PanelGeometry::defaultHeight, false);
         if (m_resizeHandle)
             m_resizeHandle->hide();
     }
@@ -148,6 +147,6 @@ void FloatingWindowController::liveResizeEnded()
     AppEnvironment& environment = AppEnvironment::shared();
     if (environment.appearanceStyle() != AppearanceStyle::Modern || !m_panel)
         return;
-    if (m_panel->height() != WindowManager::sanitizedHeight(environment.windowHeight()))
+    if (m_panel->height() != WindowManager::sanitizedHeight(PanelGeometry::height(environment)))
         WindowManager::shared().resizeWindow(m_panel->height(), true);
 }

@@ -4,7 +4,7 @@
 #include <QPointer>
 #include <QTimer>
 
-#include "app/AppEnvironment.h"
+#include "core/AppEnvironment.h"
 
 class CustomPanel;
 class PanelBackground;

@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 
 #include "activation/HotkeyManager.h"
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "history/CaptureGate.h"
 #include "panel/SymbolPainter.h"
 

@@ -9,13 +9,14 @@
 #include <QVBoxLayout>
 
 #include "activation/HotkeyManager.h"
-#include "app/AppEnvironment.h"
-#include "app/Settings.h"
 #include "common/Console.h"
+#include "core/AppEnvironment.h"
+#include "core/Settings.h"
 #include "history/ClipboardHistory.h"
 #include "panel/FileIconView.h"
 #include "panel/HistoryListView.h"
 #include "panel/PanelBackground.h"
+#include "panel/PanelGeometry.h"
 #include "panel/PanelKeyFilter.h"
 #include "panel/ResizeHandlesOverlay.h"
 #include "panel/SearchBar.h"
@@ -47,7 +48,7 @@ OvelinView::OvelinView(ClipboardHistory& history, QWidget* parent)
 {
     setObjectName(QStringLiteral("OvelinView"));
     setAttribute(Qt::WA_TranslucentBackground);
-    setMinimumWidth(AppEnvironment::defaultWindowWidth);
+    setMinimumWidth(PanelGeometry::width);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 4, 0, 0);

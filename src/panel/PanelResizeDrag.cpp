@@ -2,12 +2,13 @@
 
 #include <QWidget>
 
-#include "app/AppEnvironment.h"
+#include "core/AppEnvironment.h"
+#include "panel/PanelGeometry.h"
 #include "panel/WindowManager.h"
 
 double PanelResizeDrag::startHeight(QWidget* panel) const
 {
-    return m_startHeight.value_or(panel ? double(panel->height()) : AppEnvironment::shared().windowHeight());
+    return m_startHeight.value_or(panel ? double(panel->height()) : PanelGeometry::height(AppEnvironment::shared()));
 }
 
 void PanelResizeDrag::changed(QWidget* panel, double dy)
@@ -17,7 +18,7 @@ void PanelResizeDrag::changed(QWidget* panel, double dy)
     if (!panel)
         return;
     const int height = WindowManager::sanitizedHeight(*m_startHeight + dy);
-    panel->setGeometry(panel->x(), panel->y(), AppEnvironment::defaultWindowWidth, height);
+    panel->setGeometry(panel->x(), panel->y(), PanelGeometry::width, height);
 }
 
 void PanelResizeDrag::ended(QWidget* panel, double dy)

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/AppEnvironment.h"
+#include "core/AppEnvironment.h"
 
 namespace {
 

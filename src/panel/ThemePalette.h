@@ -2,7 +2,7 @@
 
 #include <QPalette>
 
-#include "app/AppEnvironment.h"
+#include "core/AppEnvironment.h"
 
 namespace ThemePalette {
 

@@ -6,9 +6,10 @@
 #include <QCursor>
 #include <QScreen>
 
-#include "app/AppEnvironment.h"
 #include "common/Console.h"
+#include "core/AppEnvironment.h"
 #include "panel/CustomPanel.h"
+#include "panel/PanelGeometry.h"
 #include "panel/PanelPlacement.h"
 #include "platform/FrontmostApplicationService.h"
 #include "platform/WindowSystem.h"
@@ -36,11 +37,11 @@ void WindowManager::registerWindow(QWidget* window)
 int WindowManager::sanitizedHeight(double height)
 {
     if (!std::isfinite(height))
-        return AppEnvironment::defaultWindowHeight;
-    if (height <= AppEnvironment::minimumWindowHeight)
-        return AppEnvironment::minimumWindowHeight;
-    if (height >= AppEnvironment::maximumWindowHeight)
-        return AppEnvironment::maximumWindowHeight;
+        return PanelGeometry::defaultHeight;
+    if (height <= PanelGeometry::minimumHeight)
+        return PanelGeometry::minimumHeight;
+    if (height >= PanelGeometry::maximumHeight)
+        return PanelGeometry::maximumHeight;
     return static_cast<int>(std::lround(height));
 }
 
@@ -120,7 +121,7 @@ void WindowManager::resizeWindow(double height, bool persist)
         return;
     const int h = sanitizedHeight(height);
     const QRect old = m_window->geometry();
-    m_window->setGeometry(old.x(), old.y(), AppEnvironment::defaultWindowWidth, h);
+    m_window->setGeometry(old.x(), old.y(), PanelGeometry::width, h);
     AppEnvironment& environment = AppEnvironment::shared();
     if (persist && environment.appearanceStyle() == AppearanceStyle::Modern)
         environment.setStoredWindowHeightRaw(h);

@@ -11,8 +11,8 @@
 #include <QTimer>
 #include <QUuid>
 
-#include "app/Settings.h"
 #include "common/Console.h"
+#include "core/Settings.h"
 #include "platform/ClipboardService.h"
 #include "platform/FrontmostApplicationService.h"
 #include "platform/KeyEventPoster.h"

@@ -4,7 +4,7 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "history/ClipboardItem.h"
 #include "paste/PasteManager.h"
 #include "platform/SoundPlayer.h"

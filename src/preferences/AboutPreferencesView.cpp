@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "preferences/AppVersion.h"
 #include "preferences/PreferencesWidgets.h"
 #include "preferences/ProductLinks.h"

@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "preferences/PreferencesWidgets.h"
 
 using namespace PreferencesStyle;

@@ -5,8 +5,8 @@
 #include <QVBoxLayout>
 
 #include "activation/ShortcutFieldView.h"
-#include "app/Settings.h"
 #include "common/Console.h"
+#include "core/Settings.h"
 #include "platform/CapabilityService.h"
 #include "platform/LoginItemService.h"
 #include "preferences/AlertPresenter.h"

@@ -7,7 +7,7 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
-#include "app/AppEnvironment.h"
+#include "core/AppEnvironment.h"
 
 namespace {
 QPointer<HelpViewer>& sharedViewer()

@@ -13,7 +13,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "history/CaptureGate.h"
 #include "history/ClipboardHistory.h"
 #include "history/ClipboardStorage.h"

@@ -4,8 +4,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "app/AppEnvironment.h"
-#include "app/Settings.h"
+#include "core/AppEnvironment.h"
+#include "core/Settings.h"
 #include "preferences/PreferencesWidgets.h"
 
 using namespace PreferencesStyle;

@@ -6,8 +6,8 @@
 #include <QScrollArea>
 #include <QTimer>
 
-#include "app/AppEnvironment.h"
-#include "app/Notifications.h"
+#include "core/AppEnvironment.h"
+#include "core/Notifications.h"
 #include "preferences/AboutPreferencesView.h"
 #include "preferences/AppearancePreferencesView.h"
 #include "preferences/GeneralPreferencesView.h"

@@ -6,8 +6,8 @@
 #include <QNetworkRequest>
 #include <QTimer>
 
-#include "app/Settings.h"
 #include "common/Console.h"
+#include "core/Settings.h"
 #include "preferences/AlertPresenter.h"
 #include "preferences/AppVersion.h"
 #include "preferences/ProductLinks.h"

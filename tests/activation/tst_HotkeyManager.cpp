@@ -5,8 +5,8 @@
 #include "HotKey/HotKey.h"
 #include "HotKey/HotKeysController.h"
 #include "activation/HotkeyManager.h"
-#include "app/Settings.h"
 #include "common/Console.h"
+#include "core/Settings.h"
 #include "support/TestMain.h"
 
 using namespace Qt::StringLiterals;

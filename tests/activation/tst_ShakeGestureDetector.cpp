@@ -5,8 +5,8 @@
 #include "FakePanelPresenter.h"
 #include "activation/ShakeGestureDetector.h"
 #include "activation/ShakePulseWindow.h"
-#include "app/Settings.h"
 #include "common/Console.h"
+#include "core/Settings.h"
 #include "platform/fake/FakeGlobalMouseMonitor.h"
 #include "support/TestMain.h"
 

@@ -8,7 +8,7 @@
 #include "HotKey/KeyboardDriver.h"
 #include "activation/HotkeyManager.h"
 #include "activation/ShakeGestureDetector.h"
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "platform/GlobalMouseMonitor.h"
 #include "support/TestMain.h"
 

@@ -9,11 +9,13 @@
 #include <QVBoxLayout>
 
 #include "PrintedLines.h"
+#include "TestFiles.h"
 #include "TestMain.h"
-#include "app/AppEnvironment.h"
-#include "app/Settings.h"
+#include "core/AppEnvironment.h"
+#include "core/Settings.h"
 #include "panel/CustomPanel.h"
 #include "panel/FloatingWindowController.h"
+#include "panel/PanelGeometry.h"
 #include "panel/ResizeHandleView.h"
 #include "panel/WindowManager.h"
 #include "platform/fake/FakeFrontmostApplicationService.h"
@@ -125,6 +127,36 @@ private Q_SLOTS:
         WindowManager::shared().resizeWindow(requested, persist);
         QCOMPARE(panel()->geometry(), QRect(120, 240, 400, expectedHeight));
         QCOMPARE(storedHeight(), expectedStored);
+    }
+
+    // The modern panel's height from a stored value written by hand, or by something else, into
+    // the settings file.
+    void storedHeightFromTheFile_data()
+    {
+        QTest::addColumn<QByteArray>("raw");
+        QTest::addColumn<int>("height");
+        QTest::newRow("a number") << QByteArray("900") << 900;
+        QTest::newRow("below the minimum") << QByteArray("250") << 360;
+        QTest::newRow("a word") << QByteArray("tall") << 600;
+        QTest::newRow("NaN") << QByteArray("nan") << 600;
+        QTest::newRow("infinite") << QByteArray("inf") << 600;
+        QTest::newRow("negative") << QByteArray("-1e300") << 600;
+        QTest::newRow("taller than any window") << QByteArray("1e300") << 16384;
+        QTest::newRow("100 kB of digits") << QByteArray(100 * 1024, '7') << 600;
+    }
+    void storedHeightFromTheFile()
+    {
+        QFETCH(QByteArray, raw);
+        QFETCH(int, height);
+        QSettings().sync();
+        QVERIFY(ovelin::test::writeFile(ovelin::test::isolatedEnvironment().configHome() +
+                                            u"/Ovelin/Ovelin.conf"_s,
+                                        "[General]\nappearance_style=modern\novelinWindowHeight=" + raw + '\n'));
+        QSettings().sync();
+        AppEnvironment::shared().reload();
+        QCOMPARE(PanelGeometry::height(AppEnvironment::shared()), double(height));
+        build();
+        QCOMPARE(panel()->height(), height);
     }
 
     void storedModernHeightSurvivesTheClassicStyleUntilReset()

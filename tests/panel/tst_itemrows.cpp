@@ -12,8 +12,8 @@
 #include <QTest>
 #include <QTranslator>
 
-#include "app/AppEnvironment.h"
-#include "app/Settings.h"
+#include "core/AppEnvironment.h"
+#include "core/Settings.h"
 #include "panel/ClipboardItemView.h"
 #include "panel/FaviconLoader.h"
 #include "panel/FileIconView.h"

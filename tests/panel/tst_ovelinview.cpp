@@ -4,14 +4,15 @@
 #include <QTest>
 #include <QTranslator>
 
-#include "app/AppEnvironment.h"
-#include "app/Settings.h"
+#include "core/AppEnvironment.h"
+#include "core/Settings.h"
 #include "history/SensitiveText.h"
 #include "panel/ClipboardItemView.h"
 #include "panel/FaviconLoader.h"
 #include "panel/HistoryListView.h"
 #include "panel/ImagePreviewCache.h"
 #include "panel/OvelinView.h"
+#include "panel/PanelGeometry.h"
 #include "panel/ResizeHandlesOverlay.h"
 #include "panel/SearchBar.h"
 #include "support/PrintedLines.h"
@@ -467,7 +468,7 @@ private Q_SLOTS:
         m_view->onDragChanged(-50);
         QCOMPARE(m_view->height(), 550);
         m_view->onDragChanged(-1000);
-        QCOMPARE(m_view->height(), AppEnvironment::minimumWindowHeight);
+        QCOMPARE(m_view->height(), PanelGeometry::minimumHeight);
         m_view->onDragEnded(-1000);
         QCOMPARE(requests.size(), 1);
         QCOMPARE(requests.first().first, 600.0 - 1000.0);

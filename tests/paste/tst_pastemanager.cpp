@@ -12,7 +12,7 @@
 #include "PrintedLines.h"
 #include "TestFiles.h"
 #include "TestMain.h"
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "paste/PasteManager.h"
 #include "platform/fake/FakeClipboardService.h"
 #include "platform/fake/FakeFrontmostApplicationService.h"

@@ -5,7 +5,7 @@
 
 #include "PrintedLines.h"
 #include "TestMain.h"
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "paste/PasteManager.h"
 #include "paste/PasteSequence.h"
 #include "platform/fake/FakeClipboardService.h"

@@ -13,7 +13,7 @@
 #include "PrintedLines.h"
 #include "TestFiles.h"
 #include "TestMain.h"
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "history/ClipboardHistory.h"
 #include "history/ClipboardMonitor.h"
 #include "history/ClipboardStorage.h"

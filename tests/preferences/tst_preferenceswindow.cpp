@@ -6,9 +6,9 @@
 
 #include "PreferencesTestSupport.h"
 #include "TestMain.h"
-#include "app/AppEnvironment.h"
-#include "app/Notifications.h"
-#include "app/Settings.h"
+#include "core/AppEnvironment.h"
+#include "core/Notifications.h"
+#include "core/Settings.h"
 #include "history/ClipboardHistory.h"
 #include "history/ClipboardStorage.h"
 #include "preferences/AboutPreferencesView.h"

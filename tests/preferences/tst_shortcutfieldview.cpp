@@ -9,7 +9,7 @@
 #include "activation/HotkeyManager.h"
 #include "activation/KeyboardEventCatcher.h"
 #include "activation/ShortcutFieldView.h"
-#include "app/Settings.h"
+#include "core/Settings.h"
 
 using namespace Qt::StringLiterals;
 using ovelin::test::PrintedLines;

@@ -8,7 +8,7 @@
 #include "PreferencesTestSupport.h"
 #include "PrintedLines.h"
 #include "TestMain.h"
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "preferences/ProductLinks.h"
 #include "preferences/UpdaterManager.h"
 

@@ -5,7 +5,7 @@
 #include "PreferencesTestSupport.h"
 #include "TestMain.h"
 #include "activation/ShortcutFieldView.h"
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "platform/GlobalShortcutService.h"
 #include "preferences/GeneralPreferencesView.h"
 #include "preferences/PermissionsPreferencesView.h"

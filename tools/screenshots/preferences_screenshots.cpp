@@ -12,8 +12,8 @@
 
 #include <cstdio>
 
-#include "app/AppEnvironment.h"
-#include "app/Settings.h"
+#include "core/AppEnvironment.h"
+#include "core/Settings.h"
 #include "history/ClipboardHistory.h"
 #include "history/ClipboardStorage.h"
 #include "platform/fake/FakeCapabilityService.h"

@@ -5,8 +5,8 @@
 #include <QTimer>
 #include <QTranslator>
 
-#include "app/AppEnvironment.h"
 #include "app/OvelinApp.h"
+#include "core/AppEnvironment.h"
 #include "history/CaptureGate.h"
 #include "panel/MenuBarContent.h"
 #include "panel/StatusItem.h"

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <optional>
 
 #include <QLocale>
@@ -30,33 +29,23 @@ class AppEnvironment : public QObject
 public:
     static AppEnvironment& shared();
 
-    static constexpr int defaultWindowWidth = 400;
-    static constexpr int defaultWindowHeight = 600;
-    static constexpr int minimumWindowHeight = 360;
-    /// Far taller than any screen, and well inside X11's 16-bit window coordinates.
-    static constexpr int maximumWindowHeight = 16384;
-
     QString selectedLanguage() const { return m_selectedLanguage; }
     bool enableShakeGesture() const;
     QString selectedShakeModifier() const;
     void setSelectedShakeModifier(const QString& modifier);
     AppearanceStyle appearanceStyle() const { return m_appearanceStyle; }
     AppTheme selectedTheme() const { return m_selectedTheme; }
+    /// The modern panel's stored height as stored; 0 when none was chosen.
     double storedWindowHeightRaw() const;
     void setStoredWindowHeightRaw(double height);
 
-    /// The panel height for the current style (600 in classic; the stored height, at least 360, in modern).
-    double windowHeight() const;
     /// pt_BR for "pt", en_US for "en", the system locale otherwise.
     QLocale locale() const;
 
     void setLanguage(const QString& language);
     void setAppearanceStyle(AppearanceStyle style);
-    /// Forgets the modern height and resizes the panel through the handler the panel registered.
+    /// Forgets the modern height, then announces it with windowHeightReset.
     void resetWindowHeight();
-
-    /// Set by the panel's owner: resizes the panel to the given height, keeping its top edge.
-    void setPanelHeightHandler(std::function<void(double)> handler);
 
     /// Re-reads the stored values, as a fresh process would (tests only).
     void reload();
@@ -68,6 +57,8 @@ Q_SIGNALS:
     void appearanceStyleChanged();
     void storedWindowHeightChanged();
     void shakeSettingsChanged();
+    /// The stored height was forgotten on request: the panel takes its default height again.
+    void windowHeightReset();
     /// Any change of the fields above.
     void changed();
 
@@ -77,5 +68,4 @@ private:
     QString m_selectedLanguage;
     AppearanceStyle m_appearanceStyle = AppearanceStyle::Classic;
     AppTheme m_selectedTheme = AppTheme::System;
-    std::function<void(double)> m_panelHeightHandler;
 };

@@ -1,8 +1,6 @@
-#include "app/AppEnvironment.h"
+#include "core/AppEnvironment.h"
 
-#include <algorithm>
-
-#include "app/Settings.h"
+#include "core/Settings.h"
 
 namespace {
 
@@ -109,15 +107,6 @@ void AppEnvironment::setStoredWindowHeightRaw(double height)
     Settings::shared().setValue(SettingsKey::windowHeight, height);
 }
 
-double AppEnvironment::windowHeight() const
-{
-    if (m_appearanceStyle == AppearanceStyle::Classic)
-        return defaultWindowHeight;
-    const double stored = storedWindowHeightRaw();
-    const double height = stored > 0 ? stored : defaultWindowHeight;
-    return std::clamp(height, double(minimumWindowHeight), double(maximumWindowHeight));
-}
-
 QLocale AppEnvironment::locale() const
 {
     if (m_selectedLanguage == u"pt")
@@ -146,12 +135,5 @@ void AppEnvironment::setAppearanceStyle(AppearanceStyle style)
 void AppEnvironment::resetWindowHeight()
 {
     setStoredWindowHeightRaw(0);
-    if (!m_panelHeightHandler)
-        return;
-    m_panelHeightHandler(windowHeight());
-}
-
-void AppEnvironment::setPanelHeightHandler(std::function<void(double)> handler)
-{
-    m_panelHeightHandler = std::move(handler);
+    Q_EMIT windowHeightReset();
 }

@@ -4,8 +4,8 @@
 
 #include "TestFiles.h"
 #include "TestMain.h"
-#include "app/AppEnvironment.h"
-#include "app/Settings.h"
+#include "core/AppEnvironment.h"
+#include "core/Settings.h"
 
 using namespace Qt::StringLiterals;
 
@@ -65,15 +65,6 @@ private Q_SLOTS:
         QTest::newRow("bool: a word") << sound << QByteArray("perhaps") << u"true"_s;
         QTest::newRow("bool: a number") << sound << QByteArray("-1") << u"true"_s;
         QTest::newRow("bool: false") << sound << QByteArray("false") << u"false"_s;
-        const QString height = SettingsKey::windowHeight;
-        QTest::newRow("height: a number") << height << QByteArray("900") << u"900"_s;
-        QTest::newRow("height: below the minimum") << height << QByteArray("250") << u"360"_s;
-        QTest::newRow("height: a word") << height << QByteArray("tall") << u"600"_s;
-        QTest::newRow("height: NaN") << height << QByteArray("nan") << u"600"_s;
-        QTest::newRow("height: infinite") << height << QByteArray("inf") << u"600"_s;
-        QTest::newRow("height: negative") << height << QByteArray("-1e300") << u"600"_s;
-        QTest::newRow("height: taller than any window") << height << QByteArray("1e300") << u"16384"_s;
-        QTest::newRow("height: 100 kB of digits") << height << huge << u"600"_s;
         const QString shortcut = SettingsKey::shortcutKey;
         QTest::newRow("shortcut: 100 kB of text") << shortcut << QByteArray(100 * 1024, 'V') << u"⌃⌘V"_s;
         QTest::newRow("shortcut: a list") << shortcut << QByteArray("a, b") << u"⌃⌘V"_s;
@@ -94,15 +85,12 @@ private Q_SLOTS:
         QSettings().sync();
 
         Settings& settings = Settings::shared();
-        environment().setAppearanceStyle(AppearanceStyle::Modern);
         environment().reload();
         QString actual;
         if (key == SettingsKey::historyLimit)
             actual = QString::number(settings.intValue(key));
         else if (key == SettingsKey::playClickSound)
             actual = settings.boolValue(key) ? u"true"_s : u"false"_s;
-        else if (key == SettingsKey::windowHeight)
-            actual = QString::number(environment().windowHeight(), 'f', 0);
         else if (key == SettingsKey::selectedLanguage)
             actual = environment().selectedLanguage();
         else

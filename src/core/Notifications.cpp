@@ -1,4 +1,4 @@
-#include "app/Notifications.h"
+#include "core/Notifications.h"
 
 Notifications& Notifications::shared()
 {
