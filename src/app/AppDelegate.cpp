@@ -4,13 +4,13 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "app/ContentView.h"
 #include "common/Console.h"
 #include "core/Notifications.h"
 #include "core/Settings.h"
 #include "history/ClipboardHistory.h"
 #include "history/ClipboardStorage.h"
 #include "history/HistoryKeyStore.h"
+#include "panel/ContentView.h"
 #include "panel/CustomPanel.h"
 #include "panel/FloatingWindowController.h"
 #include "panel/WindowManager.h"
@@ -70,7 +70,8 @@ AppDelegate::AppDelegate(StartupServices services, std::unique_ptr<ClipboardHist
 
 AppDelegate::~AppDelegate()
 {
-    // The panel's root view refers to the history: the panel goes first.
+    // The monitor and the panel's root view refer to the history: they go first.
+    m_clipboardMonitor.reset();
     m_floatingWindowController.reset();
     m_preferencesWindowController.reset();
 }
@@ -112,6 +113,7 @@ void AppDelegate::applicationDidFinishLaunching()
     sharedDelegate = this;
     applyLaunchAtLogin();
     setupFloatingWindow();
+    startClipboardMonitor();
     if (m_services.registerShortcut)
         m_services.registerShortcut(Settings::shared().stringValue(QString(SettingsKey::shortcutKey)));
     if (m_services.startShakeMonitoring)
@@ -141,10 +143,17 @@ void AppDelegate::setupFloatingWindow()
     WindowManager::shared().setWindowSystem(m_services.windowSystem);
     // An earlier panel goes first: its controller lets go of what the new one sets up.
     m_floatingWindowController.reset();
-    auto* root = new ContentView(*m_history, AppEnvironment::shared(), m_services.startClipboardMonitor);
+    auto* root = new ContentView(*m_history, AppEnvironment::shared());
     m_contentView = root;
     m_floatingWindowController = std::make_unique<FloatingWindowController>(root, m_services.windowSystem);
     m_floatingWindowController->showWindow();
+}
+
+void AppDelegate::startClipboardMonitor()
+{
+    // One monitor for the life of the process, however often the sequence runs.
+    if (!m_clipboardMonitor && m_services.startClipboardMonitor)
+        m_clipboardMonitor = m_services.startClipboardMonitor(*m_history);
 }
 
 void AppDelegate::openPreferencesWindow()

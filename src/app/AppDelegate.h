@@ -31,7 +31,8 @@ public:
     static AppDelegate* shared();
 
     /// The start-up sequence: analytics, "AppLaunched", the updater, the shared reference, the
-    /// login item, the panel (shown once), the shortcut, the shake gesture.
+    /// login item, the panel (shown once), the clipboard monitor (started once), the shortcut,
+    /// the shake gesture.
     void applicationDidFinishLaunching();
 
     /// Opens (or brings forward) the one preferences window.
@@ -49,6 +50,8 @@ public:
         return m_preferencesWindowController.get();
     }
     ContentView* contentView() const;
+    /// The running clipboard monitor; none before launch, or where the clipboard cannot be watched.
+    QObject* clipboardMonitor() const { return m_clipboardMonitor.get(); }
     bool launchAtLogin() const;
 
     /// The "AppLaunched" parameters: each version string, or "unknown" when missing or not text.
@@ -56,10 +59,12 @@ public:
 
 private:
     void setupFloatingWindow();
+    void startClipboardMonitor();
     void openPreferencesWindow();
 
     StartupServices m_services;
     std::unique_ptr<ClipboardHistory> m_history;
+    std::unique_ptr<QObject> m_clipboardMonitor;
     std::unique_ptr<FloatingWindowController> m_floatingWindowController;
     std::unique_ptr<PreferencesWindowController> m_preferencesWindowController;
     QPointer<ContentView> m_contentView;

@@ -16,7 +16,7 @@ class HistoryKeyStore;
 class LoginItemService;
 class WindowSystem;
 
-/// Everything the start-up sequence and the panel's root view reach outside the shell. The
+/// Everything the start-up sequence reaches outside the shell. The
 /// running application uses `application()`; tests hand in fakes and record the calls.
 /// Pointers are not owned and must outlive the delegate.
 struct StartupServices

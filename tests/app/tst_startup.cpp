@@ -7,7 +7,6 @@
 #include "PrintedLines.h"
 #include "TestMain.h"
 #include "app/AppDelegate.h"
-#include "app/ContentView.h"
 #include "app/OvelinApp.h"
 #include "common/Console.h"
 #include "core/AppEnvironment.h"
@@ -210,7 +209,7 @@ private Q_SLOTS:
         QCOMPARE(Settings::shared().boolValue(SettingsKey::launchAtLogin), wish);
     }
 
-    void theMonitorStartsOnTheFirstAppearanceOnlyAndTheStoredShortcutIsRegistered()
+    void theMonitorStartsOnceAndTheStoredShortcutIsRegistered()
     {
         Settings::shared().setValue(SettingsKey::shortcutKey, u"⌥⇧K"_s);
         m_delegate = std::make_unique<AppDelegate>(recordingServices());
@@ -218,7 +217,7 @@ private Q_SLOTS:
         m_delegate->applicationDidFinishLaunching();
         QCOMPARE(m_monitorsStarted, 1);
         QVERIFY(m_calls.contains(u"registerShortcut ⌥⇧K panel=shown"_s));
-        QVERIFY(m_delegate->contentView()->clipboardMonitor());
+        QVERIFY(m_delegate->clipboardMonitor());
 
         QWidget* panel = m_delegate->floatingWindowController()->window();
         for (int i = 0; i < 100; ++i) {

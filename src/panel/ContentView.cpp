@@ -1,4 +1,4 @@
-#include "app/ContentView.h"
+#include "panel/ContentView.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -10,9 +10,8 @@
 #include "panel/OvelinView.h"
 #include "panel/ThemePalette.h"
 
-ContentView::ContentView(ClipboardHistory& history, AppEnvironment& environment, MonitorStarter startMonitor,
-                         QWidget* parent)
-    : QWidget(parent), m_history(history), m_environment(environment), m_startMonitor(std::move(startMonitor))
+ContentView::ContentView(ClipboardHistory& history, AppEnvironment& environment, QWidget* parent)
+    : QWidget(parent), m_history(history), m_environment(environment)
 {
     setAttribute(Qt::WA_TranslucentBackground);
     setAutoFillBackground(false);
@@ -33,13 +32,6 @@ ContentView::ContentView(ClipboardHistory& history, AppEnvironment& environment,
 }
 
 ContentView::~ContentView() = default;
-
-void ContentView::showEvent(QShowEvent* event)
-{
-    QWidget::showEvent(event);
-    if (!m_clipboardMonitor && m_startMonitor)
-        m_clipboardMonitor = m_startMonitor(m_history);
-}
 
 void ContentView::changeEvent(QEvent* event)
 {

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+class AppEnvironment;
+class ClipboardHistory;
+
+/// The floating panel's root view: hosts the history list and applies the chosen theme and
+/// language.
+class ContentView : public QWidget
+{
+    Q_OBJECT
+public:
+    ContentView(ClipboardHistory& history, AppEnvironment& environment, QWidget* parent = nullptr);
+    ~ContentView() override;
+
+    ClipboardHistory& history() const { return m_history; }
+    /// The history list shown inside.
+    QWidget* listView() const { return m_listView; }
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    void applyTheme();
+
+    ClipboardHistory& m_history;
+    AppEnvironment& m_environment;
+    QPointer<QWidget> m_listView;
+};
