@@ -4,8 +4,8 @@
 #include <QStringList>
 
 #include "HotKey/HotKey.h"
-#include "activation/PanelPresenter.h"
 #include "common/Console.h"
+#include "core/PanelPresenter.h"
 
 using namespace Qt::StringLiterals;
 
@@ -55,27 +55,6 @@ HotkeyManager::Shortcut HotkeyManager::parseShortcut(const QString& text)
         }
     }
     return {};
-}
-
-QString HotkeyManager::displayText(const QString& text)
-{
-    static const std::pair<QChar, QString> names[] = {{QChar(0x2303), u"Ctrl"_s},
-                                                      {QChar(0x2325), u"Alt"_s},
-                                                      {QChar(0x21E7), u"Shift"_s},
-                                                      {QChar(0x2318), u"Super"_s}};
-    QStringList parts;
-    QString rest = text;
-    for (const auto& [symbol, name] : names) {
-        if (rest.contains(symbol)) {
-            parts << name;
-            rest.remove(symbol);
-        }
-    }
-    // What is left is the key (a letter or digit, or what an unusable recording kept).
-    if (!rest.isEmpty()) {
-        parts << rest;
-    }
-    return parts.join(u'+');
 }
 
 void HotkeyManager::setShortcutService(GlobalShortcutService* service)

@@ -41,10 +41,6 @@ public:
     /// character. No such character: no key and no modifiers.
     static Shortcut parseShortcut(const QString& text);
 
-    /// The stored text as shown to the user, the way Linux desktops write it: "Ctrl+Super+V"
-    /// (Ctrl, Alt, Shift, Super, then the rest of the text, usually the key).
-    static QString displayText(const QString& text);
-
     /// The parsed shortcut as a service binds it; none without a key.
     static std::optional<GlobalShortcutService::Combination> combination(const QString& text);
 

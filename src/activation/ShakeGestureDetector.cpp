@@ -5,9 +5,9 @@
 #include <QCursor>
 #include <QPointer>
 
-#include "activation/PanelPresenter.h"
 #include "activation/ShakePulseWindow.h"
 #include "common/Console.h"
+#include "core/PanelPresenter.h"
 #include "core/Settings.h"
 #include "platform/GlobalMouseMonitor.h"
 

@@ -143,7 +143,7 @@ void AppDelegate::setupFloatingWindow()
     WindowManager::shared().setWindowSystem(m_services.windowSystem);
     // An earlier panel goes first: its controller lets go of what the new one sets up.
     m_floatingWindowController.reset();
-    auto* root = new ContentView(*m_history, AppEnvironment::shared());
+    auto* root = new ContentView(*m_history, AppEnvironment::shared(), m_services.itemActions);
     m_contentView = root;
     m_floatingWindowController = std::make_unique<FloatingWindowController>(root, m_services.windowSystem);
     m_floatingWindowController->showWindow();

@@ -5,8 +5,11 @@
 #include "common/Console.h"
 #include "core/Settings.h"
 #include "history/CaptureGate.h"
+#include "history/ClipboardItem.h"
 #include "history/ClipboardMonitor.h"
 #include "panel/WindowManager.h"
+#include "paste/PasteManager.h"
+#include "paste/PasteSequence.h"
 #include "platform/Desktop.h"
 #include "platform/FrontmostApplicationService.h"
 #include "platform/GlobalMouseMonitor.h"
@@ -87,12 +90,23 @@ StartupServices StartupServices::application()
         monitor->startMonitoring();
         return std::unique_ptr<QObject>(std::move(monitor));
     };
+    services.itemActions.paste = [](const ClipboardItem& item, PasteTrigger trigger, PasteFormat format) {
+        PasteSequence::shared().paste(
+            item, trigger == PasteTrigger::RowClick ? PasteOrigin::RowClick : PasteOrigin::Keyboard,
+            format == PasteFormat::PlainText);
+    };
+    services.itemActions.copyToPasteboard = [](const ClipboardItem& item) {
+        PasteManager::shared().copyToPasteboard(item);
+    };
     services.platform = platform;
     services.frontmostApplication = platform.frontmostApplication;
     services.windowSystem = desktop.windowSystem;
     services.onDisplayLost = desktop.onDisplayLost;
     services.bundleInfo = mainBundleInfo();
     services.preferences = PreferencesServices::standard();
+    services.preferences.registerShortcut = [](const QString& text) {
+        HotkeyManager::shared().registerShortcut(text);
+    };
     services.preferences.loginItems = loginItem;
     services.preferences.capabilities = desktop.capabilities;
     services.preferences.applications = platform.frontmostApplication;

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QVariantMap>
 
+#include "panel/ItemActions.h"
 #include "platform/PlatformServices.h"
 #include "preferences/PreferencesServices.h"
 #include "telemetry/Telemetry.h"
@@ -33,6 +34,8 @@ struct StartupServices
     std::function<void()> startShakeMonitoring;
     /// Creates the clipboard monitor for the history, started; the caller keeps it.
     std::function<std::unique_ptr<QObject>(ClipboardHistory&)> startClipboardMonitor;
+    /// What a row of the panel's list does: paste through the shared paste sequence, copy again.
+    ItemActions itemActions;
     /// What capturing and pasting are built on (the paste engine is given these at launch).
     PlatformServices platform;
     FrontmostApplicationService* frontmostApplication = nullptr;

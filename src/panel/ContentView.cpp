@@ -10,7 +10,8 @@
 #include "panel/OvelinView.h"
 #include "panel/ThemePalette.h"
 
-ContentView::ContentView(ClipboardHistory& history, AppEnvironment& environment, QWidget* parent)
+ContentView::ContentView(ClipboardHistory& history, AppEnvironment& environment, ItemActions actions,
+                         QWidget* parent)
     : QWidget(parent), m_history(history), m_environment(environment)
 {
     setAttribute(Qt::WA_TranslucentBackground);
@@ -23,7 +24,9 @@ ContentView::ContentView(ClipboardHistory& history, AppEnvironment& environment,
     layout->setSpacing(0);
 
     // The history list, made the focus proxy so the panel's focus lands in its search field.
-    m_listView = new OvelinView(m_history, this);
+    auto* list = new OvelinView(m_history, this);
+    list->setItemActions(std::move(actions));
+    m_listView = list;
     layout->addWidget(m_listView);
     setFocusProxy(m_listView);
 

@@ -18,8 +18,8 @@ enum class PasteFormat
     PlainText
 };
 
-/// What the list and its rows do to the outside world. The application uses `standard()`,
-/// which runs the one shared paste sequence; tests hand in recorders instead.
+/// What the list and its rows do to the outside world. The application hands in the one shared
+/// paste sequence; tests hand in recorders instead. An empty action does nothing.
 struct ItemActions
 {
     /// Writes the item to the clipboard, hides the application and pastes into the window
@@ -27,6 +27,4 @@ struct ItemActions
     std::function<void(const ClipboardItem&, PasteTrigger, PasteFormat)> paste;
     /// Writes the item to the clipboard only ("copy_again").
     std::function<void(const ClipboardItem&)> copyToPasteboard;
-
-    static ItemActions standard();
 };

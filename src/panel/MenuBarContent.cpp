@@ -9,8 +9,8 @@
 #include <QPainterPath>
 #include <QVBoxLayout>
 
-#include "activation/HotkeyManager.h"
 #include "core/Settings.h"
+#include "core/ShortcutText.h"
 #include "history/CaptureGate.h"
 #include "panel/SymbolPainter.h"
 
@@ -209,7 +209,7 @@ void MenuBarContent::rebuild()
 
     // The row's tooltip names the shortcut that does the same.
     show->setToolTip(
-        HotkeyManager::displayText(Settings::shared().stringValue(QString(SettingsKey::shortcutKey))));
+        shortcutDisplayText(Settings::shared().stringValue(QString(SettingsKey::shortcutKey))));
     connect(show, &QAbstractButton::clicked, this, &MenuBarContent::showHistoryRequested);
     connect(preferences, &QAbstractButton::clicked, this, &MenuBarContent::preferencesRequested);
     connect(quit, &QAbstractButton::clicked, this, &MenuBarContent::quitRequested);

@@ -8,10 +8,10 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "activation/HotkeyManager.h"
 #include "common/Console.h"
 #include "core/AppEnvironment.h"
 #include "core/Settings.h"
+#include "core/ShortcutText.h"
 #include "history/ClipboardHistory.h"
 #include "panel/FileIconView.h"
 #include "panel/HistoryListView.h"
@@ -44,7 +44,7 @@ OvelinView::OvelinView(ClipboardHistory& history, QWidget* parent)
                        m_resizeStrip->followPointer(QCursor::pos());
                }},
           this)),
-      m_actions(ItemActions::standard()), m_selection(*m_list)
+      m_selection(*m_list)
 {
     setObjectName(QStringLiteral("OvelinView"));
     setAttribute(Qt::WA_TranslucentBackground);
@@ -136,7 +136,7 @@ void OvelinView::updateEmptyText()
         text = qtTrId("search_no_match");
     } else if (m_history.history().isEmpty()) {
         const QString shortcut =
-            HotkeyManager::displayText(Settings::shared().stringValue(QString(SettingsKey::shortcutKey)));
+            shortcutDisplayText(Settings::shared().stringValue(QString(SettingsKey::shortcutKey)));
         text = shortcut.isEmpty() ? qtTrId("empty_history_hint")
                                   : qtTrId("empty_history_hint_with_shortcut").replace(u"%1"_s, shortcut);
     }

@@ -6,7 +6,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "activation/PanelPresenter.h"
+#include "core/PanelPresenter.h"
 
 class FrontmostApplicationService;
 class WindowSystem;

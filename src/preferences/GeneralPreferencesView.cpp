@@ -4,13 +4,13 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "activation/ShortcutFieldView.h"
 #include "common/Console.h"
 #include "core/Settings.h"
 #include "platform/CapabilityService.h"
 #include "platform/LoginItemService.h"
 #include "preferences/AlertPresenter.h"
 #include "preferences/PreferencesWidgets.h"
+#include "preferences/ShortcutFieldView.h"
 
 using namespace PreferencesStyle;
 

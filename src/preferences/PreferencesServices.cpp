@@ -2,7 +2,6 @@
 
 #include <QDesktopServices>
 
-#include "activation/HotkeyManager.h"
 #include "preferences/AlertPresenter.h"
 #include "preferences/AppVersion.h"
 #include "preferences/HelpViewer.h"
@@ -17,7 +16,6 @@ PreferencesServices PreferencesServices::standard()
         Telemetry::shared().send(signal, parameters);
     };
     services.openUrl = openUrlWithSystem;
-    services.registerShortcut = [](const QString& text) { HotkeyManager::shared().registerShortcut(text); };
     services.bundleInfo = mainBundleInfo();
     return services;
 }

@@ -35,8 +35,8 @@ struct PreferencesServices
     /// The version strings of the running build ("CFBundleShortVersionString", "CFBundleVersion").
     QVariantMap bundleInfo;
 
-    /// Message boxes, the Telemetry layer, the shared HotkeyManager and the version strings; the
-    /// platform's services are the application's to add.
+    /// Message boxes, the Telemetry layer and the version strings; the platform's services and
+    /// the shortcut registration are the application's to add.
     static PreferencesServices standard();
 
     void send(AppSignal signal, const SignalParameters& parameters) const;

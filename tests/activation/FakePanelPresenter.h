@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-#include "activation/PanelPresenter.h"
+#include "core/PanelPresenter.h"
 
 /// Records what the shortcut and the shake ask of the panel.
 class FakePanelPresenter final : public PanelPresenter

@@ -18,7 +18,6 @@
 #include "PreferencesTestSupport.h"
 #include "PrintedLines.h"
 #include "TestMain.h"
-#include "activation/ShortcutFieldView.h"
 #include "core/AppEnvironment.h"
 #include "core/Settings.h"
 #include "history/ClipboardHistory.h"
@@ -36,6 +35,7 @@
 #include "preferences/PermissionsManager.h"
 #include "preferences/PermissionsPreferencesView.h"
 #include "preferences/PreferencesWidgets.h"
+#include "preferences/ShortcutFieldView.h"
 
 using namespace Qt::StringLiterals;
 using namespace ovelin::test;

@@ -7,9 +7,9 @@
 #include "PrintedLines.h"
 #include "TestMain.h"
 #include "activation/HotkeyManager.h"
-#include "activation/KeyboardEventCatcher.h"
-#include "activation/ShortcutFieldView.h"
 #include "core/Settings.h"
+#include "preferences/KeyboardEventCatcher.h"
+#include "preferences/ShortcutFieldView.h"
 
 using namespace Qt::StringLiterals;
 using ovelin::test::PrintedLines;
@@ -32,7 +32,9 @@ private:
         {
             auto* layout = new QVBoxLayout(&window);
             view = new ShortcutFieldView(
-                &window, realManager ? ShortcutFieldView::Registrar()
+                &window, realManager ? ShortcutFieldView::Registrar([](const QString& text) {
+                    HotkeyManager::shared().registerShortcut(text);
+                })
                                      : [this](const QString& text) { registered.append(text); });
             layout->addWidget(view);
             window.show();

@@ -4,12 +4,12 @@
 
 #include "PreferencesTestSupport.h"
 #include "TestMain.h"
-#include "activation/ShortcutFieldView.h"
 #include "core/Settings.h"
 #include "platform/GlobalShortcutService.h"
 #include "preferences/GeneralPreferencesView.h"
 #include "preferences/PermissionsPreferencesView.h"
 #include "preferences/PreferencesWidgets.h"
+#include "preferences/ShortcutFieldView.h"
 
 using namespace Qt::StringLiterals;
 using namespace ovelin::test;

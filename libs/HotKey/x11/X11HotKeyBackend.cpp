@@ -16,11 +16,11 @@
 #include "HotKeysController.h"
 #include "Key.h"
 #include "Modifiers.h"
-#include "X11Support.h"
+#include "X11Support/X11Support.h"
 
 std::unique_ptr<HotKeyBackend> createPlatformHotKeyBackend()
 {
-    Display* display = HotKeys::x11::applicationDisplay();
+    Display* display = X11Support::applicationDisplay();
     if (display == nullptr) {
         return nullptr;
     }
@@ -118,14 +118,14 @@ std::optional<HotKeyBackend::Handle> X11HotKeyBackend::registerHotKey(std::uint3
         modifiers |= ShiftMask;
     }
     if (flags.contains(ModifierFlags::option)) {
-        const unsigned int alt = HotKeys::x11::modifierMaskFor(m_display, {XK_Alt_L, XK_Alt_R, XK_Meta_L});
+        const unsigned int alt = X11Support::modifierMaskFor(m_display, {XK_Alt_L, XK_Alt_R, XK_Meta_L});
         if (alt == 0) {
             return std::nullopt;
         }
         modifiers |= alt;
     }
     if (flags.contains(ModifierFlags::command)) {
-        const unsigned int super = HotKeys::x11::modifierMaskFor(m_display, {XK_Super_L, XK_Super_R});
+        const unsigned int super = X11Support::modifierMaskFor(m_display, {XK_Super_L, XK_Super_R});
         if (super == 0) {
             return std::nullopt;
         }
@@ -133,11 +133,11 @@ std::optional<HotKeyBackend::Handle> X11HotKeyBackend::registerHotKey(std::uint3
     }
 
     const Window root = DefaultRootWindow(m_display);
-    m_numLockMask = HotKeys::x11::modifierMaskFor(m_display, {XK_Num_Lock});
+    m_numLockMask = X11Support::modifierMaskFor(m_display, {XK_Num_Lock});
     const std::vector<unsigned int> locks = lockCombinations();
     int error = 0;
     {
-        HotKeys::x11::ErrorTrap trap(m_display);
+        X11Support::ErrorTrap trap(m_display);
         for (const unsigned int lock : locks) {
             XGrabKey(m_display, keycode, modifiers | lock, root, False, GrabModeAsync, GrabModeAsync);
         }
@@ -171,7 +171,7 @@ void X11HotKeyBackend::ungrab(const Grab& grab)
         return;
     }
     const Window root = DefaultRootWindow(m_display);
-    HotKeys::x11::ErrorTrap trap(m_display);
+    X11Support::ErrorTrap trap(m_display);
     for (const unsigned int lock : grab.locks) {
         XUngrabKey(m_display, grab.keycode, grab.modifiers | lock, root);
     }

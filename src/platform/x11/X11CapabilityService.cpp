@@ -8,7 +8,7 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
 
-#include "HotKey/X11Support.h"
+#include "X11Support/X11Support.h"
 
 namespace {
 
@@ -65,7 +65,7 @@ bool X11CapabilityService::canMonitorInput() const
     unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
     XISetMask(bits, XI_RawMotion);
     XIEventMask mask{XIAllMasterDevices, sizeof(bits), bits};
-    HotKeys::x11::ErrorTrap trap(display.get());
+    X11Support::ErrorTrap trap(display.get());
     XISelectEvents(display.get(), DefaultRootWindow(display.get()), &mask, 1);
     return trap.sync() == 0;
 }

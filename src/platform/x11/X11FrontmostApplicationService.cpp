@@ -12,7 +12,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
-#include "HotKey/X11Support.h"
+#include "X11Support/X11Support.h"
 
 namespace {
 
@@ -113,11 +113,11 @@ Window activeWindow(Display* dpy)
 
 std::optional<FrontmostApplication> X11FrontmostApplicationService::frontmostApplication()
 {
-    Display* dpy = HotKeys::x11::applicationDisplay();
+    Display* dpy = X11Support::applicationDisplay();
     if (!dpy)
         return std::nullopt;
     // Windows of other clients may vanish while we look at them.
-    HotKeys::x11::ErrorTrap trap(dpy);
+    X11Support::ErrorTrap trap(dpy);
     const Window window = activeWindow(dpy);
     if (window == None)
         return std::nullopt;
@@ -137,10 +137,10 @@ std::optional<FrontmostApplication> X11FrontmostApplicationService::frontmostApp
 bool X11FrontmostApplicationService::activateWindow(quint64 windowId)
 {
     m_requestedWindow = 0;
-    Display* dpy = HotKeys::x11::applicationDisplay();
+    Display* dpy = X11Support::applicationDisplay();
     if (!dpy || windowId == 0)
         return false;
-    HotKeys::x11::ErrorTrap trap(dpy);
+    X11Support::ErrorTrap trap(dpy);
     const Window root = DefaultRootWindow(dpy);
     const Window window = static_cast<Window>(windowId);
     // The window may have closed since it was recorded.
@@ -186,10 +186,10 @@ void X11FrontmostApplicationService::whenFocusSettled(std::chrono::milliseconds 
             m_requestedWindow = 0;
             return true;
         }
-        Display* dpy = HotKeys::x11::applicationDisplay();
+        Display* dpy = X11Support::applicationDisplay();
         bool back = !dpy;
         if (dpy) {
-            HotKeys::x11::ErrorTrap trap(dpy);
+            X11Support::ErrorTrap trap(dpy);
             back = activeWindow(dpy) == m_requestedWindow;
         }
         if (back) {
@@ -216,10 +216,10 @@ void X11FrontmostApplicationService::whenFocusSettled(std::chrono::milliseconds 
 
 QStringList X11FrontmostApplicationService::runningApplications()
 {
-    Display* dpy = HotKeys::x11::applicationDisplay();
+    Display* dpy = X11Support::applicationDisplay();
     if (!dpy)
         return {};
-    HotKeys::x11::ErrorTrap trap(dpy);
+    X11Support::ErrorTrap trap(dpy);
     const Window root = DefaultRootWindow(dpy);
     // The window manager's list of client windows; without one, the top-level windows.
     QList<Window> windows;

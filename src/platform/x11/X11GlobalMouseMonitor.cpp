@@ -8,7 +8,7 @@
 #include <X11/extensions/XInput2.h>
 #include <X11/keysym.h>
 
-#include "HotKey/X11Support.h"
+#include "X11Support/X11Support.h"
 
 std::unique_ptr<GlobalMouseMonitor> createGlobalMouseMonitor()
 {
@@ -50,7 +50,7 @@ bool X11GlobalMouseMonitor::start(Handler handler)
     mask.mask = bits;
     {
         // A server that refuses the selection would otherwise leave a monitor that never hears a move.
-        HotKeys::x11::ErrorTrap trap(display);
+        X11Support::ErrorTrap trap(display);
         XISelectEvents(display, DefaultRootWindow(display), &mask, 1);
         if (trap.sync() != 0) {
             XCloseDisplay(display);
@@ -59,8 +59,8 @@ bool X11GlobalMouseMonitor::start(Handler handler)
     }
 
     m_display = display;
-    m_altMask = HotKeys::x11::modifierMaskFor(display, {XK_Alt_L, XK_Alt_R, XK_Meta_L});
-    m_superMask = HotKeys::x11::modifierMaskFor(display, {XK_Super_L, XK_Super_R});
+    m_altMask = X11Support::modifierMaskFor(display, {XK_Alt_L, XK_Alt_R, XK_Meta_L});
+    m_superMask = X11Support::modifierMaskFor(display, {XK_Super_L, XK_Super_R});
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         m_pixelRatio = screen->devicePixelRatio();
     }

@@ -4,7 +4,7 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
-#include "HotKey/X11Support.h"
+#include "X11Support/X11Support.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ void setError(QString* error, const QString& text)
 
 bool X11KeyEventPoster::postPasteKeystroke(PasteKeystroke keystroke, QString* error)
 {
-    Display* dpy = HotKeys::x11::applicationDisplay();
+    Display* dpy = X11Support::applicationDisplay();
     if (!dpy) {
         setError(error, QStringLiteral("sem conexão com o servidor X"));
         return false;
@@ -38,7 +38,7 @@ bool X11KeyEventPoster::postPasteKeystroke(PasteKeystroke keystroke, QString* er
         setError(error, QStringLiteral("o mapa de teclado não tem as teclas do atalho de colar"));
         return false;
     }
-    HotKeys::x11::ErrorTrap trap(dpy);
+    X11Support::ErrorTrap trap(dpy);
     XTestFakeKeyEvent(dpy, modifier, True, CurrentTime);
     XTestFakeKeyEvent(dpy, key, True, CurrentTime);
     XTestFakeKeyEvent(dpy, key, False, CurrentTime);

@@ -6,7 +6,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
-#include "HotKey/X11Support.h"
+#include "X11Support/X11Support.h"
 
 namespace {
 
@@ -36,10 +36,10 @@ bool sendRootMessage(Display* dpy, Window window, Atom type, long l0, long l1, l
 
 bool X11WindowSystem::setOnAllDesktops(quint64 window)
 {
-    Display* dpy = HotKeys::x11::applicationDisplay();
+    Display* dpy = X11Support::applicationDisplay();
     if (!dpy || window == 0)
         return false;
-    HotKeys::x11::ErrorTrap trap(dpy);
+    X11Support::ErrorTrap trap(dpy);
     // Requests to the window manager, which owns both properties of a managed window.
     const Atom sticky = atom(dpy, "_NET_WM_STATE_STICKY");
     const bool sent =
@@ -51,7 +51,7 @@ bool X11WindowSystem::setOnAllDesktops(quint64 window)
 
 bool X11WindowSystem::hasCompositor() const
 {
-    Display* dpy = HotKeys::x11::applicationDisplay();
+    Display* dpy = X11Support::applicationDisplay();
     if (!dpy)
         return false;
     const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(DefaultScreen(dpy));

@@ -6,9 +6,9 @@
 typedef struct _XDisplay Display;
 typedef unsigned long KeySym;
 
-/// Xlib helpers of the hot key module's X11 part, shared with the application's other X11
-/// services so that each exists once. GUI thread only.
-namespace HotKeys::x11 {
+/// Xlib helpers shared by the hot key module's X11 part and the application's X11 services, so
+/// that each exists once. GUI thread only.
+namespace X11Support {
 
 /// The application's own Xlib connection (Qt's), or null when the application does not run on X11.
 Display* applicationDisplay();
@@ -36,4 +36,4 @@ private:
 /// keyboard map, or 0 when none does. Super and Num Lock are not on the same bit everywhere.
 unsigned int modifierMaskFor(Display* display, std::initializer_list<KeySym> keysyms);
 
-} // namespace HotKeys::x11
+} // namespace X11Support

@@ -1,4 +1,4 @@
-#include "activation/ShortcutFieldView.h"
+#include "preferences/ShortcutFieldView.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -8,9 +8,9 @@
 #include <QSignalBlocker>
 #include <QVariantAnimation>
 
-#include "activation/HotkeyManager.h"
-#include "activation/KeyboardEventCatcher.h"
 #include "core/Settings.h"
+#include "core/ShortcutText.h"
+#include "preferences/KeyboardEventCatcher.h"
 
 namespace {
 
@@ -138,9 +138,6 @@ ShortcutFieldView::ShortcutFieldView(QWidget* parent, Registrar registerShortcut
     : QWidget(parent), m_register(std::move(registerShortcut)), m_field(new Field(this)),
       m_button(new ClearButton(this))
 {
-    if (!m_register)
-        m_register = [](const QString& text) { HotkeyManager::shared().registerShortcut(text); };
-
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(6);
@@ -247,7 +244,8 @@ void ShortcutFieldView::setRecordedShortcut(const QString& shortcut)
 
 void ShortcutFieldView::registerShortcut(const QString& shortcut)
 {
-    m_register(shortcut);
+    if (m_register)
+        m_register(shortcut);
 }
 
 void ShortcutFieldView::setHoveringButton(bool hovering)
@@ -263,7 +261,7 @@ void ShortcutFieldView::refresh()
 {
     const QString stored = recordedShortcut();
     if (!stored.isEmpty())
-        m_field->text = HotkeyManager::displayText(stored);
+        m_field->text = shortcutDisplayText(stored);
     else if (m_recording && m_hoveringButton)
         m_field->text = qtTrId("cancel_button_label");
     else

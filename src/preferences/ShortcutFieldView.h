@@ -23,7 +23,7 @@ class ShortcutFieldView : public QWidget
 public:
     using Registrar = std::function<void(const QString&)>;
 
-    /// `registerShortcut` defaults to the shared HotkeyManager.
+    /// `registerShortcut` arms the global shortcut for a stored text (none: the text is only stored).
     explicit ShortcutFieldView(QWidget* parent = nullptr, Registrar registerShortcut = {});
     ~ShortcutFieldView() override;
 

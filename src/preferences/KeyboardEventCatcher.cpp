@@ -1,4 +1,4 @@
-#include "activation/KeyboardEventCatcher.h"
+#include "preferences/KeyboardEventCatcher.h"
 
 #include <QKeyEvent>
 

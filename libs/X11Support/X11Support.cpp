@@ -1,10 +1,10 @@
-#include "HotKey/X11Support.h"
+#include "X11Support/X11Support.h"
 
 #include <QGuiApplication>
 
 #include <X11/Xlib.h>
 
-namespace HotKeys::x11 {
+namespace X11Support {
 
 namespace {
 
@@ -79,4 +79,4 @@ unsigned int modifierMaskFor(Display* display, std::initializer_list<KeySym> key
     return mask;
 }
 
-} // namespace HotKeys::x11
+} // namespace X11Support
