@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QStringList>
 
-#include "HotKey/HotKey.h"
 #include "common/Console.h"
 #include "core/PanelPresenter.h"
 
@@ -95,8 +94,7 @@ std::optional<GlobalShortcutService::Combination> HotkeyManager::combination(con
 
 void HotkeyManager::registerShortcut(const QString& text)
 {
-    // Released first, so the old combination is free before the new one is grabbed.
-    m_hotKey.reset();
+    // Released first, so the old combination is free before the new one is bound.
     if (m_service)
         m_service->unbind();
 
@@ -105,12 +103,8 @@ void HotkeyManager::registerShortcut(const QString& text)
         ovelin::printLine(u"⚠️ Atalho inválido: "_s + printable(text));
         return;
     }
-    if (m_service) {
+    if (m_service)
         m_service->bind(*combination(text), [this, text] { pressed(text); });
-        return;
-    }
-    m_hotKey = HotKey::create(*shortcut.key, shortcut.modifiers);
-    m_hotKey->setKeyDownHandler([this, text] { pressed(text); });
 }
 
 void HotkeyManager::pressed(const QString& text)

@@ -9,7 +9,6 @@
 #include "HotKey/Modifiers.h"
 #include "platform/GlobalShortcutService.h"
 
-class HotKey;
 class PanelPresenter;
 
 /// The one global keyboard shortcut that toggles the history panel. The shortcut is stored as
@@ -29,8 +28,8 @@ public:
     /// The panel the shortcut toggles; not owned. Presses do nothing else while none is set.
     void setPresenter(PanelPresenter* presenter) { m_presenter = presenter; }
 
-    /// Where the desktop binds global keys itself (Wayland): the service the shortcut is handed to
-    /// instead of a HotKey (not owned; none: HotKey). Its binding is released at quit.
+    /// The service that binds the shortcut (not owned; none: nothing is bound). Its binding is
+    /// released at quit.
     void setShortcutService(GlobalShortcutService* service);
 
     /// Replaces the registered shortcut by the one `text` describes. A text without a usable key
@@ -44,14 +43,10 @@ public:
     /// The parsed shortcut as a service binds it; none without a key.
     static std::optional<GlobalShortcutService::Combination> combination(const QString& text);
 
-    /// The registered hot key, if any (owned by the manager).
-    const HotKey* hotKey() const { return m_hotKey.get(); }
-
 private:
     HotkeyManager() = default;
     void pressed(const QString& text);
 
-    std::shared_ptr<HotKey> m_hotKey;
     GlobalShortcutService* m_service = nullptr;
     PanelPresenter* m_presenter = nullptr;
 };

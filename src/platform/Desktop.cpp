@@ -14,6 +14,7 @@
 #include "platform/x11/X11WindowSystem.h"
 #include "platform/x11/XdgAutostartLoginItem.h"
 #ifdef OVELIN_HAVE_WAYLAND
+#include "platform/HotKeyShortcutService.h"
 #include "platform/wayland/WaylandCapabilityService.h"
 #include "platform/wayland/WaylandConnectionWatch.h"
 #include "platform/wayland/WaylandPlatform.h"
@@ -72,10 +73,12 @@ Desktop::Services x11Services()
 {
     static X11WindowSystem windowSystem;
     static X11CapabilityService capabilities;
+    static HotKeyShortcutService shortcuts;
     Desktop::Services services;
     services.platform = ovelin::x11::platformServices();
     services.windowSystem = &windowSystem;
     services.capabilities = &capabilities;
+    services.shortcuts = &shortcuts;
     services.createMouseMonitor = &createGlobalMouseMonitor;
     services.onDisplayLost = [](std::function<void()> lost) {
         if (!lost)

@@ -22,8 +22,8 @@ public:
         WindowSystem* windowSystem = nullptr;
         CapabilityService* capabilities = nullptr;
         LoginItemService* loginItem = nullptr;
-        /// Where the desktop binds global keys itself: the service the shortcut goes to; none
-        /// where Ovelin grabs the keys (X11) or nothing binds them.
+        /// The service the panel's shortcut goes to: Ovelin's own key grab (X11), the desktop's
+        /// binding (Wayland), or one that names the command to bind by hand.
         GlobalShortcutService* shortcuts = nullptr;
         /// False where the clipboard cannot be watched (a compositor without data-control); the
         /// clipboard service still writes for a paste.

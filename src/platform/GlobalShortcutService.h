@@ -5,8 +5,9 @@
 #include <QChar>
 #include <QString>
 
-/// Where the desktop, not Ovelin, owns global keys (Wayland), a service that asks the desktop to
-/// bind the panel's shortcut. Answers come later; a refused binding prints a line of its own.
+/// Binds the panel's global shortcut: by a key grab of Ovelin's own (X11), or by asking the
+/// desktop, which owns global keys there (Wayland). A desktop answers later; a refused binding
+/// prints a line of its own.
 class GlobalShortcutService
 {
 public:

@@ -7,6 +7,7 @@
 #include "activation/HotkeyManager.h"
 #include "common/Console.h"
 #include "core/Settings.h"
+#include "platform/HotKeyShortcutService.h"
 #include "support/TestMain.h"
 
 using namespace Qt::StringLiterals;
@@ -29,12 +30,13 @@ class HotkeyManagerTest : public QObject
     Q_OBJECT
     FakeBackend* m_backend = nullptr;
     FakePanelPresenter m_presenter;
+    HotKeyShortcutService m_service;
     QStringList m_lines;
 
     // Presses the registered combination as the system would.
     HotKeysController::DispatchStatus press()
     {
-        const HotKey* hotKey = HotkeyManager::shared().hotKey();
+        const HotKey* hotKey = m_service.hotKey();
         if (hotKey == nullptr) {
             return HotKeysController::DispatchStatus::eventNotHandledErr;
         }
@@ -51,6 +53,7 @@ private Q_SLOTS:
         m_backend = backend.get();
         HotKeysController::setBackend(std::move(backend));
         HotkeyManager::shared().setPresenter(&m_presenter);
+        HotkeyManager::shared().setShortcutService(&m_service);
         ovelin::setLineObserverForTesting([this](const QString& line) { m_lines.append(line); });
     }
 
@@ -100,7 +103,7 @@ private Q_SLOTS:
         HotkeyManager::shared().registerShortcut(u"⌃⌘V"_s);
         QCOMPARE(m_backend->active.size(), 1u);
         QCOMPARE(m_backend->active.begin()->second, KeyCombo(Key::v, ModifierFlags(control | command)));
-        QVERIFY(!HotkeyManager::shared().hotKey()->keyUpHandler());
+        QVERIFY(!m_service.hotKey()->keyUpHandler());
 
         QCOMPARE(press(), HotKeysController::DispatchStatus::noErr);
         QCOMPARE(press(), HotKeysController::DispatchStatus::noErr);
@@ -135,7 +138,7 @@ private Q_SLOTS:
         m_lines.clear();
         HotkeyManager::shared().registerShortcut(text);
         QCOMPARE(m_lines, QStringList{line});
-        QCOMPARE(HotkeyManager::shared().hotKey(), nullptr);
+        QCOMPARE(m_service.hotKey(), nullptr);
         QVERIFY(m_backend->active.empty());
         QCOMPARE(HotKeysController::boxCount(), 0);
         QCOMPARE(press(), HotKeysController::DispatchStatus::eventNotHandledErr);

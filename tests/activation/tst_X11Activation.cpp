@@ -10,6 +10,7 @@
 #include "activation/ShakeGestureDetector.h"
 #include "core/Settings.h"
 #include "platform/GlobalMouseMonitor.h"
+#include "platform/HotKeyShortcutService.h"
 #include "support/TestMain.h"
 
 using namespace Qt::StringLiterals;
@@ -69,6 +70,7 @@ class X11ActivationTest : public QObject
 {
     Q_OBJECT
     FakePanelPresenter m_presenter;
+    HotKeyShortcutService m_shortcuts;
 
 private Q_SLOTS:
     void initTestCase()
@@ -80,6 +82,7 @@ private Q_SLOTS:
             QSKIP("xdotool is not installed");
         }
         HotkeyManager::shared().setPresenter(&m_presenter);
+        HotkeyManager::shared().setShortcutService(&m_shortcuts);
         ShakeGestureDetector::shared().setPresenter(&m_presenter);
     }
 

@@ -185,7 +185,7 @@ private Q_SLOTS:
         QCOMPARE(command, std::nullopt);
     }
 
-    // Where nothing binds keys, the user learns which command to bind, and no X11 key is grabbed.
+    // Where nothing binds keys, the user learns which command to bind.
     void withoutABindingServiceTheCommandIsNamed()
     {
         UnboundShortcutService service;
@@ -193,7 +193,6 @@ private Q_SLOTS:
         HotkeyManager::shared().setShortcutService(&service);
         HotkeyManager::shared().registerShortcut(u"⌃⌘V"_s);
         HotkeyManager::shared().setShortcutService(nullptr);
-        QCOMPARE(HotkeyManager::shared().hotKey(), nullptr);
         QCOMPARE(lines.lines().size(), 1);
         QVERIFY(
             lines.lines().constFirst().contains(QCoreApplication::applicationFilePath() + u" --toggle"_s));

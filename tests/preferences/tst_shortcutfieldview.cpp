@@ -8,6 +8,7 @@
 #include "TestMain.h"
 #include "activation/HotkeyManager.h"
 #include "core/Settings.h"
+#include "platform/HotKeyShortcutService.h"
 #include "preferences/KeyboardEventCatcher.h"
 #include "preferences/ShortcutFieldView.h"
 
@@ -19,6 +20,8 @@ class ShortcutFieldViewTest : public QObject
     Q_OBJECT
 
 private:
+    HotKeyShortcutService m_shortcuts;
+
     QString stored() const { return Settings::shared().stringValue(QString(SettingsKey::shortcutKey)); }
 
     // A window holding one recorder that records what it registers.
@@ -59,6 +62,7 @@ private:
     }
 
 private Q_SLOTS:
+    void initTestCase() { HotkeyManager::shared().setShortcutService(&m_shortcuts); }
     void init() { Settings::shared().remove(QString(SettingsKey::shortcutKey)); }
 
     void idleFieldShowsTheStoredShortcutAndItsButtonClearsIt()
@@ -131,7 +135,7 @@ private Q_SLOTS:
         // The real manager: what was registered before is gone, nothing replaces it.
         Recorder recorder(true);
         HotkeyManager::shared().registerShortcut(stored());
-        QVERIFY(HotkeyManager::shared().hotKey());
+        QVERIFY(m_shortcuts.hotKey());
         PrintedLines printed;
         startRecording(recorder);
         press(Qt::Key_Comma, Qt::MetaModifier);
@@ -139,7 +143,7 @@ private Q_SLOTS:
         QCOMPARE(stored(), u"⌘,"_s);
         QCOMPARE(recorder.view->fieldText(), u"Super+,"_s);
         QCOMPARE(printed.lines(), QStringList{u"⚠️ Atalho inválido: ⌘,"_s});
-        QVERIFY(!HotkeyManager::shared().hotKey());
+        QVERIFY(!m_shortcuts.hotKey());
     }
 
     void leavingTheRecordingRestoresAndRegistersThePreviousShortcut_data()
