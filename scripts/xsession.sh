@@ -37,6 +37,7 @@ ovelin_x_start() {
 
 ovelin_x_stop() {
     [ -n "${OVELIN_OPENBOX_PID:-}" ] && kill "$OVELIN_OPENBOX_PID" 2>/dev/null
+    OVELIN_OPENBOX_PID=""
     [ -n "${OVELIN_XVFB_PID:-}" ] && kill "$OVELIN_XVFB_PID" 2>/dev/null
     # A new server on the same display number must not meet the old one still shutting down.
     if [ -n "${OVELIN_XVFB_PID:-}" ]; then
