@@ -23,7 +23,7 @@ source scripts/wlsession.sh
 # started below is stopped; each stop does nothing for a session that never started.
 bus_pid=""
 stop_sessions() {
-    [ -n "$bus_pid" ] && kill "$bus_pid" 2>/dev/null
+    [ -n "$bus_pid" ] && kill "$bus_pid" 2>/dev/null || true
     bus_pid=""
     ovelin_wl_stop
     ovelin_x_stop
