@@ -4,15 +4,14 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build ccache pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-svg-dev
+    qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-l10n-tools qt6-svg-dev
     qt6-httpserver-dev qt6-websockets-dev libqt6svg6 qt6-qpa-plugins
-    libx11-dev libxtst-dev libxi-dev libxfixes-dev libxcb1-dev libxcb-xfixes0-dev libx11-xcb-dev libxkbcommon-dev libcanberra-dev
-    xvfb openbox xterm xfce4-terminal xclip xdotool x11-utils x11-xserver-utils imagemagick fonts-dejavu-core dbus-x11
+    libx11-dev libxtst-dev libxi-dev libxfixes-dev libxcb1-dev libxcb-xfixes0-dev libxkbcommon-dev libcanberra-dev
+    xvfb openbox xterm xfce4-terminal xclip xdotool x11-utils x11-xserver-utils imagemagick fonts-dejavu-core
     dbus-daemon trayer desktop-file-utils appstream lintian dpkg-dev file groff-base
-    libgtest-dev libgmock-dev libbenchmark-dev
-    clang libclang-rt-14-dev clang-format clang-tidy valgrind
-    libwayland-dev libwayland-bin wayland-protocols qt6-wayland qt6-wayland-dev
-    sway weston wl-clipboard wtype grim foot python3-dbusmock acl
+    clang libclang-rt-14-dev clang-format
+    libwayland-dev libwayland-bin qt6-wayland
+    sway weston wl-clipboard wtype python3-dbusmock acl
     libsodium-dev libsecret-1-dev gnome-keyring
 )
 

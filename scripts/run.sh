@@ -11,8 +11,11 @@ cmake --build build --target ovelin
 
 if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
     source scripts/xsession.sh
-    ovelin_x_start
+    # Set first: an Xvfb whose openbox failed to start is stopped too.
     trap ovelin_x_stop EXIT
+    trap 'exit 130' INT
+    trap 'exit 143' TERM
+    ovelin_x_start
     echo "Ovelin runs on the virtual display ${DISPLAY} (for example: DISPLAY=${DISPLAY} xclip -selection clipboard)"
 fi
 build/src/ovelin

@@ -19,6 +19,18 @@ cmake --build build-fuzz -j "$jobs" --target fuzz_history_decoder fuzz_encrypted
 
 source scripts/xsession.sh
 source scripts/wlsession.sh
+# Whatever ends the script, a session that failed to start or Ctrl+C included, every session
+# started below is stopped; each stop does nothing for a session that never started.
+bus_pid=""
+stop_sessions() {
+    [ -n "$bus_pid" ] && kill "$bus_pid" 2>/dev/null || true
+    bus_pid=""
+    ovelin_wl_stop
+    ovelin_x_stop
+}
+trap stop_sessions EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 ovelin_x_start
 ovelin_wl_start sway
 # A session bus of the tests' own: the Ovelins they start never reach the developer's, and it
@@ -26,7 +38,6 @@ ovelin_wl_start sway
 bus=$(dbus-daemon --config-file=scripts/session-bus.conf --fork --print-address=1 --print-pid=1)
 export DBUS_SESSION_BUS_ADDRESS=${bus%%$'\n'*}
 bus_pid=${bus##*$'\n'}
-trap 'kill "$bus_pid" 2>/dev/null; ovelin_wl_stop; ovelin_x_stop' EXIT
 
 status=0
 echo "== tests =="

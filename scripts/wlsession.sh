@@ -69,8 +69,8 @@ CONF
 }
 
 ovelin_wl_stop() {
-    [ -n "${OVELIN_WAYLAND_COMPOSITOR_PID:-}" ] && kill "$OVELIN_WAYLAND_COMPOSITOR_PID" 2>/dev/null
-    [ -n "${OVELIN_WAYLAND_DBUS_PID:-}" ] && kill "$OVELIN_WAYLAND_DBUS_PID" 2>/dev/null
+    [ -n "${OVELIN_WAYLAND_COMPOSITOR_PID:-}" ] && kill "$OVELIN_WAYLAND_COMPOSITOR_PID" 2>/dev/null || true
+    [ -n "${OVELIN_WAYLAND_DBUS_PID:-}" ] && kill "$OVELIN_WAYLAND_DBUS_PID" 2>/dev/null || true
     if [ -n "${OVELIN_WAYLAND_COMPOSITOR_PID:-}" ]; then
         for _ in $(seq 1 50); do
             kill -0 "$OVELIN_WAYLAND_COMPOSITOR_PID" 2>/dev/null || break

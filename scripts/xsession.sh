@@ -36,8 +36,9 @@ ovelin_x_start() {
 }
 
 ovelin_x_stop() {
-    [ -n "${OVELIN_OPENBOX_PID:-}" ] && kill "$OVELIN_OPENBOX_PID" 2>/dev/null
-    [ -n "${OVELIN_XVFB_PID:-}" ] && kill "$OVELIN_XVFB_PID" 2>/dev/null
+    [ -n "${OVELIN_OPENBOX_PID:-}" ] && kill "$OVELIN_OPENBOX_PID" 2>/dev/null || true
+    OVELIN_OPENBOX_PID=""
+    [ -n "${OVELIN_XVFB_PID:-}" ] && kill "$OVELIN_XVFB_PID" 2>/dev/null || true
     # A new server on the same display number must not meet the old one still shutting down.
     if [ -n "${OVELIN_XVFB_PID:-}" ]; then
         for _ in $(seq 1 50); do
