@@ -1,24 +1,22 @@
 #include "platform/x11/XcbClipboardReader.h"
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
-#include <thread>
+#include <vector>
 
 #include <QHash>
 
 #include <poll.h>
-#include <sys/eventfd.h>
-#include <unistd.h>
 
 #include <xcb/xcb.h>
 #include <xcb/xfixes.h>
 
 #include "common/Console.h"
 #include "platform/ClipboardSnapshotBuilder.h"
+#include "platform/SelectionWorker.h"
 
 namespace {
 
@@ -43,23 +41,16 @@ enum class Wait
 class XcbClipboardReader::Worker
 {
 public:
-    explicit Worker(XcbClipboardReader* owner) : m_owner(owner), m_wakeFd(eventfd(0, EFD_CLOEXEC))
+    explicit Worker(XcbClipboardReader* owner) : m_owner(owner)
     {
-        m_thread = std::thread([this] { run(); });
+        m_thread.start([this] { run(); });
     }
 
     ~Worker()
     {
-        m_stopping = true;
-        const uint64_t one = 1;
-        if (m_wakeFd >= 0 && write(m_wakeFd, &one, sizeof one) < 0) {
-            // Nothing to do: the worker also checks the flag between waits.
-        }
-        m_thread.join();
+        m_thread.stop();
         if (m_conn)
             xcb_disconnect(m_conn);
-        if (m_wakeFd >= 0)
-            close(m_wakeFd);
     }
 
     // One snapshot's transfers, all with the time stamp of the ownership being read.
@@ -93,10 +84,10 @@ private:
         if (!setUp())
             return;
         readAndDeliver(false, XCB_CURRENT_TIME);
-        while (!m_stopping) {
+        while (!m_thread.stopping()) {
             Wait result;
             waitFor([](const xcb_generic_event_t*) { return false; }, Clock::time_point::max(), &result);
-            if (m_stopping || xcb_connection_has_error(m_conn))
+            if (m_thread.stopping() || xcb_connection_has_error(m_conn))
                 break;
             readAndDeliver(true, m_ownerTime);
         }
@@ -153,7 +144,7 @@ private:
             Transfer transfer(*this, time);
             ClipboardSnapshot snapshot = ClipboardSnapshotBuilder::build(transfer);
             snapshot.ownerApplication = std::move(application);
-            if (m_stopping || xcb_connection_has_error(m_conn))
+            if (m_thread.stopping() || xcb_connection_has_error(m_conn))
                 return;
             if (!m_interrupted)
                 deliver(std::move(snapshot), changed);
@@ -253,22 +244,16 @@ private:
                     return event;
                 }
             }
-            if (m_ownerChanged || m_stopping || xcb_connection_has_error(m_conn)) {
+            if (m_ownerChanged || m_thread.stopping() || xcb_connection_has_error(m_conn)) {
                 *result = Wait::Interrupted;
                 return nullptr;
             }
-            int timeoutMs = -1;
-            if (deadline != Clock::time_point::max()) {
-                const auto left =
-                    std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-                if (left <= 0) {
-                    *result = Wait::TimedOut;
-                    return nullptr;
-                }
-                timeoutMs = static_cast<int>(left);
+            if (deadline != Clock::time_point::max() && Clock::now() >= deadline) {
+                *result = Wait::TimedOut;
+                return nullptr;
             }
-            pollfd fds[2] = {{xcb_get_file_descriptor(m_conn), POLLIN, 0}, {m_wakeFd, POLLIN, 0}};
-            poll(fds, 2, timeoutMs);
+            std::vector<pollfd> fds{{xcb_get_file_descriptor(m_conn), POLLIN, 0}};
+            m_thread.wait(fds, deadline);
         }
     }
 
@@ -359,7 +344,7 @@ private:
 
     ClipboardTransfer::Outcome failed(Wait wait)
     {
-        if (m_ownerChanged || m_stopping)
+        if (m_ownerChanged || m_thread.stopping())
             m_interrupted = true;
         // The owner may still answer the request just given up: into a property no longer read.
         abandonProperty();
@@ -434,9 +419,6 @@ private:
     }
 
     XcbClipboardReader* m_owner;
-    int m_wakeFd;
-    std::atomic<bool> m_stopping = false;
-    std::thread m_thread;
 
     // Worker thread only, from here on.
     xcb_connection_t* m_conn = nullptr;
@@ -454,6 +436,8 @@ private:
     xcb_timestamp_t m_ownerTime = XCB_CURRENT_TIME;
     QHash<QByteArray, xcb_atom_t> m_atoms;
     QHash<xcb_atom_t, QString> m_wanted;
+
+    SelectionWorker m_thread; // last: its thread ends before anything it uses goes
 };
 
 XcbClipboardReader::XcbClipboardReader(ClipboardService::SnapshotHandler handler, QObject* parent)
