@@ -102,7 +102,7 @@ void ClipboardMonitor::offerArrived(bool changed)
     if (changed)
         offerCandidate();
     else if (m_timer)
-        offerSoon(int(std::max<qint64>(0, intervalMs - m_started.elapsed())));
+        offerSoon(int(std::max<qint64>(0, m_firstOfferDelay.count() - m_started.elapsed())));
 }
 
 void ClipboardMonitor::setGate(CaptureGate* gate)
@@ -175,7 +175,7 @@ void ClipboardMonitor::startMonitoring()
     }
     connectGate();
     m_started.start();
-    offerSoon(intervalMs);
+    offerSoon(int(m_firstOfferDelay.count()));
     watch();
     ovelin::printLine(QStringLiteral("📋 Monitoramento da área de transferência iniciado!"));
 }

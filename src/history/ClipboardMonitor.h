@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -41,6 +42,9 @@ public:
     /// the first call has an effect.
     void startMonitoring();
     bool isMonitoring() const { return m_timer != nullptr; }
+    /// How long after the start what the clipboard held already is offered: `intervalMs` unless
+    /// changed before startMonitoring() (tests shorten it).
+    void setFirstOfferDelay(std::chrono::milliseconds delay) { m_firstOfferDelay = delay; }
 
     /// Decides what is captured; CaptureGate::shared() unless replaced. Not owned.
     void setGate(CaptureGate* gate);
@@ -76,6 +80,7 @@ private:
     // Single shot, armed only while an offer is due.
     QTimer* m_timer = nullptr;
     QElapsedTimer m_started;
+    std::chrono::milliseconds m_firstOfferDelay{intervalMs};
     std::optional<ClipboardItem> m_lastCopiedItem;
     // The candidate built from the last snapshot delivered.
     std::optional<ClipboardItem> m_cachedCandidate;

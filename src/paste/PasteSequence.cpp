@@ -48,7 +48,7 @@ void PasteSequence::paste(const ClipboardItem& item, PasteOrigin origin, bool pl
         manager.services().soundPlayer->play(u"Blow"_s);
     manager.copyToPasteboard(item, plainText);
     m_hideApplication();
-    QTimer::singleShot(pasteDelayMs, this, [this] {
+    QTimer::singleShot(m_pasteDelay, this, [this] {
         PasteManager& manager = PasteManager::shared();
         const QString contentType = manager.lastCopiedContentType().value_or(u"unknown"_s);
         manager.performPaste([this, contentType] {

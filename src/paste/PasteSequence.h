@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 
 #include <QObject>
@@ -32,6 +33,11 @@ public:
     /// that was active before the panel was shown. Default: hide every visible top-level widget.
     void setHideApplicationHandler(std::function<void()> handler);
 
+    /// The wait between giving the focus back and the paste keystroke; `pasteDelayMs` unless
+    /// changed (tests shorten it).
+    void setPasteDelay(std::chrono::milliseconds delay) { m_pasteDelay = delay; }
+    std::chrono::milliseconds pasteDelay() const { return m_pasteDelay; }
+
 Q_SIGNALS:
     /// After the paste keystroke was posted (or could not be); the kind of the pasted item, or
     /// "unknown".
@@ -40,4 +46,5 @@ Q_SIGNALS:
 private:
     PasteSequence();
     std::function<void()> m_hideApplication;
+    std::chrono::milliseconds m_pasteDelay{pasteDelayMs};
 };

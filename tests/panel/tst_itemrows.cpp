@@ -79,6 +79,12 @@ private Q_SLOTS:
         QVERIFY(translator->load(u":/i18n/ovelin_en.qm"_s));
         QCoreApplication::installTranslator(translator);
     }
+    // The cases after relativeDate see the language the test started with: none chosen.
+    void cleanup()
+    {
+        Settings::shared().remove(QString(SettingsKey::selectedLanguage));
+        AppEnvironment::shared().reload();
+    }
 
     void displayText_data()
     {

@@ -112,6 +112,7 @@ private Q_SLOTS:
     {
         QFile::remove(m_dir.filePath(u"clipboard_history.json"_s));
         Settings::shared().remove(SettingsKey::appearanceStyle);
+        Settings::shared().remove(SettingsKey::shortcutKey);
         AppEnvironment::shared().reload();
         m_history = makeHistory(m_dir);
         m_view = std::make_unique<OvelinView>(*m_history);
@@ -378,7 +379,6 @@ private Q_SLOTS:
         QCOMPARE(field()->text(), QString());
         QVERIFY(field()->hasFocus());
         QTRY_VERIFY_WITH_TIMEOUT(!clear->isVisible(), 10000);
-        Settings::shared().remove(SettingsKey::shortcutKey);
     }
 
     void rowMenuCopiesAgainAndPinsWithoutPasting()

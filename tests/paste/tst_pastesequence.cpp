@@ -1,4 +1,3 @@
-#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWidget>
@@ -25,6 +24,8 @@ class TestPasteSequence : public QObject
     FakeSoundPlayer m_sound;
 
 private Q_SLOTS:
+    // The keystroke waits for the focus to come back; the tests do not wait the real 0.2 s for it.
+    void initTestCase() { PasteSequence::shared().setPasteDelay(std::chrono::milliseconds(1)); }
     void init()
     {
         m_clipboard = FakeClipboardService();
@@ -37,8 +38,14 @@ private Q_SLOTS:
         m_frontmost.setFrontmostApplication(app);
         PasteManager::installServices({&m_clipboard, &m_frontmost, &m_keys, &m_sound});
         Settings::shared().remove(QString(SettingsKey::playClickSound));
+        // A case that failed half-way leaves no handler of its own behind.
+        PasteSequence::shared().setHideApplicationHandler({});
     }
-    void cleanupTestCase() { PasteManager::installServices({}); }
+    void cleanupTestCase()
+    {
+        PasteManager::installServices({});
+        PasteSequence::shared().setPasteDelay(std::chrono::milliseconds(PasteSequence::pasteDelayMs));
+    }
 
     void runsTheStepsInOrder_data()
     {
@@ -62,8 +69,6 @@ private Q_SLOTS:
                          .arg(m_keys.posted().size());
         });
         QSignalSpy performed(&sequence, &PasteSequence::pastePerformed);
-        QElapsedTimer clock;
-        clock.start();
 
         sequence.paste(ClipboardItem(ClipboardItemType::text(u"hello"_s)), static_cast<PasteOrigin>(origin));
 
@@ -71,10 +76,8 @@ private Q_SLOTS:
         QCOMPARE(steps, QStringList{u"hide, clipboard written 1, keys 0"_s});
         QVERIFY(m_keys.posted().isEmpty()); // the paste waits for the focus to come back
         QVERIFY(performed.wait(10000));
-        QVERIFY2(clock.elapsed() >= 190, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(m_keys.posted(), QList<PasteKeystroke>{PasteKeystroke::ControlV});
         QCOMPARE(performed.first().first().toString(), u"text"_s);
-        sequence.setHideApplicationHandler({});
     }
 
     void defaultHandlerHidesOvelinsWindows()

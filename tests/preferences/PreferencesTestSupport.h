@@ -101,7 +101,9 @@ inline void click(QWidget* widget)
     QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
 }
 
-/// Picks an entry of a menu picker by its text: opens the menu and clicks the entry.
+/// Picks an entry of a menu picker by its text: opens the menu with a click and goes to the entry
+/// with the arrow keys and Return (a click this soon after the opening the menu would ignore, as
+/// it would the second click of a double click).
 inline void pick(QComboBox* picker, const QString& text)
 {
     QVERIFY(picker);
@@ -110,11 +112,11 @@ inline void pick(QComboBox* picker, const QString& text)
     click(picker);
     QAbstractItemView* menu = picker->view();
     QTRY_VERIFY(menu->isVisible());
-    const QRect entry = menu->visualRect(menu->model()->index(target, 0));
-    // The menu ignores a release that follows its opening too closely, as a double click would.
-    QTest::qWait(QApplication::doubleClickInterval() + 50);
-    QTest::mouseMove(menu->viewport(), entry.center());
-    QTest::mouseClick(menu->viewport(), Qt::LeftButton, {}, entry.center());
+    const int from = menu->currentIndex().row();
+    for (int row = from; row != target; row += target > from ? 1 : -1)
+        QTest::keyClick(menu, target > from ? Qt::Key_Down : Qt::Key_Up);
+    QCOMPARE(menu->currentIndex().row(), target);
+    QTest::keyClick(menu, Qt::Key_Return);
     QTRY_VERIFY(!menu->isVisible());
     QCOMPARE(picker->currentIndex(), target);
 }

@@ -496,7 +496,6 @@ private Q_SLOTS:
         const QString html = viewer->browser()->toHtml();
         QVERIFY(html.contains(u"XInput 2"_s) && html.contains(u"XTEST"_s));
         viewer->close();
-        AppEnvironment::shared().setLanguage(u"en"_s);
     }
 
     void aboutPageShowsVersionCheckboxLinksAndSiblingCard()
