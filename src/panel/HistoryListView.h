@@ -11,6 +11,7 @@
 #include <QUuid>
 
 #include "history/ClipboardItem.h"
+#include "panel/ClipboardItemLayout.h"
 
 class ClipboardItemView;
 class FileThumbnailer;
@@ -63,6 +64,8 @@ public:
 
     HistoryListModel* historyModel() const { return m_model; }
     ClipboardItemView* rowDelegate() const { return m_delegate; }
+    /// Where the parts of each row sit, in the list's font.
+    const ClipboardItemLayout& rowLayout() const { return m_layout; }
     FileThumbnailer* thumbnailer() const { return m_thumbnailer; }
     ImagePreviewCache* imagePreviews() const { return m_images; }
     /// Drops the previews and thumbnails of items that are no longer in `history`.
@@ -117,6 +120,7 @@ protected:
     void leaveEvent(QEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     bool viewportEvent(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
@@ -149,6 +153,7 @@ private:
     QTimer m_ticker;
     QElapsedTimer m_spinnerClock;
     QPropertyAnimation* m_scrollAnimation;
+    ClipboardItemLayout m_layout;
     std::optional<QUuid> m_pressedID;
     bool m_quickKeysShown = false;
     QString m_emptyText;

@@ -14,11 +14,12 @@
 
 #include "app/AppEnvironment.h"
 #include "app/Settings.h"
-#include "panel/ClipboardItemView.h"
+#include "panel/ClipboardItemLayout.h"
 #include "panel/FaviconLoader.h"
 #include "panel/FileIconView.h"
 #include "panel/HistoryListView.h"
 #include "panel/RelativeDateFormatter.h"
+#include "panel/RowActionMenu.h"
 #include "support/PrintedLines.h"
 #include "support/TestMain.h"
 
@@ -94,7 +95,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, text);
         QFETCH(QString, expected);
-        QCOMPARE(ClipboardItemView::displayText(text), expected);
+        QCOMPARE(ClipboardItemLayout::displayText(text), expected);
     }
 
     void longTextShowsThreeLinesEndingWithEllipsis_data()
@@ -113,11 +114,11 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(int, lines);
         QFETCH(bool, ellipsis);
-        HistoryListView list;
-        const QStringList shown = list.rowDelegate()->textLines(textItem(text, 0), 300);
+        const ClipboardItemLayout layout;
+        const QStringList shown = layout.textLines(textItem(text, 0), 300);
         QCOMPARE(shown.size(), lines);
         QCOMPARE(shown.last().endsWith(QChar(0x2026)), ellipsis);
-        const QFontMetricsF metrics(list.font());
+        const QFontMetricsF metrics(layout.font());
         for (const QString& line : shown)
             QVERIFY2(metrics.horizontalAdvance(line) <= 300.5, qPrintable(line));
     }
@@ -322,9 +323,9 @@ private Q_SLOTS:
         QFETCH(QStringList, entries);
         ClipboardItem item = textItem(u"x"_s, 0);
         item.setPinned(pinned);
-        std::unique_ptr<QMenu> menu(ClipboardItemView::makeActionMenu(item, mostRecent, nullptr));
+        const RowActionMenu menu(item, mostRecent, false);
         QStringList shown;
-        for (QAction* action : menu->actions())
+        for (QAction* action : menu.actions())
             shown << (action->isSeparator() ? u"-"_s : action->objectName());
         QCOMPARE(shown, entries);
     }
@@ -358,18 +359,15 @@ private Q_SLOTS:
         for (int i = 1; i <= files; ++i)
             paths << u"/nowhere/f%1.txt"_s.arg(i);
         const ClipboardItem item = groupItem(paths, 0);
-        HistoryListView list;
-        list.resize(400, 600);
+        const ClipboardItemLayout layout;
         const QRect rect(0, 0, 386, 100);
-        const auto g = list.rowDelegate()->geometry(item, rect, 0, 1);
+        const auto g = layout.geometry(item, rect, 0, 1);
         QCOMPARE(g.tiles.size(), tiles);
         QCOMPARE(g.moreCaption.isEmpty(), remaining.isEmpty());
-        QCOMPARE(ClipboardItemView::remainingFileNames(item), remaining);
-        if (!remaining.isEmpty()) {
-            QCOMPARE(list.rowDelegate()->toolTipAt(item, rect, 0, 1, g.moreCaption.center()),
-                     remaining.join(u'\n'));
-        }
-        QCOMPARE(list.rowDelegate()->toolTipAt(item, rect, 0, 1, g.tiles.first().center()), u"f1.txt"_s);
+        QCOMPARE(ClipboardItemLayout::remainingFileNames(item), remaining);
+        if (!remaining.isEmpty())
+            QCOMPARE(layout.toolTipAt(item, rect, 0, 1, g.moreCaption.center()), remaining.join(u'\n'));
+        QCOMPARE(layout.toolTipAt(item, rect, 0, 1, g.tiles.first().center()), u"f1.txt"_s);
     }
 };
 
