@@ -330,17 +330,6 @@ private Q_SLOTS:
         QCOMPARE(shown, entries);
     }
 
-    void mostRecentIsFirstShownUnpinnedRow()
-    {
-        HistoryListModel model;
-        ClipboardItem pinned = textItem(u"p"_s, 3);
-        pinned.setPinned(true);
-        model.setItems({pinned, textItem(u"a"_s, 2), textItem(u"b"_s, 1)});
-        QCOMPARE(model.mostRecentRow(), 1);
-        model.setItems({pinned});
-        QCOMPARE(model.mostRecentRow(), -1);
-    }
-
     void fileGroupTiles_data()
     {
         QTest::addColumn<int>("files");
