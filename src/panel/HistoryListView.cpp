@@ -2,7 +2,6 @@
 
 #include <QEasingCurve>
 #include <QHelpEvent>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPropertyAnimation>
@@ -12,8 +11,8 @@
 #include "panel/ClipboardItemView.h"
 #include "panel/FaviconLoader.h"
 #include "panel/FileIconView.h"
-#include "panel/HistorySearch.h"
 #include "panel/ImagePreviewCache.h"
+#include "panel/RowActionMenu.h"
 
 namespace {
 
@@ -29,89 +28,15 @@ qreal easeOut(qreal t)
 
 } // namespace
 
-void HistoryListModel::setItems(QList<ClipboardItem> items)
-{
-    beginResetModel();
-    m_items = std::move(items);
-    m_rows.clear();
-    m_rows.reserve(m_items.size());
-    m_mostRecentRow = -1;
-    for (int row = 0; row < m_items.size(); ++row) {
-        m_rows.insert(m_items.at(row).id(), row);
-        if (m_mostRecentRow < 0 && !m_items.at(row).isPinned())
-            m_mostRecentRow = row;
-    }
-    endResetModel();
-}
-
-void HistoryListModel::setRevealed(const QUuid& id, bool revealed)
-{
-    if (m_revealed.contains(id) == revealed)
-        return;
-    if (revealed)
-        m_revealed.insert(id);
-    else
-        m_revealed.remove(id);
-    if (const int row = rowOf(id); row >= 0)
-        Q_EMIT dataChanged(index(row), index(row));
-}
-
-bool HistoryListModel::hideRevealed()
-{
-    const bool any = !m_revealed.isEmpty();
-    m_revealed.clear();
-    return any;
-}
-
-QString HistoryListModel::maskedText(const ClipboardItem& item)
-{
-    const auto& secret = item.sensitive();
-    if (!secret)
-        return {};
-    const QString name = qtTrId(secret->kind->nameId);
-    return secret->lastFour.isEmpty() ? name
-                                      : name + QStringLiteral(" \u2022\u2022\u2022\u2022") + secret->lastFour;
-}
-
-QString HistoryListModel::shownText(const ClipboardItem& item) const
-{
-    if (item.isSensitive() && !isRevealed(item.id()))
-        return maskedText(item);
-    return item.type().text();
-}
-
-int HistoryListModel::rowCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : int(m_items.size());
-}
-
-QVariant HistoryListModel::data(const QModelIndex& index, int role) const
-{
-    if (!index.isValid() || index.row() >= m_items.size())
-        return {};
-    const ClipboardItem& item = m_items.at(index.row());
-    if (role == Qt::AccessibleTextRole || role == Qt::DisplayRole) {
-        switch (item.type().kind()) {
-        case ClipboardItemKind::Text:
-            return ClipboardItemView::displayText(shownText(item).left(200));
-        case ClipboardItemKind::File:
-            return HistorySearch::fileName(item.type().fileURL());
-        case ClipboardItemKind::FileGroup:
-            return ClipboardItemView::fileCountCaption(item.type().fileURLs().size());
-        case ClipboardItemKind::Image:
-            return QString();
-        }
-    }
-    return {};
-}
-
 HistoryListView::HistoryListView(QWidget* parent)
     : QListView(parent), m_model(new HistoryListModel(this)), m_thumbnailer(new FileThumbnailer(this)),
-      m_images(new ImagePreviewCache(QSize(340, int(ClipboardItemView::imageFrameHeight)),
+      m_images(new ImagePreviewCache(QSize(340, int(ClipboardItemLayout::imageFrameHeight)),
                                      FileThumbnailer::backingScale(), this)),
-      m_scrollAnimation(new QPropertyAnimation(verticalScrollBar(), "value", this))
+      m_scrollAnimation(new QPropertyAnimation(verticalScrollBar(), "value", this)),
+      m_layout([this](const ClipboardItem& item) { return m_model->shownText(item); })
 {
-    m_delegate = new ClipboardItemView(this, m_thumbnailer, m_images);
+    m_layout.setFont(font());
+    m_delegate = new ClipboardItemView(this, m_layout, m_thumbnailer, m_images);
     setModel(m_model);
     setItemDelegate(m_delegate);
     setUniformItemSizes(false);
@@ -319,17 +244,17 @@ void HistoryListView::mousePressEvent(QMouseEvent* event)
         return;
     const ClipboardItem& item = m_model->itemAt(row);
     const QRect rect = visualRect(m_model->index(row));
-    switch (m_delegate->hitTest(item, rect, row, int(m_model->rowCount()), event->position())) {
-    case ClipboardItemView::Hit::MenuButton:
+    switch (m_layout.hitTest(item, rect, row, int(m_model->rowCount()), event->position())) {
+    case ClipboardItemLayout::Hit::MenuButton:
         showActionMenu(row);
         break;
-    case ClipboardItemView::Hit::PinMark:
+    case ClipboardItemLayout::Hit::PinMark:
         Q_EMIT togglePinRequested(item.id());
         break;
-    case ClipboardItemView::Hit::Content:
+    case ClipboardItemLayout::Hit::Content:
         m_pressedID = item.id();
         break;
-    case ClipboardItemView::Hit::None:
+    case ClipboardItemLayout::Hit::None:
         break;
     }
     event->accept();
@@ -346,8 +271,8 @@ void HistoryListView::mouseReleaseEvent(QMouseEvent* event)
         return;
     const ClipboardItem item = m_model->itemAt(row);
     const QRect rect = visualRect(m_model->index(row));
-    if (m_delegate->hitTest(item, rect, row, int(m_model->rowCount()), event->position()) ==
-        ClipboardItemView::Hit::Content)
+    if (m_layout.hitTest(item, rect, row, int(m_model->rowCount()), event->position()) ==
+        ClipboardItemLayout::Hit::Content)
         Q_EMIT itemClicked(item, event->modifiers());
     event->accept();
 }
@@ -364,8 +289,8 @@ void HistoryListView::mouseMoveEvent(QMouseEvent* event)
     if (row >= 0) {
         const ClipboardItem& item = m_model->itemAt(row);
         const QRect rect = visualRect(m_model->index(row));
-        const bool inside = m_delegate->hitTest(item, rect, row, int(m_model->rowCount()),
-                                                event->position()) != ClipboardItemView::Hit::None;
+        const bool inside = m_layout.hitTest(item, rect, row, int(m_model->rowCount()), event->position()) !=
+                            ClipboardItemLayout::Hit::None;
         setHoveredID(inside ? std::optional<QUuid>(item.id()) : std::nullopt);
     } else {
         setHoveredID(std::nullopt);
@@ -386,8 +311,8 @@ bool HistoryListView::viewportEvent(QEvent* event)
         const int row = rowAt(help->pos());
         QString tip;
         if (row >= 0) {
-            tip = m_delegate->toolTipAt(m_model->itemAt(row), visualRect(m_model->index(row)), row,
-                                        int(m_model->rowCount()), help->pos());
+            tip = m_layout.toolTipAt(m_model->itemAt(row), visualRect(m_model->index(row)), row,
+                                     int(m_model->rowCount()), help->pos());
         }
         if (tip.isEmpty())
             QToolTip::hideText();
@@ -402,9 +327,16 @@ bool HistoryListView::viewportEvent(QEvent* event)
     return QListView::viewportEvent(event);
 }
 
+void HistoryListView::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::FontChange)
+        m_layout.setFont(font());
+    QListView::changeEvent(event);
+}
+
 void HistoryListView::resizeEvent(QResizeEvent* event)
 {
-    m_delegate->forgetLayouts();
+    m_layout.forgetLayouts();
     QListView::resizeEvent(event);
     doItemsLayout();
 }
@@ -412,24 +344,18 @@ void HistoryListView::resizeEvent(QResizeEvent* event)
 void HistoryListView::showActionMenu(int row)
 {
     const ClipboardItem item = m_model->itemAt(row);
-    QMenu* menu = ClipboardItemView::makeActionMenu(item, row == m_model->mostRecentRow(), this,
-                                                    m_model->isRevealed(item.id()));
+    auto* menu =
+        new RowActionMenu(item, row == m_model->mostRecentRow(), m_model->isRevealed(item.id()), this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     const QUuid id = item.id();
-    for (QAction* action : menu->actions()) {
-        const QString key = action->objectName();
-        if (key == u"copy_again")
-            connect(action, &QAction::triggered, this, [this, item] { Q_EMIT copyAgainRequested(item); });
-        else if (key == u"pin_to_top" || key == u"unpin")
-            connect(action, &QAction::triggered, this, [this, id] { Q_EMIT togglePinRequested(id); });
-        else if (key == u"delete")
-            connect(action, &QAction::triggered, this, [this, id] { Q_EMIT deleteRequested(id); });
-        else if (key == u"reveal_secret" || key == u"hide_secret")
-            connect(action, &QAction::triggered, this,
-                    [this, id, reveal = key == u"reveal_secret"] { setRevealed(id, reveal); });
-    }
+    connect(menu, &RowActionMenu::copyAgainRequested, this,
+            [this, item] { Q_EMIT copyAgainRequested(item); });
+    connect(menu, &RowActionMenu::togglePinRequested, this, [this, id] { Q_EMIT togglePinRequested(id); });
+    connect(menu, &RowActionMenu::deleteRequested, this, [this, id] { Q_EMIT deleteRequested(id); });
+    connect(menu, &RowActionMenu::revealRequested, this,
+            [this, id](bool reveal) { setRevealed(id, reveal); });
     const QRect rect = visualRect(m_model->index(row));
-    const ClipboardItemView::Geometry g = m_delegate->geometry(item, rect, row, int(m_model->rowCount()));
+    const ClipboardItemLayout::Geometry g = m_layout.geometry(item, rect, row, int(m_model->rowCount()));
     menu->popup(viewport()->mapToGlobal(g.menuButton.bottomLeft().toPoint()));
 }
 
@@ -437,7 +363,7 @@ void HistoryListView::setRevealed(const QUuid& id, bool revealed)
 {
     m_model->setRevealed(id, revealed);
     // The row's text and height change with it.
-    m_delegate->forgetLayouts();
+    m_layout.forgetLayouts();
     doItemsLayout();
     viewport()->update();
 }
@@ -446,7 +372,7 @@ void HistoryListView::hideEvent(QHideEvent* event)
 {
     // A secret shown once is masked again the next time the panel opens.
     if (m_model->hideRevealed()) {
-        m_delegate->forgetLayouts();
+        m_layout.forgetLayouts();
         doItemsLayout();
     }
     QListView::hideEvent(event);

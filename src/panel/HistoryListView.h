@@ -2,7 +2,6 @@
 
 #include <optional>
 
-#include <QAbstractListModel>
 #include <QElapsedTimer>
 #include <QHash>
 #include <QListView>
@@ -11,46 +10,13 @@
 #include <QUuid>
 
 #include "history/ClipboardItem.h"
+#include "panel/ClipboardItemLayout.h"
+#include "panel/HistoryListModel.h"
 
 class ClipboardItemView;
 class FileThumbnailer;
 class ImagePreviewCache;
 class QPropertyAnimation;
-
-/// The shown list: a snapshot of the filtered items, one row per item, keyed by item id.
-class HistoryListModel : public QAbstractListModel
-{
-    Q_OBJECT
-public:
-    using QAbstractListModel::QAbstractListModel;
-
-    void setItems(QList<ClipboardItem> items);
-    const QList<ClipboardItem>& items() const { return m_items; }
-    const ClipboardItem& itemAt(int row) const { return m_items.at(row); }
-    /// -1 when the id is not shown.
-    int rowOf(const QUuid& id) const { return m_rows.value(id, -1); }
-    /// The first shown unpinned item, -1 when every shown item is pinned.
-    int mostRecentRow() const { return m_mostRecentRow; }
-
-    /// A sensitive item shows its kind and last four characters until it is revealed.
-    bool isRevealed(const QUuid& id) const { return m_revealed.contains(id); }
-    void setRevealed(const QUuid& id, bool revealed);
-    /// Masks every revealed item again; true if there was one.
-    bool hideRevealed();
-    /// The text a row shows of a text item.
-    QString shownText(const ClipboardItem& item) const;
-    /// "GitHub token ••••0aG2": the kind's name and the last four characters of the secret.
-    static QString maskedText(const ClipboardItem& item);
-
-    int rowCount(const QModelIndex& parent = {}) const override;
-    QVariant data(const QModelIndex& index, int role) const override;
-
-private:
-    QList<ClipboardItem> m_items;
-    QHash<QUuid, int> m_rows;
-    QSet<QUuid> m_revealed;
-    int m_mostRecentRow = -1;
-};
 
 /// The scrolling list of rows. It draws the selection it is given (it never changes it),
 /// tracks the hovered row, runs the row animations, and turns clicks into the row actions.
@@ -62,7 +28,8 @@ public:
     ~HistoryListView() override;
 
     HistoryListModel* historyModel() const { return m_model; }
-    ClipboardItemView* rowDelegate() const { return m_delegate; }
+    /// Where the parts of each row sit, in the list's font.
+    const ClipboardItemLayout& rowLayout() const { return m_layout; }
     FileThumbnailer* thumbnailer() const { return m_thumbnailer; }
     ImagePreviewCache* imagePreviews() const { return m_images; }
     /// Drops the previews and thumbnails of items that are no longer in `history`.
@@ -117,6 +84,7 @@ protected:
     void leaveEvent(QEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     bool viewportEvent(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
@@ -149,6 +117,7 @@ private:
     QTimer m_ticker;
     QElapsedTimer m_spinnerClock;
     QPropertyAnimation* m_scrollAnimation;
+    ClipboardItemLayout m_layout;
     std::optional<QUuid> m_pressedID;
     bool m_quickKeysShown = false;
     QString m_emptyText;

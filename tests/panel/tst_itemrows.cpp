@@ -14,11 +14,13 @@
 
 #include "core/AppEnvironment.h"
 #include "core/Settings.h"
+#include "panel/ClipboardItemLayout.h"
 #include "panel/ClipboardItemView.h"
 #include "panel/FaviconLoader.h"
 #include "panel/FileIconView.h"
 #include "panel/HistoryListView.h"
 #include "panel/RelativeDateFormatter.h"
+#include "panel/RowActionMenu.h"
 #include "support/PrintedLines.h"
 #include "support/TestMain.h"
 
@@ -100,7 +102,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, text);
         QFETCH(QString, expected);
-        QCOMPARE(ClipboardItemView::displayText(text), expected);
+        QCOMPARE(ClipboardItemLayout::displayText(text), expected);
     }
 
     void longTextShowsThreeLinesEndingWithEllipsis_data()
@@ -119,11 +121,11 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(int, lines);
         QFETCH(bool, ellipsis);
-        HistoryListView list;
-        const QStringList shown = list.rowDelegate()->textLines(textItem(text, 0), 300);
+        const ClipboardItemLayout layout;
+        const QStringList shown = layout.textLines(textItem(text, 0), 300);
         QCOMPARE(shown.size(), lines);
         QCOMPARE(shown.last().endsWith(QChar(0x2026)), ellipsis);
-        const QFontMetricsF metrics(list.font());
+        const QFontMetricsF metrics(layout.font());
         for (const QString& line : shown)
             QVERIFY2(metrics.horizontalAdvance(line) <= 300.5, qPrintable(line));
     }
@@ -328,22 +330,11 @@ private Q_SLOTS:
         QFETCH(QStringList, entries);
         ClipboardItem item = textItem(u"x"_s, 0);
         item.setPinned(pinned);
-        std::unique_ptr<QMenu> menu(ClipboardItemView::makeActionMenu(item, mostRecent, nullptr));
+        const RowActionMenu menu(item, mostRecent, false);
         QStringList shown;
-        for (QAction* action : menu->actions())
+        for (QAction* action : menu.actions())
             shown << (action->isSeparator() ? u"-"_s : action->objectName());
         QCOMPARE(shown, entries);
-    }
-
-    void mostRecentIsFirstShownUnpinnedRow()
-    {
-        HistoryListModel model;
-        ClipboardItem pinned = textItem(u"p"_s, 3);
-        pinned.setPinned(true);
-        model.setItems({pinned, textItem(u"a"_s, 2), textItem(u"b"_s, 1)});
-        QCOMPARE(model.mostRecentRow(), 1);
-        model.setItems({pinned});
-        QCOMPARE(model.mostRecentRow(), -1);
     }
 
     void fileGroupTiles_data()
@@ -364,18 +355,15 @@ private Q_SLOTS:
         for (int i = 1; i <= files; ++i)
             paths << u"/nowhere/f%1.txt"_s.arg(i);
         const ClipboardItem item = groupItem(paths, 0);
-        HistoryListView list;
-        list.resize(400, 600);
+        const ClipboardItemLayout layout;
         const QRect rect(0, 0, 386, 100);
-        const auto g = list.rowDelegate()->geometry(item, rect, 0, 1);
+        const auto g = layout.geometry(item, rect, 0, 1);
         QCOMPARE(g.tiles.size(), tiles);
         QCOMPARE(g.moreCaption.isEmpty(), remaining.isEmpty());
-        QCOMPARE(ClipboardItemView::remainingFileNames(item), remaining);
-        if (!remaining.isEmpty()) {
-            QCOMPARE(list.rowDelegate()->toolTipAt(item, rect, 0, 1, g.moreCaption.center()),
-                     remaining.join(u'\n'));
-        }
-        QCOMPARE(list.rowDelegate()->toolTipAt(item, rect, 0, 1, g.tiles.first().center()), u"f1.txt"_s);
+        QCOMPARE(ClipboardItemLayout::remainingFileNames(item), remaining);
+        if (!remaining.isEmpty())
+            QCOMPARE(layout.toolTipAt(item, rect, 0, 1, g.moreCaption.center()), remaining.join(u'\n'));
+        QCOMPARE(layout.toolTipAt(item, rect, 0, 1, g.tiles.first().center()), u"f1.txt"_s);
     }
 };
 

@@ -7,7 +7,7 @@
 #include "core/AppEnvironment.h"
 #include "core/Settings.h"
 #include "history/SensitiveText.h"
-#include "panel/ClipboardItemView.h"
+#include "panel/ClipboardItemLayout.h"
 #include "panel/FaviconLoader.h"
 #include "panel/HistoryListView.h"
 #include "panel/ImagePreviewCache.h"
@@ -80,12 +80,12 @@ private:
         const auto id = m_view->selectedItemID();
         return id ? m_view->listView()->historyModel()->rowOf(*id) : -1;
     }
-    ClipboardItemView::Geometry rowGeometry(int row) const
+    ClipboardItemLayout::Geometry rowGeometry(int row) const
     {
         HistoryListView* list = m_view->listView();
-        return list->rowDelegate()->geometry(list->historyModel()->itemAt(row),
-                                             list->visualRect(list->historyModel()->index(row)), row,
-                                             list->historyModel()->rowCount());
+        return list->rowLayout().geometry(list->historyModel()->itemAt(row),
+                                          list->visualRect(list->historyModel()->index(row)), row,
+                                          list->historyModel()->rowCount());
     }
     void click(const QPointF& point) const
     {
@@ -288,7 +288,7 @@ private Q_SLOTS:
         showActive();
         HistoryListView* list = m_view->listView();
         const auto shown = [list] {
-            return list->rowDelegate()->textLines(list->historyModel()->itemAt(0), 300);
+            return list->rowLayout().textLines(list->historyModel()->itemAt(0), 300);
         };
         const QString masked = u"GitHub token \u2022\u2022\u2022\u20228B4a"_s;
         QCOMPARE(shown(), QStringList{masked});
