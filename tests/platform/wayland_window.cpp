@@ -1,10 +1,12 @@
 // The other application of the Wayland input tests: a window with the app id and title given
 // on the command line. Prints "active" and "inactive" as it gains and loses the keyboard focus,
-// and "key <keys>" for every key press other than a lone modifier ("key Ctrl+Shift+V").
+// "key <keys>" for every key press other than a lone modifier ("key Ctrl+Shift+V"), and after a
+// paste keystroke "paste <the clipboard's text, base64>".
 // Usage: wayland_window <app id> <title>
 
 #include <cstdio>
 
+#include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QKeySequence>
@@ -28,7 +30,10 @@ protected:
         const int key = event->key();
         if (key == Qt::Key_Control || key == Qt::Key_Shift || key == Qt::Key_Alt || key == Qt::Key_Meta)
             return;
-        print("key " + QKeySequence(event->keyCombination()).toString(QKeySequence::PortableText).toUtf8());
+        const QString keys = QKeySequence(event->keyCombination()).toString(QKeySequence::PortableText);
+        print("key " + keys.toUtf8());
+        if (keys == u"Ctrl+V" || keys == u"Ctrl+Shift+V" || keys == u"Shift+Ins")
+            print("paste " + QGuiApplication::clipboard()->text().toUtf8().toBase64());
     }
 };
 
