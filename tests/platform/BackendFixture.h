@@ -25,7 +25,7 @@ public:
     virtual ~PasteTargetWindow() = default;
     /// The paste keystrokes received, named as pasteKeystrokeName() names them.
     virtual QStringList keys() = 0;
-    /// The texts the window pasted, in order.
+    /// What the window pasted, in order: the text, or the file URLs separated by spaces.
     virtual QStringList pastedTexts() = 0;
 };
 

@@ -65,7 +65,8 @@ public:
     }
 };
 
-// The front window pastes the clipboard's text when the keystroke arrives.
+// The front window pastes when the keystroke arrives: as in xterm, Shift+Insert pastes the
+// primary selection.
 class Keys : public FakeKeyEventPoster
 {
 public:
@@ -75,7 +76,10 @@ public:
     {
         if (front) {
             front->m_keys << pasteKeystrokeName(keystroke);
-            front->m_texts << clipboard->read().text.value_or(QString());
+            const ClipboardContent& primary = clipboard->primarySelection();
+            front->m_texts << (keystroke == PasteKeystroke::ShiftInsert
+                                   ? QString::fromUtf8(primary.formats.value(0).second)
+                                   : clipboard->read().uriList.join(u' ') + clipboard->read().text.value_or(QString()));
         }
         return FakeKeyEventPoster::postPasteKeystroke(keystroke, error);
     }

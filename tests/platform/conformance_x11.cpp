@@ -28,12 +28,18 @@ private:
         for (const QByteArray& line : readFile(m_out).split('\n')) {
             if (!line.startsWith(kind))
                 continue;
-            if (kind == "key ")
+            if (kind == "key ") {
                 out << QString::fromUtf8(line.mid(4)).replace(u"+Ins"_s, u"+Insert"_s);
+                continue;
+            }
+            QStringList text, urls;
             for (const QByteArray& field : line.split(' ')) {
                 if (field.startsWith("text="))
-                    out << QString::fromUtf8(QByteArray::fromBase64(field.mid(5)));
+                    text << QString::fromUtf8(QByteArray::fromBase64(field.mid(5)));
+                else if (field.contains("file://"))
+                    urls << QString::fromUtf8(field.mid(field.indexOf("file://")));
             }
+            out << (urls.isEmpty() ? text : urls).join(u' ');
         }
         return out;
     }

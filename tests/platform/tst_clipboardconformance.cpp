@@ -128,7 +128,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("warning");
 
         const QByteArray png = ovelin::test::pngBytes(8, 8, Qt::red);
-        QByteArray manyURLs;
+        QByteArray manyURLs = "# copied\n";
         for (int i = 0; i < 10000; ++i)
             manyURLs += "file:///tmp/many/" + QByteArray::number(i) + ".txt\r\n";
         QStringList manyNames;
@@ -149,10 +149,7 @@ private Q_SLOTS:
                                        << text(QString::fromUtf8("ab\xff\xfe\xc3(cd")) << 0 << QString();
         QTest::newRow("one file") << Formats{{u"text/uri-list"_s, "file:///tmp/one%20file.txt\r\n"}}
                                   << u"file:file:///tmp/one file.txt"_s << 0 << QString();
-        QTest::newRow("three files")
-            << Formats{{u"text/uri-list"_s, "# copied\nfile:///tmp/c.txt\nfile:///tmp/a.txt\nfile:///tmp/b.txt\n"}}
-            << u"group:file:///tmp/c.txt file:///tmp/a.txt file:///tmp/b.txt"_s << 0 << QString();
-        QTest::newRow("10,000 files") << Formats{{u"text/uri-list"_s, manyURLs}}
+        QTest::newRow("10,000 files and a comment") << Formats{{u"text/uri-list"_s, manyURLs}}
                                       << u"group:"_s + manyNames.join(u' ') << 0 << QString();
         QTest::newRow("lines that are no URLs")
             << Formats{{u"text/uri-list"_s, "%%%\nnot a url\n\x01\x02\nhttp://\n::::\n"}} << QString() << 0
@@ -299,13 +296,16 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("identifier");
         QTest::addColumn<bool>("terminal");
-        QTest::newRow("ordinary window") << u"org.example.Editor"_s << false;
-        QTest::newRow("terminal") << u"foot"_s << true;
+        QTest::addColumn<bool>("image"); // pasted as a temporary file
+        QTest::newRow("ordinary window") << u"org.example.Editor"_s << false << false;
+        QTest::newRow("terminal") << u"foot"_s << true << false;
+        QTest::newRow("image") << u"org.example.Viewer"_s << false << true;
     }
     void pastesIntoTheFrontWindow()
     {
         QFETCH(QString, identifier);
         QFETCH(bool, terminal);
+        QFETCH(bool, image);
         const QString title = u"Title of "_s + identifier;
         auto window = m_backend->openWindow(identifier, title);
         QVERIFY(window);
@@ -315,15 +315,24 @@ private Q_SLOTS:
         const KeyEventPoster& keys = *m_backend->services().keyEventPoster;
         const QString keystroke =
             pasteKeystrokeName(terminal ? keys.terminalPasteKeystroke() : PasteKeystroke::ControlV);
-        const QString pasted = u"Grüße aus Ovelin, %1"_s.arg(identifier);
-        PasteManager::shared().copyToPasteboard(ClipboardItem(ClipboardItemType::text(pasted)));
+        QString pasted = u"Grüße aus Ovelin, %1"_s.arg(identifier);
+        const QByteArray png = ovelin::test::pngBytes(6, 5, Qt::darkCyan);
+        PasteManager::shared().copyToPasteboard(
+            ClipboardItem(image ? ClipboardItemType::image(png) : ClipboardItemType::text(pasted)));
         ovelin::test::PrintedLines lines;
 
         bool done = false;
         PasteManager::shared().performPaste([&done] { done = true; });
         QTRY_VERIFY_WITH_TIMEOUT(done, generousMs);
         QTRY_COMPARE_WITH_TIMEOUT(window->keys(), QStringList{keystroke}, generousMs);
-        QTRY_COMPARE_WITH_TIMEOUT(window->pastedTexts(), QStringList{pasted}, generousMs);
+        QTRY_COMPARE_WITH_TIMEOUT(window->pastedTexts().size(), 1, generousMs);
+        if (image) {
+            const QUrl url(window->pastedTexts().constFirst());
+            QVERIFY2(url.isLocalFile() && url.fileName().startsWith(u"Ovelin_Image_"_s), qPrintable(url.toString()));
+            QCOMPARE(ovelin::test::readFile(url.toLocalFile()), png);
+            pasted = url.toString();
+        }
+        QCOMPARE(window->pastedTexts(), QStringList{pasted});
         QCOMPARE(lines.lines().constFirst(), u"📦 App em foco: "_s + identifier);
         const QStringList outcome = lines.lines().filter(u"✅ Paste via"_s);
         const QString mechanism = keys.mechanismName();
@@ -333,7 +342,7 @@ private Q_SLOTS:
         else
             QVERIFY2(outcome.first().startsWith(u"✅ Paste via %1 para PID: "_s.arg(mechanism)), qPrintable(outcome.first()));
         // Ovelin's own write came back as a copy.
-        QTRY_COMPARE_WITH_TIMEOUT(top(), text(pasted), generousMs);
+        QTRY_COMPARE_WITH_TIMEOUT(top(), image ? u"file:"_s + pasted : text(pasted), generousMs);
     }
 
     void focusGoesBackToAnEarlierWindow()
@@ -348,9 +357,13 @@ private Q_SLOTS:
         QVERIFY(frontmost().runningApplications().contains(u"org.example.First"_s));
 
         QVERIFY(frontmost().activateWindow(earlier->windowId));
-        const auto now = waitForFront(u"org.example.First"_s);
-        QVERIFY(now);
-        QCOMPARE(now->windowId, earlier->windowId);
+        // The window manager gets to the request in its own time: keys wait for it.
+        std::optional<std::optional<FrontmostApplication>> atReady;
+        frontmost().whenFocusSettled(std::chrono::seconds(20), this,
+                                     [&] { atReady = frontmost().frontmostApplication(); });
+        QTRY_VERIFY_WITH_TIMEOUT(atReady.has_value(), generousMs);
+        QVERIFY(*atReady);
+        QCOMPARE((*atReady)->windowId, earlier->windowId);
         QVERIFY(!frontmost().activateWindow(0x3fffff0)); // not a window of the desktop's
     }
 };

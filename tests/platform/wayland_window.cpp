@@ -1,7 +1,7 @@
 // The other application of the Wayland input tests: a window with the app id and title given
 // on the command line. Prints "active" and "inactive" as it gains and loses the keyboard focus,
 // "key <keys>" for every key press other than a lone modifier ("key Ctrl+Shift+V"), and after a
-// paste keystroke "paste <the clipboard's text, base64>".
+// paste keystroke "paste <the clipboard's text or file URLs, base64>".
 // Usage: wayland_window <app id> <title>
 
 #include <cstdio>
@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QKeySequence>
+#include <QMimeData>
 #include <QPainter>
 #include <QRasterWindow>
 
@@ -19,6 +20,18 @@ void print(const QByteArray& line)
 {
     std::puts(line.constData());
     std::fflush(stdout);
+}
+
+// The text, or the file URLs separated by spaces.
+QString clipboardText()
+{
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    if (!mime || !mime->hasUrls())
+        return QGuiApplication::clipboard()->text();
+    QStringList urls;
+    for (const QUrl& url : mime->urls())
+        urls << url.toString();
+    return urls.join(u' ');
 }
 
 class ProbeWindow : public QRasterWindow
@@ -33,7 +46,7 @@ protected:
         const QString keys = QKeySequence(event->keyCombination()).toString(QKeySequence::PortableText);
         print("key " + keys.toUtf8());
         if (keys == u"Ctrl+V" || keys == u"Ctrl+Shift+V" || keys == u"Shift+Ins")
-            print("paste " + QGuiApplication::clipboard()->text().toUtf8().toBase64());
+            print("paste " + clipboardText().toUtf8().toBase64());
     }
 };
 

@@ -1,7 +1,7 @@
 // The other applications of the X11 tests, in one small program:
 //   paste-target --class <WM_CLASS class> --out <file> [--title <title>]
 //       A text editor window that records every key press with Ctrl or Shift and every paste it
-//       receives; ready once it has the focus.
+//       receives (Shift+Insert pastes the primary selection); ready once it has the focus.
 //   own [--class <WM_CLASS class>] <mime>=<file> ...
 //       Takes the clipboard with these representations and keeps it until killed; with a class,
 //       also shows a window of that class.
@@ -59,7 +59,12 @@ protected:
         if ((event->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier)) && !modifierKey)
             record("key " +
                    QKeySequence(event->keyCombination()).toString(QKeySequence::PortableText).toUtf8());
-        QPlainTextEdit::keyPressEvent(event);
+        // As in xterm, Shift+Insert pastes the primary selection.
+        const QMimeData* primary = QApplication::clipboard()->mimeData(QClipboard::Selection);
+        if (event->key() == Qt::Key_Insert && event->modifiers() == Qt::ShiftModifier && primary)
+            insertFromMimeData(primary);
+        else
+            QPlainTextEdit::keyPressEvent(event);
     }
 
     bool canInsertFromMimeData(const QMimeData*) const override { return true; }
