@@ -51,7 +51,8 @@ public:
     virtual QByteArray paste(const QString& format, bool primary) = 0;
     /// Opens a window of another application with this identifier (WM_CLASS, app id) and title,
     /// and waits until it has the keyboard focus. Null if it never got it.
-    virtual std::unique_ptr<PasteTargetWindow> openWindow(const QString& identifier, const QString& title) = 0;
+    virtual std::unique_ptr<PasteTargetWindow> openWindow(const QString& identifier,
+                                                          const QString& title) = 0;
     /// Ends the other applications the case started.
     virtual void cleanup() = 0;
     /// A fault of the backend that this test function finds, reported as a skip until it is fixed;

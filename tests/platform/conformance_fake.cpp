@@ -19,7 +19,10 @@ namespace {
 class OwnerTransfer : public ClipboardTransfer
 {
 public:
-    OwnerTransfer(const Formats& formats, bool unresponsive) : m_formats(formats), m_unresponsive(unresponsive) {}
+    OwnerTransfer(const Formats& formats, bool unresponsive)
+        : m_formats(formats), m_unresponsive(unresponsive)
+    {
+    }
     std::optional<QStringList> formats(Outcome*) override
     {
         QStringList names;
@@ -33,7 +36,8 @@ public:
             return {Outcome::TimedOut, {}};
         for (const auto& [name, bytes] : m_formats) {
             if (name == format)
-                return bytes.size() > maxFormatBytes ? Result{Outcome::TooLarge, {}} : Result{Outcome::Done, bytes};
+                return bytes.size() > maxFormatBytes ? Result{Outcome::TooLarge, {}}
+                                                     : Result{Outcome::Done, bytes};
         }
         return {};
     }
@@ -79,7 +83,8 @@ public:
             const ClipboardContent& primary = clipboard->primarySelection();
             front->m_texts << (keystroke == PasteKeystroke::ShiftInsert
                                    ? QString::fromUtf8(primary.formats.value(0).second)
-                                   : clipboard->read().uriList.join(u' ') + clipboard->read().text.value_or(QString()));
+                                   : clipboard->read().uriList.join(u' ') +
+                                         clipboard->read().text.value_or(QString()));
         }
         return FakeKeyEventPoster::postPasteKeystroke(keystroke, error);
     }
@@ -105,7 +110,8 @@ public:
     }
     QByteArray paste(const QString& format, bool primary) override
     {
-        const ClipboardContent& content = primary ? m_clipboard.primarySelection() : m_clipboard.lastWritten();
+        const ClipboardContent& content =
+            primary ? m_clipboard.primarySelection() : m_clipboard.lastWritten();
         for (const auto& [name, bytes] : content.formats) {
             if (name == format)
                 return bytes;

@@ -93,8 +93,10 @@ public:
     std::unique_ptr<PasteTargetWindow> openWindow(const QString& identifier, const QString& title) override
     {
         auto window = std::make_unique<Window>();
-        window->helper = std::make_unique<Helper>(QStringLiteral(WAYLAND_WINDOW), QStringList{identifier, title});
-        return waitForLine(window->helper->process(), window->lines, u"active"_s) ? std::move(window) : nullptr;
+        window->helper =
+            std::make_unique<Helper>(QStringLiteral(WAYLAND_WINDOW), QStringList{identifier, title});
+        return waitForLine(window->helper->process(), window->lines, u"active"_s) ? std::move(window)
+                                                                                  : nullptr;
     }
     void cleanup() override { m_helpers.clear(); }
     QString knownFault(const char* testFunction) override

@@ -3,6 +3,7 @@
 #include <QTemporaryDir>
 
 #include "BackendFixture.h"
+#include "platform/ClipboardService.h"
 #include "platform/X11TestSupport.h"
 #include "platform/x11/X11Platform.h"
 
@@ -57,9 +58,11 @@ public:
         // xclip offers exactly one format (Qt adds text forms of its own to a URL list).
         if (formats.size() == 1) {
             const auto& [format, bytes] = formats.first();
-            auto xclip = copyWithXclip(m_dir, format == u"text/plain" ? QString() : format, bytes);
-            m_helpers.push_back(std::move(xclip));
-            return m_helpers.back() != nullptr;
+            const quint64 before = services().clipboard->changeCount();
+            m_helpers.push_back(copyWithXclip(m_dir, format == u"text/plain" ? QString() : format, bytes));
+            // xclip says nothing once it holds the clipboard.
+            return m_helpers.back() &&
+                   QTest::qWaitFor([&] { return services().clipboard->changeCount() > before; }, 20000);
         }
         QStringList args{u"own"_s};
         for (const auto& [format, bytes] : formats) {
@@ -76,14 +79,15 @@ public:
         if (!start({u"burst"_s, QString::number(count)}))
             return false;
         QProcess& process = m_helpers.back()->process();
-        return QTest::qWaitFor([&] { return process.canReadLine() && process.readLine().trimmed() == "done"; },
-                               60000);
+        return QTest::qWaitFor(
+            [&] { return process.canReadLine() && process.readLine().trimmed() == "done"; }, 60000);
     }
     QByteArray paste(const QString& format, bool primary) override
     {
         // The event loop runs meanwhile: the clipboard may be this process's own.
         QProcess xclip;
-        xclip.start(u"xclip"_s, {u"-o"_s, u"-selection"_s, primary ? u"primary"_s : u"clipboard"_s, u"-t"_s, format});
+        xclip.start(u"xclip"_s,
+                    {u"-o"_s, u"-selection"_s, primary ? u"primary"_s : u"clipboard"_s, u"-t"_s, format});
         if (!QTest::qWaitFor([&] { return xclip.state() == QProcess::NotRunning; }, 20000))
             return "no answer";
         return xclip.readAllStandardOutput();
@@ -92,8 +96,9 @@ public:
     {
         auto window = std::make_unique<Window>(m_dir.filePath(u"window-%1.log"_s.arg(++m_files)));
         window->helper = std::make_unique<Helper>(
-            QStringLiteral(X11_FIXTURE), QStringList{u"paste-target"_s, u"--class"_s, identifier, u"--title"_s, title,
-                                                     u"--out"_s, m_dir.filePath(u"window-%1.log"_s.arg(m_files))});
+            QStringLiteral(X11_FIXTURE),
+            QStringList{u"paste-target"_s, u"--class"_s, identifier, u"--title"_s, title, u"--out"_s,
+                        m_dir.filePath(u"window-%1.log"_s.arg(m_files))});
         return window->helper->waitReady() ? std::move(window) : nullptr;
     }
     void cleanup() override { m_helpers.clear(); }

@@ -150,16 +150,15 @@ private Q_SLOTS:
         QTest::newRow("one file") << Formats{{u"text/uri-list"_s, "file:///tmp/one%20file.txt\r\n"}}
                                   << u"file:file:///tmp/one file.txt"_s << 0 << QString();
         QTest::newRow("10,000 files and a comment") << Formats{{u"text/uri-list"_s, manyURLs}}
-                                      << u"group:"_s + manyNames.join(u' ') << 0 << QString();
+                                                    << u"group:"_s + manyNames.join(u' ') << 0 << QString();
         QTest::newRow("lines that are no URLs")
             << Formats{{u"text/uri-list"_s, "%%%\nnot a url\n\x01\x02\nhttp://\n::::\n"}} << QString() << 0
             << QString();
         QTest::newRow("PNG") << Formats{{u"image/png"_s, png}} << image(png) << 0 << QString();
         QTest::newRow("blank text with a PNG")
             << Formats{{u"text/plain"_s, "  \n\t "}, {u"image/png"_s, png}} << image(png) << 0 << QString();
-        QTest::newRow("image bytes that are no image")
-            << Formats{{u"image/png"_s, "\x89PNG but not really"}} << image("\x89PNG but not really") << 0
-            << QString();
+        QTest::newRow("image bytes that are no image") << Formats{{u"image/png"_s, "\x89PNG but not really"}}
+                                                       << image("\x89PNG but not really") << 0 << QString();
         QTest::newRow("password manager")
             << Formats{{u"text/plain"_s, "correct horse"}, {u"x-kde-passwordManagerHint"_s, "secret"}}
             << QString() << 0 << QString();
@@ -205,8 +204,9 @@ private Q_SLOTS:
     {
         ovelin::test::PrintedLines lines;
         QVERIFY(m_backend->copyFromUnresponsiveOwner());
-        QTRY_COMPARE_WITH_TIMEOUT(lines.count(u"⚠️ A aplicação dona da área de transferência não respondeu"_s), 1,
-                                  generousMs);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            lines.count(u"⚠️ A aplicação dona da área de transferência não respondeu"_s), 1,
+            generousMs);
         // The next copy, while the owner is still around, is captured normally.
         QVERIFY(copySentinel(u"after the silent owner"_s));
         QCOMPARE(historyList(), QStringList{text(u"after the silent owner"_s)});
@@ -233,28 +233,33 @@ private Q_SLOTS:
         QTest::addColumn<bool>("picture"); // an image object besides the formats
         QTest::addColumn<bool>("primary");
         QTest::addColumn<QString>("format");
-        QTest::addColumn<QByteArray>("read"); // for an image: whether it decodes to the picture
+        QTest::addColumn<QByteArray>("read");  // for an image: whether it decodes to the picture
         QTest::addColumn<QString>("captured"); // Ovelin's write coming back; empty: nothing
 
-        const Formats files{{u"text/uri-list"_s, "file:///tmp/a%20b.txt\r\nfile:///tmp/c.txt\r\n"},
-                            {u"x-special/gnome-copied-files"_s, "copy\nfile:///tmp/a%20b.txt\nfile:///tmp/c.txt"}};
+        const Formats files{
+            {u"text/uri-list"_s, "file:///tmp/a%20b.txt\r\nfile:///tmp/c.txt\r\n"},
+            {u"x-special/gnome-copied-files"_s, "copy\nfile:///tmp/a%20b.txt\nfile:///tmp/c.txt"}};
         QTest::newRow("text") << Formats{{u"text/plain"_s, "Olá ✓"}} << false << false << u"text/plain"_s
                               << QByteArray("Olá ✓") << text(u"Olá ✓"_s);
         QTest::newRow("HTML") << Formats{{u"text/html"_s, "<i>it</i>"}, {u"text/plain"_s, "it"}} << false
-                              << false << u"text/html"_s << QByteArray("<i>it</i>") << u"text:it|rtf=-|html=<i>it</i>"_s;
-        QTest::newRow("RTF") << Formats{{u"text/rtf"_s, "{\\rtf1 it}"}, {u"text/plain"_s, "it"}} << false << false
-                             << u"text/rtf"_s << QByteArray("{\\rtf1 it}") << u"text:it|rtf={\\rtf1 it}|html=-"_s;
+                              << false << u"text/html"_s << QByteArray("<i>it</i>")
+                              << u"text:it|rtf=-|html=<i>it</i>"_s;
+        QTest::newRow("RTF") << Formats{{u"text/rtf"_s, "{\\rtf1 it}"}, {u"text/plain"_s, "it"}} << false
+                             << false << u"text/rtf"_s << QByteArray("{\\rtf1 it}")
+                             << u"text:it|rtf={\\rtf1 it}|html=-"_s;
         QTest::newRow("files as a URI list")
             << files << false << false << u"text/uri-list"_s << files.at(0).second
             << u"group:file:///tmp/a b.txt file:///tmp/c.txt"_s;
         QTest::newRow("files for file managers")
             << files << false << false << u"x-special/gnome-copied-files"_s << files.at(1).second
             << u"group:file:///tmp/a b.txt file:///tmp/c.txt"_s;
-        QTest::newRow("image as PNG") << Formats() << true << false << u"image/png"_s << QByteArray("the picture")
-                                      << image(ovelin::test::pngBytes(8, 8, Qt::darkCyan));
+        QTest::newRow("image as PNG")
+            << Formats() << true << false << u"image/png"_s << QByteArray("the picture")
+            << image(ovelin::test::pngBytes(8, 8, Qt::darkCyan));
         QTest::newRow("primary selection") << Formats{{u"text/plain"_s, "middle click"}} << false << true
                                            << u"text/plain"_s << QByteArray("middle click") << QString();
-        QTest::newRow("cleared") << Formats() << false << false << u"text/plain"_s << QByteArray() << QString();
+        QTest::newRow("cleared") << Formats() << false << false << u"text/plain"_s << QByteArray()
+                                 << QString();
     }
     void othersReadWhatIsWritten()
     {
@@ -328,7 +333,8 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(window->pastedTexts().size(), 1, generousMs);
         if (image) {
             const QUrl url(window->pastedTexts().constFirst());
-            QVERIFY2(url.isLocalFile() && url.fileName().startsWith(u"Ovelin_Image_"_s), qPrintable(url.toString()));
+            QVERIFY2(url.isLocalFile() && url.fileName().startsWith(u"Ovelin_Image_"_s),
+                     qPrintable(url.toString()));
             QCOMPARE(ovelin::test::readFile(url.toLocalFile()), png);
             pasted = url.toString();
         }
@@ -338,9 +344,11 @@ private Q_SLOTS:
         const QString mechanism = keys.mechanismName();
         QCOMPARE(outcome.size(), 1);
         if (terminal)
-            QCOMPARE(outcome.first(), u"✅ Paste via %1 %2 executado no app: %3"_s.arg(mechanism, keystroke, title));
+            QCOMPARE(outcome.first(),
+                     u"✅ Paste via %1 %2 executado no app: %3"_s.arg(mechanism, keystroke, title));
         else
-            QVERIFY2(outcome.first().startsWith(u"✅ Paste via %1 para PID: "_s.arg(mechanism)), qPrintable(outcome.first()));
+            QVERIFY2(outcome.first().startsWith(u"✅ Paste via %1 para PID: "_s.arg(mechanism)),
+                     qPrintable(outcome.first()));
         // Ovelin's own write came back as a copy.
         QTRY_COMPARE_WITH_TIMEOUT(top(), image ? u"file:"_s + pasted : text(pasted), generousMs);
     }
