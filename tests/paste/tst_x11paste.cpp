@@ -1,255 +1,22 @@
-#include <algorithm>
-
-#include <QBuffer>
-#include <QFile>
-#include <QFileInfo>
-#include <QImage>
-#include <QSignalSpy>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QWidget>
 
-#include "PrintedLines.h"
-#include "TestFiles.h"
 #include "TestMain.h"
-#include "core/Settings.h"
-#include "history/ClipboardHistory.h"
-#include "history/ClipboardMonitor.h"
-#include "history/ClipboardStorage.h"
-#include "paste/PasteManager.h"
-#include "paste/PasteSequence.h"
 #include "platform/FrontmostApplicationService.h"
 #include "platform/X11TestSupport.h"
 #include "platform/x11/X11Platform.h"
 
 #include <X11/Xlib.h>
 
-using namespace Qt::StringLiterals;
-using ovelin::test::Helper;
-
-namespace {
-
-// One line of the paste target's record.
-struct Received
-{
-    QStringList keys;
-    QStringList texts;
-    QStringList urls;
-};
-
-Received readRecord(const QString& path)
-{
-    Received received;
-    for (const QByteArray& line : ovelin::test::readFile(path).split('\n')) {
-        if (line.startsWith("key "))
-            received.keys << QString::fromUtf8(line.mid(4));
-        if (!line.startsWith("paste "))
-            continue;
-        for (const QByteArray& field : line.split(' ')) {
-            if (field.startsWith("text="))
-                received.texts << QString::fromUtf8(QByteArray::fromBase64(field.mid(5)));
-            else if (field.startsWith("file://"))
-                received.urls << QString::fromUtf8(field);
-            else if (field.startsWith("urls=file://"))
-                received.urls << QString::fromUtf8(field.mid(5));
-        }
-    }
-    return received;
-}
-
-} // namespace
-
+// What only X11 has of pasting; the paste itself is tst_clipboardconformance's.
 class TestX11Paste : public QObject
 {
     Q_OBJECT
-
-    QTemporaryDir m_dir;
-    FrontmostApplicationService* m_frontmost = nullptr;
-
-    // Waits until a window of this class is the frontmost application.
-    bool waitFrontmost(const QString& windowClass, int timeoutMs = 10000)
-    {
-        return QTest::qWaitFor(
-            [&] {
-                const auto app = m_frontmost->frontmostApplication();
-                return app && app->identifier == windowClass;
-            },
-            timeoutMs);
-    }
-
-    // Starts the tests' own editor window and waits until it is the frontmost application.
-    std::unique_ptr<Helper> startTarget(const QString& windowClass, const QString& out)
-    {
-        auto target =
-            std::make_unique<Helper>(QStringLiteral(X11_FIXTURE), QStringList{u"paste-target"_s, u"--class"_s,
-                                                                              windowClass, u"--out"_s, out});
-        return target->waitReady() && waitFrontmost(windowClass) ? std::move(target) : nullptr;
-    }
-
-    // Plays Ovelin's part: the panel comes up over the target, the user picks an item, the
-    // sequence hides the panel and hands the focus back.
-    void pasteFromPanel(const ClipboardItem& item)
-    {
-        const auto previous = m_frontmost->frontmostApplication();
-        QVERIFY(previous);
-        QWidget* panel = showPanelOver(*previous);
-        QVERIFY(panel);
-        PasteSequence::shared().setHideApplicationHandler([this, panel, window = previous->windowId] {
-            panel->close();
-            m_frontmost->activateWindow(window);
-        });
-        QSignalSpy performed(&PasteSequence::shared(), &PasteSequence::pastePerformed);
-        PasteSequence::shared().paste(item, PasteOrigin::Keyboard);
-        QVERIFY(performed.wait(10000));
-    }
-
-    // A window standing in for Ovelin's panel, in front of the given one; null if it never got there.
-    QWidget* showPanelOver(const FrontmostApplication& previous)
-    {
-        auto* panel = new QWidget;
-        panel->setAttribute(Qt::WA_DeleteOnClose);
-        panel->setWindowTitle(u"Ovelin"_s);
-        panel->resize(200, 200);
-        panel->show();
-        // The window manager may pass over a request made while the window was still being mapped:
-        // ask again until the panel is in front, as a user's click would.
-        const bool inFront = QTest::qWaitFor(
-            [&] {
-                const auto front = m_frontmost->frontmostApplication();
-                if (front && front->windowId != previous.windowId)
-                    return true;
-                panel->activateWindow();
-                return false;
-            },
-            10000);
-        if (!inFront)
-            panel->close();
-        return inFront ? panel : nullptr;
-    }
 
 private Q_SLOTS:
     void initTestCase()
     {
         if (!ovelin::test::onX11())
             QSKIP("needs an X server (run under Xvfb)");
-        const PlatformServices& services = ovelin::x11::platformServices();
-        PasteManager::installServices(services);
-        m_frontmost = services.frontmostApplication;
-        qputenv("TMPDIR", m_dir.path().toUtf8());
-    }
-    void cleanupTestCase() { PasteSequence::shared().setHideApplicationHandler({}); }
-
-    void pastesTextIntoEditorsAndRealTerminals_data()
-    {
-        QTest::addColumn<QString>("windowClass");
-        QTest::addColumn<QStringList>("terminal"); // the terminal's command line; empty: the editor
-        QTest::addColumn<QString>("mechanismLine");
-        QTest::addColumn<QString>("doneLine"); // %1, where the line has it: the target's process id
-        // The terminals run a program that writes what the terminal hands it to a file, in a
-        // UTF-8 locale that every glibc has (VTE drops what it cannot encode in the locale's).
-        const QString catToOut = u"stty -icanon -echo; exec cat > \"$0\""_s;
-        // No accessibility bridge: the tests' session bus has no accessibility service to wait for.
-        const QStringList utf8{u"env"_s, u"LANG=C.UTF-8"_s, u"LC_ALL=C.UTF-8"_s, u"NO_AT_BRIDGE=1"_s};
-        QTest::newRow("editor gets Ctrl+V")
-            << u"Ovelintarget"_s << QStringList() << u"🚀 Usando paste via XTEST"_s
-            << u"✅ Paste via XTEST para PID: %1"_s;
-        // xterm binds no Ctrl+Shift+V; Shift+Insert pastes PRIMARY there.
-        QTest::newRow("xterm") << u"XTerm"_s
-                               << utf8 + QStringList{u"xterm"_s, u"-e"_s, u"sh"_s, u"-c"_s, catToOut}
-                               << u"↩️ Usando fallback (XTEST Shift+Insert)"_s
-                               << u"✅ Paste via XTEST Shift+Insert executado no app: sh"_s;
-        QTest::newRow("VTE terminal")
-            << u"Xfce4-terminal"_s
-            << utf8 + QStringList{u"xfce4-terminal"_s,
-                                  u"--disable-server"_s,
-                                  u"--title=Ovelin Terminal"_s,
-                                  u"--dynamic-title-mode=none"_s,
-                                  u"-x"_s,
-                                  u"sh"_s,
-                                  u"-c"_s,
-                                  catToOut}
-            << u"↩️ Usando fallback (XTEST Shift+Insert)"_s
-            << u"✅ Paste via XTEST Shift+Insert executado no app: Ovelin Terminal"_s;
-    }
-    void pastesTextIntoEditorsAndRealTerminals()
-    {
-        QFETCH(QString, windowClass);
-        QFETCH(QStringList, terminal);
-        QFETCH(QString, mechanismLine);
-        QFETCH(QString, doneLine);
-        const QString out = m_dir.filePath(windowClass + u".log"_s);
-        std::unique_ptr<Helper> target;
-        if (terminal.isEmpty()) {
-            target = startTarget(windowClass, out);
-        } else {
-            // The terminal's name follows env's assignments.
-            const QString program = *std::find_if(terminal.begin() + 1, terminal.end(),
-                                                  [](const QString& word) { return !word.contains(u'='); });
-            if (QStandardPaths::findExecutable(program).isEmpty())
-                QSKIP("the terminal is not installed (scripts/deps.sh installs it)");
-            target = std::make_unique<Helper>(terminal.first(), terminal.mid(1) << out);
-            // The window may come up before the terminal has started its program (VTE spawns it
-            // afterwards and drops keys typed before): the file appears once the program reads.
-            // A terminal's first start on a fresh machine can be slow.
-            if (!waitFrontmost(windowClass, 30000) ||
-                !QTest::qWaitFor([&] { return QFileInfo::exists(out); }, 30000)) {
-                const auto front = m_frontmost->frontmostApplication();
-                qWarning() << "frontmost:" << (front ? front->identifier.value_or(u"?"_s) : u"none"_s)
-                           << "program reading:" << QFileInfo::exists(out)
-                           << "terminal state:" << target->process().state()
-                           << target->process().readAllStandardError();
-                target.reset();
-            }
-        }
-        QVERIFY2(target, "the paste target did not come to the front ready to read");
-        const QString text = u"Grüße aus Ovelin, %1"_s.arg(windowClass);
-        ClipboardHistory history(ClipboardStorage::atPath(m_dir.filePath(windowClass + u".json"_s)));
-        history.addItem(ClipboardItem(ClipboardItemType::text(text)));
-        history.addItem(ClipboardItem(ClipboardItemType::text(u"newer"_s)));
-        const ClipboardItem older = history.history().last();
-        ClipboardMonitor monitor(&history, *ovelin::x11::platformServices().clipboard);
-        monitor.startMonitoring();
-        ovelin::test::PrintedLines lines;
-
-        pasteFromPanel(older);
-
-        if (terminal.isEmpty()) {
-            QTRY_COMPARE_WITH_TIMEOUT(readRecord(out).texts, QStringList{text}, 10000);
-            QCOMPARE(readRecord(out).keys, QStringList{u"Ctrl+V"_s});
-        } else {
-            QTRY_COMPARE_WITH_TIMEOUT(QString::fromUtf8(ovelin::test::readFile(out)), text, 10000);
-        }
-        QCOMPARE(lines.count(u"📦 App em foco: "_s + windowClass), 1);
-        QCOMPARE(lines.count(mechanismLine), 1);
-        QCOMPARE(
-            lines.count(doneLine.contains(u"%1"_s) ? doneLine.arg(target->process().processId()) : doneLine),
-            1);
-        // Ovelin's own write comes back as a copy and moves the entry to the top.
-        QTRY_VERIFY_WITH_TIMEOUT(history.history().first().type().text() == text &&
-                                     history.history().first().id() != older.id(),
-                                 5000);
-        QCOMPARE(history.history().size(), 2);
-        history.storage().waitForPendingSaves();
-    }
-
-    // The window manager hands the focus back when it gets to the request, which on a busy machine
-    // is after the panel has gone: the keys wait for it.
-    void focusSettlesOnTheWindowAskedFor()
-    {
-        auto target = startTarget(u"Ovelinfocus"_s, m_dir.filePath(u"focus.log"_s));
-        QVERIFY(target);
-        const auto previous = m_frontmost->frontmostApplication();
-        QWidget* panel = showPanelOver(*previous);
-        QVERIFY(panel);
-        panel->close();
-        QVERIFY(m_frontmost->activateWindow(previous->windowId));
-        std::optional<std::optional<FrontmostApplication>> atReady;
-        m_frontmost->whenFocusSettled(std::chrono::seconds(10), this,
-                                      [&] { atReady = m_frontmost->frontmostApplication(); });
-        QTRY_VERIFY_WITH_TIMEOUT(atReady.has_value(), 15000);
-        QVERIFY(*atReady);
-        QCOMPARE((*atReady)->windowId, previous->windowId);
     }
 
     // Qt's own Xlib error handler ignores everything, so an error the service does not trap would
@@ -264,36 +31,10 @@ private Q_SLOTS:
             return 0;
         });
         const quint64 bogus = 0x3fffff0;
-        QVERIFY(!m_frontmost->activateWindow(bogus));
+        QVERIFY(!ovelin::x11::platformServices().frontmostApplication->activateWindow(bogus));
         XSync(dpy, False);
         XSetErrorHandler(previous);
         QCOMPARE(escaped, 0);
-    }
-
-    void pastedImageArrivesAsItsTemporaryFileAndIsCapturedAsAFile()
-    {
-        const QByteArray bytes = ovelin::test::pngBytes(6, 5, Qt::darkCyan);
-
-        ClipboardHistory history(ClipboardStorage::atPath(m_dir.filePath(u"history.json"_s)));
-        ClipboardMonitor monitor(&history, *ovelin::x11::platformServices().clipboard);
-        monitor.startMonitoring();
-        const QString out = m_dir.filePath(u"image.log"_s);
-        auto target = startTarget(u"Ovelinimage"_s, out);
-        QVERIFY(target);
-
-        pasteFromPanel(ClipboardItem(ClipboardItemType::image(bytes)));
-
-        QTRY_COMPARE_WITH_TIMEOUT(readRecord(out).urls.size(), 1, 10000);
-        const QUrl url(readRecord(out).urls.first());
-        QVERIFY(url.isLocalFile());
-        QVERIFY(url.fileName().startsWith(u"Ovelin_Image_"_s));
-        QCOMPARE(ovelin::test::readFile(url.toLocalFile()), bytes);
-        // The next tick finds Ovelin's own write on the clipboard: a file item for that file.
-        QTRY_VERIFY_WITH_TIMEOUT(!history.history().isEmpty() &&
-                                     history.history().first().type().kind() == ClipboardItemKind::File &&
-                                     history.history().first().type().fileURL() == url,
-                                 10000);
-        history.storage().waitForPendingSaves();
     }
 };
 

@@ -94,20 +94,9 @@ private Q_SLOTS:
         QTest::newRow("a refused form does not stop the rest")
             << QStringList{u"text/plain;charset=utf-8->refused"_s, u"UTF8_STRING->second"_s}
             << u"text=second"_s << QStringList{u"text/plain;charset=utf-8"_s, u"UTF8_STRING"_s} << 0;
-        QTest::newRow("concealed: nothing else is read")
-            << QStringList{u"x-kde-passwordManagerHint->secret\n"_s, u"UTF8_STRING->hunter2"_s}
-            << u"concealed"_s << QStringList{u"x-kde-passwordManagerHint"_s} << 0;
         QTest::newRow("a hint other than secret conceals nothing")
             << QStringList{u"x-kde-passwordManagerHint->public"_s, u"UTF8_STRING->t"_s} << u"text=t"_s
             << QStringList{u"x-kde-passwordManagerHint"_s, u"UTF8_STRING"_s} << 0;
-        QTest::newRow("an oversized image is skipped with one line, the text kept")
-            << QStringList{u"UTF8_STRING->t"_s, u"image/png->large"_s, u"image/gif->G"_s}
-            << u"text=t|image=Rw=="_s << QStringList{u"UTF8_STRING"_s, u"image/png"_s, u"image/gif"_s} << 1;
-        QTest::newRow("no list of formats: one line")
-            << QStringList{u"-"_s} << u"empty"_s << QStringList() << 1;
-        QTest::newRow("a form that times out ends the read, one line, nothing half-read kept")
-            << QStringList{u"text/uri-list->file:///a"_s, u"UTF8_STRING->timeout"_s, u"text/html->H"_s}
-            << u"empty"_s << QStringList{u"text/uri-list"_s, u"UTF8_STRING"_s} << 1;
         QTest::newRow("a change of owner mid-read: nothing kept, nothing printed")
             << QStringList{u"UTF8_STRING->t"_s, u"text/html->interrupted"_s, u"image/png->P"_s} << u"empty"_s
             << QStringList{u"UTF8_STRING"_s, u"text/html"_s} << 0;

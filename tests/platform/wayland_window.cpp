@@ -1,13 +1,16 @@
 // The other application of the Wayland input tests: a window with the app id and title given
 // on the command line. Prints "active" and "inactive" as it gains and loses the keyboard focus,
-// and "key <keys>" for every key press other than a lone modifier ("key Ctrl+Shift+V").
+// "key <keys>" for every key press other than a lone modifier ("key Ctrl+Shift+V"), and after a
+// paste keystroke "paste <the clipboard's text or file URLs, base64>".
 // Usage: wayland_window <app id> <title>
 
 #include <cstdio>
 
+#include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QKeySequence>
+#include <QMimeData>
 #include <QPainter>
 #include <QRasterWindow>
 
@@ -19,6 +22,18 @@ void print(const QByteArray& line)
     std::fflush(stdout);
 }
 
+// The text, or the file URLs separated by spaces.
+QString clipboardText()
+{
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    if (!mime || !mime->hasUrls())
+        return QGuiApplication::clipboard()->text();
+    QStringList urls;
+    for (const QUrl& url : mime->urls())
+        urls << url.toString();
+    return urls.join(u' ');
+}
+
 class ProbeWindow : public QRasterWindow
 {
 protected:
@@ -28,7 +43,10 @@ protected:
         const int key = event->key();
         if (key == Qt::Key_Control || key == Qt::Key_Shift || key == Qt::Key_Alt || key == Qt::Key_Meta)
             return;
-        print("key " + QKeySequence(event->keyCombination()).toString(QKeySequence::PortableText).toUtf8());
+        const QString keys = QKeySequence(event->keyCombination()).toString(QKeySequence::PortableText);
+        print("key " + keys.toUtf8());
+        if (keys == u"Ctrl+V" || keys == u"Ctrl+Shift+V" || keys == u"Shift+Ins")
+            print("paste " + clipboardText().toUtf8().toBase64());
     }
 };
 

@@ -1,6 +1,7 @@
 // The other applications of the X11 tests, in one small program:
-//   paste-target --class <WM_CLASS class> --out <file>
-//       A text editor window that records every modified key press and every paste it receives.
+//   paste-target --class <WM_CLASS class> --out <file> [--title <title>]
+//       A text editor window that records every key press with Ctrl or Shift and every paste it
+//       receives (Shift+Insert pastes the primary selection); ready once it has the focus.
 //   own [--class <WM_CLASS class>] <mime>=<file> ...
 //       Takes the clipboard with these representations and keeps it until killed; with a class,
 //       also shows a window of that class.
@@ -12,8 +13,8 @@
 //       announces 10 bytes and sends 100,000 'x' in chunks (incr-lie). many-targets lists
 //       1,000,000 formats (the text first, then a thousand made-up ones over and over) and
 //       answers the text "offered among a million formats".
-//   burst <count> <interval ms>
-//       Copies the texts "burst 1" ... "burst <count>" one after another, then prints "done".
+//   burst <count>
+//       Copies the texts "burst 1" ... "burst <count>", each once it was read, then prints "done".
 // Each mode prints "ready" on standard output once it is in place.
 
 #include <cstdio>
@@ -55,10 +56,15 @@ protected:
     void keyPressEvent(QKeyEvent* event) override
     {
         const bool modifierKey = event->key() >= Qt::Key_Shift && event->key() <= Qt::Key_Alt;
-        if ((event->modifiers() & Qt::ControlModifier) && !modifierKey)
+        if ((event->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier)) && !modifierKey)
             record("key " +
                    QKeySequence(event->keyCombination()).toString(QKeySequence::PortableText).toUtf8());
-        QPlainTextEdit::keyPressEvent(event);
+        // As in xterm, Shift+Insert pastes the primary selection.
+        const QMimeData* primary = QApplication::clipboard()->mimeData(QClipboard::Selection);
+        if (event->key() == Qt::Key_Insert && event->modifiers() == Qt::ShiftModifier && primary)
+            insertFromMimeData(primary);
+        else
+            QPlainTextEdit::keyPressEvent(event);
     }
 
     bool canInsertFromMimeData(const QMimeData*) const override { return true; }
@@ -103,12 +109,15 @@ int pasteTarget(QApplication& app, const QStringList& args)
     const QString windowClass = args.value(args.indexOf(u"--class"_s) + 1);
     const QString out = args.value(args.indexOf(u"--out"_s) + 1);
     PasteTarget editor(out);
-    editor.setWindowTitle(u"Paste Target"_s);
+    editor.setWindowTitle(args.contains(u"--title"_s) ? args.value(args.indexOf(u"--title"_s) + 1)
+                                                      : u"Paste Target"_s);
     editor.resize(400, 300);
     setWindowClass(app, editor, windowClass, "pastetarget");
     editor.show();
     editor.activateWindow();
-    QTimer::singleShot(0, [] { ready(); });
+    // Keys typed before the window manager handed it the focus would go elsewhere.
+    (void)QTest::qWaitForWindowActive(&editor, 10000);
+    ready();
     return app.exec();
 }
 
@@ -258,14 +267,34 @@ int misbehave(Display* dpy, const QByteArray& mode)
     }
 }
 
-int burst(int count, int intervalMs)
+// Text that notes when a reader asked for it.
+class NotingMimeData : public QMimeData
+{
+public:
+    explicit NotingMimeData(int* reads) : m_reads(reads) {}
+
+protected:
+    QVariant retrieveData(const QString& type, QMetaType metaType) const override
+    {
+        ++*m_reads;
+        return QMimeData::retrieveData(type, metaType);
+    }
+
+private:
+    int* m_reads;
+};
+
+int burst(int count)
 {
     ready();
+    static int reads = 0;
     for (int i = 1; i <= count; ++i) {
-        auto* mime = new QMimeData;
+        const int before = reads;
+        auto* mime = new NotingMimeData(&reads);
         mime->setText(QStringLiteral("burst %1").arg(i));
         QApplication::clipboard()->setMimeData(mime);
-        QTest::qWait(intervalMs);
+        if (!QTest::qWaitFor([&] { return reads > before; }, 30000))
+            return 1;
     }
     std::puts("done");
     std::fflush(stdout);
@@ -290,8 +319,8 @@ int main(int argc, char** argv)
         return pasteTarget(app, args);
     if (mode == u"own")
         return own(app, args);
-    if (mode == u"burst" && args.size() == 2)
-        return burst(args.at(0).toInt(), args.at(1).toInt());
+    if (mode == u"burst" && args.size() == 1)
+        return burst(args.at(0).toInt());
     std::fputs("usage: x11_fixture paste-target|own|hang|misbehave|burst ...\n", stderr);
     return 2;
 }

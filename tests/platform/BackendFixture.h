@@ -1,0 +1,70 @@
+#pragma once
+
+// What tst_clipboardconformance needs of a backend: its services, and the other applications of
+// its desktop. One small file per backend implements it (conformance_<backend>.cpp).
+
+#include <memory>
+#include <utility>
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include "platform/PlatformServices.h"
+
+namespace ovelin::test {
+
+/// Representations by MIME type, in the order offered.
+using Formats = QList<std::pair<QString, QByteArray>>;
+
+/// A window of another application that records the pastes it receives.
+class PasteTargetWindow
+{
+public:
+    virtual ~PasteTargetWindow() = default;
+    /// The paste keystrokes received, named as pasteKeystrokeName() names them.
+    virtual QStringList keys() = 0;
+    /// What the window pasted, in order: the text, or the file URLs separated by spaces.
+    virtual QStringList pastedTexts() = 0;
+};
+
+class BackendFixture
+{
+public:
+    virtual ~BackendFixture() = default;
+
+    /// Why the backend cannot run here (no display, no compositor); empty when it can.
+    virtual QString unavailable() = 0;
+    /// The backend's services, made once for the process.
+    virtual const PlatformServices& services() = 0;
+
+    /// Another application takes the clipboard with these representations and keeps it until the
+    /// case ends; true once it holds it.
+    virtual bool copy(const Formats& formats) = 0;
+    /// Another application takes the clipboard offering text, and never answers a request for it.
+    virtual bool copyFromUnresponsiveOwner() = 0;
+    /// Another application copies "burst 1" … "burst <count>", each as soon as the one before was
+    /// read; true once the last is on the clipboard.
+    virtual bool burst(int count) = 0;
+    /// What another application reads in this format from the clipboard, or the primary selection.
+    virtual QByteArray paste(const QString& format, bool primary) = 0;
+    /// Opens a window of another application with this identifier (WM_CLASS, app id) and title,
+    /// and waits until it has the keyboard focus. Null if it never got it.
+    virtual std::unique_ptr<PasteTargetWindow> openWindow(const QString& identifier,
+                                                          const QString& title) = 0;
+    /// Ends the other applications the case started.
+    virtual void cleanup() = 0;
+    /// A fault of the backend that this test function finds, reported as a skip until it is fixed;
+    /// empty: none.
+    virtual QString knownFault(const char* testFunction)
+    {
+        Q_UNUSED(testFunction);
+        return {};
+    }
+};
+
+/// Made by the backend's own file.
+std::unique_ptr<BackendFixture> makeBackendFixture();
+
+} // namespace ovelin::test
