@@ -14,6 +14,8 @@ packages=(
     libwayland-dev libwayland-bin wayland-protocols qt6-wayland qt6-wayland-dev
     sway weston wl-clipboard wtype grim foot python3-dbusmock acl
     libsodium-dev libsecret-1-dev gnome-keyring
+    # GNOME: the headless shell the extension is tested in, its schema compiler, node for the 45+ flavour
+    gnome-shell libglib2.0-bin nodejs
 )
 
 missing=()
