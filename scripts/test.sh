@@ -21,12 +21,15 @@ source scripts/xsession.sh
 source scripts/wlsession.sh
 ovelin_x_start
 ovelin_wl_start sway
+# GNOME: a headless GNOME Shell with Ovelin's extension from the build tree (scripts/as-gnome-user.sh).
+source scripts/gnomesession.sh
+ovelin_gnome_start build
 # A session bus of the tests' own: the Ovelins they start never reach the developer's, and it
 # activates nothing installed on the machine (the system's session.conf would).
 bus=$(dbus-daemon --config-file=scripts/session-bus.conf --fork --print-address=1 --print-pid=1)
 export DBUS_SESSION_BUS_ADDRESS=${bus%%$'\n'*}
 bus_pid=${bus##*$'\n'}
-trap 'kill "$bus_pid" 2>/dev/null; ovelin_wl_stop; ovelin_x_stop' EXIT
+trap 'kill "$bus_pid" 2>/dev/null; ovelin_wl_stop; ovelin_gnome_stop; ovelin_x_stop' EXIT
 
 status=0
 echo "== tests =="

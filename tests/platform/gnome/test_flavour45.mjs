@@ -40,7 +40,7 @@ const GLib = {
 };
 class Extension { constructor(metadata) { this.path = metadata.path; } }
 globalThis.standIns = {
-    Clutter: {}, Gio, GLib, GObject: {registerClass: (info, cls) => cls}, Meta: {}, Shell: {},
+    Clutter: {}, Gio, GLib, Meta: {}, Shell: {},
     main: {wm: {}, layoutManager: {}, activateWindow() {}}, config: {PACKAGE_VERSION: '46.0'},
     extension: {Extension},
 };

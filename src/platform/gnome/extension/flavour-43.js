@@ -1,6 +1,6 @@
 // GNOME Shell 43 and 44: the imports module system.
 'use strict';
-const {Clutter, Gio, GLib, GObject, Meta, Shell} = imports.gi;
+const {Clutter, Gio, GLib, Meta, Shell} = imports.gi;
 const Main = imports.ui.main;
 const Config = imports.misc.config;
 const ExtensionUtils = imports.misc.extensionUtils;

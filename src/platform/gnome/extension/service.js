@@ -2,7 +2,7 @@
 // offered on the session bus to the running Ovelin and to no other process.
 //
 // Shared by both flavours of the extension: the build puts the flavour's imports of Clutter, Gio,
-// GLib, GObject, Meta, Shell and Main in front of this file and its entry points after it.
+// GLib, Meta, Shell and Main in front of this file and its entry points after it.
 // Nothing here stores what was copied beyond one answer, writes to disk or logs content.
 
 const INTERFACE_VERSION = 1;
@@ -115,32 +115,16 @@ function appIdOf(window) {
     return app?.get_id()?.replace(/\.desktop$/, '') ?? '';
 }
 
-// A clipboard owner with several formats: Meta's memory source holds one, so one each.
-let MultiFormatSource = null;
-function multiFormatSource(formats) {
-    if (!MultiFormatSource) {
-        MultiFormatSource = GObject.registerClass({GTypeName: 'OvelinMultiFormatSource'},
-            class extends Meta.SelectionSource {
-                _init(sources) {
-                    super._init();
-                    this._sources = sources;
-                }
-
-                vfunc_get_mimetypes() {
-                    return [...this._sources.keys()];
-                }
-
-                // The answer comes from the memory source, which the transfer then asks to finish.
-                vfunc_read_async(mimetype, cancellable, callback) {
-                    const source = this._sources.get(mimetype) ?? this._sources.values().next().value;
-                    source.read_async(mimetype, cancellable, callback);
-                }
-            });
+// The format a selection source of the shell's offers: one per source, since GJS cannot implement
+// a source's asynchronous read (its callback argument), so plain text first, then an image.
+function preferredFormat(entries) {
+    const order = ['text/plain;charset=utf-8', 'text/plain', 'image/png', 'text/uri-list'];
+    for (const name of order) {
+        const entry = entries.find(([format]) => format === name);
+        if (entry)
+            return entry;
     }
-    const sources = new Map();
-    for (const [mimetype, bytes] of formats)
-        sources.set(mimetype, Meta.SelectionSourceMemory.new(mimetype, bytes));
-    return new MultiFormatSource(sources);
+    return entries[0];
 }
 
 var OvelinService = class OvelinService {
@@ -334,14 +318,22 @@ var OvelinService = class OvelinService {
         });
     }
 
-    SetClipboardAsync([formats], invocation) {
+    SetClipboardAsync(params, invocation) {
         this._serve(invocation, () => {
-            const entries = Object.entries(formats).map(([name, data]) => [name, data.get_data_as_bytes()]);
+            // The bytes straight from the message: a large image is not copied through JS arrays.
+            const formats = invocation.get_parameters().get_child_value(0);
+            const entries = [];
+            for (let i = 0; i < formats.n_children(); i++) {
+                const entry = formats.get_child_value(i);
+                entries.push([entry.get_child_value(0).get_string()[0],
+                    entry.get_child_value(1).get_data_as_bytes()]);
+            }
             const selection = global.display.get_selection();
             if (entries.length === 0)
                 selection.unset_owner(Meta.SelectionType.SELECTION_CLIPBOARD, selection);
             else
-                selection.set_owner(Meta.SelectionType.SELECTION_CLIPBOARD, multiFormatSource(entries));
+                selection.set_owner(Meta.SelectionType.SELECTION_CLIPBOARD,
+                    Meta.SelectionSourceMemory.new(...preferredFormat(entries)));
             invocation.return_value(null);
         });
     }
