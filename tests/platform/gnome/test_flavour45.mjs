@@ -45,6 +45,8 @@ globalThis.standIns = {
     extension: {Extension},
 };
 globalThis.log = () => {};
+globalThis.global = {display: {focus_window: {get_id: () => 7, get_wm_class: () => 'foot', get_title: () => 'x',
+    get_pid: () => 9}}};
 
 const {default: OvelinExtension} = await import(extensionJs);
 assert.ok(OvelinExtension.prototype instanceof Extension, 'the default export extends Extension');
@@ -56,24 +58,24 @@ assert.match(bus.exported.xml, /<interface name="app\.ovelin\.Shell1">/);
 for (const [, method] of bus.exported.xml.matchAll(/<method name="(\w+)"/g))
     assert.equal(typeof bus.exported.object[`${method}Async`], 'function', `${method} has a handler`);
 
-// Whom Hello answers: the process that owns Ovelin's name, and only when it runs "ovelin".
-function hello(sender) {
-    return new Promise(resolve => bus.exported.object.HelloAsync([1], {
+// Whom the service answers: the process that owns Ovelin's name, and only when it runs "ovelin".
+function frontWindow(sender) {
+    return new Promise(resolve => bus.exported.object.FrontWindowAsync([], {
         get_sender: () => sender,
-        return_value: value => resolve(value.value),
+        return_value: value => resolve(value.value.length),
         return_dbus_error: name => resolve(name),
     }));
 }
 bus.pids = {'app.ovelin.Ovelin': 40, ':1.5': 40, ':1.6': 41, ':1.7': 42};
 Object.assign(executables, {40: '/usr/bin/ovelin', 41: '/usr/bin/python3', 42: '/usr/bin/ovelin (deleted)'});
-assert.deepEqual(await hello(':1.5'), [1, '46.0'], 'Ovelin is answered');
+assert.equal(await frontWindow(':1.5'), 4, 'Ovelin is answered');
 const denied = 'org.freedesktop.DBus.Error.AccessDenied';
-assert.equal(await hello(':1.6'), denied, 'another process is refused');
-assert.equal(await hello(':1.404'), denied, 'a caller whose process cannot be told is refused');
+assert.equal(await frontWindow(':1.6'), denied, 'another process is refused');
+assert.equal(await frontWindow(':1.404'), denied, 'a caller whose process cannot be told is refused');
 bus.pids = {'app.ovelin.Ovelin': 41, ':1.6': 41, ':1.7': 42};
-assert.equal(await hello(':1.6'), denied, 'a stand-in owning the name is refused for its executable');
+assert.equal(await frontWindow(':1.6'), denied, 'a stand-in owning the name is refused for its executable');
 bus.pids = {'app.ovelin.Ovelin': 42, ':1.7': 42};
-assert.deepEqual(await hello(':1.7'), [1, '46.0'], 'an Ovelin upgraded while it runs is answered');
+assert.equal(await frontWindow(':1.7'), 4, 'an Ovelin upgraded while it runs is answered');
 
 extension.disable();
 assert.deepEqual(bus.owned, [null], 'the name is given back');

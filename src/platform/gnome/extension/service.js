@@ -167,7 +167,7 @@ var OvelinService = class OvelinService {
         this._dbus = null;
     }
 
-    // Every method answers the process that owns Ovelin's name and runs an executable named
+    // Every other method answers the process that owns Ovelin's name and runs an executable named
     // ovelin; anyone else, or anything that fails along the way, gets AccessDenied.
     async _authorize(invocation) {
         try {
@@ -194,12 +194,11 @@ var OvelinService = class OvelinService {
         });
     }
 
+    // Versions only, to anyone: Ovelin asks before its name on the bus is its own.
     HelloAsync([version], invocation) {
-        this._serve(invocation, () => {
-            if (version !== INTERFACE_VERSION)
-                log(`Ovelin speaks interface version ${version}, this extension ${INTERFACE_VERSION}`);
-            invocation.return_value(new GLib.Variant('(us)', [INTERFACE_VERSION, this._shellVersion]));
-        });
+        if (version !== INTERFACE_VERSION)
+            log(`Ovelin speaks interface version ${version}, this extension ${INTERFACE_VERSION}`);
+        invocation.return_value(new GLib.Variant('(us)', [INTERFACE_VERSION, this._shellVersion]));
     }
 
     SubscribeAsync(params, invocation) {
