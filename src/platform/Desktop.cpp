@@ -129,6 +129,20 @@ Desktop::Services gnomeServices()
     return services;
 }
 
+// GNOME named by the session and either the extension there or, without it, a compositor that
+// gives clients no clipboard (Mutter): then Ovelin waits for the extension. A GNOME name leaked
+// into another compositor's session keeps that compositor's backend.
+bool gnomeShellRuns()
+{
+    if (!ovelin::gnome::isGnomeDesktop(QProcessEnvironment::systemEnvironment()))
+        return false;
+    if (ovelin::gnome::extensionAnswers())
+        return true;
+    const QSet<QString> globals = WaylandCapabilityService::announcedGlobals();
+    return !globals.contains(QStringLiteral("ext_data_control_manager_v1")) &&
+           !globals.contains(QStringLiteral("zwlr_data_control_manager_v1"));
+}
+
 Desktop::Services waylandServices()
 {
     const ovelin::wayland::Services& wayland = ovelin::wayland::services();
@@ -178,7 +192,7 @@ const Desktop::Services& Desktop::services()
 #ifdef OVELIN_HAVE_WAYLAND
         if (chosenBackend() == BackendChoice::Backend::X11)
             made = x11Services();
-        else if (ovelin::gnome::isGnomeDesktop(QProcessEnvironment::systemEnvironment()))
+        else if (gnomeShellRuns())
             made = gnomeServices();
         else
             made = waylandServices();

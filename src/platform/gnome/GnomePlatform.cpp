@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 
 #include "platform/gnome/GnomeClipboardService.h"
 #include "platform/gnome/GnomeShellClient.h"
@@ -17,6 +18,12 @@ bool isGnomeDesktop(const QProcessEnvironment& environment)
             return true;
     }
     return false;
+}
+
+bool extensionAnswers()
+{
+    const QDBusConnectionInterface* names = QDBusConnection::sessionBus().interface();
+    return names && names->isServiceRegistered(QString::fromLatin1(GnomeShellClient::service));
 }
 
 namespace {

@@ -25,6 +25,9 @@ struct Services
 /// XDG_CURRENT_DESKTOP names GNOME ("GNOME", "ubuntu:GNOME", "GNOME-Classic:GNOME").
 bool isGnomeDesktop(const QProcessEnvironment& environment);
 
+/// The Shell extension holds its name on the session bus.
+bool extensionAnswers();
+
 const Services& services();
 
 } // namespace ovelin::gnome
