@@ -3,6 +3,7 @@
 #include <utility>
 
 #include <QCoreApplication>
+#include <QTimer>
 
 #include "common/Console.h"
 #include "platform/BackendChoice.h"
@@ -124,8 +125,12 @@ Desktop::Services gnomeServices()
     watchWaylandConnection(services);
     ovelin::printLine(CapabilityService::startLine(QStringLiteral("GNOME (Wayland)"),
                                                    gnome.capabilities->sessionCapabilities()));
+    // Said once the language is installed, which comes after the services.
     if (!gnome.extensionReady)
-        ovelin::printLine(qtTrId("gnome_extension_missing_line").arg(QStringLiteral("gnome-extensions enable ovelin@ovelin.app")));
+        QTimer::singleShot(0, QCoreApplication::instance(), [] {
+            ovelin::printLine(qtTrId("gnome_extension_missing_line")
+                                  .arg(QStringLiteral("gnome-extensions enable ovelin@ovelin.app")));
+        });
     return services;
 }
 

@@ -217,6 +217,23 @@ private Q_SLOTS:
         QVERIFY2(!ovelin.output().contains(updated(5)), qPrintable(ovelin.output()));
     }
 
+    // Started without the extension: says how to turn it on, then captures once it is on.
+    void startedWithoutTheExtensionFollowsItWhenItComes()
+    {
+        QVERIFY(setExtensionEnabled(false));
+        Ovelin ovelin;
+        const bool told = ovelin.waitForLine(u"⚠️ GNOME Shell extension not found: turn it on with gnome-extensions "
+                                             u"enable ovelin@ovelin.app (after a first install, log out and in again)"_s);
+        QVERIFY(setExtensionEnabled(true));
+        QVERIFY2(told, qPrintable(ovelin.output()));
+        QVERIFY2(ovelin.output().contains(u"extensão do GNOME Shell ❌ ausente: gnome-extensions enable"_s),
+                 qPrintable(ovelin.output()));
+        QCOMPARE(ovelin.command(u"--toggle"_s), 0);
+        Source source(u"gnome source"_s);
+        QVERIFY(source.copy(u"late "_s + QString::number(QDateTime::currentMSecsSinceEpoch())));
+        QVERIFY2(ovelin.waitForLine(updated(1)), qPrintable(ovelin.output()));
+    }
+
     void returnPastesIntoTheWindowBelow_data()
     {
         QTest::addColumn<QString>("appId");
