@@ -114,8 +114,9 @@ void PermissionsPreferencesView::addSessionRows(const QList<SessionCapability>& 
         if (texts.kind == Kind::Shortcut && it->taken)
             description = qtTrId("permissions_shortcut_taken");
         if (texts.kind == Kind::ShellExtension && !it->found)
-            description = it->mismatched ? qtTrId("permissions_extension_mismatch")
-                                         : description.arg(QStringLiteral("gnome-extensions enable ovelin@ovelin.app"));
+            description = it->mismatched
+                              ? qtTrId("permissions_extension_mismatch")
+                              : description.arg(QStringLiteral("gnome-extensions enable ovelin@ovelin.app"));
         m_sessionRows.append(addBlock(it->found, qtTrId(texts.title), description, {}));
     }
 }

@@ -60,19 +60,21 @@ bool typeInShell(const QStringList& keys)
     QStringList names;
     for (const QString& key : keys)
         names << u"Clutter.KEY_"_s + key;
-    return shellEval(u"const {Clutter, GLib} = imports.gi; global.ovelinTestKeys = global.ovelinTestKeys || Clutter.get_default_backend()"
-                     u".get_default_seat().create_virtual_device(Clutter.InputDeviceType.KEYBOARD_DEVICE); "
-                     u"const keys = [%1]; const t = GLib.get_monotonic_time(); "
-                     u"for (const k of keys) global.ovelinTestKeys.notify_keyval(t, k, Clutter.KeyState.PRESSED); "
-                     u"for (const k of keys.reverse()) global.ovelinTestKeys.notify_keyval(t, k, Clutter.KeyState.RELEASED);"_s
-                         .arg(names.join(u',')));
+    return shellEval(
+        u"const {Clutter, GLib} = imports.gi; global.ovelinTestKeys = global.ovelinTestKeys || "
+        u"Clutter.get_default_backend()"
+        u".get_default_seat().create_virtual_device(Clutter.InputDeviceType.KEYBOARD_DEVICE); "
+        u"const keys = [%1]; const t = GLib.get_monotonic_time(); "
+        u"for (const k of keys) global.ovelinTestKeys.notify_keyval(t, k, Clutter.KeyState.PRESSED); "
+        u"for (const k of keys.reverse()) global.ovelinTestKeys.notify_keyval(t, k, Clutter.KeyState.RELEASED);"_s
+            .arg(names.join(u',')));
 }
 
 bool setExtensionEnabled(bool enabled)
 {
     QDBusInterface extensions(u"org.gnome.Shell"_s, u"/org/gnome/Shell"_s, u"org.gnome.Shell.Extensions"_s);
-    const QDBusReply<bool> reply = extensions.call(enabled ? u"EnableExtension"_s : u"DisableExtension"_s,
-                                                   u"ovelin@ovelin.app"_s);
+    const QDBusReply<bool> reply =
+        extensions.call(enabled ? u"EnableExtension"_s : u"DisableExtension"_s, u"ovelin@ovelin.app"_s);
     return reply.isValid() && reply.value();
 }
 
@@ -96,8 +98,9 @@ public:
     QString output() const { return m_output; }
     bool waitForLine(const QString& text, int count = 1)
     {
-        return QTest::qWaitFor([&] { return m_output.count(text) >= count || m_process.state() == QProcess::NotRunning; },
-                               timeoutMs) &&
+        return QTest::qWaitFor(
+                   [&] { return m_output.count(text) >= count || m_process.state() == QProcess::NotRunning; },
+                   timeoutMs) &&
                m_output.count(text) >= count;
     }
     int command(const QString& argument)
@@ -133,9 +136,12 @@ public:
         // A fresh virtual keyboard's first keys can be lost while its keymap reaches the window:
         // one key is typed until it arrives.
         clear();
-        if (!focus() || !QTest::qWaitFor([this] { return typeInShell({u"x"_s}) && QTest::qWaitFor([this] {
-                                                              return !this->text().isEmpty();
-                                                          }, 500); }, timeoutMs))
+        if (!focus() || !QTest::qWaitFor(
+                            [this] {
+                                return typeInShell({u"x"_s}) &&
+                                       QTest::qWaitFor([this] { return !this->text().isEmpty(); }, 500);
+                            },
+                            timeoutMs))
             return false;
         setText(text);
         return typeInShell({u"Control_L"_s, u"a"_s}) && typeInShell({u"Control_L"_s, u"c"_s});
@@ -208,7 +214,8 @@ private Q_SLOTS:
         QVERIFY(!ovelin.output().contains(updated(3)));
 
         QVERIFY(setExtensionEnabled(false));
-        QVERIFY2(ovelin.waitForLine(u"⚠️ The GNOME Shell extension is gone"_s), qPrintable(ovelin.output()));
+        QVERIFY2(ovelin.waitForLine(u"⚠️ The GNOME Shell extension is gone"_s),
+                 qPrintable(ovelin.output()));
         QVERIFY(setExtensionEnabled(true));
         QVERIFY(source.copy(u"third "_s + marker));
         QVERIFY2(ovelin.waitForLine(updated(3)), qPrintable(ovelin.output()));
@@ -222,8 +229,9 @@ private Q_SLOTS:
     {
         QVERIFY(setExtensionEnabled(false));
         Ovelin ovelin;
-        const bool told = ovelin.waitForLine(u"⚠️ GNOME Shell extension not found: turn it on with gnome-extensions "
-                                             u"enable ovelin@ovelin.app (after a first install, log out and in again)"_s);
+        const bool told =
+            ovelin.waitForLine(u"⚠️ GNOME Shell extension not found: turn it on with gnome-extensions "
+                               u"enable ovelin@ovelin.app (after a first install, log out and in again)"_s);
         QVERIFY(setExtensionEnabled(true));
         QVERIFY2(told, qPrintable(ovelin.output()));
         QVERIFY2(ovelin.output().contains(u"extensão do GNOME Shell ❌ ausente: gnome-extensions enable"_s),
@@ -263,8 +271,9 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitFor([] { return focusWindow(u"Ovelin"_s); }, timeoutMs));
         QVERIFY(typeInShell({u"Return"_s}));
         QByteArray heard;
-        QVERIFY2(QTest::qWaitFor([&] { return (heard += target.readAll()).contains(keys.toUtf8()); }, timeoutMs),
-                 qPrintable(ovelin.output() + QString::fromUtf8(heard)));
+        QVERIFY2(
+            QTest::qWaitFor([&] { return (heard += target.readAll()).contains(keys.toUtf8()); }, timeoutMs),
+            qPrintable(ovelin.output() + QString::fromUtf8(heard)));
         QVERIFY2(ovelin.output().contains(u"📦 App em foco: "_s + appId), qPrintable(ovelin.output()));
         target.kill();
         target.waitForFinished(5000);

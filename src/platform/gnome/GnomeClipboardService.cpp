@@ -34,7 +34,8 @@ public:
     Result fetch(const QString& format) override
     {
         QString error;
-        const QDBusMessage reply = m_shell->call(QStringLiteral("ReadFormat"), {m_serial, format}, readTimeoutMs, &error);
+        const QDBusMessage reply =
+            m_shell->call(QStringLiteral("ReadFormat"), {m_serial, format}, readTimeoutMs, &error);
         if (reply.arguments().size() == 1)
             return {Outcome::Done, reply.arguments().at(0).toByteArray()};
         if (error.contains(QLatin1String("TooLarge")))
@@ -94,8 +95,9 @@ void GnomeClipboardService::subscribe()
     if (values.size() != 4)
         return; // refused until Ovelin's name is this process's: subscribed again then
     // What the clipboard held when watching (re)began: known, never a new copy.
-    changed({values.at(0).toUInt(), values.at(1).toStringList(), values.at(2).toString(), values.at(3).toBool()},
-            false);
+    changed(
+        {values.at(0).toUInt(), values.at(1).toStringList(), values.at(2).toString(), values.at(3).toBool()},
+        false);
 }
 
 void GnomeClipboardService::changed(const State& state, bool isChange)
@@ -155,7 +157,8 @@ void GnomeClipboardService::write(const ClipboardContent& content)
     }
     QMap<QString, QByteArray> formats;
     for (const auto& [format, bytes] : content.formats)
-        formats.insert(format == QLatin1String("text/plain") ? QStringLiteral("text/plain;charset=utf-8") : format,
+        formats.insert(format == QLatin1String("text/plain") ? QStringLiteral("text/plain;charset=utf-8")
+                                                             : format,
                        bytes);
     if (content.image) {
         QBuffer png;
@@ -174,7 +177,8 @@ void GnomeClipboardService::write(const ClipboardContent& content)
     argument.endMap();
     m_shell->call(QStringLiteral("SetClipboard"), {QVariant::fromValue(argument)}, 5000, &error);
     if (!error.isEmpty())
-        ovelin::printLine(qtTrId("gnome_extension_call_failed_line").arg(QStringLiteral("SetClipboard"), error));
+        ovelin::printLine(
+            qtTrId("gnome_extension_call_failed_line").arg(QStringLiteral("SetClipboard"), error));
 }
 
 void GnomeClipboardService::writePrimarySelection(const ClipboardContent& content)

@@ -45,6 +45,6 @@ private:
     quint64 m_watch = 0;
     quint64 m_changeCount = 0;
     State m_state;
-    bool m_known = false; // m_state came from the extension now serving
+    bool m_known = false;                  // m_state came from the extension now serving
     std::unique_ptr<QThreadPool> m_reader; // one thread: snapshots in the order of the changes
 };

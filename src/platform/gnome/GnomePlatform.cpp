@@ -38,8 +38,8 @@ Services make()
     static GnomeCapabilityService capabilities(shell, shortcuts);
 
     Services services;
-    services.platform = {new GnomeClipboardService(shell, owner), new GnomeFrontmostApplicationService(shell, owner),
-                         &keys, nullptr};
+    services.platform = {new GnomeClipboardService(shell, owner),
+                         new GnomeFrontmostApplicationService(shell, owner), &keys, nullptr};
     services.shortcuts = shortcuts;
     services.windowSystem = &windowSystem;
     services.capabilities = &capabilities;

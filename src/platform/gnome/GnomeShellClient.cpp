@@ -15,8 +15,7 @@ QString text(const char* value)
 } // namespace
 
 GnomeShellClient::GnomeShellClient(QDBusConnection bus, QObject* parent)
-    : QObject(parent), m_bus(std::move(bus)),
-      m_watcher(new QDBusServiceWatcher(this))
+    : QObject(parent), m_bus(std::move(bus)), m_watcher(new QDBusServiceWatcher(this))
 {
     m_watcher->setConnection(m_bus);
     // Ovelin's own name too: the extension serves this process once that name is its own.

@@ -23,8 +23,8 @@ public:
 
     enum class State
     {
-        Missing,     ///< no extension answers on the bus
-        Mismatched,  ///< it answers with another interface version: left alone
+        Missing,    ///< no extension answers on the bus
+        Mismatched, ///< it answers with another interface version: left alone
         Ready,
     };
 

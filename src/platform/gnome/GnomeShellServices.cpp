@@ -51,7 +51,8 @@ bool GnomeFrontmostApplicationService::activateWindow(quint64 windowId)
 {
     if (!m_shell->isReady())
         return false;
-    const QVariantList values = m_shell->call(QStringLiteral("Activate"), {windowId}, quickCallMs).arguments();
+    const QVariantList values =
+        m_shell->call(QStringLiteral("Activate"), {windowId}, quickCallMs).arguments();
     const bool done = values.size() == 1 && values.at(0).toBool();
     m_shell->setRequestedWindow(done ? windowId : 0);
     return done;
@@ -164,7 +165,8 @@ void GnomeShortcutService::send()
         return;
     }
     QString error;
-    const QVariantList values = m_shell->call(QStringLiteral("SetShortcut"), {m_accelerator}, quickCallMs, &error).arguments();
+    const QVariantList values =
+        m_shell->call(QStringLiteral("SetShortcut"), {m_accelerator}, quickCallMs, &error).arguments();
     if (m_accelerator.isEmpty()) {
         m_state = State::Waiting;
         return;
@@ -195,9 +197,13 @@ QList<SessionCapability> GnomeCapabilityService::sessionCapabilities() const
     const auto row = [&](Kind kind) { return SessionCapability{kind, ready, ready ? via : without}; };
     SessionCapability extension{Kind::ShellExtension, ready, {}};
     if (ready)
-        extension.how = QStringLiteral("%1 v%2").arg(QString::fromLatin1(GnomeShellClient::uuid)).arg(m_shell->extensionVersion());
+        extension.how = QStringLiteral("%1 v%2")
+                            .arg(QString::fromLatin1(GnomeShellClient::uuid))
+                            .arg(m_shell->extensionVersion());
     else if (m_shell->state() == State::Mismatched)
-        extension.how = QStringLiteral("versão de interface %1, este Ovelin fala a %2").arg(m_shell->extensionVersion()).arg(GnomeShellClient::interfaceVersion);
+        extension.how = QStringLiteral("versão de interface %1, este Ovelin fala a %2")
+                            .arg(m_shell->extensionVersion())
+                            .arg(GnomeShellClient::interfaceVersion);
     else
         extension.how = QStringLiteral("ausente: %1").arg(GnomeShellClient::enableCommand());
     extension.mismatched = m_shell->state() == State::Mismatched;
