@@ -64,7 +64,9 @@ ovelin_gnome_start() {
         sleep 0.2
     done
     if [ -z "$OVELIN_GNOME_DISPLAY" ]; then
-        echo "Could not start gnome-shell with $uuid; see $dir/shell.log" >&2
+        echo "Could not start gnome-shell with $uuid:" >&2
+        tail -20 "$dir/shell.log" >&2
+        ovelin_gnome_stop
         return 1
     fi
     OVELIN_GNOME_EXTENSION=$uuid
