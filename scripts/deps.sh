@@ -13,6 +13,8 @@ packages=(
     libwayland-dev libwayland-bin qt6-wayland
     sway weston wl-clipboard wtype python3-dbusmock acl
     libsodium-dev libsecret-1-dev gnome-keyring
+    # GNOME: the headless shell the extension is tested in, its schema compiler, node for the 45+ flavour
+    gnome-shell libglib2.0-bin nodejs
 )
 
 missing=()

@@ -19,6 +19,7 @@ cmake --build build-fuzz -j "$jobs" --target fuzz_history_decoder fuzz_encrypted
 
 source scripts/xsession.sh
 source scripts/wlsession.sh
+source scripts/gnomesession.sh
 # Whatever ends the script, a session that failed to start or Ctrl+C included, every session
 # started below is stopped; each stop does nothing for a session that never started.
 bus_pid=""
@@ -26,6 +27,7 @@ stop_sessions() {
     [ -n "$bus_pid" ] && kill "$bus_pid" 2>/dev/null || true
     bus_pid=""
     ovelin_wl_stop
+    ovelin_gnome_stop
     ovelin_x_stop
 }
 trap stop_sessions EXIT
@@ -33,6 +35,8 @@ trap 'exit 130' INT
 trap 'exit 143' TERM
 ovelin_x_start
 ovelin_wl_start sway
+# GNOME: a headless GNOME Shell with Ovelin's extension from the build tree (scripts/as-gnome-user.sh).
+ovelin_gnome_start build
 # A session bus of the tests' own: the Ovelins they start never reach the developer's, and it
 # activates nothing installed on the machine (the system's session.conf would).
 bus=$(dbus-daemon --config-file=scripts/session-bus.conf --fork --print-address=1 --print-pid=1)

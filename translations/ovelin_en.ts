@@ -567,5 +567,41 @@
         <source>A kind left unchecked is kept like any other text.</source>
         <translation>A kind left unchecked is kept like any other text.</translation>
     </message>
+    <message id="gnome_extension_missing_line">
+        <source>⚠️ GNOME Shell extension not found: turn it on with %1 (after a first install, log out and in again)</source>
+        <translation>⚠️ GNOME Shell extension not found: turn it on with %1 (after a first install, log out and in again)</translation>
+    </message>
+    <message id="gnome_extension_gone_line">
+        <source>⚠️ The GNOME Shell extension is gone: Ovelin waits for it to come back</source>
+        <translation>⚠️ The GNOME Shell extension is gone: Ovelin waits for it to come back</translation>
+    </message>
+    <message id="gnome_extension_version_line">
+        <source>⚠️ The GNOME Shell extension speaks interface version %1, this Ovelin %2: install the same release of both</source>
+        <translation>⚠️ The GNOME Shell extension speaks interface version %1, this Ovelin %2: install the same release of both</translation>
+    </message>
+    <message id="gnome_extension_call_failed_line">
+        <source>⚠️ GNOME Shell extension: %1 failed (%2)</source>
+        <translation>⚠️ GNOME Shell extension: %1 failed (%2)</translation>
+    </message>
+    <message id="gnome_shortcut_refused_line">
+        <source>⚠️ GNOME Shell refused the shortcut %1</source>
+        <translation>⚠️ GNOME Shell refused the shortcut %1</translation>
+    </message>
+    <message id="permissions_extension_title">
+        <source>GNOME Shell extension</source>
+        <translation>GNOME Shell extension</translation>
+    </message>
+    <message id="permissions_extension_found">
+        <source>The extension ovelin@ovelin.app gives Ovelin the clipboard, the paste keys, the window in front, the panel's place and the shortcut.</source>
+        <translation>The extension ovelin@ovelin.app gives Ovelin the clipboard, the paste keys, the window in front, the panel's place and the shortcut.</translation>
+    </message>
+    <message id="permissions_extension_missing">
+        <source>Turn the extension on with %1 in a terminal. After a first install, log out and in again so that GNOME Shell finds it.</source>
+        <translation>Turn the extension on with %1 in a terminal. After a first install, log out and in again so that GNOME Shell finds it.</translation>
+    </message>
+    <message id="permissions_extension_mismatch">
+        <source>The extension speaks another interface version than this Ovelin: install the same release of both, then log out and in again.</source>
+        <translation>The extension speaks another interface version than this Ovelin: install the same release of both, then log out and in again.</translation>
+    </message>
 </context>
 </TS>

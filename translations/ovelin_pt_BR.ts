@@ -567,5 +567,41 @@
         <source>A kind left unchecked is kept like any other text.</source>
         <translation>Um tipo desmarcado é guardado como qualquer outro texto.</translation>
     </message>
+    <message id="gnome_extension_missing_line">
+        <source>⚠️ GNOME Shell extension not found: turn it on with %1 (after a first install, log out and in again)</source>
+        <translation>⚠️ Extensão do GNOME Shell não encontrada: ative com %1 (após a primeira instalação, saia da sessão e entre de novo)</translation>
+    </message>
+    <message id="gnome_extension_gone_line">
+        <source>⚠️ The GNOME Shell extension is gone: Ovelin waits for it to come back</source>
+        <translation>⚠️ A extensão do GNOME Shell saiu: o Ovelin aguarda a volta dela</translation>
+    </message>
+    <message id="gnome_extension_version_line">
+        <source>⚠️ The GNOME Shell extension speaks interface version %1, this Ovelin %2: install the same release of both</source>
+        <translation>⚠️ A extensão do GNOME Shell fala a versão de interface %1, este Ovelin a %2: instale a mesma versão dos dois</translation>
+    </message>
+    <message id="gnome_extension_call_failed_line">
+        <source>⚠️ GNOME Shell extension: %1 failed (%2)</source>
+        <translation>⚠️ Extensão do GNOME Shell: %1 falhou (%2)</translation>
+    </message>
+    <message id="gnome_shortcut_refused_line">
+        <source>⚠️ GNOME Shell refused the shortcut %1</source>
+        <translation>⚠️ O GNOME Shell recusou o atalho %1</translation>
+    </message>
+    <message id="permissions_extension_title">
+        <source>GNOME Shell extension</source>
+        <translation>Extensão do GNOME Shell</translation>
+    </message>
+    <message id="permissions_extension_found">
+        <source>The extension ovelin@ovelin.app gives Ovelin the clipboard, the paste keys, the window in front, the panel's place and the shortcut.</source>
+        <translation>A extensão ovelin@ovelin.app dá ao Ovelin a área de transferência, as teclas de colar, a janela em frente, a posição do painel e o atalho.</translation>
+    </message>
+    <message id="permissions_extension_missing">
+        <source>Turn the extension on with %1 in a terminal. After a first install, log out and in again so that GNOME Shell finds it.</source>
+        <translation>Ative a extensão com %1 em um terminal. Após a primeira instalação, saia da sessão e entre de novo para que o GNOME Shell a encontre.</translation>
+    </message>
+    <message id="permissions_extension_mismatch">
+        <source>The extension speaks another interface version than this Ovelin: install the same release of both, then log out and in again.</source>
+        <translation>A extensão fala outra versão de interface que este Ovelin: instale a mesma versão dos dois, depois saia da sessão e entre de novo.</translation>
+    </message>
 </context>
 </TS>

@@ -19,6 +19,8 @@ QString nameOf(SessionCapability::Kind kind)
         return QStringLiteral("posição do painel");
     case SessionCapability::Kind::PointerMotion:
         return QStringLiteral("sacudida do mouse");
+    case SessionCapability::Kind::ShellExtension:
+        return QStringLiteral("extensão do GNOME Shell");
     }
     return {};
 }

@@ -14,6 +14,7 @@ struct SessionCapability
         Shortcut,
         Placement,
         PointerMotion,
+        ShellExtension, ///< the desktop's own extension that the other rows go through (GNOME)
     };
     Kind kind = Kind::ClipboardAccess;
     bool found = false;
@@ -21,6 +22,8 @@ struct SessionCapability
     QString how;
     /// Missing because the desktop itself already uses what Ovelin asked for (the shortcut's keys).
     bool taken = false;
+    /// There, but speaking another interface version than this Ovelin (the shell extension).
+    bool mismatched = false;
 };
 
 /// What the display lets Ovelin do: the capabilities the permissions page reports.

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include <QCoreApplication>
+#include <QTimer>
 
 #include "common/Console.h"
 #include "platform/BackendChoice.h"
@@ -13,8 +14,9 @@
 #include "platform/x11/X11Platform.h"
 #include "platform/x11/X11WindowSystem.h"
 #include "platform/x11/XdgAutostartLoginItem.h"
-#ifdef OVELIN_HAVE_WAYLAND
 #include "platform/HotKeyShortcutService.h"
+#ifdef OVELIN_HAVE_WAYLAND
+#include "platform/gnome/GnomePlatform.h"
 #include "platform/wayland/WaylandCapabilityService.h"
 #include "platform/wayland/WaylandConnectionWatch.h"
 #include "platform/wayland/WaylandPlatform.h"
@@ -100,6 +102,55 @@ Desktop::Services x11Services()
 }
 
 #ifdef OVELIN_HAVE_WAYLAND
+void watchWaylandConnection(Desktop::Services& services)
+{
+    services.onDisplayLost = [](std::function<void()> lost) {
+        if (!lost)
+            return ovelin::wayland::onConnectionLost({});
+        ovelin::wayland::onConnectionLost([lost = std::move(lost)] {
+            ovelin::printLine(QStringLiteral("❌ Conexão com o compositor Wayland perdida, encerrando"));
+            lost();
+        });
+    };
+}
+
+// GNOME's compositor gives clients none of what Ovelin needs: everything goes through the
+// Shell extension, which Ovelin follows as it comes and goes.
+Desktop::Services gnomeServices()
+{
+    const ovelin::gnome::Services& gnome = ovelin::gnome::services();
+    Desktop::Services services;
+    services.platform = gnome.platform;
+    services.windowSystem = gnome.windowSystem;
+    services.capabilities = gnome.capabilities;
+    services.shortcuts = gnome.shortcuts;
+    services.createMouseMonitor = [] { return std::unique_ptr<GlobalMouseMonitor>(); };
+    watchWaylandConnection(services);
+    ovelin::printLine(CapabilityService::startLine(QStringLiteral("GNOME (Wayland)"),
+                                                   gnome.capabilities->sessionCapabilities()));
+    // Said once the language is installed, which comes after the services.
+    if (!gnome.extensionReady)
+        QTimer::singleShot(0, QCoreApplication::instance(), [] {
+            ovelin::printLine(qtTrId("gnome_extension_missing_line")
+                                  .arg(QStringLiteral("gnome-extensions enable ovelin@ovelin.app")));
+        });
+    return services;
+}
+
+// GNOME named by the session and either the extension there or, without it, a compositor that
+// gives clients no clipboard (Mutter): then Ovelin waits for the extension. A GNOME name leaked
+// into another compositor's session keeps that compositor's backend.
+bool gnomeShellRuns()
+{
+    if (!ovelin::gnome::isGnomeDesktop(QProcessEnvironment::systemEnvironment()))
+        return false;
+    if (ovelin::gnome::extensionAnswers())
+        return true;
+    const QSet<QString> globals = WaylandCapabilityService::announcedGlobals();
+    return !globals.contains(QStringLiteral("ext_data_control_manager_v1")) &&
+           !globals.contains(QStringLiteral("zwlr_data_control_manager_v1"));
+}
+
 Desktop::Services waylandServices()
 {
     const ovelin::wayland::Services& wayland = ovelin::wayland::services();
@@ -110,14 +161,7 @@ Desktop::Services waylandServices()
     services.shortcuts = wayland.shortcuts;
     services.watchesClipboard = wayland.watchesClipboard;
     services.createMouseMonitor = [] { return std::unique_ptr<GlobalMouseMonitor>(); };
-    services.onDisplayLost = [](std::function<void()> lost) {
-        if (!lost)
-            return ovelin::wayland::onConnectionLost({});
-        ovelin::wayland::onConnectionLost([lost = std::move(lost)] {
-            ovelin::printLine(QStringLiteral("❌ Conexão com o compositor Wayland perdida, encerrando"));
-            lost();
-        });
-    };
+    watchWaylandConnection(services);
     ovelin::printLine(
         CapabilityService::startLine(QStringLiteral("Wayland"), wayland.capabilities->sessionCapabilities()));
     if (!wayland.watchesClipboard)
@@ -154,7 +198,12 @@ const Desktop::Services& Desktop::services()
         restorePluginAfterQt();
         Services made;
 #ifdef OVELIN_HAVE_WAYLAND
-        made = chosenBackend() == BackendChoice::Backend::Wayland ? waylandServices() : x11Services();
+        if (chosenBackend() == BackendChoice::Backend::X11)
+            made = x11Services();
+        else if (gnomeShellRuns())
+            made = gnomeServices();
+        else
+            made = waylandServices();
 #else
         made = x11Services();
 #endif

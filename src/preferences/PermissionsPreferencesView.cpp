@@ -91,6 +91,8 @@ void PermissionsPreferencesView::addSessionRows(const QList<SessionCapability>& 
     };
     using Kind = SessionCapability::Kind;
     static const Texts rows[] = {
+        {Kind::ShellExtension, QT_TRID_NOOP("permissions_extension_title"),
+         QT_TRID_NOOP("permissions_extension_found"), QT_TRID_NOOP("permissions_extension_missing")},
         {Kind::ClipboardAccess, QT_TRID_NOOP("permissions_clipboard_title"),
          QT_TRID_NOOP("permissions_clipboard_found"), QT_TRID_NOOP("permissions_clipboard_missing")},
         {Kind::Paste, QT_TRID_NOOP("permissions_paste_title"), QT_TRID_NOOP("permissions_paste_found"),
@@ -111,6 +113,10 @@ void PermissionsPreferencesView::addSessionRows(const QList<SessionCapability>& 
             description = description.arg(GlobalShortcutService::toggleCommand());
         if (texts.kind == Kind::Shortcut && it->taken)
             description = qtTrId("permissions_shortcut_taken");
+        if (texts.kind == Kind::ShellExtension && !it->found)
+            description = it->mismatched
+                              ? qtTrId("permissions_extension_mismatch")
+                              : description.arg(QStringLiteral("gnome-extensions enable ovelin@ovelin.app"));
         m_sessionRows.append(addBlock(it->found, qtTrId(texts.title), description, {}));
     }
 }

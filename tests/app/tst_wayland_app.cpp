@@ -80,6 +80,8 @@ public:
             m_environment.insert(u"XDG_RUNTIME_DIR"_s, weston->runtimeFolder());
             m_environment.remove(u"SWAYSOCK"_s);
         }
+        // The desktop the tests run from (GNOME) would pick its own backend.
+        m_environment.remove(u"XDG_CURRENT_DESKTOP"_s);
         if (!desktop.isEmpty()) {
             // The test's own runtime folder is a private one: sway's socket is in sway's.
             m_environment.insert(u"XDG_RUNTIME_DIR"_s, QFileInfo(qEnvironmentVariable("SWAYSOCK")).path());
