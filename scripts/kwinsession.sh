@@ -65,14 +65,15 @@ ovelin_kwin_start() {
 }
 
 ovelin_kwin_stop() {
+    # KWin goes first: it aborts when its bus disappears under it.
     [ -n "${OVELIN_KWIN_PID:-}" ] && kill "$OVELIN_KWIN_PID" 2>/dev/null
-    [ -n "${OVELIN_KWIN_DBUS_PID:-}" ] && kill "$OVELIN_KWIN_DBUS_PID" 2>/dev/null
     if [ -n "${OVELIN_KWIN_PID:-}" ]; then
         for _ in $(seq 1 50); do
             kill -0 "$OVELIN_KWIN_PID" 2>/dev/null || break
             sleep 0.1
         done
     fi
+    [ -n "${OVELIN_KWIN_DBUS_PID:-}" ] && kill "$OVELIN_KWIN_DBUS_PID" 2>/dev/null
     [ -n "${OVELIN_KWIN_RUNTIME_DIR:-}" ] && rm -rf "$OVELIN_KWIN_RUNTIME_DIR"
     OVELIN_KWIN_PID="" OVELIN_KWIN_DBUS_PID="" OVELIN_KWIN_RUNTIME_DIR="" OVELIN_KWIN_DISPLAY=""
     true
