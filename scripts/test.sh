@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the normal build, the sanitizer build, and a bounded fuzzing run.
 # Tests that need a real X server run on a private Xvfb with openbox, those that need Wayland
-# on a private headless sway.
+# on a private headless sway, and the KDE ones on a headless KWin.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # Compiler cache entries stay valid across checkouts in other folders.
@@ -21,12 +21,15 @@ source scripts/xsession.sh
 source scripts/wlsession.sh
 ovelin_x_start
 ovelin_wl_start sway
+# The KDE cases on a headless KWin of their own (scripts/as-kwin-user.sh runs them there).
+source scripts/kwinsession.sh
+ovelin_kwin_start
 # A session bus of the tests' own: the Ovelins they start never reach the developer's, and it
 # activates nothing installed on the machine (the system's session.conf would).
 bus=$(dbus-daemon --config-file=scripts/session-bus.conf --fork --print-address=1 --print-pid=1)
 export DBUS_SESSION_BUS_ADDRESS=${bus%%$'\n'*}
 bus_pid=${bus##*$'\n'}
-trap 'kill "$bus_pid" 2>/dev/null; ovelin_wl_stop; ovelin_x_stop' EXIT
+trap 'kill "$bus_pid" 2>/dev/null; ovelin_kwin_stop; ovelin_wl_stop; ovelin_x_stop' EXIT
 
 status=0
 echo "== tests =="
