@@ -14,7 +14,7 @@ packages=(
     libwayland-dev libwayland-bin wayland-protocols qt6-wayland qt6-wayland-dev
     sway weston wl-clipboard wtype grim foot python3-dbusmock acl
     libsodium-dev libsecret-1-dev gnome-keyring
-    kwin-wayland plasma-wayland-protocols libkf5service-bin
+    kwin-wayland plasma-wayland-protocols libkf5service-bin qt6-base-private-dev
 )
 
 missing=()

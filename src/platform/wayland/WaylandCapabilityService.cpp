@@ -130,7 +130,9 @@ QList<SessionCapability> WaylandCapabilityService::sessionCapabilities() const
                    : (kwin ? QStringLiteral("sem plasma window management (entrada .desktop)")
                            : QStringLiteral("sem foreign toplevel"))},
         {Kind::Shortcut, shortcutFound, shortcut, taken},
-        {Kind::Placement, sway, sway ? QStringLiteral("via IPC do sway") : QStringLiteral("centralizado")},
+        {Kind::Placement, sway || m_built.plasmaShell,
+         sway ? QStringLiteral("via IPC do sway")
+              : (m_built.plasmaShell ? QStringLiteral("via plasma shell") : QStringLiteral("centralizado"))},
         {Kind::PointerMotion, false, QStringLiteral("indisponível no Wayland")},
     };
 }

@@ -21,6 +21,7 @@ public:
         bool swayIpc = false;
         bool portalShortcuts = false;
         bool kdeShortcuts = false;
+        bool plasmaShell = false;
     };
 
     /// Asks the compositor named by WAYLAND_DISPLAY (none offered when it cannot be reached).

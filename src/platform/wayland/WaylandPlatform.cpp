@@ -5,6 +5,7 @@
 
 #include "platform/wayland/KGlobalAccelShortcutService.h"
 #include "platform/wayland/KwinFakeInputKeyEventPoster.h"
+#include "platform/wayland/PlasmaShellPanelPlacement.h"
 #include "platform/wayland/PlasmaWindowManagementService.h"
 #include "platform/wayland/PortalShortcutService.h"
 #include "platform/wayland/SwayIpcClient.h"
@@ -61,7 +62,10 @@ Services make()
         shortcuts = new KGlobalAccelShortcutService(QDBusConnection::sessionBus(), owner);
     else
         shortcuts = &unbound; // says which command to bind, and never falls back to an X11 grab
-    static WaylandWindowSystem windowSystem(sway ? new SwayPanelPlacement(sway, owner) : nullptr);
+    static PlasmaShellPanelPlacement plasmaShell;
+    static WaylandWindowSystem windowSystem =
+        sway ? WaylandWindowSystem(new SwayPanelPlacement(sway, owner))
+             : (plasmaShell.isAvailable() ? WaylandWindowSystem(&plasmaShell) : WaylandWindowSystem());
 
     WaylandCapabilityService::Built built;
     built.clipboard = clipboard->protocol().has_value();
@@ -70,6 +74,7 @@ Services make()
     built.swayIpc = sway != nullptr;
     built.portalShortcuts = portal;
     built.kdeShortcuts = kde;
+    built.plasmaShell = !sway && plasmaShell.isAvailable();
     static WaylandCapabilityService capabilities(built);
     capabilities.setShortcutService(shortcuts);
 
