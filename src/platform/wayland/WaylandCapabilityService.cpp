@@ -1,5 +1,11 @@
 #include "platform/wayland/WaylandCapabilityService.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QProcess>
+#include <QSaveFile>
+#include <QStandardPaths>
+
 #include <wayland-client.h>
 
 #include "platform/GlobalShortcutService.h"
@@ -84,6 +90,37 @@ QString WaylandCapabilityService::pasteHow(bool kwin) const
     }
     // KWin offers its devices only to the executable its desktop entry names.
     return kwin ? QStringLiteral("sem fake input (entrada .desktop)") : QStringLiteral("sem teclado virtual");
+}
+
+bool WaylandCapabilityService::missesDesktopEntry() const
+{
+    return isKwin() && (!m_globals.contains(fakeInput) || !m_globals.contains(plasmaWindows));
+}
+
+bool WaylandCapabilityService::installDesktopEntry(QString* error) const
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation);
+    QSaveFile entry(folder + QStringLiteral("/app.ovelin.Ovelin.desktop"));
+    const QByteArray executable = QCoreApplication::applicationFilePath().toUtf8();
+    // KWin compares the first word of Exec, links resolved, with the client's executable.
+    const QByteArray text = "[Desktop Entry]\nType=Application\nName=Ovelin\nIcon=app.ovelin.Ovelin\nExec=" +
+                            executable + "\nTerminal=false\nNoDisplay=false\nCategories=Utility;\n"
+                            "X-KDE-Wayland-Interfaces=" + fakeInput.toUtf8() + ',' + plasmaWindows.toUtf8() + '\n';
+    if (!QDir().mkpath(folder) || !entry.open(QIODevice::WriteOnly) || entry.write(text) != text.size() ||
+        !entry.commit()) {
+        if (error)
+            *error = entry.errorString();
+        return false;
+    }
+    // KWin reads entries through KDE's service cache: Plasma 6 builds it with kbuildsycoca6.
+    QString sycoca = QStandardPaths::findExecutable(QStringLiteral("kbuildsycoca6"));
+    if (sycoca.isEmpty())
+        sycoca = QStandardPaths::findExecutable(QStringLiteral("kbuildsycoca5"));
+    if (!sycoca.isEmpty() && QProcess::execute(sycoca, {}) == 0)
+        return true;
+    if (error)
+        *error = sycoca.isEmpty() ? QStringLiteral("kbuildsycoca5") : sycoca;
+    return false;
 }
 
 bool WaylandCapabilityService::isKwin() const

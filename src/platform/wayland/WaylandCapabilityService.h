@@ -45,6 +45,10 @@ public:
     /// KWin (Plasma), which offers its fake input and window list only to an executable that its
     /// installed desktop entry names.
     bool isKwin() const;
+    bool missesDesktopEntry() const override;
+    /// ~/.local/share/applications/app.ovelin.Ovelin.desktop naming this executable, then
+    /// kbuildsycoca5 (or kbuildsycoca6).
+    bool installDesktopEntry(QString* error) const override;
 
     /// The interface names of the compositor's globals; empty when it cannot be reached.
     static QSet<QString> announcedGlobals();
