@@ -15,6 +15,8 @@ packages=(
     libsodium-dev libsecret-1-dev gnome-keyring
     # GNOME: the headless shell the extension is tested in, its schema compiler, node for the 45+ flavour
     gnome-shell libglib2.0-bin nodejs
+    # KDE: the headless KWin, its service cache builder, Qt's private headers for the shell surface
+    kwin-wayland libkf5service-bin qt6-base-private-dev
 )
 
 missing=()

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the normal build, the sanitizer build, and a bounded fuzzing run.
 # Tests that need a real X server run on a private Xvfb with openbox, those that need Wayland
-# on a private headless sway.
+# on a private headless sway, and the KDE ones on a headless KWin.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # Compiler cache entries stay valid across checkouts in other folders.
@@ -20,6 +20,7 @@ cmake --build build-fuzz -j "$jobs" --target fuzz_history_decoder fuzz_encrypted
 source scripts/xsession.sh
 source scripts/wlsession.sh
 source scripts/gnomesession.sh
+source scripts/kwinsession.sh
 # Whatever ends the script, a session that failed to start or Ctrl+C included, every session
 # started below is stopped; each stop does nothing for a session that never started.
 bus_pid=""
@@ -28,6 +29,7 @@ stop_sessions() {
     bus_pid=""
     ovelin_wl_stop
     ovelin_gnome_stop
+    ovelin_kwin_stop
     ovelin_x_stop
 }
 trap stop_sessions EXIT
@@ -37,6 +39,8 @@ ovelin_x_start
 ovelin_wl_start sway
 # GNOME: a headless GNOME Shell with Ovelin's extension from the build tree (scripts/as-gnome-user.sh).
 ovelin_gnome_start build
+# The KDE cases on a headless KWin of their own (scripts/as-kwin-user.sh runs them there).
+ovelin_kwin_start
 # A session bus of the tests' own: the Ovelins they start never reach the developer's, and it
 # activates nothing installed on the machine (the system's session.conf would).
 bus=$(dbus-daemon --config-file=scripts/session-bus.conf --fork --print-address=1 --print-pid=1)

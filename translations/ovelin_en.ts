@@ -275,6 +275,22 @@
         <source>The compositor offers no virtual keyboard, so Ovelin cannot press the paste keys: press Ctrl+V yourself after choosing an item.</source>
         <translation>The compositor offers no virtual keyboard, so Ovelin cannot press the paste keys: press Ctrl+V yourself after choosing an item.</translation>
     </message>
+    <message id="permissions_paste_desktop_entry_missing">
+        <source>KWin lets only an installed Ovelin press the paste keys and see the window in front. This copy is not the one its desktop entry names: write an entry for it, then start Ovelin again.</source>
+        <translation>KWin lets only an installed Ovelin press the paste keys and see the window in front. This copy is not the one its desktop entry names: write an entry for it, then start Ovelin again.</translation>
+    </message>
+    <message id="permissions_desktop_entry_written">
+        <source>Entry written: start Ovelin again</source>
+        <translation>Entry written: start Ovelin again</translation>
+    </message>
+    <message id="permissions_desktop_entry_failed">
+        <source>Could not write the entry: %1</source>
+        <translation>Could not write the entry: %1</translation>
+    </message>
+    <message id="permissions_desktop_entry_button">
+        <source>Write Desktop Entry</source>
+        <translation>Write Desktop Entry</translation>
+    </message>
     <message id="permissions_shortcut_title">
         <source>Global Shortcut</source>
         <translation>Global Shortcut</translation>

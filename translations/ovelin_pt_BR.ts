@@ -275,6 +275,22 @@
         <source>The compositor offers no virtual keyboard, so Ovelin cannot press the paste keys: press Ctrl+V yourself after choosing an item.</source>
         <translation>O compositor não oferece teclado virtual, então o Ovelin não consegue pressionar as teclas de colar: pressione Ctrl+V você mesmo depois de escolher um item.</translation>
     </message>
+    <message id="permissions_paste_desktop_entry_missing">
+        <source>KWin lets only an installed Ovelin press the paste keys and see the window in front. This copy is not the one its desktop entry names: write an entry for it, then start Ovelin again.</source>
+        <translation>O KWin só deixa um Ovelin instalado pressionar as teclas de colar e ver a janela em frente. Esta cópia não é a que a entrada .desktop dele indica: crie uma entrada para ela e inicie o Ovelin de novo.</translation>
+    </message>
+    <message id="permissions_desktop_entry_written">
+        <source>Entry written: start Ovelin again</source>
+        <translation>Entrada criada: inicie o Ovelin de novo</translation>
+    </message>
+    <message id="permissions_desktop_entry_failed">
+        <source>Could not write the entry: %1</source>
+        <translation>Não foi possível criar a entrada: %1</translation>
+    </message>
+    <message id="permissions_desktop_entry_button">
+        <source>Write Desktop Entry</source>
+        <translation>Criar entrada .desktop</translation>
+    </message>
     <message id="permissions_shortcut_title">
         <source>Global Shortcut</source>
         <translation>Atalho global</translation>

@@ -43,6 +43,16 @@ public:
     /// The session's capabilities row by row where the two checks above do not tell it all
     /// (Wayland); empty on X11.
     virtual QList<SessionCapability> sessionCapabilities() const { return {}; }
+    /// True where the session grants the paste and the frontmost application only to an
+    /// executable that an installed desktop entry names (KWin), and withholds them from this one.
+    virtual bool missesDesktopEntry() const { return false; }
+    /// Writes the user's own desktop entry for this executable and refreshes the desktop's
+    /// service cache; takes effect at Ovelin's next start. False, with the reason, when it failed.
+    virtual bool installDesktopEntry(QString* error) const
+    {
+        Q_UNUSED(error);
+        return false;
+    }
 
     /// The start line: the backend's name and each capability, found or missing.
     static QString startLine(const QString& backend, const QList<SessionCapability>& capabilities);

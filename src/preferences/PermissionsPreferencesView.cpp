@@ -19,6 +19,7 @@ PermissionsPreferencesView::PermissionsPreferencesView(const PreferencesServices
     column()->addWidget(titleLabel(qtTrId("preferences_permissions_title")));
 
     const CapabilityService* capabilities = services.capabilities;
+    m_capabilities = capabilities;
     const UrlOpener open = services.openUrl;
     const QList<SessionCapability> session =
         capabilities ? capabilities->sessionCapabilities() : QList<SessionCapability>{};
@@ -70,6 +71,7 @@ PermissionsPreferencesView::Block PermissionsPreferencesView::addBlock(bool gran
     row->addStretch(1);
     if (!granted && open) {
         block.requestButton = new QPushButton(qtTrId("permissions_request_button"));
+        block.requestButton->setObjectName(QStringLiteral("requestButton"));
         block.requestButton->setAutoDefault(false);
         connect(block.requestButton, &QPushButton::clicked, this, std::move(open));
         row->addWidget(block.requestButton);
@@ -117,6 +119,25 @@ void PermissionsPreferencesView::addSessionRows(const QList<SessionCapability>& 
             description = it->mismatched
                               ? qtTrId("permissions_extension_mismatch")
                               : description.arg(QStringLiteral("gnome-extensions enable ovelin@ovelin.app"));
-        m_sessionRows.append(addBlock(it->found, qtTrId(texts.title), description, {}));
+        std::function<void()> fix;
+        if (texts.kind == Kind::Paste && !it->found && m_capabilities && m_capabilities->missesDesktopEntry()) {
+            description = qtTrId("permissions_paste_desktop_entry_missing");
+            fix = [this] { installDesktopEntry(); };
+        }
+        const bool offersEntry = bool(fix);
+        m_sessionRows.append(addBlock(it->found, qtTrId(texts.title), description, std::move(fix)));
+        if (offersEntry) {
+            m_desktopEntryButton = m_sessionRows.constLast().requestButton;
+            m_desktopEntryButton->setText(qtTrId("permissions_desktop_entry_button"));
+        }
     }
+}
+
+void PermissionsPreferencesView::installDesktopEntry()
+{
+    QString error;
+    const bool written = m_capabilities->installDesktopEntry(&error);
+    m_desktopEntryButton->setEnabled(!written);
+    m_desktopEntryButton->setText(written ? qtTrId("permissions_desktop_entry_written")
+                                          : qtTrId("permissions_desktop_entry_failed").arg(error));
 }

@@ -32,8 +32,11 @@ private:
     Block addBlock(bool granted, const QString& title, const QString& description,
                    std::function<void()> open);
     void addSessionRows(const QList<SessionCapability>& capabilities);
+    void installDesktopEntry();
 
     Block m_accessibility;
     Block m_inputMonitoring;
     QList<Block> m_sessionRows;
+    const CapabilityService* m_capabilities = nullptr;
+    QPushButton* m_desktopEntryButton = nullptr;
 };

@@ -16,7 +16,8 @@ done
 
 desktop-file-validate "$prefix/share/applications/app.ovelin.Ovelin.desktop"
 appstreamcli validate --no-net "$prefix/share/metainfo/app.ovelin.Ovelin.metainfo.xml"
-grep -q '^Exec=ovelin$' "$prefix/share/applications/app.ovelin.Ovelin.desktop" || fail "Exec is not ovelin"
+# KWin matches the absolute path (the paste and the window in front on Plasma).
+grep -q "^Exec=$prefix/bin/ovelin\$" "$prefix/share/applications/app.ovelin.Ovelin.desktop" || fail "Exec is not $prefix/bin/ovelin"
 grep -q '^Icon=app.ovelin.Ovelin$' "$prefix/share/applications/app.ovelin.Ovelin.desktop" || fail "wrong Icon"
 
 # The manual page formats without a warning and documents every option.

@@ -129,6 +129,20 @@ private Q_SLOTS:
             << noClipboard +
                    u"atalho ❌ teclas já associadas no ambiente, posição do painel ✅ via IPC do sway, "
                    "sacudida do mouse ❌ indisponível no Wayland"_s;
+        // KWin offers its fake input and window list only to the executable its entry names.
+        const QStringList kwin{u"zwlr_data_control_manager_v1"_s, u"org_kde_plasma_shell"_s};
+        QTest::newRow("KWin, Ovelin's desktop entry installed")
+            << kwin + QStringList{u"org_kde_kwin_fake_input"_s, u"org_kde_plasma_window_management"_s} << false
+            << false << ShortcutState::Registered
+            << u"🖥️ Plataforma Wayland: área de transferência ✅ via zwlr_data_control_manager_v1, colar ✅ via "
+               "fake input do KWin, app em frente ✅ via plasma window management, atalho ✅ via serviço de "
+               "atalhos do KDE, posição do painel ✅ via plasma shell, sacudida do mouse ❌ indisponível no Wayland"_s;
+        QTest::newRow("KWin, run from the build folder, shortcut not answered yet")
+            << kwin << false << false << ShortcutState::Waiting
+            << u"🖥️ Plataforma Wayland: área de transferência ✅ via zwlr_data_control_manager_v1, colar ❌ sem "
+               "fake input (entrada .desktop), app em frente ❌ sem plasma window management (entrada .desktop), "
+               "atalho ❌ aguardando o serviço de atalhos do KDE, posição do painel ✅ via plasma shell, "
+               "sacudida do mouse ❌ indisponível no Wayland"_s;
         QTest::newRow("weston")
             << QStringList{u"wl_seat"_s, u"wl_data_device_manager"_s} << false << false
             << ShortcutState::Waiting
@@ -145,7 +159,9 @@ private Q_SLOTS:
         QFETCH(bool, portal);
         QFETCH(ShortcutState, binding);
         QFETCH(QString, line);
-        const WaylandCapabilityService::Built everything{true, true, true, true, true};
+        WaylandCapabilityService::Built everything{true, true, true, true, true};
+        everything.kdeShortcuts = everything.plasmaShell =
+            !swaySocket && !portal && globals.contains(u"org_kde_plasma_shell"_s);
         WaylandCapabilityService service(everything, QSet<QString>(globals.cbegin(), globals.cend()),
                                          swaySocket, portal);
         const ShortcutsIn shortcuts(binding);
@@ -154,7 +170,8 @@ private Q_SLOTS:
         for (const SessionCapability& capability : service.sessionCapabilities())
             QCOMPARE(capability.taken, binding == ShortcutState::KeysTaken &&
                                            capability.kind == SessionCapability::Kind::Shortcut);
-        QCOMPARE(service.canSynthesizeInput(), globals.contains(u"zwp_virtual_keyboard_manager_v1"_s));
+        QCOMPARE(service.canSynthesizeInput(), globals.contains(u"zwp_virtual_keyboard_manager_v1"_s) ||
+                                                   globals.contains(u"org_kde_kwin_fake_input"_s));
         QVERIFY(!service.offersGlobalPointer());
     }
 

@@ -1,4 +1,5 @@
 #include <QLabel>
+#include <QPushButton>
 #include <QTest>
 #include <QTranslator>
 
@@ -98,6 +99,31 @@ private Q_SLOTS:
         QVERIFY(showsText(page.get(), qtTrId("permissions_shortcut_taken")));
         QVERIFY(!showsText(
             page.get(), qtTrId("permissions_shortcut_missing").arg(GlobalShortcutService::toggleCommand())));
+    }
+
+    // On KWin a copy that no desktop entry names gets no paste: the row offers to write one.
+    void pasteRowOffersTheDesktopEntryKwinNeeds_data()
+    {
+        QTest::addColumn<bool>("installs");
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("written") << true << qtTrId("permissions_desktop_entry_written");
+        QTest::newRow("refused") << false << qtTrId("permissions_desktop_entry_failed").arg(u"disk full"_s);
+    }
+    void pasteRowOffersTheDesktopEntryKwinNeeds()
+    {
+        QFETCH(bool, installs);
+        QFETCH(QString, answer);
+        m_world->capabilities.setSession({{SessionCapability::Kind::Paste, false, {}}}, false);
+        m_world->capabilities.setMissesDesktopEntry(true, installs);
+        auto page = showPage<PermissionsPreferencesView>(QSize(440, 700), m_world->services());
+        QVERIFY(page);
+        QVERIFY(showsText(page.get(), qtTrId("permissions_paste_desktop_entry_missing")));
+        QPushButton* button = page->sessionRows().constFirst().requestButton;
+        QVERIFY(button);
+        QCOMPARE(button->text(), qtTrId("permissions_desktop_entry_button"));
+        click(button);
+        QCOMPARE(button->text(), answer);
+        QCOMPARE(button->isEnabled(), !installs);
     }
 
     void shakeSwitchIsUnavailableAndKeepsTheStoredChoice()

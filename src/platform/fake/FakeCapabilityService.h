@@ -21,7 +21,23 @@ public:
         m_globalPointer = globalPointer;
     }
 
+    /// KWin-like: the paste waits for a desktop entry; installDesktopEntry() answers `installs`.
+    void setMissesDesktopEntry(bool misses, bool installs)
+    {
+        m_missesEntry = misses;
+        m_installsEntry = installs;
+    }
+    bool missesDesktopEntry() const override { return m_missesEntry; }
+    bool installDesktopEntry(QString* error) const override
+    {
+        if (!m_installsEntry && error)
+            *error = QStringLiteral("disk full");
+        return m_installsEntry;
+    }
+
 private:
+    bool m_missesEntry = false;
+    bool m_installsEntry = false;
     bool m_synthesizeInput;
     bool m_monitorInput;
     bool m_globalPointer = true;

@@ -20,6 +20,8 @@ public:
         bool frontmostApplication = false;
         bool swayIpc = false;
         bool portalShortcuts = false;
+        bool kdeShortcuts = false;
+        bool plasmaShell = false;
     };
 
     /// Asks the compositor named by WAYLAND_DISPLAY (none offered when it cannot be reached).
@@ -40,10 +42,20 @@ public:
     /// The clipboard protocol in use, "" when the compositor offers none (Weston, GNOME).
     QString clipboardProtocol() const;
 
+    /// KWin (Plasma), which offers its fake input and window list only to an executable that its
+    /// installed desktop entry names.
+    bool isKwin() const;
+    bool missesDesktopEntry() const override;
+    /// ~/.local/share/applications/app.ovelin.Ovelin.desktop naming this executable, then
+    /// kbuildsycoca5 (or kbuildsycoca6).
+    bool installDesktopEntry(QString* error) const override;
+
     /// The interface names of the compositor's globals; empty when it cannot be reached.
     static QSet<QString> announcedGlobals();
 
 private:
+    QString pasteHow(bool kwin) const;
+
     Built m_built;
     QSet<QString> m_globals;
     bool m_swaySocket = false;

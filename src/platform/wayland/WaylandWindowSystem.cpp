@@ -1,5 +1,9 @@
 #include "platform/wayland/WaylandWindowSystem.h"
 
+#include <QGuiApplication>
+#include <QWindow>
+
+#include "platform/wayland/PlasmaShellPanelPlacement.h"
 #include "platform/wayland/SwayPanelPlacement.h"
 
 bool WaylandWindowSystem::setOnAllDesktops(quint64 window)
@@ -17,7 +21,15 @@ bool WaylandWindowSystem::hasCompositor() const
 
 bool WaylandWindowSystem::placeAtPointer(quint64 window)
 {
-    Q_UNUSED(window);
+    if (m_plasma) {
+        // Qt's Wayland windows all report the same id: the panel is the visible tool window.
+        const QWindowList windows = QGuiApplication::topLevelWindows();
+        for (QWindow* candidate : windows) {
+            if (candidate->isVisible() && candidate->winId() == window && candidate->type() == Qt::Tool)
+                return m_plasma->openUnderCursor(candidate);
+        }
+        return false;
+    }
     if (!m_placement)
         return false;
     m_placement->place();
