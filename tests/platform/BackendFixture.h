@@ -55,13 +55,6 @@ public:
                                                           const QString& title) = 0;
     /// Ends the other applications the case started.
     virtual void cleanup() = 0;
-    /// A fault of the backend that this test function finds, reported as a skip until it is fixed;
-    /// empty: none.
-    virtual QString knownFault(const char* testFunction)
-    {
-        Q_UNUSED(testFunction);
-        return {};
-    }
 };
 
 /// Made by the backend's own file.

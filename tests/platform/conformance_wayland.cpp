@@ -99,14 +99,6 @@ public:
                                                                                   : nullptr;
     }
     void cleanup() override { m_helpers.clear(); }
-    QString knownFault(const char* testFunction) override
-    {
-        // The offer reader gives up a transfer when the next copy is announced before it saw the
-        // end of the data, even where the owner had sent it all: a copy read is then never captured.
-        return qstrcmp(testFunction, "quickCopiesAreAllCapturedNewestFirst") == 0
-                   ? u"a copy replaced while its transfer ends is dropped"_s
-                   : QString();
-    }
 
 private:
     bool start(const QStringList& args)

@@ -101,8 +101,6 @@ private Q_SLOTS:
     }
     void init()
     {
-        if (const QString fault = m_backend->knownFault(QTest::currentTestFunction()); !fault.isEmpty())
-            QSKIP(qPrintable(u"known fault: "_s + fault));
         static int n = 0;
         m_historyPath = m_dir.filePath(u"history-%1.json"_s.arg(++n));
         m_history = std::make_unique<ClipboardHistory>(ClipboardStorage::atPath(m_historyPath));

@@ -155,18 +155,24 @@ private:
         } else if (wl_proxy* offer = m_session.selection()) {
             WaylandOfferReader reader(
                 m_session, offer, [this](int fd, Clock::time_point deadline) { return pump(fd, deadline); },
-                [this, generation] { return m_generation != generation || m_thread.stopping() || m_broken; });
+                [this, generation] { return m_generation != generation; },
+                [this] { return m_thread.stopping() || m_broken; });
             snapshot = ClipboardSnapshotBuilder::build(reader);
+            // Replaced before all its formats were asked for: the rest is gone with the offer.
+            // The new selection is read next.
+            if (reader.gaveUp())
+                return;
         }
         if (m_thread.stopping() || m_broken)
             return;
         std::lock_guard lock(m_mutex);
-        // A snapshot of a selection replaced meanwhile is dropped: the new one is read next.
-        if (generation != m_generation)
-            return;
-        m_cached = snapshot;
-        m_cachedGeneration = generation;
-        m_answered.notify_all();
+        // A snapshot read to its end is delivered even when the selection changed meanwhile, in
+        // order: the next one is read after it. Only the newest is kept for read().
+        if (generation == m_generation) {
+            m_cached = snapshot;
+            m_cachedGeneration = generation;
+            m_answered.notify_all();
+        }
         if (watch == 0 || watch != m_watch)
             return;
         m_deliveredGeneration = generation;

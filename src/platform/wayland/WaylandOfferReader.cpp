@@ -12,8 +12,9 @@
 #include "platform/wayland/WaylandSelectionSession.h"
 
 WaylandOfferReader::WaylandOfferReader(WaylandSelectionSession& session, wl_proxy* offer, Wait wait,
-                                       Interrupted interrupted)
-    : m_session(session), m_offer(offer), m_wait(std::move(wait)), m_interrupted(std::move(interrupted))
+                                       Replaced replaced, Stopping stopping)
+    : m_session(session), m_offer(offer), m_wait(std::move(wait)), m_replaced(std::move(replaced)),
+      m_stopping(std::move(stopping))
 {
 }
 
@@ -26,8 +27,11 @@ std::optional<QStringList> WaylandOfferReader::formats(Outcome* outcome)
 ClipboardTransfer::Result WaylandOfferReader::fetch(const QString& format)
 {
     constexpr auto timeout = std::chrono::milliseconds(WaylandClipboardService::transferTimeoutMs);
-    if (m_interrupted())
+    // The offer of a replaced selection has been destroyed: nothing more can be asked of it.
+    if (m_replaced() || m_stopping()) {
+        m_gaveUp = true;
         return {Outcome::Interrupted, {}};
+    }
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0)
         return {Outcome::Refused, {}};
@@ -64,7 +68,9 @@ ClipboardTransfer::Result WaylandOfferReader::fetch(const QString& format)
             outcome = Outcome::TimedOut;
             break;
         }
-        if (m_interrupted()) {
+        // A new selection does not end this transfer: the pipe is the owner's answer to us, and
+        // it ends at its end of data or at the time-out.
+        if (m_stopping()) {
             outcome = Outcome::Interrupted;
             break;
         }

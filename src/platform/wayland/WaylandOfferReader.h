@@ -15,19 +15,30 @@ class WaylandOfferReader : public ClipboardTransfer
 public:
     using Clock = std::chrono::steady_clock;
     /// Waits until `fd` is readable (true) or `deadline` passed (false), or something else
-    /// happened that `interrupted` tells.
+    /// happened that the predicates below tell.
     using Wait = std::function<bool(int fd, Clock::time_point deadline)>;
-    /// Whether the read is to be given up: the selection changed, or the worker stops.
-    using Interrupted = std::function<bool()>;
+    /// Whether the offer is gone: the selection changed hands since the read began.
+    using Replaced = std::function<bool()>;
+    /// Whether the worker stops.
+    using Stopping = std::function<bool()>;
 
-    WaylandOfferReader(WaylandSelectionSession& session, wl_proxy* offer, Wait wait, Interrupted interrupted);
+    /// A transfer already asked for is read to its end even once the offer was `replaced`: the
+    /// owner may well have sent it all, and a quick next copy must not lose this one. Only the
+    /// transfers not yet begun are given up then, as the offer no longer exists.
+    WaylandOfferReader(WaylandSelectionSession& session, wl_proxy* offer, Wait wait, Replaced replaced,
+                       Stopping stopping);
 
     std::optional<QStringList> formats(Outcome* outcome) override;
     Result fetch(const QString& format) override;
+    /// Whether a transfer was not begun because the offer had been replaced: the snapshot built
+    /// then is a part of one, not what the owner offered.
+    bool gaveUp() const { return m_gaveUp; }
 
 private:
     WaylandSelectionSession& m_session;
     wl_proxy* m_offer;
     Wait m_wait;
-    Interrupted m_interrupted;
+    Replaced m_replaced;
+    Stopping m_stopping;
+    bool m_gaveUp = false;
 };
