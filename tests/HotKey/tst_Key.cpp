@@ -134,19 +134,11 @@ private Q_SLOTS:
         QCOMPARE(HotKeys::keyFromString(text), expected);
     }
 
-    void codesWithoutKey_data()
-    {
-        QTest::addColumn<uint>("code");
-        for (const uint code : {0x34u, 0x42u, 0x44u, 0x46u, 0x4Du, 0x5Du, 0x5Eu, 0x5Fu, 0x66u, 0x68u, 0x6Cu,
-                                0x6Eu, 0x70u, 0x7Fu, 0x80u, 0xFFu, 0x10000u, 0xFFFFFFFFu}) {
-            QTest::addRow("0x%x", code) << code;
-        }
-    }
-
     void codesWithoutKey()
     {
-        QFETCH(uint, code);
-        QCOMPARE(HotKeys::keyFromCarbonKeyCode(code), std::nullopt);
+        for (const uint code : {0x34u, 0x42u, 0x44u, 0x46u, 0x4Du, 0x5Du, 0x5Eu, 0x5Fu, 0x66u, 0x68u, 0x6Cu,
+                                0x6Eu, 0x70u, 0x7Fu, 0x80u, 0xFFu, 0x10000u, 0xFFFFFFFFu})
+            QVERIFY2(!HotKeys::keyFromCarbonKeyCode(code), qPrintable(QString::number(code, 16)));
     }
 };
 

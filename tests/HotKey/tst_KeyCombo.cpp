@@ -69,12 +69,10 @@ private Q_SLOTS:
         QTest::addColumn<uint>("mask");
         const auto map = [](const QVariant& code, const QVariant& modifiers) {
             QVariantMap result;
-            if (code.isValid()) {
+            if (code.isValid())
                 result.insert(u"keyCode"_s, code);
-            }
-            if (modifiers.isValid()) {
+            if (modifiers.isValid())
                 result.insert(u"modifiers"_s, modifiers);
-            }
             return result;
         };
         QTest::newRow("ints") << map(9, 0x1100) << true << 9u << 0x1100u;
@@ -110,9 +108,8 @@ private Q_SLOTS:
     void standardCombosInOrder()
     {
         QStringList descriptions;
-        for (const KeyCombo& combo : KeyCombo::standardKeyCombos()) {
+        for (const KeyCombo& combo : KeyCombo::standardKeyCombos())
             descriptions.append(combo.description());
-        }
         const QStringList expected =
             u"⌘, ⌘H ⌥⌘H ⌘Q ⌘N ⌘O ⌘W ⌘S ⇧⌘S ⌘R ⇧⌘P ⌘P ⌘Z ⇧⌘Z ⌘X ⌘C ⌘V ⌥⇧⌘V ⌘A ⌘F ⌥⌘F ⌘G "
             u"⇧⌘G ⌘E ⌘J ⇧⌘; ⌘; ⌘T ⌘B ⌘I ⌘U ⇧⌘= ⌘- ⇧⌘C ⌥⌘C ⌥⌘V ⇧⌘[ ⇧⌘\\ ⇧⌘] ⌃⌘C ⌃⌘V "

@@ -14,6 +14,11 @@ namespace fixtures {
 
 using namespace Qt::StringLiterals;
 
+inline ClipboardItem textItem(const QString& text)
+{
+    return ClipboardItem(ClipboardItemType::text(text));
+}
+
 // Written by hand in the file's exact format: every kind, rich text present and absent, a group
 // of one URL, a percent-encoded path, non-ASCII text, a pinned item, a date with a fraction.
 inline const QByteArray handWritten =

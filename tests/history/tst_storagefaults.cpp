@@ -18,6 +18,8 @@
 #include "history/ClipboardStorage.h"
 #include "history/HistoryFileCodec.h"
 
+#include "HistoryFixtures.h"
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -73,10 +75,7 @@ QStringList savedTexts(const QString& path)
     return texts;
 }
 
-ClipboardItem textItem(const QString& text)
-{
-    return ClipboardItem(ClipboardItemType::text(text));
-}
+using fixtures::textItem;
 
 void addAndWait(ClipboardHistory& history, const QString& text)
 {

@@ -91,11 +91,17 @@ private:
     {
         QTest::mouseClick(m_view->listView()->viewport(), Qt::LeftButton, {}, point.toPoint());
     }
-    QAction* rowMenuAction(int row, const QString& name) const
+    // Opens the row's menu and, when it has the action, triggers it; the menu is closed either way.
+    bool triggerRowMenu(int row, const QString& name, bool trigger = true) const
     {
         click(rowGeometry(row).menuButton.center());
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        return menu ? menu->findChild<QAction*>(name) : nullptr;
+        QAction* action = menu ? menu->findChild<QAction*>(name) : nullptr;
+        if (action && trigger)
+            action->trigger();
+        if (QApplication::activePopupWidget())
+            QApplication::activePopupWidget()->close();
+        return action;
     }
 
 private Q_SLOTS:
@@ -302,15 +308,10 @@ private Q_SLOTS:
         m_view->setSearchText(QString());
 
         // No pin (it would promise to keep it); revealed until the panel hides.
-        QVERIFY(!rowMenuAction(0, u"pin_to_top"_s));
-        QApplication::activePopupWidget()->close();
-        QAction* reveal = rowMenuAction(0, u"reveal_secret"_s);
-        QVERIFY(reveal);
-        reveal->trigger();
-        QApplication::activePopupWidget()->close();
+        QVERIFY(!triggerRowMenu(0, u"pin_to_top"_s));
+        QVERIFY(triggerRowMenu(0, u"reveal_secret"_s));
         QVERIFY(shown().join(QString()).contains(u"B4a"_s));
-        QVERIFY(rowMenuAction(0, u"hide_secret"_s));
-        QApplication::activePopupWidget()->close();
+        QVERIFY(triggerRowMenu(0, u"hide_secret"_s, false));
 
         // It pastes as copied.
         click(rowGeometry(0).content.center());
@@ -386,17 +387,11 @@ private Q_SLOTS:
         fillTexts({u"b"_s, u"a"_s});
         showActive();
         const QUuid older = m_history->history().at(1).id();
-        QAction* copyAgain = rowMenuAction(1, u"copy_again"_s);
-        QVERIFY(copyAgain);
-        copyAgain->trigger();
-        QApplication::activePopupWidget()->close();
+        QVERIFY(triggerRowMenu(1, u"copy_again"_s));
         QCOMPARE(m_recorded.copies, QList<QUuid>{older});
         QVERIFY(m_view->isVisible());
 
-        QAction* pin = rowMenuAction(1, u"pin_to_top"_s);
-        QVERIFY(pin);
-        pin->trigger();
-        QApplication::activePopupWidget()->close();
+        QVERIFY(triggerRowMenu(1, u"pin_to_top"_s));
         QVERIFY(m_history->history().first().isPinned());
         QCOMPARE(m_history->history().first().id(), older);
         // The pin mark unpins.

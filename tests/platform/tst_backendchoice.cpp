@@ -31,64 +31,54 @@ class BackendChoiceTest : public QObject
 private Q_SLOTS:
     void environmentPicksTheBackendAndQtPlugin_data()
     {
-        QTest::addColumn<QString>("sessionType");
-        QTest::addColumn<QString>("waylandDisplay");
-        QTest::addColumn<QString>("forced");
-        QTest::addColumn<QString>("plugin");
+        // XDG_SESSION_TYPE, WAYLAND_DISPLAY, OVELIN_PLATFORM, QT_QPA_PLATFORM (empty: unset), then the
+        // backend chosen, the Qt plugin set (empty: the user's is kept) and whether a warning is given.
+        QTest::addColumn<QStringList>("environment");
         QTest::addColumn<QString>("backend");
         QTest::addColumn<QString>("pluginSet");
         QTest::addColumn<bool>("warns");
-        QTest::newRow("x11 session") << u"x11"_s << u""_s << u""_s << u""_s << u"x11"_s << u"xcb"_s << false;
-        QTest::newRow("nothing known") << u""_s << u""_s << u""_s << u""_s << u"x11"_s << u"xcb"_s << false;
-        QTest::newRow("wayland session")
-            << u"wayland"_s << u"wayland-0"_s << u""_s << u""_s << u"wayland"_s << u"wayland"_s << false;
-        QTest::newRow("session type in capitals")
-            << u"Wayland"_s << u"wayland-0"_s << u""_s << u""_s << u"wayland"_s << u"wayland"_s << false;
-        QTest::newRow("socket without wayland session")
-            << u"x11"_s << u"wayland-0"_s << u""_s << u""_s << u"x11"_s << u"xcb"_s << false;
-        QTest::newRow("wayland session without socket")
-            << u"wayland"_s << u""_s << u""_s << u""_s << u"x11"_s << u"xcb"_s << false;
-        QTest::newRow("forced x11 under wayland (XWayland)")
-            << u"wayland"_s << u"wayland-0"_s << u"x11"_s << u""_s << u"x11"_s << u"xcb"_s << false;
-        QTest::newRow("forced wayland in x11 session")
-            << u"x11"_s << u"wayland-0"_s << u"WAYLAND"_s << u""_s << u"wayland"_s << u"wayland"_s << false;
-        QTest::newRow("unknown value warns, then chooses")
-            << u"wayland"_s << u"wayland-0"_s << u"mir"_s << u""_s << u"wayland"_s << u"wayland"_s << true;
-        QTest::newRow("user's xcb plugin decides")
-            << u"wayland"_s << u"wayland-0"_s << u""_s << u"xcb"_s << u"x11"_s << u""_s << false;
-        QTest::newRow("user's plugin list: first one decides")
-            << u"x11"_s << u""_s << u""_s << u"wayland-egl;xcb"_s << u"wayland"_s << u""_s << false;
-        QTest::newRow("offscreen plugin stays, session decides")
-            << u"wayland"_s << u"wayland-0"_s << u""_s << u"offscreen"_s << u"wayland"_s << u""_s << false;
-        QTest::newRow("forced backend overrides the other server's plugin")
-            << u"wayland"_s << u"wayland-0"_s << u"x11"_s << u"wayland"_s << u"x11"_s << u"xcb"_s << false;
+        const auto row = [](const char* tag, const QString& variables, const QString& backend,
+                            const QString& plugin, bool warns = false) {
+            QTest::newRow(tag) << variables.split(u'|') << backend << plugin << warns;
+        };
+        row("x11 session", u"x11|||"_s, u"x11"_s, u"xcb"_s);
+        row("nothing known", u"|||"_s, u"x11"_s, u"xcb"_s);
+        row("wayland session", u"wayland|wayland-0||"_s, u"wayland"_s, u"wayland"_s);
+        row("session type in capitals", u"Wayland|wayland-0||"_s, u"wayland"_s, u"wayland"_s);
+        row("socket without wayland session", u"x11|wayland-0||"_s, u"x11"_s, u"xcb"_s);
+        row("wayland session without socket", u"wayland|||"_s, u"x11"_s, u"xcb"_s);
+        row("forced x11 under wayland (XWayland)", u"wayland|wayland-0|x11|"_s, u"x11"_s, u"xcb"_s);
+        row("forced wayland in x11 session", u"x11|wayland-0|WAYLAND|"_s, u"wayland"_s, u"wayland"_s);
+        row("unknown value warns, then chooses", u"wayland|wayland-0|mir|"_s, u"wayland"_s, u"wayland"_s,
+            true);
+        row("user's xcb plugin decides", u"wayland|wayland-0||xcb"_s, u"x11"_s, QString());
+        row("user's plugin list: first one decides", u"x11|||wayland-egl;xcb"_s, u"wayland"_s, QString());
+        row("offscreen plugin stays, session decides", u"wayland|wayland-0||offscreen"_s, u"wayland"_s,
+            QString());
+        row("forced backend overrides the other server's plugin", u"wayland|wayland-0|x11|wayland"_s,
+            u"x11"_s, u"xcb"_s);
     }
 
     void environmentPicksTheBackendAndQtPlugin()
     {
-        QFETCH(QString, sessionType);
-        QFETCH(QString, waylandDisplay);
-        QFETCH(QString, forced);
-        QFETCH(QString, plugin);
+        QFETCH(QStringList, environment);
         QFETCH(QString, backend);
         QFETCH(QString, pluginSet);
         QFETCH(bool, warns);
-        QProcessEnvironment environment;
-        const auto set = [&environment](const QString& name, const QString& value) {
-            if (!value.isEmpty())
-                environment.insert(name, value);
-        };
-        set(u"XDG_SESSION_TYPE"_s, sessionType);
-        set(u"WAYLAND_DISPLAY"_s, waylandDisplay);
-        set(u"OVELIN_PLATFORM"_s, forced);
-        set(u"QT_QPA_PLATFORM"_s, plugin);
+        QProcessEnvironment variables;
+        const QStringList names{u"XDG_SESSION_TYPE"_s, u"WAYLAND_DISPLAY"_s, u"OVELIN_PLATFORM"_s,
+                                u"QT_QPA_PLATFORM"_s};
+        for (int i = 0; i < names.size(); ++i) {
+            if (!environment.at(i).isEmpty())
+                variables.insert(names.at(i), environment.at(i));
+        }
 
-        const BackendChoice choice = BackendChoice::fromEnvironment(environment);
+        const BackendChoice choice = BackendChoice::fromEnvironment(variables);
         QCOMPARE(choice.backend == BackendChoice::Backend::Wayland ? u"wayland"_s : u"x11"_s, backend);
         QCOMPARE(QString::fromLatin1(choice.qpaPlatform), pluginSet);
         QCOMPARE(!choice.warning.isEmpty(), warns);
         if (warns)
-            QVERIFY(choice.warning.contains(forced));
+            QVERIFY(choice.warning.contains(environment.at(2)));
     }
 
     void startLineNamesEachCapability_data()
@@ -132,15 +122,18 @@ private Q_SLOTS:
         // KWin offers its fake input and window list only to the executable its entry names.
         const QStringList kwin{u"zwlr_data_control_manager_v1"_s, u"org_kde_plasma_shell"_s};
         QTest::newRow("KWin, Ovelin's desktop entry installed")
-            << kwin + QStringList{u"org_kde_kwin_fake_input"_s, u"org_kde_plasma_window_management"_s} << false
-            << false << ShortcutState::Registered
-            << u"🖥️ Plataforma Wayland: área de transferência ✅ via zwlr_data_control_manager_v1, colar ✅ via "
+            << kwin + QStringList{u"org_kde_kwin_fake_input"_s, u"org_kde_plasma_window_management"_s}
+            << false << false << ShortcutState::Registered
+            << u"🖥️ Plataforma Wayland: área de transferência ✅ via zwlr_data_control_manager_v1, colar "
+               u"✅ via "
                "fake input do KWin, app em frente ✅ via plasma window management, atalho ✅ via serviço de "
                "atalhos do KDE, posição do painel ✅ via plasma shell, sacudida do mouse ❌ indisponível no Wayland"_s;
         QTest::newRow("KWin, run from the build folder, shortcut not answered yet")
             << kwin << false << false << ShortcutState::Waiting
-            << u"🖥️ Plataforma Wayland: área de transferência ✅ via zwlr_data_control_manager_v1, colar ❌ sem "
-               "fake input (entrada .desktop), app em frente ❌ sem plasma window management (entrada .desktop), "
+            << u"🖥️ Plataforma Wayland: área de transferência ✅ via zwlr_data_control_manager_v1, colar "
+               u"❌ sem "
+               "fake input (entrada .desktop), app em frente ❌ sem plasma window management (entrada "
+               ".desktop), "
                "atalho ❌ aguardando o serviço de atalhos do KDE, posição do painel ✅ via plasma shell, "
                "sacudida do mouse ❌ indisponível no Wayland"_s;
         QTest::newRow("weston")
