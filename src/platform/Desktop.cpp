@@ -75,12 +75,15 @@ Desktop::Services x11Services()
 {
     static X11WindowSystem windowSystem;
     static X11CapabilityService capabilities;
-    static HotKeyShortcutService shortcuts;
+    // Never destroyed: a lost display ends the process through exit(), and a grab released by a
+    // static destructor would reach for a connection that is gone. The X server drops the grab
+    // with the connection anyway.
+    static auto* const shortcuts = new HotKeyShortcutService;
     Desktop::Services services;
     services.platform = ovelin::x11::platformServices();
     services.windowSystem = &windowSystem;
     services.capabilities = &capabilities;
-    services.shortcuts = &shortcuts;
+    services.shortcuts = shortcuts;
     services.createMouseMonitor = &createGlobalMouseMonitor;
     services.onDisplayLost = [](std::function<void()> lost) {
         if (!lost)

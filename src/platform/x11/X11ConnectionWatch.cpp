@@ -56,6 +56,9 @@ void onExit()
 void onConnectionLost(std::function<void()> lost)
 {
     static const bool installed = [] {
+        // The handler exists before the exit hook is registered, so it is destroyed after the
+        // hook ran: a static made later would be gone by the time exit() calls the hook.
+        lostHandler();
         XSetIOErrorHandler(onXlibIOError);
         std::atexit(onExit);
         return true;
