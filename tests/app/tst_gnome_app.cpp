@@ -40,12 +40,6 @@ bool shellEval(const QString& script)
     return !shellReply(script).isEmpty();
 }
 
-QString shellText(const QString& script)
-{
-    const QVariantList reply = shellReply(script);
-    return reply.isEmpty() ? QString() : reply.at(1).toString();
-}
-
 // Focuses the window with `title`, with the overview the headless shell starts in out of the way.
 bool focusWindow(const QString& title)
 {
