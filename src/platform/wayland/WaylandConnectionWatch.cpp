@@ -1,11 +1,8 @@
 #include "platform/wayland/WaylandConnectionWatch.h"
 
-#include <atomic>
-#include <unistd.h>
-
 #include <QtGlobal>
 
-#include "common/Console.h"
+#include "platform/DisplayLoss.h"
 
 namespace ovelin::wayland {
 
@@ -23,21 +20,17 @@ QtMessageHandler& previousHandler()
     return handler;
 }
 
-std::atomic_flag ending = ATOMIC_FLAG_INIT;
-
 // Qt announces the loss with a warning right before it ends the process ("The Wayland connection
-// broke…" or "…experienced a fatal error"); that warning is the one moment left to save.
+// broke…" or "…experienced a fatal error"); that warning is the one moment left to save. Its event
+// thread and the GUI thread may both announce it at once.
 void onMessage(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
     if (previousHandler())
         previousHandler()(type, context, message);
     if (type != QtWarningMsg || !message.startsWith(QLatin1String("The Wayland connection")))
         return;
-    if (!lostHandler() || ending.test_and_set())
-        return;
-    lostHandler()();
-    ovelin::flushConsole();
-    ::_exit(1);
+    if (lostHandler())
+        endAfterDisplayLoss(lostHandler());
 }
 
 } // namespace

@@ -1,12 +1,10 @@
 #include "platform/x11/X11ConnectionWatch.h"
 
-#include <atomic>
 #include <cstdlib>
-#include <unistd.h>
 
 #include <QGuiApplication>
 
-#include "common/Console.h"
+#include "platform/DisplayLoss.h"
 
 #include <X11/Xlib.h>
 #include <xcb/xcb.h>
@@ -21,20 +19,9 @@ std::function<void()>& lostHandler()
     return handler;
 }
 
-std::atomic_flag ending = ATOMIC_FLAG_INIT;
-
-[[noreturn]] void endAfterLoss()
-{
-    // Xlib and Qt may both notice; the first one does the work.
-    if (!ending.test_and_set() && lostHandler())
-        lostHandler()();
-    ovelin::flushConsole();
-    ::_exit(1);
-}
-
 int onXlibIOError(Display*)
 {
-    endAfterLoss();
+    endAfterDisplayLoss(lostHandler());
 }
 
 bool qtConnectionBroken()
@@ -48,7 +35,7 @@ bool qtConnectionBroken()
 void onExit()
 {
     if (lostHandler() && qtConnectionBroken())
-        endAfterLoss();
+        endAfterDisplayLoss(lostHandler());
 }
 
 } // namespace
