@@ -72,6 +72,19 @@ CanberraSoundPlayer& soundPlayer()
     return sound;
 }
 
+// The display-lost hook over a backend's connection watch: `line` printed, then `lost` run.
+std::function<void(std::function<void()>)> displayLostHook(void (*watch)(std::function<void()>), QString line)
+{
+    return [watch, line = std::move(line)](std::function<void()> lost) {
+        if (!lost)
+            return watch({});
+        watch([line, lost = std::move(lost)] {
+            ovelin::printLine(line);
+            lost();
+        });
+    };
+}
+
 Desktop::Services x11Services()
 {
     static X11WindowSystem windowSystem;
@@ -86,14 +99,8 @@ Desktop::Services x11Services()
     services.capabilities = &capabilities;
     services.shortcuts = shortcuts;
     services.createMouseMonitor = &createGlobalMouseMonitor;
-    services.onDisplayLost = [](std::function<void()> lost) {
-        if (!lost)
-            return ovelin::x11::onConnectionLost({});
-        ovelin::x11::onConnectionLost([lost = std::move(lost)] {
-            ovelin::printLine(QStringLiteral("❌ Conexão com o servidor X perdida, encerrando"));
-            lost();
-        });
-    };
+    services.onDisplayLost = displayLostHook(&ovelin::x11::onConnectionLost,
+                                             QStringLiteral("❌ Conexão com o servidor X perdida, encerrando"));
     using Kind = SessionCapability::Kind;
     const bool xtest = capabilities.canSynthesizeInput();
     const bool xinput = capabilities.canMonitorInput();
@@ -116,14 +123,8 @@ Desktop::Services sessionServices(const SessionServices& session, const QString&
     services.shortcuts = session.shortcuts;
     services.watchesClipboard = session.watchesClipboard;
     services.createMouseMonitor = [] { return std::unique_ptr<GlobalMouseMonitor>(); };
-    services.onDisplayLost = [](std::function<void()> lost) {
-        if (!lost)
-            return ovelin::wayland::onConnectionLost({});
-        ovelin::wayland::onConnectionLost([lost = std::move(lost)] {
-            ovelin::printLine(QStringLiteral("❌ Conexão com o compositor Wayland perdida, encerrando"));
-            lost();
-        });
-    };
+    services.onDisplayLost = displayLostHook(
+        &ovelin::wayland::onConnectionLost, QStringLiteral("❌ Conexão com o compositor Wayland perdida, encerrando"));
     ovelin::printLine(CapabilityService::startLine(name, session.capabilities->sessionCapabilities()));
     return services;
 }
