@@ -9,17 +9,15 @@
 # OVELIN_GNOME_DBUS, OVELIN_GNOME_USER and OVELIN_GNOME_EXTENSION (the uuid).
 # Usage: ovelin_gnome_start <build folder>; ovelin_gnome_stop.
 
+source "$(dirname "${BASH_SOURCE[0]}")/session-common.sh"
+
 ovelin_gnome_start() {
     local uuid=ovelin@ovelin.app
     local flavour=45
     gnome-shell --version 2>/dev/null | grep -qE ' 4[34]\.' && flavour=43
     local extension=$1/gnome-extension/$flavour/$uuid
-    local user
-    user=$(id -un)
-    if [ "$(id -u)" -eq 0 ]; then
-        user=ovelin-test
-        id "$user" >/dev/null 2>&1 || useradd --system --create-home --shell /usr/sbin/nologin "$user"
-    fi
+    ovelin_session_user
+    local user=$OVELIN_SESSION_USER as_user=("${OVELIN_AS_USER[@]}")
     OVELIN_GNOME_USER=$user
     OVELIN_GNOME_RUNTIME_DIR=$(mktemp -d /tmp/ovelin-gnome-XXXXXX)
     local dir=$OVELIN_GNOME_RUNTIME_DIR
@@ -27,24 +25,15 @@ ovelin_gnome_start() {
     cp -r "$extension" "$dir/data/gnome-shell/extensions/$uuid"
     chown -R "$user:" "$dir"
     chmod 700 "$dir"
-    local as_user=()
-    [ "$(id -u)" -eq 0 ] && as_user=(setpriv --reuid="$user" --regid="$user" --init-groups)
 
-    local bus system
-    cp "$(dirname "${BASH_SOURCE[0]}")/session-bus.conf" "$dir/session-bus.conf"
-    chmod 644 "$dir/session-bus.conf"
-    bus=$("${as_user[@]}" env XDG_RUNTIME_DIR="$dir" dbus-daemon --config-file="$dir/session-bus.conf" --fork \
-        --print-address=1 --print-pid=1)
-    OVELIN_GNOME_DBUS=${bus%%$'\n'*}
-    OVELIN_GNOME_DBUS_PID=${bus##*$'\n'}
-    system=$("${as_user[@]}" env XDG_RUNTIME_DIR="$dir" dbus-daemon --config-file="$dir/session-bus.conf" --fork \
-        --print-address=1 --print-pid=1)
-    OVELIN_GNOME_SYSTEM_DBUS_PID=${system##*$'\n'}
+    local system
+    ovelin_session_bus "$dir" OVELIN_GNOME_DBUS OVELIN_GNOME_DBUS_PID
+    ovelin_session_bus "$dir" system OVELIN_GNOME_SYSTEM_DBUS_PID
 
     # Settings in a key file of the session's own: the private bus starts no dconf service.
     local env=(env -i PATH="$PATH" HOME="$dir" XDG_RUNTIME_DIR="$dir" XDG_DATA_HOME="$dir/data"
         XDG_CONFIG_HOME="$dir/config" DBUS_SESSION_BUS_ADDRESS="$OVELIN_GNOME_DBUS"
-        DBUS_SYSTEM_BUS_ADDRESS="${system%%$'\n'*}" GSETTINGS_BACKEND=keyfile XDG_CURRENT_DESKTOP=GNOME
+        DBUS_SYSTEM_BUS_ADDRESS="$system" GSETTINGS_BACKEND=keyfile XDG_CURRENT_DESKTOP=GNOME
         XDG_SESSION_TYPE=wayland NO_AT_BRIDGE=1 GNOME_SHELL_SLOWDOWN_FACTOR=0.01)
     "${as_user[@]}" "${env[@]}" gsettings set org.gnome.shell enabled-extensions "['$uuid']"
     "${as_user[@]}" "${env[@]}" gsettings set org.gnome.shell welcome-dialog-last-shown-version "'999'"
@@ -53,16 +42,8 @@ ovelin_gnome_start() {
     OVELIN_GNOME_SHELL_PID=$!
     OVELIN_GNOME_DISPLAY=""
     # Ready when the extension has taken its name on the bus.
-    for _ in $(seq 1 300); do
-        if [ -S "$dir/wayland-gnome" ] && "${as_user[@]}" env DBUS_SESSION_BUS_ADDRESS="$OVELIN_GNOME_DBUS" \
-            gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-            --method org.freedesktop.DBus.NameHasOwner app.ovelin.Shell 2>/dev/null | grep -q true; then
-            OVELIN_GNOME_DISPLAY=$dir/wayland-gnome
-            break
-        fi
-        kill -0 "$OVELIN_GNOME_SHELL_PID" 2>/dev/null || break
-        sleep 0.2
-    done
+    ovelin_session_wait_ready "$dir/wayland-gnome" "$OVELIN_GNOME_DBUS" app.ovelin.Shell "$OVELIN_GNOME_SHELL_PID" 60 &&
+        OVELIN_GNOME_DISPLAY=$dir/wayland-gnome
     if [ -z "$OVELIN_GNOME_DISPLAY" ]; then
         echo "Could not start gnome-shell with $uuid:" >&2
         tail -20 "$dir/shell.log" >&2
@@ -78,12 +59,7 @@ ovelin_gnome_stop() {
     for pid in "${OVELIN_GNOME_SHELL_PID:-}" "${OVELIN_GNOME_DBUS_PID:-}" "${OVELIN_GNOME_SYSTEM_DBUS_PID:-}"; do
         [ -n "$pid" ] && kill "$pid" 2>/dev/null
     done
-    if [ -n "${OVELIN_GNOME_SHELL_PID:-}" ]; then
-        for _ in $(seq 1 50); do
-            kill -0 "$OVELIN_GNOME_SHELL_PID" 2>/dev/null || break
-            sleep 0.1
-        done
-    fi
+    [ -n "${OVELIN_GNOME_SHELL_PID:-}" ] && ovelin_session_wait_exit "$OVELIN_GNOME_SHELL_PID"
     [ -n "${OVELIN_GNOME_RUNTIME_DIR:-}" ] && rm -rf "$OVELIN_GNOME_RUNTIME_DIR"
     OVELIN_GNOME_SHELL_PID="" OVELIN_GNOME_DBUS_PID="" OVELIN_GNOME_SYSTEM_DBUS_PID="" OVELIN_GNOME_RUNTIME_DIR=""
     true

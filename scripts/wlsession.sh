@@ -7,31 +7,18 @@
 # OVELIN_WAYLAND_DBUS, OVELIN_WAYLAND_USER, and OVELIN_SWAYSOCK for sway.
 # Usage: ovelin_wl_start [sway|weston]; ovelin_wl_stop.
 
+source "$(dirname "${BASH_SOURCE[0]}")/session-common.sh"
+
 ovelin_wl_start() {
     local compositor=${1:-sway}
-    local user
-    user=$(id -un)
-    if [ "$(id -u)" -eq 0 ]; then
-        user=ovelin-test
-        id "$user" >/dev/null 2>&1 || useradd --system --create-home --shell /usr/sbin/nologin "$user"
-    fi
+    ovelin_session_user
+    local user=$OVELIN_SESSION_USER as_user=("${OVELIN_AS_USER[@]}")
     OVELIN_WAYLAND_USER=$user
     OVELIN_WAYLAND_RUNTIME_DIR=$(mktemp -d /tmp/ovelin-wl-XXXXXX)
     chown "$user:" "$OVELIN_WAYLAND_RUNTIME_DIR"
     chmod 700 "$OVELIN_WAYLAND_RUNTIME_DIR"
     local dir=$OVELIN_WAYLAND_RUNTIME_DIR
-    local as_user=()
-    [ "$(id -u)" -eq 0 ] && as_user=(setpriv --reuid="$user" --regid="$user" --init-groups)
-
-    # The bus activates nothing installed on the machine (a desktop portal would claim the
-    # shortcut); its configuration is copied where the compositor's user can read it.
-    local bus
-    cp "$(dirname "${BASH_SOURCE[0]}")/session-bus.conf" "$dir/session-bus.conf"
-    chmod 644 "$dir/session-bus.conf"
-    bus=$("${as_user[@]}" env XDG_RUNTIME_DIR="$dir" dbus-daemon --config-file="$dir/session-bus.conf" --fork \
-        --print-address=1 --print-pid=1)
-    OVELIN_WAYLAND_DBUS=${bus%%$'\n'*}
-    OVELIN_WAYLAND_DBUS_PID=${bus##*$'\n'}
+    ovelin_session_bus "$dir" OVELIN_WAYLAND_DBUS OVELIN_WAYLAND_DBUS_PID
 
     local env=(env -i PATH="$PATH" HOME="$dir" XDG_RUNTIME_DIR="$dir" DBUS_SESSION_BUS_ADDRESS="$OVELIN_WAYLAND_DBUS"
         WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 WLR_HEADLESS_OUTPUTS=1)
@@ -71,12 +58,7 @@ CONF
 ovelin_wl_stop() {
     [ -n "${OVELIN_WAYLAND_COMPOSITOR_PID:-}" ] && kill "$OVELIN_WAYLAND_COMPOSITOR_PID" 2>/dev/null || true
     [ -n "${OVELIN_WAYLAND_DBUS_PID:-}" ] && kill "$OVELIN_WAYLAND_DBUS_PID" 2>/dev/null || true
-    if [ -n "${OVELIN_WAYLAND_COMPOSITOR_PID:-}" ]; then
-        for _ in $(seq 1 50); do
-            kill -0 "$OVELIN_WAYLAND_COMPOSITOR_PID" 2>/dev/null || break
-            sleep 0.1
-        done
-    fi
+    [ -n "${OVELIN_WAYLAND_COMPOSITOR_PID:-}" ] && ovelin_session_wait_exit "$OVELIN_WAYLAND_COMPOSITOR_PID"
     [ -n "${OVELIN_WAYLAND_RUNTIME_DIR:-}" ] && rm -rf "$OVELIN_WAYLAND_RUNTIME_DIR"
     OVELIN_WAYLAND_COMPOSITOR_PID="" OVELIN_WAYLAND_DBUS_PID="" OVELIN_WAYLAND_RUNTIME_DIR=""
     true

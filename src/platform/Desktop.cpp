@@ -16,6 +16,7 @@
 #include "platform/x11/XdgAutostartLoginItem.h"
 #include "platform/HotKeyShortcutService.h"
 #ifdef OVELIN_HAVE_WAYLAND
+#include "platform/SessionServices.h"
 #include "platform/gnome/GnomePlatform.h"
 #include "platform/wayland/WaylandCapabilityService.h"
 #include "platform/wayland/WaylandConnectionWatch.h"
@@ -71,6 +72,19 @@ CanberraSoundPlayer& soundPlayer()
     return sound;
 }
 
+// The display-lost hook over a backend's connection watch: `line` printed, then `lost` run.
+std::function<void(std::function<void()>)> displayLostHook(void (*watch)(std::function<void()>), QString line)
+{
+    return [watch, line = std::move(line)](std::function<void()> lost) {
+        if (!lost)
+            return watch({});
+        watch([line, lost = std::move(lost)] {
+            ovelin::printLine(line);
+            lost();
+        });
+    };
+}
+
 Desktop::Services x11Services()
 {
     static X11WindowSystem windowSystem;
@@ -85,14 +99,8 @@ Desktop::Services x11Services()
     services.capabilities = &capabilities;
     services.shortcuts = shortcuts;
     services.createMouseMonitor = &createGlobalMouseMonitor;
-    services.onDisplayLost = [](std::function<void()> lost) {
-        if (!lost)
-            return ovelin::x11::onConnectionLost({});
-        ovelin::x11::onConnectionLost([lost = std::move(lost)] {
-            ovelin::printLine(QStringLiteral("❌ Conexão com o servidor X perdida, encerrando"));
-            lost();
-        });
-    };
+    services.onDisplayLost = displayLostHook(&ovelin::x11::onConnectionLost,
+                                             QStringLiteral("❌ Conexão com o servidor X perdida, encerrando"));
     using Kind = SessionCapability::Kind;
     const bool xtest = capabilities.canSynthesizeInput();
     const bool xinput = capabilities.canMonitorInput();
@@ -105,16 +113,20 @@ Desktop::Services x11Services()
 }
 
 #ifdef OVELIN_HAVE_WAYLAND
-void watchWaylandConnection(Desktop::Services& services)
+// What every Wayland session's services share, with the start line under the session's name.
+Desktop::Services sessionServices(const SessionServices& session, const QString& name)
 {
-    services.onDisplayLost = [](std::function<void()> lost) {
-        if (!lost)
-            return ovelin::wayland::onConnectionLost({});
-        ovelin::wayland::onConnectionLost([lost = std::move(lost)] {
-            ovelin::printLine(QStringLiteral("❌ Conexão com o compositor Wayland perdida, encerrando"));
-            lost();
-        });
-    };
+    Desktop::Services services;
+    services.platform = session.platform;
+    services.windowSystem = session.windowSystem;
+    services.capabilities = session.capabilities;
+    services.shortcuts = session.shortcuts;
+    services.watchesClipboard = session.watchesClipboard;
+    services.createMouseMonitor = [] { return std::unique_ptr<GlobalMouseMonitor>(); };
+    services.onDisplayLost = displayLostHook(
+        &ovelin::wayland::onConnectionLost, QStringLiteral("❌ Conexão com o compositor Wayland perdida, encerrando"));
+    ovelin::printLine(CapabilityService::startLine(name, session.capabilities->sessionCapabilities()));
+    return services;
 }
 
 // GNOME's compositor gives clients none of what Ovelin needs: everything goes through the
@@ -122,15 +134,7 @@ void watchWaylandConnection(Desktop::Services& services)
 Desktop::Services gnomeServices()
 {
     const ovelin::gnome::Services& gnome = ovelin::gnome::services();
-    Desktop::Services services;
-    services.platform = gnome.platform;
-    services.windowSystem = gnome.windowSystem;
-    services.capabilities = gnome.capabilities;
-    services.shortcuts = gnome.shortcuts;
-    services.createMouseMonitor = [] { return std::unique_ptr<GlobalMouseMonitor>(); };
-    watchWaylandConnection(services);
-    ovelin::printLine(CapabilityService::startLine(QStringLiteral("GNOME (Wayland)"),
-                                                   gnome.capabilities->sessionCapabilities()));
+    Desktop::Services services = sessionServices(gnome, QStringLiteral("GNOME (Wayland)"));
     // Said once the language is installed, which comes after the services.
     if (!gnome.extensionReady)
         QTimer::singleShot(0, QCoreApplication::instance(), [] {
@@ -157,16 +161,7 @@ bool gnomeShellRuns()
 Desktop::Services waylandServices()
 {
     const ovelin::wayland::Services& wayland = ovelin::wayland::services();
-    Desktop::Services services;
-    services.platform = wayland.platform;
-    services.windowSystem = wayland.windowSystem;
-    services.capabilities = wayland.capabilities;
-    services.shortcuts = wayland.shortcuts;
-    services.watchesClipboard = wayland.watchesClipboard;
-    services.createMouseMonitor = [] { return std::unique_ptr<GlobalMouseMonitor>(); };
-    watchWaylandConnection(services);
-    ovelin::printLine(
-        CapabilityService::startLine(QStringLiteral("Wayland"), wayland.capabilities->sessionCapabilities()));
+    Desktop::Services services = sessionServices(wayland, QStringLiteral("Wayland"));
     if (!wayland.watchesClipboard)
         ovelin::printLine(
             QStringLiteral("⚠️ Este compositor não oferece data-control: o Ovelin não consegue "

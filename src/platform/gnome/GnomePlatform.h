@@ -2,22 +2,14 @@
 
 #include <QProcessEnvironment>
 
-#include "platform/PlatformServices.h"
-
-class GlobalShortcutService;
-class CapabilityService;
-class WindowSystem;
+#include "platform/SessionServices.h"
 
 namespace ovelin::gnome {
 
 /// The services of a GNOME session under Wayland, through the Shell extension, each made once for
 /// the life of the process. Without the extension they do nothing until it comes.
-struct Services
+struct Services : SessionServices
 {
-    PlatformServices platform;
-    GlobalShortcutService* shortcuts = nullptr;
-    WindowSystem* windowSystem = nullptr;
-    CapabilityService* capabilities = nullptr;
     /// The extension answered at start.
     bool extensionReady = false;
 };

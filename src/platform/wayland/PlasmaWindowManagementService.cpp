@@ -4,8 +4,6 @@
 #include <utility>
 #include <unistd.h>
 
-#include <QTimer>
-
 #include <wayland-client.h>
 
 #include "plasma-window-management-client-protocol.h"
@@ -37,14 +35,10 @@ constexpr auto ignored = &Ignored<Handler>::handle;
 } // namespace
 
 /// One window of KWin's list; its details count once initial_state arrived.
-struct PlasmaWindowManagementService::Window
+struct PlasmaWindowManagementService::Window : ListedWindow
 {
     PlasmaWindowManagementService* service;
     org_kde_plasma_window* handle;
-    quint64 id;
-    QString appId;
-    QString title;
-    qint64 pid = 0;
     bool active = false;
     bool ready = false;
 
@@ -54,19 +48,20 @@ struct PlasmaWindowManagementService::Window
     static void state(void* data, org_kde_plasma_window*, uint32_t flags)
     {
         of(data)->active = flags & ORG_KDE_PLASMA_WINDOW_MANAGEMENT_STATE_ACTIVE;
-        of(data)->service->releaseWaiters(true);
+        of(data)->service->windowsChanged();
     }
     static void unmapped(void* data, org_kde_plasma_window*) { of(data)->service->removeWindow(of(data)); }
     static void initialState(void* data, org_kde_plasma_window*)
     {
         of(data)->ready = true;
-        of(data)->service->releaseWaiters(true);
+        of(data)->service->windowsChanged();
     }
     static void onPid(void* data, org_kde_plasma_window*, uint32_t pid) { of(data)->pid = pid; }
 };
 
 PlasmaWindowManagementService::PlasmaWindowManagementService(QObject* parent)
-    : QObject(parent), m_connection(new WaylandGuiConnection(kwinSetupTimeoutMs, this)), m_nextId(firstWindowId)
+    : WindowListFrontmostService(parent), m_connection(new WaylandGuiConnection(kwinSetupTimeoutMs, this)),
+      m_nextId(firstWindowId)
 {
     static const org_kde_plasma_window_management_listener listener = {
         ignored<decltype(org_kde_plasma_window_management_listener::show_desktop_changed)>, handleWindow,
@@ -136,15 +131,15 @@ void PlasmaWindowManagementService::removeWindow(Window* window)
         m_requestedWindowClosed = true;
     org_kde_plasma_window_destroy(window->handle);
     std::erase_if(m_windows, [window](const auto& entry) { return entry.get() == window; });
-    releaseWaiters(true);
+    windowsChanged();
 }
 
-bool PlasmaWindowManagementService::isOwn(const Window& window) const
+bool PlasmaWindowManagementService::isOwn(const ListedWindow& window) const
 {
     return window.pid == ::getpid();
 }
 
-const PlasmaWindowManagementService::Window* PlasmaWindowManagementService::activeWindow() const
+const WindowListFrontmostService::ListedWindow* PlasmaWindowManagementService::activeWindow() const
 {
     for (const auto& window : m_windows) {
         if (window->ready && window->active)
@@ -158,18 +153,7 @@ std::optional<FrontmostApplication> PlasmaWindowManagementService::frontmostAppl
     // Read once by the paste that waited for the closed window.
     if (std::exchange(m_requestedWindowClosed, false))
         return std::nullopt;
-    const Window* active = activeWindow();
-    if (!active || isOwn(*active))
-        return std::nullopt;
-    FrontmostApplication app;
-    app.windowId = active->id;
-    if (!active->appId.isEmpty())
-        app.identifier = active->appId;
-    if (!active->title.isEmpty())
-        app.name = active->title;
-    if (active->pid > 0)
-        app.processIdentifier = active->pid;
-    return app;
+    return WindowListFrontmostService::frontmostApplication();
 }
 
 bool PlasmaWindowManagementService::activateWindow(quint64 windowId)
@@ -206,46 +190,11 @@ QStringList PlasmaWindowManagementService::runningApplications()
 
 bool PlasmaWindowManagementService::focusSettled() const
 {
-    if (m_requestedWindowClosed)
-        return true;
-    const Window* active = activeWindow();
-    return active && !isOwn(*active) && (m_requestedWindow == 0 || active->id == m_requestedWindow);
+    return m_requestedWindowClosed || WindowListFrontmostService::focusSettled();
 }
 
-void PlasmaWindowManagementService::whenFocusSettled(std::chrono::milliseconds timeout, QObject* context,
-                                                     std::function<void()> ready)
+void PlasmaWindowManagementService::windowsChanged()
 {
-    if (!isAvailable() || focusSettled()) {
-        m_requestedWindow = 0;
-        ready();
-        return;
-    }
-    auto waiter = std::make_unique<Waiter>();
-    waiter->context = context;
-    waiter->ready = std::move(ready);
-    waiter->deadline = new QTimer(this);
-    waiter->deadline->setSingleShot(true);
-    connect(waiter->deadline, &QTimer::timeout, this, [this] {
-        // KWin did not move the focus in time: paste where it is now.
-        m_requestedWindow = 0;
-        releaseWaiters(false);
-    });
-    waiter->deadline->start(timeout);
-    m_waiters.push_back(std::move(waiter));
-}
-
-void PlasmaWindowManagementService::releaseWaiters(bool settledOnly)
-{
-    if (m_waiters.empty() || (settledOnly && !focusSettled()))
-        return;
-    m_requestedWindow = 0;
-    std::vector<std::unique_ptr<Waiter>> released;
-    released.swap(m_waiters);
-    for (const auto& waiter : released) {
-        waiter->deadline->stop();
-        waiter->deadline->deleteLater();
-        // From the event loop, not from inside the dispatch of KWin's events.
-        if (waiter->context)
-            QMetaObject::invokeMethod(waiter->context, std::move(waiter->ready), Qt::QueuedConnection);
-    }
+    if (hasWaiters())
+        releaseSettledWaiters();
 }

@@ -1,15 +1,10 @@
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <vector>
 
-#include <QObject>
-#include <QPointer>
+#include "platform/wayland/WindowListFrontmostService.h"
 
-#include "platform/FrontmostApplicationService.h"
-
-class QTimer;
 class WaylandGuiConnection;
 struct org_kde_plasma_window;
 struct org_kde_plasma_window_management;
@@ -18,7 +13,7 @@ struct org_kde_plasma_window_management;
 /// the active window's app id, title and process; activation through its state. KWin offers the
 /// list only to the executable its installed desktop entry names. Windows of this process never
 /// count as frontmost. Events are read on the GUI thread on a connection of its own.
-class PlasmaWindowManagementService : public QObject, public FrontmostApplicationService
+class PlasmaWindowManagementService : public WindowListFrontmostService
 {
     Q_OBJECT
 public:
@@ -26,36 +21,28 @@ public:
     ~PlasmaWindowManagementService() override;
 
     /// Whether KWin offered the window list to this process.
-    bool isAvailable() const;
+    bool isAvailable() const override;
 
     std::optional<FrontmostApplication> frontmostApplication() override;
     bool activateWindow(quint64 windowId) override;
     QStringList runningApplications() override;
-    /// As on wlroots; a window asked for that closes meanwhile leaves no frontmost application
-    /// until the next activation, so that the paste never lands in another window.
-    void whenFocusSettled(std::chrono::milliseconds timeout, QObject* context,
-                          std::function<void()> ready) override;
 
 private:
     struct Window;
-    struct Waiter
-    {
-        QPointer<QObject> context;
-        std::function<void()> ready;
-        QTimer* deadline;
-    };
     static void handleWindow(void* data, org_kde_plasma_window_management* manager, uint32_t id);
-    const Window* activeWindow() const;
-    bool isOwn(const Window& window) const;
-    bool focusSettled() const;
-    void releaseWaiters(bool settledOnly);
+    const ListedWindow* activeWindow() const override;
+    bool isOwn(const ListedWindow& window) const override;
+    // A window asked for that closes meanwhile leaves no frontmost application until the next
+    // activation, so that the paste never lands in another window.
+    bool focusSettled() const override;
+    // The window asked for stays asked for until a paste waits for it, so that its closing is
+    // seen even after it had the focus.
+    void windowsChanged();
     void removeWindow(Window* window);
 
     WaylandGuiConnection* m_connection;
     org_kde_plasma_window_management* m_manager = nullptr;
     std::vector<std::unique_ptr<Window>> m_windows;
     quint64 m_nextId;
-    quint64 m_requestedWindow = 0;
     bool m_requestedWindowClosed = false;
-    std::vector<std::unique_ptr<Waiter>> m_waiters;
 };

@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QTimer>
 
 #include <wayland-client.h>
 
@@ -23,13 +22,10 @@ constexpr quint64 firstWindowId = quint64(1) << 32;
 } // namespace
 
 /// One toplevel of the compositor's list. Details take effect at the handle's done event.
-struct WaylandFrontmostApplicationService::Toplevel
+struct WaylandFrontmostApplicationService::Toplevel : ListedWindow
 {
     WaylandFrontmostApplicationService* service;
     zwlr_foreign_toplevel_handle_v1* handle;
-    quint64 id;
-    QString appId;
-    QString title;
     bool activated = false;
     QString pendingAppId;
     QString pendingTitle;
@@ -74,8 +70,8 @@ struct WaylandFrontmostApplicationService::Toplevel
 
 WaylandFrontmostApplicationService::WaylandFrontmostApplicationService(const QString& ownAppId,
                                                                        QObject* parent)
-    : QObject(parent), m_connection(new WaylandGuiConnection(3000, this)), m_ownAppId(ownAppId),
-      m_nextId(firstWindowId)
+    : WindowListFrontmostService(parent), m_connection(new WaylandGuiConnection(3000, this)),
+      m_ownAppId(ownAppId), m_nextId(firstWindowId)
 {
     static const zwlr_foreign_toplevel_manager_v1_listener listener = {handleToplevel, handleFinished};
     m_manager = static_cast<zwlr_foreign_toplevel_manager_v1*>(
@@ -149,34 +145,19 @@ void WaylandFrontmostApplicationService::removeToplevel(Toplevel* toplevel)
     std::erase_if(m_toplevels, [toplevel](const auto& entry) { return entry.get() == toplevel; });
 }
 
-bool WaylandFrontmostApplicationService::isOwn(const Toplevel& toplevel) const
+bool WaylandFrontmostApplicationService::isOwn(const ListedWindow& toplevel) const
 {
     // Read when needed: the application may name its desktop file after this service exists.
     return toplevel.appId == (m_ownAppId.isEmpty() ? qtAppId() : m_ownAppId);
 }
 
-const WaylandFrontmostApplicationService::Toplevel*
-WaylandFrontmostApplicationService::activatedToplevel() const
+const WindowListFrontmostService::ListedWindow* WaylandFrontmostApplicationService::activeWindow() const
 {
     for (const auto& toplevel : m_toplevels) {
         if (toplevel->activated)
             return toplevel.get();
     }
     return nullptr;
-}
-
-std::optional<FrontmostApplication> WaylandFrontmostApplicationService::frontmostApplication()
-{
-    const Toplevel* active = activatedToplevel();
-    if (!active || isOwn(*active))
-        return std::nullopt;
-    FrontmostApplication app;
-    app.windowId = active->id;
-    if (!active->appId.isEmpty())
-        app.identifier = active->appId;
-    if (!active->title.isEmpty())
-        app.name = active->title;
-    return app;
 }
 
 bool WaylandFrontmostApplicationService::activateWindow(quint64 windowId)
@@ -204,64 +185,4 @@ QStringList WaylandFrontmostApplicationService::runningApplications()
     names.sort();
     names.removeDuplicates();
     return names;
-}
-
-bool WaylandFrontmostApplicationService::focusSettled() const
-{
-    const Toplevel* active = activatedToplevel();
-    return active && !isOwn(*active) && (m_requestedWindow == 0 || active->id == m_requestedWindow);
-}
-
-void WaylandFrontmostApplicationService::whenFocusSettled(std::chrono::milliseconds timeout, QObject* context,
-                                                          std::function<void()> ready)
-{
-    // Without the toplevel list there is no change to wait for.
-    if (!isAvailable() || focusSettled()) {
-        m_requestedWindow = 0;
-        ready();
-        return;
-    }
-    auto waiter = std::make_unique<Waiter>();
-    waiter->context = context;
-    waiter->ready = std::move(ready);
-    waiter->deadline = new QTimer(this);
-    waiter->deadline->setSingleShot(true);
-    Waiter* raw = waiter.get();
-    connect(waiter->deadline, &QTimer::timeout, this, [this, raw] {
-        // The compositor did not move the focus in time: paste where it is now.
-        m_requestedWindow = 0;
-        release(raw);
-    });
-    waiter->deadline->start(timeout);
-    m_waiters.push_back(std::move(waiter));
-}
-
-void WaylandFrontmostApplicationService::release(Waiter* waiter)
-{
-    const auto found = std::find_if(m_waiters.begin(), m_waiters.end(),
-                                    [waiter](const auto& entry) { return entry.get() == waiter; });
-    if (found == m_waiters.end())
-        return;
-    std::unique_ptr<Waiter> owned = std::move(*found);
-    m_waiters.erase(found);
-    owned->deadline->stop();
-    owned->deadline->deleteLater();
-    if (owned->context)
-        QMetaObject::invokeMethod(owned->context, std::move(owned->ready), Qt::QueuedConnection);
-}
-
-void WaylandFrontmostApplicationService::releaseSettledWaiters()
-{
-    if (!focusSettled())
-        return;
-    m_requestedWindow = 0;
-    std::vector<std::unique_ptr<Waiter>> settled;
-    settled.swap(m_waiters);
-    for (const auto& waiter : settled) {
-        waiter->deadline->stop();
-        waiter->deadline->deleteLater();
-        // Called from the event loop, not from inside the dispatch of the compositor's events.
-        if (waiter->context)
-            QMetaObject::invokeMethod(waiter->context, std::move(waiter->ready), Qt::QueuedConnection);
-    }
 }

@@ -1,15 +1,10 @@
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <vector>
 
-#include <QObject>
-#include <QPointer>
+#include "platform/wayland/WindowListFrontmostService.h"
 
-#include "platform/FrontmostApplicationService.h"
-
-class QTimer;
 class WaylandGuiConnection;
 struct zwlr_foreign_toplevel_handle_v1;
 struct zwlr_foreign_toplevel_manager_v1;
@@ -17,7 +12,7 @@ struct zwlr_foreign_toplevel_manager_v1;
 /// The frontmost application of a wlroots compositor, from its foreign-toplevel list: the
 /// activated toplevel's app id and title. Windows of this process never count as frontmost.
 /// Events are read on the GUI thread through a connection of its own. GUI thread only.
-class WaylandFrontmostApplicationService : public QObject, public FrontmostApplicationService
+class WaylandFrontmostApplicationService : public WindowListFrontmostService
 {
     Q_OBJECT
 public:
@@ -26,33 +21,21 @@ public:
     ~WaylandFrontmostApplicationService() override;
 
     /// Whether the compositor offers the toplevel list (zwlr_foreign_toplevel_manager_v1).
-    bool isAvailable() const;
+    bool isAvailable() const override;
     /// The app id Qt gives this process's windows on Wayland.
     static QString qtAppId();
 
-    std::optional<FrontmostApplication> frontmostApplication() override;
     /// Windows are the ids frontmostApplication() hands out; false for any other id.
     bool activateWindow(quint64 windowId) override;
     QStringList runningApplications() override;
-    void whenFocusSettled(std::chrono::milliseconds timeout, QObject* context,
-                          std::function<void()> ready) override;
 
 private:
     struct Toplevel;
-    struct Waiter
-    {
-        QPointer<QObject> context;
-        std::function<void()> ready;
-        QTimer* deadline;
-    };
     static void handleToplevel(void* data, zwlr_foreign_toplevel_manager_v1* manager,
                                zwlr_foreign_toplevel_handle_v1* handle);
     static void handleFinished(void* data, zwlr_foreign_toplevel_manager_v1* manager);
-    const Toplevel* activatedToplevel() const;
-    bool isOwn(const Toplevel& toplevel) const;
-    bool focusSettled() const;
-    void release(Waiter* waiter);
-    void releaseSettledWaiters();
+    const ListedWindow* activeWindow() const override;
+    bool isOwn(const ListedWindow& toplevel) const override;
     void removeToplevel(Toplevel* toplevel);
 
     WaylandGuiConnection* m_connection;
@@ -60,7 +43,4 @@ private:
     QString m_ownAppId;
     std::vector<std::unique_ptr<Toplevel>> m_toplevels;
     quint64 m_nextId;
-    // The window activateWindow() asked for, until it has the focus or a wait for it ends.
-    quint64 m_requestedWindow = 0;
-    std::vector<std::unique_ptr<Waiter>> m_waiters;
 };

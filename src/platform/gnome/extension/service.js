@@ -127,6 +127,14 @@ function preferredFormat(entries) {
     return entries[0];
 }
 
+// An error reply of its own name: one of the interface's errors (`NotFocused`) or a full name.
+class ServiceError extends Error {
+    constructor(name, message) {
+        super(message);
+        this.dbusName = name.includes('.') ? name : `${ERROR_PREFIX}${name}`;
+    }
+}
+
 var OvelinService = class OvelinService {
     constructor(extensionPath, shellVersion) {
         this._path = extensionPath;
@@ -182,14 +190,18 @@ var OvelinService = class OvelinService {
         return 0;
     }
 
-    _serve(invocation, handler) {
-        this._authorize(invocation).then(pid => {
+    // Answers an authorized call: `handler` gets the caller's pid and gives the reply's values of
+    // `signature`, at once or through a promise; without a signature what it gives is the reply as
+    // it stands (none for nothing). What it throws is the error reply: Failed, or a ServiceError's.
+    _serve(invocation, signature, handler) {
+        this._authorize(invocation).then(async pid => {
             if (!pid)
                 return;
             try {
-                handler(pid);
+                const values = await handler(pid);
+                invocation.return_value(signature ? new GLib.Variant(signature, values) : values ?? null);
             } catch (e) {
-                invocation.return_dbus_error(`${ERROR_PREFIX}Failed`, String(e.message));
+                invocation.return_dbus_error(e.dbusName ?? `${ERROR_PREFIX}Failed`, String(e.message));
             }
         });
     }
@@ -202,7 +214,7 @@ var OvelinService = class OvelinService {
     }
 
     SubscribeAsync(params, invocation) {
-        this._serve(invocation, () => {
+        this._serve(invocation, '(uassb)', () => {
             const sender = invocation.get_sender();
             if (!this._subscribers.has(sender)) {
                 const id = Gio.DBus.session.signal_subscribe('org.freedesktop.DBus', 'org.freedesktop.DBus',
@@ -215,8 +227,7 @@ var OvelinService = class OvelinService {
             }
             this._watchSelection(true);
             const {formats, owner, concealed} = this._state;
-            invocation.return_value(new GLib.Variant('(uassb)',
-                [this._serial, formats, owner, concealed]));
+            return [this._serial, formats, owner, concealed];
         });
     }
 
@@ -303,22 +314,22 @@ var OvelinService = class OvelinService {
     }
 
     ReadFormatAsync([serial, format], invocation) {
-        this._serve(invocation, () => {
+        this._serve(invocation, null, () => {
             if (serial !== this._serial || !this._selectionHandler)
-                return invocation.return_dbus_error(`${ERROR_PREFIX}Changed`, 'The clipboard changed');
+                throw new ServiceError('Changed', 'The clipboard changed');
             if (!this._state.formats.includes(format))
-                return invocation.return_dbus_error(`${ERROR_PREFIX}NotOffered`, 'The clipboard lacks that format');
-            this._transfer(format, MAX_READ_BYTES, (bytes, error) => {
+                throw new ServiceError('NotOffered', 'The clipboard lacks that format');
+            return new Promise((resolve, reject) => this._transfer(format, MAX_READ_BYTES, (bytes, error) => {
                 if (error)
-                    return invocation.return_dbus_error(`${ERROR_PREFIX}${error}`, `Reading failed: ${error}`);
+                    return reject(new ServiceError(error, `Reading failed: ${error}`));
                 const data = GLib.Variant.new_from_bytes(new GLib.VariantType('ay'), bytes, true);
-                invocation.return_value(GLib.Variant.new_tuple([data]));
-            });
+                resolve(GLib.Variant.new_tuple([data]));
+            }));
         });
     }
 
     SetClipboardAsync(params, invocation) {
-        this._serve(invocation, () => {
+        this._serve(invocation, null, () => {
             // The bytes straight from the message: a large image is not copied through JS arrays.
             const formats = invocation.get_parameters().get_child_value(0);
             const entries = [];
@@ -333,7 +344,6 @@ var OvelinService = class OvelinService {
             else
                 selection.set_owner(Meta.SelectionType.SELECTION_CLIPBOARD,
                     Meta.SelectionSourceMemory.new(...preferredFormat(entries)));
-            invocation.return_value(null);
         });
     }
 
@@ -371,7 +381,7 @@ var OvelinService = class OvelinService {
     }
 
     PasteAsync([window, keys], invocation) {
-        this._serve(invocation, () => {
+        this._serve(invocation, null, () => {
             const combos = {
                 'ctrl-v': [Clutter.KEY_Control_L, Clutter.KEY_v],
                 'ctrl-shift-v': [Clutter.KEY_Control_L, Clutter.KEY_Shift_L, Clutter.KEY_v],
@@ -379,12 +389,10 @@ var OvelinService = class OvelinService {
             };
             const combo = combos[keys];
             if (!combo)
-                return invocation.return_dbus_error('org.freedesktop.DBus.Error.InvalidArgs', 'Unknown keys');
-            this._whenFocused(Number(window), focused => {
-                if (!focused) {
-                    return invocation.return_dbus_error(`${ERROR_PREFIX}NotFocused`,
-                        'The window did not get the focus');
-                }
+                throw new ServiceError('org.freedesktop.DBus.Error.InvalidArgs', 'Unknown keys');
+            return new Promise((resolve, reject) => this._whenFocused(Number(window), focused => {
+                if (!focused)
+                    return reject(new ServiceError('NotFocused', 'The window did not get the focus'));
                 if (!this._keyboard) {
                     this._keyboard = Clutter.get_default_backend().get_default_seat()
                         .create_virtual_device(Clutter.InputDeviceType.KEYBOARD_DEVICE);
@@ -394,17 +402,16 @@ var OvelinService = class OvelinService {
                     this._keyboard.notify_keyval(time, key, Clutter.KeyState.PRESSED);
                 for (const key of [...combo].reverse())
                     this._keyboard.notify_keyval(time, key, Clutter.KeyState.RELEASED);
-                invocation.return_value(null);
-            });
+                resolve();
+            }));
         });
     }
 
     FrontWindowAsync(params, invocation) {
-        this._serve(invocation, () => {
+        this._serve(invocation, '(tssx)', () => {
             const window = global.display.focus_window;
-            invocation.return_value(new GLib.Variant('(tssx)', window
-                ? [window.get_id(), appIdOf(window), window.get_title() ?? '', window.get_pid()]
-                : [0, '', '', 0]));
+            return window ? [window.get_id(), appIdOf(window), window.get_title() ?? '', window.get_pid()]
+                : [0, '', '', 0];
         });
     }
 
@@ -413,29 +420,27 @@ var OvelinService = class OvelinService {
     }
 
     ActivateAsync([id], invocation) {
-        this._serve(invocation, () => {
+        this._serve(invocation, '(b)', () => {
             const window = this._windows().find(w => w.get_id() === Number(id));
             if (window)
                 Main.activateWindow(window);
-            invocation.return_value(new GLib.Variant('(b)', [Boolean(window)]));
+            return [Boolean(window)];
         });
     }
 
     RunningAppsAsync(params, invocation) {
-        this._serve(invocation, () => {
-            const ids = [...new Set(this._windows().map(appIdOf).filter(id => id))].sort();
-            invocation.return_value(new GLib.Variant('(as)', [ids]));
-        });
+        this._serve(invocation, '(as)',
+            () => [[...new Set(this._windows().map(appIdOf).filter(id => id))].sort()]);
     }
 
     // Ovelin's panel, just shown: its window may map a moment after the call.
     PlaceAtPointerAsync([title], invocation) {
-        this._serve(invocation, pid => {
+        this._serve(invocation, '(b)', pid => new Promise(resolve => {
             const find = () => this._windows().find(w => w.get_pid() === pid && w.get_title() === title);
             const place = window => {
                 if (window)
                     this._placeAtPointer(window);
-                invocation.return_value(new GLib.Variant('(b)', [Boolean(window)]));
+                resolve([Boolean(window)]);
             };
             const window = find();
             if (window)
@@ -454,7 +459,7 @@ var OvelinService = class OvelinService {
                 place(null);
                 return GLib.SOURCE_REMOVE;
             });
-        });
+        }));
     }
 
     // Right and below the pointer; left of it or above the bottom where that would leave the
@@ -475,7 +480,7 @@ var OvelinService = class OvelinService {
     }
 
     SetShortcutAsync([accelerator], invocation) {
-        this._serve(invocation, () => {
+        this._serve(invocation, '(b)', () => {
             this._unbindShortcut();
             let bound = false;
             if (accelerator) {
@@ -486,7 +491,7 @@ var OvelinService = class OvelinService {
                 this._shortcutBound = action !== Meta.KeyBindingAction.NONE;
                 bound = this._shortcutBound;
             }
-            invocation.return_value(new GLib.Variant('(b)', [bound]));
+            return [bound];
         });
     }
 
