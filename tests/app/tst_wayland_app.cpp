@@ -12,6 +12,7 @@
 #include <QTest>
 
 #include "OvelinProcesses.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 
 using namespace Qt::StringLiterals;
@@ -72,7 +73,7 @@ public:
     // `desktop`: started without SWAYSOCK, as by a user service, on this XDG_CURRENT_DESKTOP.
     explicit Ovelin(const Weston* weston = nullptr, const QString& desktop = {})
     {
-        m_environment = ovelin::test::ovelinEnvironment(m_home.path());
+        m_environment = m_home.environment();
         if (weston) {
             m_environment.insert(u"WAYLAND_DISPLAY"_s, weston->socket());
             m_environment.insert(u"XDG_RUNTIME_DIR"_s, weston->runtimeFolder());
@@ -86,60 +87,31 @@ public:
             m_environment.remove(u"SWAYSOCK"_s);
             m_environment.insert(u"XDG_CURRENT_DESKTOP"_s, desktop);
         }
-        m_process.setProcessEnvironment(m_environment);
-        m_process.setProcessChannelMode(QProcess::MergedChannels);
-        QObject::connect(&m_process, &QProcess::readyRead,
-                         [this] { m_output += QString::fromUtf8(m_process.readAll()); });
-        m_process.start(QStringLiteral(OVELIN_EXECUTABLE), {});
-    }
-    ~Ovelin()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished(5000);
-        }
+        m_process = m_home.start({}, m_environment);
     }
 
-    QString output() const { return m_output; }
+    QString output() const { return ovelin::test::outputOf(m_process); }
     QByteArray historyFile() const
     {
-        QFile file(m_home.filePath(u"data/Ovelin/clipboard_history.json"_s));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    QString lineStartingWith(const QString& prefix) const
-    {
-        for (const QString& line : m_output.split(u'\n')) {
-            if (line.startsWith(prefix))
-                return line;
-        }
-        return {};
+        return ovelin::test::readFile(m_home.dataFolder() + u"/clipboard_history.json"_s);
     }
     bool waitForLine(const QString& text, int count = 1)
     {
-        return QTest::qWaitFor([&] { return m_output.count(text) >= count || ended(); }, timeoutMs) &&
-               m_output.count(text) >= count;
+        return ovelin::test::waitForLine(m_process, text, count, timeoutMs);
     }
-    bool ended() const { return m_process.state() == QProcess::NotRunning; }
-    bool waitForEnd() { return ended() || m_process.waitForFinished(timeoutMs); }
+    bool ended() const { return m_process->state() == QProcess::NotRunning; }
+    bool waitForEnd() { return ended() || m_process->waitForFinished(timeoutMs); }
     int exitCode() const
     {
-        return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
+        return m_process->exitStatus() == QProcess::NormalExit ? m_process->exitCode() : -1;
     }
-
     /// A second start with a command: it hands the command to this one and ends.
-    int command(const QString& argument)
-    {
-        QProcess second;
-        second.setProcessEnvironment(m_environment);
-        second.start(QStringLiteral(OVELIN_EXECUTABLE), {argument});
-        return second.waitForFinished(timeoutMs) ? second.exitCode() : -1;
-    }
+    int command(const QString& argument) { return m_home.run({argument}, m_environment).exitCode; }
 
 private:
-    QTemporaryDir m_home;
+    ovelin::test::Home m_home{qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS")};
     QProcessEnvironment m_environment;
-    QProcess m_process;
-    QString m_output;
+    QProcess* m_process = nullptr;
 };
 
 bool swayShowsPanel()
@@ -228,7 +200,8 @@ private Q_SLOTS:
             QSKIP("weston cannot start here");
         Ovelin ovelin(weston ? &own : nullptr, desktop);
         QVERIFY2(ovelin.waitForLine(u"🚀 OvelinApp iniciado"_s), qPrintable(ovelin.output()));
-        QVERIFY2(ovelin.lineStartingWith(startLinePrefix) == startLine, qPrintable(ovelin.output()));
+        QVERIFY2(ovelin.output().split(u'\n').filter(startLinePrefix) == QStringList{startLine},
+                 qPrintable(ovelin.output()));
         QCOMPARE(ovelin.output().contains(noClipboardLine), startLine.contains(u"sem data-control"_s));
 
         // The panel shows at the first start; --toggle hides it and shows it again.
