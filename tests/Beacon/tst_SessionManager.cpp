@@ -1,6 +1,5 @@
 #include <limits>
 
-
 #include <Beacon/ApplicationActivity.h>
 #include <Beacon/Clock.h>
 #include <Beacon/SessionManager.h>

@@ -160,13 +160,15 @@ private Q_SLOTS:
         QVERIFY(waitFor([&] { return m_editor->toPlainText() == pasted; }) && !m_ovelin.panelMapped());
         if (movedFrom > 0) {
             QVERIFY(waitFor([&] {
-                return m_ovelin.printed(u"♻️ Removendo duplicata anterior no índice %1"_s.arg(movedFrom));
+                return m_ovelin.printed(
+                    u"♻️ Removendo duplicata anterior no índice %1"_s.arg(movedFrom));
             }));
         }
         if (rich) {
             // What Ovelin offered for the paste is still on the clipboard.
             const QStringList targets =
-                tool(u"xclip"_s, {u"-o"_s, u"-selection"_s, u"clipboard"_s, u"-t"_s, u"TARGETS"_s}).split(u'\n');
+                tool(u"xclip"_s, {u"-o"_s, u"-selection"_s, u"clipboard"_s, u"-t"_s, u"TARGETS"_s})
+                    .split(u'\n');
             QVERIFY2(targets.contains(u"text/plain"_s) || targets.contains(u"UTF8_STRING"_s),
                      qPrintable(targets.join(u' ')));
             QVERIFY2(!targets.contains(u"text/html"_s) && !targets.contains(u"text/rtf"_s),

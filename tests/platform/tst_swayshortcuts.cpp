@@ -288,9 +288,10 @@ private Q_SLOTS:
         QVERIFY(socket.listen(runtime.filePath(u"sway-ipc.%1.%2.sock"_s.arg(getuid()).arg(pid))));
         QLocalServer other; // another user's
         QVERIFY(other.listen(runtime.filePath(u"sway-ipc.%1.%2.sock"_s.arg(getuid() + 1).arg(pid))));
-        ovelin::test::ScopedEnvironment environment{
-            {"SWAYSOCK", {}},           {"XDG_SESSION_DESKTOP", {}}, {"DESKTOP_SESSION", {}},
-            {"XDG_RUNTIME_DIR", runtime.path().toUtf8()}, {"XDG_CURRENT_DESKTOP", desktop.toUtf8()}};
+        ovelin::test::ScopedEnvironment environment{{"XDG_RUNTIME_DIR", runtime.path().toUtf8()},
+                                                    {"XDG_CURRENT_DESKTOP", desktop.toUtf8()}};
+        for (const char* name : {"SWAYSOCK", "XDG_SESSION_DESKTOP", "DESKTOP_SESSION"})
+            environment.set(name, {});
         QCOMPARE(SwayIpcClient::socketPathFromEnvironment(), found ? socket.fullServerName() : QString());
         environment.set("SWAYSOCK", socket.fullServerName().toUtf8());
         QCOMPARE(SwayIpcClient::socketPathFromEnvironment(), socket.fullServerName());
