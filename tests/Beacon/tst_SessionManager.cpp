@@ -1,7 +1,5 @@
 #include <limits>
 
-#include <QSettings>
-
 #include <Beacon/ApplicationActivity.h>
 #include <Beacon/Clock.h>
 #include <Beacon/SessionManager.h>

@@ -1,5 +1,4 @@
 #include <QGuiApplication>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
 

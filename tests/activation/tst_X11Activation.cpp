@@ -1,5 +1,4 @@
 #include <QGuiApplication>
-#include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
@@ -25,17 +24,15 @@ namespace {
 QStringList shakeCommand(const QString& key)
 {
     QStringList arguments{u"mousemove"_s, u"600"_s, u"400"_s, u"sleep"_s, u"0.06"_s};
-    if (!key.isEmpty()) {
+    if (!key.isEmpty())
         arguments << u"keydown"_s << key;
-    }
     arguments << u"mousemove_relative"_s << u"--"_s << u"-5"_s << u"0"_s << u"sleep"_s << u"0.06"_s;
     for (int index = 1; index <= 4; ++index) {
         arguments << u"mousemove_relative"_s << u"--"_s << (index % 2 ? u"80"_s : u"-80"_s) << u"0"_s
                   << u"sleep"_s << u"0.06"_s;
     }
-    if (!key.isEmpty()) {
+    if (!key.isEmpty())
         arguments << u"keyup"_s << key;
-    }
     return arguments;
 }
 
@@ -75,12 +72,10 @@ class X11ActivationTest : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        if (QGuiApplication::platformName() != u"xcb"_s) {
+        if (QGuiApplication::platformName() != u"xcb"_s)
             QSKIP("needs an X server (run under Xvfb with the x11 label)");
-        }
-        if (QStandardPaths::findExecutable(u"xdotool"_s).isEmpty()) {
+        if (QStandardPaths::findExecutable(u"xdotool"_s).isEmpty())
             QSKIP("xdotool is not installed");
-        }
         HotkeyManager::shared().setPresenter(&m_presenter);
         HotkeyManager::shared().setShortcutService(&m_shortcuts);
         ShakeGestureDetector::shared().setPresenter(&m_presenter);

@@ -1,46 +1,19 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <vector>
 
-#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include "panel/X11Session.h"
+#include "support/PrivateBus.h"
 
 namespace ovelin::test {
-
-/// The arguments of a dbus-daemon that runs a session bus of the test's own: it activates nothing
-/// of the machine's (no desktop portal, no keyring), only what the test starts itself.
-inline QStringList privateBusArguments()
-{
-    return {QStringLiteral("--config-file=" OVELIN_TEST_BUS_CONFIG), QStringLiteral("--nofork"),
-            QStringLiteral("--print-address=1")};
-}
-
-/// A session bus of the test's own, so the Ovelins a test starts never meet the developer's.
-class PrivateBus
-{
-public:
-    ~PrivateBus()
-    {
-        m_daemon.kill();
-        m_daemon.waitForFinished();
-    }
-    /// Starts the daemon; empty when it could not.
-    QString start()
-    {
-        m_daemon.start(u"dbus-daemon"_s, privateBusArguments());
-        if (!m_daemon.waitForStarted() ||
-            !waitFor([this] { return m_daemon.canReadLine() || m_daemon.waitForReadyRead(100); }, 10000))
-            return {};
-        return QString::fromUtf8(m_daemon.readLine()).trimmed();
-    }
-
-private:
-    QProcess m_daemon;
-};
 
 struct Finished
 {
@@ -131,6 +104,27 @@ inline QString visibleOvelinWindow(const std::function<bool(const QRect&)>& matc
 inline QString visiblePanel()
 {
     return visibleOvelinWindow([](const QRect& geometry) { return geometry.width() == 400; });
+}
+
+/// The history panel (app id "ovelin", 400 wide) where the headless sway shows it, if it does;
+/// with `focused`, only while it holds the keyboard.
+inline std::optional<QRect> swayPanel(bool focused = false)
+{
+    const QString tree = tool(u"swaymsg"_s, {u"-t"_s, u"get_tree"_s});
+    QList<QJsonObject> nodes{QJsonDocument::fromJson(tree.toUtf8()).object()};
+    while (!nodes.isEmpty()) {
+        const QJsonObject node = nodes.takeLast();
+        const QJsonObject rect = node.value(u"rect"_s).toObject();
+        if (node.value(u"app_id"_s).toString() == u"ovelin"_s && node.value(u"visible"_s).toBool() &&
+            rect.value(u"width"_s).toInt() == 400 && (!focused || node.value(u"focused"_s).toBool()))
+            return QRect(rect.value(u"x"_s).toInt(), rect.value(u"y"_s).toInt(), 400,
+                         rect.value(u"height"_s).toInt());
+        for (const char* children : {"nodes", "floating_nodes"}) {
+            for (const QJsonValue& child : node.value(QLatin1String(children)).toArray())
+                nodes.append(child.toObject());
+        }
+    }
+    return std::nullopt;
 }
 
 } // namespace ovelin::test

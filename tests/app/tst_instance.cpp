@@ -1,18 +1,17 @@
 #include <climits>
 #include <memory>
 
-#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QFile>
-#include <QProcess>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "PrintedLines.h"
+#include "PrivateBus.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 #include "app/CommandLine.h"
@@ -73,8 +72,8 @@ class TestInstance : public QObject
 
     std::unique_ptr<QTemporaryDir> m_dir;
     FakeBus m_bus;
-    // The session bus of the adaptor's cases: a daemon of the test's own.
-    QProcess m_busDaemon;
+    // The session bus of the adaptor's cases.
+    ovelin::test::PrivateBus m_busDaemon;
     QString m_busAddress;
 
     void requireBus()
@@ -98,20 +97,10 @@ class TestInstance : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        m_busDaemon.start(u"dbus-daemon"_s, {u"--config-file="_s + QStringLiteral(OVELIN_TEST_BUS_CONFIG),
-                                             u"--nofork"_s, u"--print-address=1"_s});
-        if (!m_busDaemon.waitForStarted() || !m_busDaemon.waitForReadyRead(10000))
-            return;
-        while (!m_busDaemon.canReadLine() && m_busDaemon.waitForReadyRead(10000)) {
-        }
-        m_busAddress = QString::fromUtf8(m_busDaemon.readLine()).trimmed();
+        m_busAddress = m_busDaemon.start();
         // Before anything asks for the session bus, which is then this one for the process.
-        qputenv("DBUS_SESSION_BUS_ADDRESS", m_busAddress.toUtf8());
-    }
-    void cleanupTestCase()
-    {
-        m_busDaemon.kill();
-        m_busDaemon.waitForFinished();
+        if (!m_busAddress.isEmpty())
+            qputenv("DBUS_SESSION_BUS_ADDRESS", m_busAddress.toUtf8());
     }
 
     void init()

@@ -1,8 +1,3 @@
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QRect>
-
 #include "OvelinProcesses.h"
 #include "TestMain.h"
 
@@ -18,26 +13,6 @@ const QStringList press{u"-M"_s, u"ctrl"_s, u"-M"_s, u"logo"_s, u"v"_s, u"-m"_s,
 bool swaymsg(const QString& command)
 {
     return QProcess::execute(u"swaymsg"_s, {command}) == 0;
-}
-
-// Where sway shows the history panel (app id "ovelin", 400 wide), if it does.
-std::optional<QRect> panelRect()
-{
-    const QString tree = ovelin::test::tool(u"swaymsg"_s, {u"-t"_s, u"get_tree"_s});
-    QList<QJsonObject> nodes{QJsonDocument::fromJson(tree.toUtf8()).object()};
-    while (!nodes.isEmpty()) {
-        const QJsonObject node = nodes.takeLast();
-        const QJsonObject rect = node.value(u"rect"_s).toObject();
-        if (node.value(u"app_id"_s).toString() == u"ovelin"_s && node.value(u"visible"_s).toBool() &&
-            rect.value(u"width"_s).toInt() == 400)
-            return QRect(rect.value(u"x"_s).toInt(), rect.value(u"y"_s).toInt(), 400,
-                         rect.value(u"height"_s).toInt());
-        for (const char* children : {"nodes", "floating_nodes"}) {
-            for (const QJsonValue& child : node.value(QLatin1String(children)).toArray())
-                nodes.append(child.toObject());
-        }
-    }
-    return std::nullopt;
 }
 
 } // namespace
@@ -57,11 +32,11 @@ private Q_SLOTS:
         Home home(qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS"));
         QProcess* ovelin = home.start();
         QVERIFY2(waitForLine(ovelin, u"🚀 OvelinApp iniciado"_s, 1, timeoutMs), qPrintable(outputOf(ovelin)));
-        QVERIFY(waitFor([] { return panelRect().has_value(); }, timeoutMs));
+        QVERIFY(waitFor([] { return swayPanel().has_value(); }, timeoutMs));
 
         QCOMPARE(QProcess::execute(u"wtype"_s, press), 0);
         QVERIFY2(waitForLine(ovelin, hiddenLine, 1, timeoutMs), qPrintable(outputOf(ovelin)));
-        QVERIFY(waitFor([] { return !panelRect(); }, timeoutMs));
+        QVERIFY(waitFor([] { return !swayPanel(); }, timeoutMs));
 
         // sway centres the panel on the pointer and keeps it on the 1920 × 1080 output.
         const qsizetype placedBefore = outputOf(ovelin).count(placedLine);
@@ -71,7 +46,7 @@ private Q_SLOTS:
             QVERIFY2(waitForLine(ovelin, placedLine, placedBefore + (pointer.x() == 700 ? 1 : 2), timeoutMs),
                      qPrintable(outputOf(ovelin)));
             const auto centred = [pointer] {
-                const auto rect = panelRect();
+                const auto rect = swayPanel();
                 if (!rect)
                     return false;
                 const QPoint expected(std::clamp(pointer.x() - rect->width() / 2, 0, 1920 - rect->width()),
@@ -80,7 +55,7 @@ private Q_SLOTS:
             };
             QVERIFY2(waitFor(centred, timeoutMs), qPrintable(outputOf(ovelin)));
             QCOMPARE(QProcess::execute(u"wtype"_s, press), 0);
-            QVERIFY(waitFor([] { return !panelRect(); }, timeoutMs));
+            QVERIFY(waitFor([] { return !swayPanel(); }, timeoutMs));
         }
 
         QCOMPARE(home.run({u"--quit"_s}).exitCode, 0);

@@ -79,13 +79,6 @@ private Q_SLOTS:
         QVERIFY(again.hasSameContent(plain) && !(again == plain));
     }
 
-    void newItemDateIsNow()
-    {
-        const QDateTime before = QDateTime::currentDateTimeUtc().addMSecs(-1);
-        const ClipboardItem item(ClipboardItemType::text(u"x"_s));
-        QVERIFY(item.dateTime() >= before && item.dateTime() <= QDateTime::currentDateTimeUtc().addMSecs(1));
-    }
-
     void faviconURL_data()
     {
         QTest::addColumn<QString>("text");

@@ -3,8 +3,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 

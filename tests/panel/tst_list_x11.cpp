@@ -19,18 +19,25 @@ class TestListX11 : public QObject
     std::unique_ptr<QPlainTextEdit> m_editor;
     QList<QProcess*> m_clipboardOwners;
 
-    void copy(const QString& text)
+    // Another application copies `text`; with `html`, also an HTML form of it. The owner stays
+    // in the foreground serving the clipboard, until the next one takes it.
+    void copy(const QString& text, bool html = false)
     {
         const QString updated = u"✅ Histórico atualizado"_s;
         const qsizetype before = m_ovelin.linesStartingWith(updated);
-        // xclip stays in the foreground serving the selection, as the copying application would,
-        // until the next owner takes it.
-        auto* xclip = new QProcess(this);
-        xclip->start(u"xclip"_s, {u"-quiet"_s, u"-selection"_s, u"clipboard"_s});
-        QVERIFY(xclip->waitForStarted(3000));
-        xclip->write(text.toUtf8());
-        xclip->closeWriteChannel();
-        m_clipboardOwners << xclip;
+        if (html) {
+            auto* rich = new QMimeData;
+            rich->setText(text);
+            rich->setHtml(u"<b>"_s + text + u"</b>"_s);
+            QGuiApplication::clipboard()->setMimeData(rich);
+        } else {
+            auto* xclip = new QProcess(this);
+            xclip->start(u"xclip"_s, {u"-quiet"_s, u"-selection"_s, u"clipboard"_s});
+            QVERIFY(xclip->waitForStarted(3000));
+            xclip->write(text.toUtf8());
+            xclip->closeWriteChannel();
+            m_clipboardOwners << xclip;
+        }
         QVERIFY(waitFor([&] { return m_ovelin.linesStartingWith(updated) > before; }));
     }
 
@@ -60,12 +67,6 @@ class TestListX11 : public QObject
         return true;
     }
 
-    // The editor receives `text` and the panel goes away.
-    bool pasted(const QString& text)
-    {
-        return waitFor([&] { return m_editor->toPlainText() == text; }) && !m_ovelin.panelMapped();
-    }
-
 private Q_SLOTS:
     void initTestCase()
     {
@@ -80,10 +81,6 @@ private Q_SLOTS:
         m_editor->setGeometry(900, 100, 400, 300);
         m_editor->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_editor.get()));
-
-        copy(u"alpha first entry"_s);
-        copy(u"bravo second entry"_s);
-        copy(u"charlie third entry"_s);
     }
 
     void cleanupTestCase()
@@ -102,91 +99,81 @@ private Q_SLOTS:
         m_ovelin.output.clear();
     }
 
-    void typingAndReturnPastesTheMatch()
+    // Each row copies its own texts, oldest first, so the panel lists them newest first at the
+    // top; then keys go to the panel ("type:<text>", "click" on the first row, or xdotool key
+    // names) and the editor receives what is pasted. A paste is captured again and moves to the
+    // top from the row it was in.
+    void keysAndClicksPasteTheChosenRow_data()
     {
-        QVERIFY(openPanelFromEditor());
-        xdotool({u"type"_s, u"--delay"_s, u"30"_s, u"BRAVO"_s});
-        xdotool({u"key"_s, u"Return"_s});
-        QVERIFY(pasted(u"bravo second entry"_s));
-        // The paste is captured again and goes to the top: bravo, charlie, alpha.
-        QVERIFY(waitFor(
-            [this] { return m_ovelin.printed(u"♻️ Removendo duplicata anterior no índice 1"_s); }));
+        QTest::addColumn<QStringList>("copies");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("pasted"); // empty: nothing, the panel hides
+        QTest::addColumn<int>("movedFrom");  // -1: no paste to capture again
+        const QStringList three{u"alpha first entry"_s, u"bravo second entry"_s, u"charlie third entry"_s};
+        QTest::newRow("typing and Return paste the match")
+            << three << u"type:BRAVO Return"_s << u"bravo second entry"_s << 1;
+        QTest::newRow("Down twice and Return paste the third row")
+            << QStringList{u"d1 x"_s, u"d2 x"_s, u"d3 x"_s} << u"Down Down Return"_s << u"d1 x"_s << 2;
+        QTest::newRow("Escape hides without pasting") << QStringList() << u"Escape"_s << QString() << -1;
+        // The point is inside the first row, below the search bar, in either style.
+        QTest::newRow("a click pastes the row")
+            << QStringList{u"echo one"_s, u"echo two"_s} << u"type:one click"_s << u"echo one"_s << -1;
+        QTest::newRow("Shift+Return pastes without the rich forms")
+            << QStringList{u"html:delta rich entry"_s} << u"shift+Return"_s << u"delta rich entry"_s << 0;
+        QTest::newRow("Alt+digit pastes the shown row")
+            << QStringList{u"x1 kilo"_s, u"x2 lima"_s, u"x3 mike"_s} << u"alt+2"_s << u"x2 lima"_s << 1;
+        // "k" shows mike and kilo.
+        QTest::newRow("Alt+digit counts the filtered rows")
+            << QStringList{u"y1 kilo"_s, u"y2 lima"_s, u"y3 mike"_s} << u"type:k alt+2"_s << u"y1 kilo"_s
+            << -1;
     }
-
-    void downTwiceAndReturnPastesTheThirdRow()
+    void keysAndClicksPasteTheChosenRow()
     {
+        QFETCH(QStringList, copies);
+        QFETCH(QString, keys);
+        QFETCH(QString, pasted);
+        QFETCH(int, movedFrom);
+        const bool rich = copies.value(0).startsWith(u"html:"_s);
+        for (const QString& text : copies)
+            copy(rich ? text.mid(5) : text, rich);
         QVERIFY(openPanelFromEditor());
-        xdotool({u"key"_s, u"Down"_s});
-        xdotool({u"key"_s, u"Down"_s});
-        xdotool({u"key"_s, u"Return"_s});
-        QVERIFY(pasted(u"alpha first entry"_s));
-        QVERIFY(waitFor(
-            [this] { return m_ovelin.printed(u"♻️ Removendo duplicata anterior no índice 2"_s); }));
-    }
-
-    void escapeHidesWithoutPasting()
-    {
-        QVERIFY(openPanelFromEditor());
-        xdotool({u"key"_s, u"Escape"_s});
-        QVERIFY(waitFor([this] { return !m_ovelin.panelMapped(); }));
-        // A paste writes the clipboard, and says so, before it hides the panel: once the panel
-        // says it is hidden, no paste is on its way.
-        QVERIFY(waitFor([this] { return m_ovelin.printed(u"🔴 Janela oculta"_s); }));
-        QVERIFY(!m_ovelin.printed(u"📋 Conteúdo copiado para a área de transferência"_s));
-        QCOMPARE(m_editor->toPlainText(), QString());
-    }
-
-    void clickingARowPastesIt()
-    {
-        // Whatever the order the earlier cases left, the search leaves bravo as the one row; the
-        // point is inside the first row, below the search bar, in either style.
-        QVERIFY(openPanelFromEditor());
-        xdotool({u"type"_s, u"--delay"_s, u"30"_s, u"bravo"_s});
-        const QPoint panel = m_ovelin.panelGeometry().topLeft();
-        xdotool({u"mousemove"_s, QString::number(panel.x() + 120), QString::number(panel.y() + 90)});
-        xdotool({u"click"_s, u"1"_s});
-        QVERIFY(pasted(u"bravo second entry"_s));
-    }
-
-    void shiftReturnPastesWithoutTheRichForms()
-    {
-        // Copied by the test itself with an HTML form beside the text: the order is now
-        // delta, bravo, alpha, charlie.
-        const QString updated = u"✅ Histórico atualizado"_s;
-        const qsizetype before = m_ovelin.linesStartingWith(updated);
-        auto* rich = new QMimeData;
-        rich->setText(u"delta rich entry"_s);
-        rich->setHtml(u"<b>delta</b> rich entry"_s);
-        QGuiApplication::clipboard()->setMimeData(rich);
-        QVERIFY(waitFor([&] { return m_ovelin.linesStartingWith(updated) > before; }));
-
-        QVERIFY(openPanelFromEditor());
-        xdotool({u"key"_s, u"shift+Return"_s});
-        QVERIFY(pasted(u"delta rich entry"_s));
-        // What Ovelin offered for the paste is still on the clipboard.
-        const QStringList targets =
-            tool(u"xclip"_s, {u"-o"_s, u"-selection"_s, u"clipboard"_s, u"-t"_s, u"TARGETS"_s}).split(u'\n');
-        QVERIFY2(targets.contains(u"text/plain"_s) || targets.contains(u"UTF8_STRING"_s),
-                 qPrintable(targets.join(u' ')));
-        QVERIFY2(!targets.contains(u"text/html"_s) && !targets.contains(u"text/rtf"_s),
-                 qPrintable(targets.join(u' ')));
-    }
-
-    void altDigitPastesTheShownRow()
-    {
-        copy(u"x1 kilo"_s);
-        copy(u"x2 lima"_s);
-        copy(u"x3 mike"_s);
-        QVERIFY(openPanelFromEditor());
-        xdotool({u"key"_s, u"alt+2"_s});
-        QVERIFY(pasted(u"x2 lima"_s));
-        // Now lima, mike, kilo: "k" shows mike and kilo.
-        QVERIFY(waitFor(
-            [this] { return m_ovelin.printed(u"♻️ Removendo duplicata anterior no índice 1"_s); }));
-        QVERIFY(openPanelFromEditor());
-        xdotool({u"type"_s, u"--delay"_s, u"30"_s, u"k"_s});
-        xdotool({u"key"_s, u"alt+2"_s});
-        QVERIFY(pasted(u"x1 kilo"_s));
+        for (const QString& key : keys.split(u' ')) {
+            if (key.startsWith(u"type:"_s)) {
+                xdotool({u"type"_s, u"--delay"_s, u"30"_s, key.mid(5)});
+            } else if (key == u"click") {
+                const QPoint panel = m_ovelin.panelGeometry().topLeft();
+                xdotool({u"mousemove"_s, QString::number(panel.x() + 120), QString::number(panel.y() + 90)});
+                xdotool({u"click"_s, u"1"_s});
+            } else {
+                xdotool({u"key"_s, key});
+            }
+        }
+        if (pasted.isEmpty()) {
+            // A paste writes the clipboard, and says so, before it hides the panel: once the panel
+            // says it is hidden, no paste is on its way.
+            QVERIFY(waitFor([this] { return !m_ovelin.panelMapped(); }));
+            QVERIFY(waitFor([this] { return m_ovelin.printed(u"🔴 Janela oculta"_s); }));
+            QVERIFY(!m_ovelin.printed(u"📋 Conteúdo copiado para a área de transferência"_s));
+            QCOMPARE(m_editor->toPlainText(), QString());
+            return;
+        }
+        QVERIFY(waitFor([&] { return m_editor->toPlainText() == pasted; }) && !m_ovelin.panelMapped());
+        if (movedFrom > 0) {
+            QVERIFY(waitFor([&] {
+                return m_ovelin.printed(
+                    u"♻️ Removendo duplicata anterior no índice %1"_s.arg(movedFrom));
+            }));
+        }
+        if (rich) {
+            // What Ovelin offered for the paste is still on the clipboard.
+            const QStringList targets =
+                tool(u"xclip"_s, {u"-o"_s, u"-selection"_s, u"clipboard"_s, u"-t"_s, u"TARGETS"_s})
+                    .split(u'\n');
+            QVERIFY2(targets.contains(u"text/plain"_s) || targets.contains(u"UTF8_STRING"_s),
+                     qPrintable(targets.join(u' ')));
+            QVERIFY2(!targets.contains(u"text/html"_s) && !targets.contains(u"text/rtf"_s),
+                     qPrintable(targets.join(u' ')));
+        }
     }
 };
 

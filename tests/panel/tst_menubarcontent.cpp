@@ -1,4 +1,3 @@
-#include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <QTranslator>

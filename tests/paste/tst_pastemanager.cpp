@@ -1,15 +1,14 @@
 #include <unistd.h>
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QRegularExpression>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "PrintedLines.h"
+#include "ScopedEnvironment.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 #include "core/Settings.h"
@@ -68,18 +67,11 @@ class TestPasteManager : public QObject
     FakeKeyEventPoster m_keys;
     FakeSoundPlayer m_sound;
     QTemporaryDir m_tmp;
-    QByteArray m_originalTmp;
-    QByteArray m_originalRuntime;
+    std::optional<ovelin::test::ScopedEnvironment> m_environment; // for one case
 
     PasteManager& manager() { return PasteManager::shared(); }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        m_originalTmp = qgetenv("TMPDIR");
-        m_originalRuntime = qgetenv("XDG_RUNTIME_DIR");
-        qputenv("TMPDIR", m_tmp.path().toUtf8());
-    }
     void init()
     {
         m_clipboard = FakeClipboardService();
@@ -87,9 +79,13 @@ private Q_SLOTS:
         m_keys = FakeKeyEventPoster();
         PasteManager::installServices({&m_clipboard, &m_frontmost, &m_keys, &m_sound});
         Settings::shared().remove(richKey);
-        qputenv("TMPDIR", m_tmp.path().toUtf8());
-        qputenv("XDG_RUNTIME_DIR", m_originalRuntime);
+        m_environment.emplace().set("TMPDIR", m_tmp.path().toUtf8());
         manager().removeTemporaryImages();
+    }
+    void cleanup()
+    {
+        manager().removeTemporaryImages();
+        m_environment.reset();
     }
 
     QString pastedImagePath(const ClipboardItem& item)
@@ -171,7 +167,7 @@ private Q_SLOTS:
         QFETCH(bool, runtimeFolder);
         const QString runtime = m_tmp.filePath(u"runtime"_s);
         QDir().mkpath(runtime);
-        qputenv("XDG_RUNTIME_DIR", runtimeFolder ? runtime.toUtf8() : QByteArray());
+        m_environment->set("XDG_RUNTIME_DIR", runtimeFolder ? runtime.toUtf8() : QByteArray());
         const QString folder = runtimeFolder ? runtime + u"/Ovelin"_s
                                              : m_tmp.filePath(u"Ovelin-"_s + QString::number(::getuid()));
 
@@ -239,8 +235,8 @@ private Q_SLOTS:
         const auto folder = [this](const QString& name) {
             return name.isEmpty() ? QByteArray() : m_tmp.filePath(name).toUtf8();
         };
-        qputenv("XDG_RUNTIME_DIR", folder(runtimeFolder));
-        qputenv("TMPDIR", folder(temporaryFolder));
+        m_environment->set("XDG_RUNTIME_DIR", folder(runtimeFolder));
+        m_environment->set("TMPDIR", folder(temporaryFolder));
         const QStringList before = QDir::current().entryList({u"Ovelin_Image_*"_s});
         ovelin::test::PrintedLines lines;
 
@@ -305,13 +301,7 @@ private Q_SLOTS:
         QCOMPARE(lines.lines(), expectedLines);
     }
 
-    void cleanupTestCase()
-    {
-        PasteManager::installServices({});
-        manager().removeTemporaryImages();
-        qputenv("TMPDIR", m_originalTmp);
-        qputenv("XDG_RUNTIME_DIR", m_originalRuntime);
-    }
+    void cleanupTestCase() { PasteManager::installServices({}); }
 };
 
 OVELIN_TEST_MAIN(TestPasteManager)

@@ -10,8 +10,10 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include "platform/PlatformServices.h"
+#include "platform/X11TestSupport.h"
 
 namespace ovelin::test {
 
@@ -55,6 +57,61 @@ public:
                                                           const QString& title) = 0;
     /// Ends the other applications the case started.
     virtual void cleanup() = 0;
+};
+
+/// A desktop whose other applications are one helper program of the tests', in several modes,
+/// each printing "ready" once in place: what the X11 and Wayland fixtures share.
+class HelperProgramFixture : public BackendFixture
+{
+public:
+    void cleanup() override { m_helpers.clear(); }
+
+protected:
+    explicit HelperProgramFixture(QString program) : m_program(std::move(program)) {}
+
+    /// Starts the helper in a mode; true once it is in place. It ends with the case.
+    bool start(const QStringList& args)
+    {
+        m_helpers.push_back(std::make_unique<Helper>(m_program, args));
+        return m_helpers.back()->waitReady();
+    }
+    /// "own <format>=<file> ...": the helper takes the clipboard with these representations.
+    bool own(const Formats& formats)
+    {
+        QStringList args{QStringLiteral("own")};
+        for (const auto& [format, bytes] : formats) {
+            const QString path = newPath(QStringLiteral("format-%1"));
+            if (!writeFile(path, bytes))
+                return false;
+            args << format + u'=' + path;
+        }
+        return start(args);
+    }
+    /// "burst <count>", waiting for the "done" it prints after the last copy was read.
+    bool startBurst(int count)
+    {
+        if (!start({QStringLiteral("burst"), QString::number(count)}))
+            return false;
+        QProcess& process = m_helpers.back()->process();
+        return QTest::qWaitFor(
+            [&] {
+                while (process.canReadLine()) {
+                    if (process.readLine().trimmed() == "done")
+                        return true;
+                }
+                return false;
+            },
+            60000);
+    }
+    /// A fresh file name in the case's folder; `pattern` has one %1.
+    QString newPath(const QString& pattern) { return m_dir.filePath(pattern.arg(++m_files)); }
+
+    QTemporaryDir m_dir;
+    std::vector<std::unique_ptr<Helper>> m_helpers;
+
+private:
+    QString m_program;
+    int m_files = 0;
 };
 
 /// Made by the backend's own file.

@@ -2,7 +2,6 @@
 // (wayland_owner.cpp) and Qt window (wayland_window.cpp), and wl-paste.
 
 #include "BackendFixture.h"
-#include "platform/X11TestSupport.h"
 #include "platform/wayland/WaylandClipboardService.h"
 #include "platform/wayland/WaylandPlatform.h"
 
@@ -18,9 +17,9 @@ void drain(QProcess& process, QStringList& lines)
 }
 
 // Waits for a line the helper printed, taking it.
-bool waitForLine(QProcess& process, QStringList& lines, const QString& line, int timeoutMs = 30000)
+bool waitForLine(QProcess& process, QStringList& lines, const QString& line)
 {
-    return QTest::qWaitFor([&] { return drain(process, lines), lines.removeOne(line); }, timeoutMs);
+    return QTest::qWaitFor([&] { return drain(process, lines), lines.removeOne(line); }, 30000);
 }
 
 class Window : public PasteTargetWindow
@@ -51,9 +50,10 @@ private:
     }
 };
 
-class WaylandFixture : public BackendFixture
+class WaylandFixture : public HelperProgramFixture
 {
 public:
+    WaylandFixture() : HelperProgramFixture(QStringLiteral(WAYLAND_OWNER)) {}
     QString unavailable() override
     {
         if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
@@ -63,24 +63,9 @@ public:
         return {};
     }
     const PlatformServices& services() override { return wayland::services().platform; }
-    bool copy(const Formats& formats) override
-    {
-        QStringList args{u"own"_s};
-        for (const auto& [format, bytes] : formats) {
-            const QString path = m_dir.filePath(u"format-%1"_s.arg(++m_files));
-            if (!writeFile(path, bytes))
-                return false;
-            args << format + u'=' + path;
-        }
-        return start(args);
-    }
+    bool copy(const Formats& formats) override { return own(formats); }
     bool copyFromUnresponsiveOwner() override { return start({}); }
-    bool burst(int count) override
-    {
-        QStringList lines;
-        return start({u"burst"_s, QString::number(count)}) &&
-               waitForLine(m_helpers.back()->process(), lines, u"done"_s, 60000);
-    }
+    bool burst(int count) override { return startBurst(count); }
     QByteArray paste(const QString& format, bool primary) override
     {
         QProcess paste;
@@ -98,18 +83,6 @@ public:
         return waitForLine(window->helper->process(), window->lines, u"active"_s) ? std::move(window)
                                                                                   : nullptr;
     }
-    void cleanup() override { m_helpers.clear(); }
-
-private:
-    bool start(const QStringList& args)
-    {
-        m_helpers.push_back(std::make_unique<Helper>(QStringLiteral(WAYLAND_OWNER), args));
-        return m_helpers.back()->waitReady();
-    }
-
-    QTemporaryDir m_dir;
-    int m_files = 0;
-    std::vector<std::unique_ptr<Helper>> m_helpers;
 };
 
 } // namespace

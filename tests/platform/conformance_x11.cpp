@@ -1,7 +1,5 @@
 // X11 on Xvfb: the other applications are the tests' own x11_fixture program, and xclip reading.
 
-#include <QTemporaryDir>
-
 #include "BackendFixture.h"
 #include "platform/ClipboardService.h"
 #include "platform/X11TestSupport.h"
@@ -48,40 +46,26 @@ private:
     QString m_out;
 };
 
-class X11Fixture : public BackendFixture
+class X11Fixture : public HelperProgramFixture
 {
 public:
+    X11Fixture() : HelperProgramFixture(QStringLiteral(X11_FIXTURE)) {}
     QString unavailable() override { return onX11() ? QString() : u"needs an X server (run under Xvfb)"_s; }
     const PlatformServices& services() override { return x11::platformServices(); }
     bool copy(const Formats& formats) override
     {
+        if (formats.size() != 1)
+            return own(formats);
         // xclip offers exactly one format (Qt adds text forms of its own to a URL list).
-        if (formats.size() == 1) {
-            const auto& [format, bytes] = formats.first();
-            const quint64 before = services().clipboard->changeCount();
-            m_helpers.push_back(copyWithXclip(m_dir, format == u"text/plain" ? QString() : format, bytes));
-            // xclip says nothing once it holds the clipboard.
-            return m_helpers.back() &&
-                   QTest::qWaitFor([&] { return services().clipboard->changeCount() > before; }, 20000);
-        }
-        QStringList args{u"own"_s};
-        for (const auto& [format, bytes] : formats) {
-            const QString path = m_dir.filePath(u"format-%1"_s.arg(++m_files));
-            if (!writeFile(path, bytes))
-                return false;
-            args << format + u'=' + path;
-        }
-        return start(args);
+        const auto& [format, bytes] = formats.first();
+        const quint64 before = services().clipboard->changeCount();
+        m_helpers.push_back(copyWithXclip(m_dir, format == u"text/plain" ? QString() : format, bytes));
+        // xclip says nothing once it holds the clipboard.
+        return m_helpers.back() &&
+               QTest::qWaitFor([&] { return services().clipboard->changeCount() > before; }, 20000);
     }
     bool copyFromUnresponsiveOwner() override { return start({u"hang"_s}); }
-    bool burst(int count) override
-    {
-        if (!start({u"burst"_s, QString::number(count)}))
-            return false;
-        QProcess& process = m_helpers.back()->process();
-        return QTest::qWaitFor(
-            [&] { return process.canReadLine() && process.readLine().trimmed() == "done"; }, 60000);
-    }
+    bool burst(int count) override { return startBurst(count); }
     QByteArray paste(const QString& format, bool primary) override
     {
         // The event loop runs meanwhile: the clipboard may be this process's own.
@@ -94,25 +78,13 @@ public:
     }
     std::unique_ptr<PasteTargetWindow> openWindow(const QString& identifier, const QString& title) override
     {
-        auto window = std::make_unique<Window>(m_dir.filePath(u"window-%1.log"_s.arg(++m_files)));
+        const QString out = newPath(u"window-%1.log"_s);
+        auto window = std::make_unique<Window>(out);
         window->helper = std::make_unique<Helper>(
             QStringLiteral(X11_FIXTURE),
-            QStringList{u"paste-target"_s, u"--class"_s, identifier, u"--title"_s, title, u"--out"_s,
-                        m_dir.filePath(u"window-%1.log"_s.arg(m_files))});
+            QStringList{u"paste-target"_s, u"--class"_s, identifier, u"--title"_s, title, u"--out"_s, out});
         return window->helper->waitReady() ? std::move(window) : nullptr;
     }
-    void cleanup() override { m_helpers.clear(); }
-
-private:
-    bool start(const QStringList& args)
-    {
-        m_helpers.push_back(std::make_unique<Helper>(QStringLiteral(X11_FIXTURE), args));
-        return m_helpers.back()->waitReady();
-    }
-
-    QTemporaryDir m_dir;
-    int m_files = 0;
-    std::vector<std::unique_ptr<Helper>> m_helpers;
 };
 
 } // namespace

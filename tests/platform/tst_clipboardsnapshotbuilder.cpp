@@ -75,7 +75,6 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("offers");
         QTest::addColumn<QString>("expected");
         QTest::addColumn<QStringList>("fetched");
-        QTest::addColumn<int>("lines");
 
         QTest::newRow("every form, the first image format offered")
             << QStringList{u"TARGETS"_s,
@@ -87,32 +86,30 @@ private Q_SLOTS:
                            u"image/png->P"_s}
             << u"uris=file:///a file:///b|text=plain|rtf=R|html=H|image=UA=="_s
             << QStringList{u"text/uri-list"_s, u"UTF8_STRING"_s, u"application/rtf"_s, u"text/html"_s,
-                           u"image/png"_s}
-            << 0;
+                           u"image/png"_s};
         QTest::newRow("Latin-1 STRING when no UTF-8 form is offered")
-            << QStringList{u"STRING->caf\u00e9"_s} << u"text=caf\u00e9"_s << QStringList{u"STRING"_s} << 0;
+            << QStringList{u"STRING->caf\u00e9"_s} << u"text=caf\u00e9"_s << QStringList{u"STRING"_s};
         QTest::newRow("a refused form does not stop the rest")
             << QStringList{u"text/plain;charset=utf-8->refused"_s, u"UTF8_STRING->second"_s}
-            << u"text=second"_s << QStringList{u"text/plain;charset=utf-8"_s, u"UTF8_STRING"_s} << 0;
+            << u"text=second"_s << QStringList{u"text/plain;charset=utf-8"_s, u"UTF8_STRING"_s};
         QTest::newRow("a hint other than secret conceals nothing")
             << QStringList{u"x-kde-passwordManagerHint->public"_s, u"UTF8_STRING->t"_s} << u"text=t"_s
-            << QStringList{u"x-kde-passwordManagerHint"_s, u"UTF8_STRING"_s} << 0;
+            << QStringList{u"x-kde-passwordManagerHint"_s, u"UTF8_STRING"_s};
         QTest::newRow("a change of owner mid-read: nothing kept, nothing printed")
             << QStringList{u"UTF8_STRING->t"_s, u"text/html->interrupted"_s, u"image/png->P"_s} << u"empty"_s
-            << QStringList{u"UTF8_STRING"_s, u"text/html"_s} << 0;
+            << QStringList{u"UTF8_STRING"_s, u"text/html"_s};
     }
     void buildsTheSnapshotAndStopsAtTheFirstSignOfTrouble()
     {
         QFETCH(QStringList, offers);
         QFETCH(QString, expected);
         QFETCH(QStringList, fetched);
-        QFETCH(int, lines);
 
         ovelin::test::PrintedLines printed;
         FakeTransfer transfer(offers);
         QCOMPARE(describe(ClipboardSnapshotBuilder::build(transfer)), expected);
         QCOMPARE(transfer.fetched, fetched);
-        QCOMPARE(printed.lines().size(), lines);
+        QCOMPARE(printed.lines(), QStringList()); // none of these is worth a line
     }
 };
 

@@ -92,19 +92,16 @@ class TestKwinInput : public QObject
         sycoca.setProcessEnvironment(environment);
         sycoca.start(u"kbuildsycoca5"_s, {});
         QVERIFY(sycoca.waitForFinished(generousMs));
-        // KWin notices the new cache a moment later: each attempt is a fresh connection.
+        // KWin notices the new cache a moment later and says nothing when it has: each attempt
+        // is a fresh connection, which QTRY polls.
         std::unique_ptr<PlasmaWindowManagementService> windows;
         std::unique_ptr<KwinFakeInputKeyEventPoster> keys;
-        QVERIFY(QTest::qWaitFor(
-            [&] {
-                windows = std::make_unique<PlasmaWindowManagementService>();
-                keys = std::make_unique<KwinFakeInputKeyEventPoster>();
-                if (windows->isAvailable() && keys->isAvailable())
-                    return true;
-                QTest::qWait(250);
-                return false;
-            },
-            generousMs));
+        const auto attempt = [&] {
+            windows = std::make_unique<PlasmaWindowManagementService>();
+            keys = std::make_unique<KwinFakeInputKeyEventPoster>();
+            return windows->isAvailable() && keys->isAvailable();
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(attempt(), generousMs);
         m_frontmost = std::move(windows);
         m_keys = std::move(keys);
     }

@@ -4,7 +4,6 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusReply>
-#include <QFileInfo>
 #include <QProcess>
 #include <QTest>
 
@@ -12,6 +11,7 @@
 #include "activation/HotkeyManager.h"
 #include "platform/wayland/PortalShortcutService.h"
 #include "support/PrintedLines.h"
+#include "support/PrivateBus.h"
 #include "support/TestMain.h"
 
 using namespace Qt::StringLiterals;
@@ -30,7 +30,7 @@ Q_DECLARE_METATYPE(std::optional<int>)
 class PortalShortcutsTest : public QObject
 {
     Q_OBJECT
-    QProcess m_busDaemon;
+    ovelin::test::PrivateBus m_busDaemon;
     QProcess m_portal;
     QString m_address;
 
@@ -88,21 +88,16 @@ private Q_SLOTS:
         if (!probe.waitForFinished(patience) || probe.exitCode() != 0)
             QSKIP("python3-dbusmock is not installed");
         // Its own configuration: the machine's session one would activate an installed portal.
-        m_busDaemon.start(u"dbus-daemon"_s, {u"--config-file="_s + QStringLiteral(OVELIN_TEST_BUS_CONFIG),
-                                             u"--nofork"_s, u"--print-address=1"_s});
-        QVERIFY(m_busDaemon.waitForStarted(patience));
-        QTRY_VERIFY_WITH_TIMEOUT(m_busDaemon.canReadLine(), patience);
-        m_address = QString::fromUtf8(m_busDaemon.readLine()).trimmed();
+        m_address = m_busDaemon.start();
+        QVERIFY2(!m_address.isEmpty(), "dbus-daemon did not start");
         QVERIFY(QDBusConnection::connectToBus(m_address, u"fake-portal-bus"_s).isConnected());
     }
 
     void cleanupTestCase()
     {
         QDBusConnection::disconnectFromBus(u"fake-portal-bus"_s);
-        for (QProcess* process : {&m_portal, &m_busDaemon}) {
-            process->kill();
-            process->waitForFinished(patience);
-        }
+        m_portal.kill();
+        m_portal.waitForFinished(patience);
     }
 
     // The stored shortcut's trigger reaches the portal, its Activated signal toggles the panel, and

@@ -13,6 +13,7 @@
 
 #include <libsecret/secret.h>
 
+#include "PrivateBus.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 #include "history/ClipboardStorage.h"
@@ -38,7 +39,7 @@ class TestSecretKeyStore : public QObject
 {
     Q_OBJECT
     QTemporaryDir m_folder;
-    QProcess m_busDaemon;
+    ovelin::test::PrivateBus m_busDaemon;
     QProcess m_keyring;
     QString m_path;
 
@@ -63,11 +64,8 @@ private Q_SLOTS:
         if (QStandardPaths::findExecutable(u"gnome-keyring-daemon"_s).isEmpty())
             QSKIP("gnome-keyring is not installed (scripts/deps.sh installs it)");
         QVERIFY(m_folder.isValid());
-        m_busDaemon.start(u"dbus-daemon"_s, {u"--config-file="_s + QStringLiteral(OVELIN_TEST_BUS_CONFIG),
-                                             u"--nofork"_s, u"--print-address=1"_s});
-        QVERIFY(m_busDaemon.waitForStarted(patience));
-        QTRY_VERIFY_WITH_TIMEOUT(m_busDaemon.canReadLine(), patience);
-        const QString address = QString::fromUtf8(m_busDaemon.readLine()).trimmed();
+        const QString address = m_busDaemon.start();
+        QVERIFY2(!address.isEmpty(), "dbus-daemon did not start");
         // libsecret reaches the session bus through the environment.
         qputenv("DBUS_SESSION_BUS_ADDRESS", address.toUtf8());
         QVERIFY(QDBusConnection::connectToBus(address, u"keyring-bus"_s).isConnected());
@@ -81,10 +79,8 @@ private Q_SLOTS:
     {
         secret_service_disconnect();
         QDBusConnection::disconnectFromBus(u"keyring-bus"_s);
-        for (QProcess* process : {&m_keyring, &m_busDaemon}) {
-            process->kill();
-            process->waitForFinished(patience);
-        }
+        m_keyring.kill();
+        m_keyring.waitForFinished(patience);
     }
 
     // Before any keyring runs on the bus: no Secret Service, not "no key", which would start a new

@@ -20,6 +20,7 @@
 #include "platform/wayland/SwayShortcutService.h"
 #include "platform/wayland/UnboundShortcutService.h"
 #include "support/PrintedLines.h"
+#include "support/ScopedEnvironment.h"
 #include "support/TestMain.h"
 
 using namespace Qt::StringLiterals;
@@ -178,11 +179,8 @@ private Q_SLOTS:
     {
         QFETCH(QString, executable);
         QFETCH(QString, dataHome);
-        const QByteArray saved = qgetenv("XDG_DATA_HOME");
-        qputenv("XDG_DATA_HOME", dataHome.toUtf8());
-        const auto command = SwayShortcutService::toggleCommand(executable);
-        qputenv("XDG_DATA_HOME", saved);
-        QCOMPARE(command, std::nullopt);
+        const ovelin::test::ScopedEnvironment environment{{"XDG_DATA_HOME", dataHome.toUtf8()}};
+        QCOMPARE(SwayShortcutService::toggleCommand(executable), std::nullopt);
     }
 
     // Where nothing binds keys, the user learns which command to bind.
@@ -290,26 +288,13 @@ private Q_SLOTS:
         QVERIFY(socket.listen(runtime.filePath(u"sway-ipc.%1.%2.sock"_s.arg(getuid()).arg(pid))));
         QLocalServer other; // another user's
         QVERIFY(other.listen(runtime.filePath(u"sway-ipc.%1.%2.sock"_s.arg(getuid() + 1).arg(pid))));
-        const char* const names[] = {"SWAYSOCK", "XDG_RUNTIME_DIR", "XDG_CURRENT_DESKTOP",
-                                     "XDG_SESSION_DESKTOP", "DESKTOP_SESSION"};
-        QList<std::optional<QByteArray>> saved;
-        for (const char* name : names) {
-            saved.append(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt);
-            qunsetenv(name);
-        }
-        qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
-        qputenv("XDG_CURRENT_DESKTOP", desktop.toUtf8());
-        const QString path = SwayIpcClient::socketPathFromEnvironment();
-        qputenv("SWAYSOCK", socket.fullServerName().toUtf8());
-        const QString named = SwayIpcClient::socketPathFromEnvironment();
-        for (qsizetype i = 0; i < saved.size(); ++i) {
-            if (saved.at(i))
-                qputenv(names[i], *saved.at(i));
-            else
-                qunsetenv(names[i]);
-        }
-        QCOMPARE(path, found ? socket.fullServerName() : QString());
-        QCOMPARE(named, socket.fullServerName());
+        ovelin::test::ScopedEnvironment environment{{"XDG_RUNTIME_DIR", runtime.path().toUtf8()},
+                                                    {"XDG_CURRENT_DESKTOP", desktop.toUtf8()}};
+        for (const char* name : {"SWAYSOCK", "XDG_SESSION_DESKTOP", "DESKTOP_SESSION"})
+            environment.set(name, {});
+        QCOMPARE(SwayIpcClient::socketPathFromEnvironment(), found ? socket.fullServerName() : QString());
+        environment.set("SWAYSOCK", socket.fullServerName().toUtf8());
+        QCOMPARE(SwayIpcClient::socketPathFromEnvironment(), socket.fullServerName());
     }
 
     void requestsFailWithoutAnswer_data()
@@ -364,10 +349,8 @@ private Q_SLOTS:
             output.toUtf8() + "\"\n");
         script.close();
         QVERIFY(script.setPermissions(script.permissions() | QFile::ExeOwner));
-        const QByteArray saved = qgetenv("XDG_DATA_HOME");
-        qputenv("XDG_DATA_HOME", "/tmp/data home,x;y");
+        const ovelin::test::ScopedEnvironment environment{{"XDG_DATA_HOME", "/tmp/data home,x;y"}};
         const auto command = SwayShortcutService::toggleCommand(executable);
-        qputenv("XDG_DATA_HOME", saved);
         QVERIFY(command);
 
         QCOMPARE(errorsOf(SwayShortcutService::bindCommand(u"Ctrl+Mod4+v"_s, *command)), QStringList());

@@ -85,30 +85,28 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("control");
         QTest::addColumn<QString>("key");
-        QTest::addColumn<bool>("initial");
         QTest::addColumn<QString>("settingKey");
         // Launch at login: launchAtLoginWritesTheAutostartEntryOrShowsTheAlert.
-        QTest::newRow("rich text") << 0 << u"useRichTextPaste"_s << true << u"useRichTextPaste"_s;
-        QTest::newRow("click sound") << 1 << u"playClickSound"_s << true << u"playClickSound"_s;
-        QTest::newRow("shake gesture") << 2 << u"enableShakeGesture"_s << true << u"shakeGesture"_s;
+        QTest::newRow("rich text") << 0 << u"useRichTextPaste"_s << u"useRichTextPaste"_s;
+        QTest::newRow("click sound") << 1 << u"playClickSound"_s << u"playClickSound"_s;
+        QTest::newRow("shake gesture") << 2 << u"enableShakeGesture"_s << u"shakeGesture"_s;
     }
 
     void eachSwitchWritesItsKeyAndReportsWithoutTheValue()
     {
         QFETCH(int, control);
         QFETCH(QString, key);
-        QFETCH(bool, initial);
         QFETCH(QString, settingKey);
         auto page = open<GeneralPreferencesView>();
         QVERIFY(page);
         ToggleSwitch* toggle =
             QList{page->richTextSwitch(), page->clickSoundSwitch(), page->shakeSwitch()}.at(control);
-        QCOMPARE(toggle->isChecked(), initial);
+        QVERIFY(toggle->isChecked()); // each is on by default
 
         click(toggle);
-        QCOMPARE(Settings::shared().value(key), QVariant(!initial));
+        QCOMPARE(Settings::shared().value(key), QVariant(false));
         click(toggle);
-        QCOMPARE(Settings::shared().boolValue(key), initial);
+        QVERIFY(Settings::shared().boolValue(key));
 
         const SignalParameters expected = general(qPrintable(settingKey));
         QCOMPARE(m_world->settingsChanged(), (QList<SignalParameters>{expected, expected}));

@@ -1,5 +1,6 @@
 #include <QTest>
 
+#include "ScopedEnvironment.h"
 #include "TestMain.h"
 #include "platform/x11/X11CapabilityService.h"
 
@@ -12,18 +13,6 @@ class X11CapabilitiesTest : public QObject
 {
     Q_OBJECT
 
-private:
-    static constexpr const char* variables[] = {"DISPLAY", "XDG_SESSION_TYPE", "WAYLAND_DISPLAY"};
-    QByteArrayList m_saved; // null when the variable was unset
-
-    static void set(const char* name, const QByteArray& value)
-    {
-        if (value.isNull())
-            qunsetenv(name);
-        else
-            qputenv(name, value);
-    }
-
 private Q_SLOTS:
     void initTestCase()
     {
@@ -33,13 +22,6 @@ private Q_SLOTS:
         if (!display)
             QSKIP("needs an X server (the one in DISPLAY does not answer)");
         XCloseDisplay(display);
-        for (const char* name : variables)
-            m_saved.append(qEnvironmentVariableIsSet(name) ? qgetenv(name) : QByteArray());
-    }
-    void cleanup()
-    {
-        for (int i = 0; i < m_saved.size(); ++i)
-            set(variables[i], m_saved.at(i));
     }
 
     void capabilities_data()
@@ -68,9 +50,8 @@ private Q_SLOTS:
         QFETCH(QByteArray, waylandDisplay);
         QFETCH(bool, synthesize);
         QFETCH(bool, monitor);
-        set("DISPLAY", display);
-        set("XDG_SESSION_TYPE", sessionType);
-        set("WAYLAND_DISPLAY", waylandDisplay);
+        const ovelin::test::ScopedEnvironment environment{
+            {"DISPLAY", display}, {"XDG_SESSION_TYPE", sessionType}, {"WAYLAND_DISPLAY", waylandDisplay}};
 
         X11CapabilityService service;
         QCOMPARE(service.canSynthesizeInput(), synthesize);

@@ -1,13 +1,10 @@
 #include <QDir>
 #include <QDirIterator>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QScopeGuard>
-#include <QTemporaryDir>
 
 #include "app/TrayHost.h"
 #include "support/TestIngestionServer.h"

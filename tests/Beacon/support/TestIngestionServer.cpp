@@ -1,6 +1,5 @@
 #include "TestIngestionServer.h"
 
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTcpSocket>
