@@ -33,8 +33,14 @@ void onMessage(QtMsgType type, const QMessageLogContext& context, const QString&
         previousHandler()(type, context, message);
     if (type != QtWarningMsg || !message.startsWith(QLatin1String("The Wayland connection")))
         return;
-    if (!lostHandler() || ending.test_and_set())
+    if (!lostHandler())
         return;
+    // Qt can see the loss on its event thread and on the GUI thread at once, and each ends the
+    // process right after its warning: the later one waits here until the first has saved.
+    if (ending.test_and_set()) {
+        for (;;)
+            ::pause();
+    }
     lostHandler()();
     ovelin::flushConsole();
     ::_exit(1);
