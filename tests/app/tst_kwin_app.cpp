@@ -130,7 +130,12 @@ public:
     }
     bool panelShown(bool active = false)
     {
-        return QTest::qWaitFor([&] { return panel() && (!active || panel()->second); }, timeoutMs);
+        return QTest::qWaitFor(
+            [&] {
+                const auto shown = panel();
+                return shown && (!active || shown->second);
+            },
+            timeoutMs);
     }
     bool panelGone()
     {
@@ -238,15 +243,6 @@ private:
     QByteArray m_heard;
 };
 
-bool run(const QString& program, const QStringList& arguments, const QByteArray& input)
-{
-    QProcess process;
-    process.start(program, arguments);
-    process.write(input);
-    process.closeWriteChannel();
-    return process.waitForFinished(timeoutMs) && process.exitCode() == 0;
-}
-
 } // namespace
 
 // An Ovelin installed as a user installs it (cmake --install into KWin's ~/.local), on the headless
@@ -285,11 +281,12 @@ private Q_SLOTS:
     void startsWithKwinsProtocolsAndTogglesThePanel()
     {
         QVERIFY2(m_ovelin->waitForLine(registeredLine), qPrintable(m_ovelin->output()));
-        QVERIFY2(m_ovelin->output().contains(
-                     u"🖥️ Plataforma Wayland: área de transferência ✅ via zwlr_data_control_manager_v1, "
-                     u"colar ✅ "
-                     u"via fake input do KWin, app em frente ✅ via plasma window management"_s),
-                 qPrintable(m_ovelin->output()));
+        QVERIFY2(
+            m_ovelin->output().contains(
+                u"🖥️ Plataforma Wayland: área de transferência ✅ via zwlr_data_control_manager_v1, "
+                u"colar ✅ "
+                u"via fake input do KWin, app em frente ✅ via plasma window management"_s),
+            qPrintable(m_ovelin->output()));
         QVERIFY(m_ovelin->output().contains(u"posição do painel ✅ via plasma shell"_s));
         QVERIFY(m_kwin.panelShown());
         QCOMPARE(m_ovelin->command(u"--toggle"_s), 0);
@@ -304,10 +301,10 @@ private Q_SLOTS:
     // Each copy once: the second is the sentinel that nothing else came in between.
     void copiesAreCapturedOnce()
     {
-        QVERIFY(run(u"wl-copy"_s, {}, (u"first "_s + m_marker).toUtf8()));
+        QCOMPARE(QProcess::execute(u"wl-copy"_s, {u"first "_s + m_marker}), 0);
         QVERIFY2(m_ovelin->waitForLine(u"✅ Histórico atualizado (total: 1)"_s),
                  qPrintable(m_ovelin->output()));
-        QVERIFY(run(u"wl-copy"_s, {}, (u"second "_s + m_marker).toUtf8()));
+        QCOMPARE(QProcess::execute(u"wl-copy"_s, {u"second "_s + m_marker}), 0);
         QVERIFY2(m_ovelin->waitForLine(u"✅ Histórico atualizado (total: 2)"_s),
                  qPrintable(m_ovelin->output()));
         QVERIFY(!m_ovelin->output().contains(u"(total: 3)"_s));
