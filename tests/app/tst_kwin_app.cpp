@@ -234,13 +234,14 @@ public:
     bool waitFor(const QByteArray& line)
     {
         return QTest::qWaitFor(
-            [&] { return (m_heard += m_process.readAll()).contains(QByteArray(line + '\n')); }, timeoutMs);
+            [&] { return (m_heard += m_process.readAll()).contains(QByteArray('\n' + line + '\n')); },
+            timeoutMs);
     }
     QByteArray heard() const { return m_heard; }
 
 private:
     QProcess m_process;
-    QByteArray m_heard;
+    QByteArray m_heard = "\n"; // each line between line ends: "inactive" is not "active"
 };
 
 } // namespace
