@@ -175,6 +175,19 @@ private Q_SLOTS:
         for (const SessionCapability& capability : service.sessionCapabilities())
             QVERIFY(!capability.found);
     }
+
+    // KWin withdrawing its fake input after the start turns the paste row red.
+    void withdrawnFakeInputIsMissing()
+    {
+        bool offered = true;
+        WaylandCapabilityService service({true, true, false, false, false, false, false},
+                                         {u"org_kde_kwin_fake_input"_s}, false, false);
+        service.setPasteStillOffered([&offered] { return offered; });
+        QVERIFY(service.canSynthesizeInput());
+        offered = false;
+        QVERIFY(!service.canSynthesizeInput());
+        QVERIFY(!service.sessionCapabilities().at(1).found);
+    }
 };
 
 OVELIN_TEST_GUILESS_MAIN(BackendChoiceTest)

@@ -28,7 +28,8 @@ KwinFakeInputKeyEventPoster::KwinFakeInputKeyEventPoster(QObject* parent)
     : QObject(parent), m_connection(new WaylandGuiConnection(kwinSetupTimeoutMs, this))
 {
     // Keys arrived only from version 4 (Plasma 5.20): an older device is of no use.
-    m_fakeInput = static_cast<org_kde_kwin_fake_input*>(m_connection->bind(&org_kde_kwin_fake_input_interface, 4));
+    m_fakeInput =
+        static_cast<org_kde_kwin_fake_input*>(m_connection->bind(&org_kde_kwin_fake_input_interface, 4));
     if (m_fakeInput && org_kde_kwin_fake_input_get_version(m_fakeInput) < 4) {
         org_kde_kwin_fake_input_destroy(m_fakeInput);
         m_fakeInput = nullptr;
@@ -50,16 +51,19 @@ KwinFakeInputKeyEventPoster::~KwinFakeInputKeyEventPoster()
 
 bool KwinFakeInputKeyEventPoster::isAvailable() const
 {
-    return m_fakeInput && m_connection->isConnected();
+    return m_fakeInput && m_connection->isConnected() &&
+           m_connection->offers(&org_kde_kwin_fake_input_interface);
 }
 
 bool KwinFakeInputKeyEventPoster::postPasteKeystroke(PasteKeystroke keystroke, QString* error)
 {
     if (!isAvailable()) {
         if (error) {
-            *error = m_connection->isConnected()
-                         ? u"o KWin não oferece fake input a este executável (org_kde_kwin_fake_input)"_s
-                         : m_connection->errorString();
+            // The item stays on the clipboard for the user to paste.
+            *error = !m_connection->isConnected() ? m_connection->errorString()
+                     : m_fakeInput
+                         ? u"o KWin retirou o fake input deste executável (org_kde_kwin_fake_input)"_s
+                         : u"o KWin não oferece fake input a este executável (org_kde_kwin_fake_input)"_s;
         }
         return false;
     }

@@ -19,7 +19,8 @@ public:
     explicit KwinFakeInputKeyEventPoster(QObject* parent = nullptr);
     ~KwinFakeInputKeyEventPoster() override;
 
-    /// Whether KWin offered the device to this process and the connection still stands.
+    /// Whether KWin offered the device to this process, has not withdrawn it, and the connection
+    /// still stands.
     bool isAvailable() const;
 
     QString mechanismName() const override { return QStringLiteral("fake input"); }

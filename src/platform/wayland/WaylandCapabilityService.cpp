@@ -79,7 +79,8 @@ QString WaylandCapabilityService::clipboardProtocol() const
 
 bool WaylandCapabilityService::canSynthesizeInput() const
 {
-    return m_built.paste && (m_globals.contains(virtualKeyboard) || m_globals.contains(fakeInput));
+    return m_built.paste && (!m_pasteStillOffered || m_pasteStillOffered()) &&
+           (m_globals.contains(virtualKeyboard) || m_globals.contains(fakeInput));
 }
 
 QString WaylandCapabilityService::pasteHow(bool kwin) const
@@ -103,9 +104,11 @@ bool WaylandCapabilityService::installDesktopEntry(QString* error) const
     QSaveFile entry(folder + QStringLiteral("/app.ovelin.Ovelin.desktop"));
     const QByteArray executable = QCoreApplication::applicationFilePath().toUtf8();
     // KWin compares the first word of Exec, links resolved, with the client's executable.
-    const QByteArray text = "[Desktop Entry]\nType=Application\nName=Ovelin\nIcon=app.ovelin.Ovelin\nExec=" +
-                            executable + "\nTerminal=false\nNoDisplay=false\nCategories=Utility;\n"
-                            "X-KDE-Wayland-Interfaces=" + fakeInput.toUtf8() + ',' + plasmaWindows.toUtf8() + '\n';
+    const QByteArray text =
+        "[Desktop Entry]\nType=Application\nName=Ovelin\nIcon=app.ovelin.Ovelin\nExec=" + executable +
+        "\nTerminal=false\nNoDisplay=false\nCategories=Utility;\n"
+        "X-KDE-Wayland-Interfaces=" +
+        fakeInput.toUtf8() + ',' + plasmaWindows.toUtf8() + '\n';
     if (!QDir().mkpath(folder) || !entry.open(QIODevice::WriteOnly) || entry.write(text) != text.size() ||
         !entry.commit()) {
         if (error)
@@ -143,8 +146,8 @@ QList<SessionCapability> WaylandCapabilityService::sessionCapabilities() const
     const bool taken = state == State::KeysTaken;
     const bool kde = m_built.kdeShortcuts;
     // Claimed only once the desktop holds it: a refusal prints its own line later.
-    const bool shortcutFound = ((sway || portal) && state != State::Refused && !taken) ||
-                               (kde && state == State::Registered);
+    const bool shortcutFound =
+        ((sway || portal) && state != State::Refused && !taken) || (kde && state == State::Registered);
     QString shortcut = QStringLiteral("nenhum (associe ovelin --toggle nas teclas do ambiente)");
     if (taken)
         shortcut = QStringLiteral("teclas já associadas no ambiente");
@@ -163,7 +166,8 @@ QList<SessionCapability> WaylandCapabilityService::sessionCapabilities() const
          clipboard.isEmpty() ? QStringLiteral("sem data-control") : QStringLiteral("via ") + clipboard},
         {Kind::Paste, canSynthesizeInput(), pasteHow(kwin)},
         {Kind::FrontmostApplication, frontmost,
-         frontmost ? (kwinWindows ? QStringLiteral("via plasma window management") : QStringLiteral("via foreign toplevel"))
+         frontmost ? (kwinWindows ? QStringLiteral("via plasma window management")
+                                  : QStringLiteral("via foreign toplevel"))
                    : (kwin ? QStringLiteral("sem plasma window management (entrada .desktop)")
                            : QStringLiteral("sem foreign toplevel"))},
         {Kind::Shortcut, shortcutFound, shortcut, taken},

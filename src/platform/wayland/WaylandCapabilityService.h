@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QSet>
 #include <QString>
 
@@ -38,6 +40,9 @@ public:
     /// The service that binds the shortcut (not owned): once it was refused, or the keys are the
     /// desktop's own, the shortcut is reported missing.
     void setShortcutService(const GlobalShortcutService* shortcuts) { m_shortcuts = shortcuts; }
+    /// Whether the paste's device is still there (KWin can withdraw its fake input); without it,
+    /// the device stays as long as the connection.
+    void setPasteStillOffered(std::function<bool()> offered) { m_pasteStillOffered = std::move(offered); }
 
     /// The clipboard protocol in use, "" when the compositor offers none (Weston, GNOME).
     QString clipboardProtocol() const;
@@ -61,4 +66,5 @@ private:
     bool m_swaySocket = false;
     bool m_portalShortcuts = false;
     const GlobalShortcutService* m_shortcuts = nullptr;
+    std::function<bool()> m_pasteStillOffered;
 };

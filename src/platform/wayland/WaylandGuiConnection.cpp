@@ -110,6 +110,13 @@ void* WaylandGuiConnection::bind(const wl_interface* interface, uint32_t version
     return nullptr;
 }
 
+bool WaylandGuiConnection::offers(const wl_interface* interface) const
+{
+    const QString name = QString::fromUtf8(interface->name);
+    return std::any_of(m_globals.cbegin(), m_globals.cend(),
+                       [&name](const Global& global) { return global.interface == name; });
+}
+
 bool WaylandGuiConnection::flush()
 {
     if (!isConnected())

@@ -32,6 +32,8 @@ public:
     /// Binds the compositor's global of this interface at `version` or the compositor's own
     /// version when that is lower; null when the compositor does not offer it.
     void* bind(const wl_interface* interface, uint32_t version);
+    /// Whether the compositor still offers a global of this interface (it may withdraw one).
+    bool offers(const wl_interface* interface) const;
     /// Sends the requests made so far without waiting.
     bool flush();
 

@@ -34,6 +34,7 @@ Services make()
     KeyEventPoster* keys = fakeInput;
     FrontmostApplicationService* frontmost = plasmaWindows;
     bool keysAvailable = fakeInput->isAvailable();
+    const bool kwinKeys = keysAvailable;
     bool frontmostAvailable = plasmaWindows->isAvailable();
     if (!keysAvailable) {
         delete fakeInput;
@@ -53,7 +54,8 @@ Services make()
     GlobalShortcutService* shortcuts = nullptr;
     const bool portal = !sway && PortalShortcutService::isOffered(QDBusConnection::sessionBus());
     // Plasma 5.27 runs KDE's shortcut service, but its portal (1.16) has no GlobalShortcuts.
-    const bool kde = !sway && !portal && KGlobalAccelShortcutService::isOffered(QDBusConnection::sessionBus());
+    const bool kde =
+        !sway && !portal && KGlobalAccelShortcutService::isOffered(QDBusConnection::sessionBus());
     if (sway)
         shortcuts = new SwayShortcutService(sway, owner);
     else if (portal)
@@ -77,6 +79,8 @@ Services make()
     built.plasmaShell = !sway && plasmaShell.isAvailable();
     static WaylandCapabilityService capabilities(built);
     capabilities.setShortcutService(shortcuts);
+    if (kwinKeys)
+        capabilities.setPasteStillOffered([fakeInput] { return fakeInput->isAvailable(); });
 
     Services services;
     services.platform = {clipboard, frontmost, keys, nullptr};

@@ -1,0 +1,384 @@
+#include <linux/input-event-codes.h>
+
+#include <cstring>
+
+#include <QDBusConnection>
+#include <QDBusInterface>
+#include <QDBusReply>
+#include <QDateTime>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRect>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <wayland-client.h>
+
+#include "OvelinEnvironment.h"
+#include "TestMain.h"
+#include "fake-input-client-protocol.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int timeoutMs = 30000;
+const QString watchingLine = u"📋 Monitoramento da área de transferência iniciado!"_s;
+const QString registeredLine = u"✅ Atalho registrado no serviço de atalhos do KDE"_s;
+const QString hiddenLine = u"🔴 Janela oculta"_s;
+const QString placedLine = u"📍 Janela posicionada com base no cursor."_s;
+const QList<uint32_t> storedShortcut{KEY_LEFTCTRL, KEY_LEFTMETA, KEY_V};
+
+// KWin's home (scripts/kwinsession.sh): the installed Ovelin and the desktop entries are there.
+QString kwinHome()
+{
+    return qEnvironmentVariable("OVELIN_KWIN_RUNTIME_DIR");
+}
+
+QString installedOvelin()
+{
+    return kwinHome() + u"/.local/bin/ovelin"_s;
+}
+
+// KDE's service cache rebuilt in KWin's home, as a desktop session does when entries change.
+bool rebuildServiceCache()
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(u"XDG_DATA_DIRS"_s);
+    for (const auto& [variable, folder] : {std::pair{"XDG_DATA_HOME", "/.local/share"},
+                                           {"XDG_CACHE_HOME", "/.cache"},
+                                           {"XDG_CONFIG_HOME", "/.config"}})
+        environment.insert(QLatin1String(variable), kwinHome() + QLatin1String(folder));
+    QProcess sycoca;
+    sycoca.setProcessEnvironment(environment);
+    sycoca.start(u"kbuildsycoca5"_s, {});
+    return sycoca.waitForFinished(timeoutMs) && sycoca.exitCode() == 0;
+}
+
+// The keys and the pointer a person would move, through KWin's fake input: KWin grants it to
+// this test through a desktop entry of its own, as it grants it to an installed Ovelin.
+class FakeInput
+{
+public:
+    FakeInput() : m_display(wl_display_connect(nullptr))
+    {
+        if (!m_display)
+            return;
+        static const wl_registry_listener listener{
+            [](void* data, wl_registry* registry, uint32_t name, const char* interface, uint32_t version) {
+                if (std::strcmp(interface, org_kde_kwin_fake_input_interface.name) == 0 && version >= 4)
+                    static_cast<FakeInput*>(data)->m_device = static_cast<org_kde_kwin_fake_input*>(
+                        wl_registry_bind(registry, name, &org_kde_kwin_fake_input_interface, 4));
+            },
+            [](void*, wl_registry*, uint32_t) {}};
+        wl_registry_add_listener(wl_display_get_registry(m_display), &listener, this);
+        wl_display_roundtrip(m_display);
+        if (m_device)
+            org_kde_kwin_fake_input_authenticate(m_device, "tst_kwin_app", "a person's keys");
+    }
+    ~FakeInput()
+    {
+        if (m_display)
+            wl_display_disconnect(m_display);
+    }
+    bool isAvailable() const { return m_device != nullptr; }
+    /// Presses the keys (evdev codes) in order and releases them the other way round.
+    bool press(const QList<uint32_t>& keys)
+    {
+        for (uint32_t key : keys)
+            org_kde_kwin_fake_input_keyboard_key(m_device, key, 1);
+        for (auto key = keys.crbegin(); key != keys.crend(); ++key)
+            org_kde_kwin_fake_input_keyboard_key(m_device, *key, 0);
+        return wl_display_roundtrip(m_display) >= 0;
+    }
+    bool movePointer(QPoint to)
+    {
+        org_kde_kwin_fake_input_pointer_motion_absolute(m_device, wl_fixed_from_int(to.x()),
+                                                        wl_fixed_from_int(to.y()));
+        return wl_display_roundtrip(m_display) >= 0;
+    }
+
+private:
+    wl_display* m_display;
+    org_kde_kwin_fake_input* m_device = nullptr;
+};
+
+// What KWin shows: a script of KWin's scripting calls this test back with its windows.
+class KwinView : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "app.ovelin.KwinTest")
+public:
+    KwinView()
+    {
+        QDBusConnection::sessionBus().registerObject(u"/view"_s, this,
+                                                     QDBusConnection::ExportScriptableSlots);
+    }
+    /// The history panel (app id "ovelin", 400 wide) where KWin shows it, and whether it has the keyboard.
+    std::optional<std::pair<QRect, bool>> panel()
+    {
+        for (const QJsonValue& value : ask()) {
+            const QJsonArray window = value.toArray();
+            if (window.at(0).toString() == u"ovelin"_s && window.at(3).toInt() == 400)
+                return std::pair{QRect(window.at(1).toInt(), window.at(2).toInt(), 400, window.at(4).toInt()),
+                                 window.at(5).toBool()};
+        }
+        return std::nullopt;
+    }
+    bool panelShown(bool active = false)
+    {
+        return QTest::qWaitFor(
+            [&] {
+                const auto shown = panel();
+                return shown && (!active || shown->second);
+            },
+            timeoutMs);
+    }
+    bool panelGone()
+    {
+        return QTest::qWaitFor([&] { return !panel(); }, timeoutMs);
+    }
+
+public Q_SLOTS:
+    Q_SCRIPTABLE void report(const QString& windows) { m_reply = windows; }
+
+private:
+    QJsonArray ask()
+    {
+        QTemporaryDir folder;
+        const QString path = folder.filePath(u"view.js"_s);
+        QFile script(path);
+        if (!script.open(QIODevice::WriteOnly))
+            return {};
+        script.write(
+            u"callDBus('%1', '/view', 'app.ovelin.KwinTest', 'report', JSON.stringify("
+            u"(workspace.windowList ? workspace.windowList() : workspace.clientList()).map(w => "
+            u"[w.resourceClass, w.frameGeometry.x, w.frameGeometry.y, w.frameGeometry.width, "
+            u"w.frameGeometry.height, w.active])));"_s.arg(QDBusConnection::sessionBus().baseService())
+                .toUtf8());
+        script.close();
+        m_reply.clear();
+        const QString plugin = u"ovelin-test-view-%1"_s.arg(++m_asked);
+        QDBusInterface scripting(u"org.kde.KWin"_s, u"/Scripting"_s, u"org.kde.kwin.Scripting"_s);
+        const QDBusReply<int> id = scripting.call(u"loadScript"_s, path, plugin);
+        // KWin 5 serves a loaded script at /<id>, KWin 6 at /Scripting/Script<id>.
+        for (const QString& object : {u"/%1"_s, u"/Scripting/Script%1"_s}) {
+            QDBusInterface loaded(u"org.kde.KWin"_s, object.arg(id.value()), u"org.kde.kwin.Script"_s);
+            if (id.isValid() && loaded.call(u"run"_s).type() == QDBusMessage::ReplyMessage)
+                break;
+        }
+        const bool answered = QTest::qWaitFor([this] { return !m_reply.isNull(); }, timeoutMs);
+        scripting.call(u"unloadScript"_s, plugin);
+        return answered ? QJsonDocument::fromJson(m_reply.toUtf8()).array() : QJsonArray();
+    }
+
+    QString m_reply;
+    int m_asked = 0;
+};
+
+// The installed executable in a clean HOME, on KWin's display and bus.
+class Ovelin
+{
+public:
+    explicit Ovelin(const QString& home)
+    {
+        m_process.setProcessEnvironment(ovelin::test::ovelinEnvironment(home));
+        m_process.setProcessChannelMode(QProcess::MergedChannels);
+        QObject::connect(&m_process, &QProcess::readyRead,
+                         [this] { m_output += QString::fromUtf8(m_process.readAll()); });
+        m_process.start(installedOvelin(), {});
+    }
+    ~Ovelin()
+    {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+    QString output() const { return m_output; }
+    bool waitForLine(const QString& text, qsizetype count = 1)
+    {
+        return QTest::qWaitFor(
+                   [&] { return m_output.count(text) >= count || m_process.state() == QProcess::NotRunning; },
+                   timeoutMs) &&
+               m_output.count(text) >= count;
+    }
+    int command(const QString& argument)
+    {
+        QProcess second;
+        second.setProcessEnvironment(m_process.processEnvironment());
+        second.start(installedOvelin(), {argument});
+        return second.waitForFinished(timeoutMs) ? second.exitCode() : -1;
+    }
+    bool quit() { return command(u"--quit"_s) == 0 && m_process.waitForFinished(timeoutMs); }
+
+private:
+    QProcess m_process;
+    QString m_output;
+};
+
+// A window of another process (tests/platform/wayland_window.cpp) that prints the keys it gets.
+class Target
+{
+public:
+    explicit Target(const QString& appId)
+    {
+        m_process.start(QStringLiteral(WAYLAND_WINDOW), {appId, u"kwin target"_s});
+    }
+    ~Target()
+    {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+    bool waitFor(const QByteArray& line)
+    {
+        return QTest::qWaitFor(
+            [&] { return (m_heard += m_process.readAll()).contains(QByteArray('\n' + line + '\n')); },
+            timeoutMs);
+    }
+    QByteArray heard() const { return m_heard; }
+
+private:
+    QProcess m_process;
+    QByteArray m_heard = "\n"; // each line between line ends: "inactive" is not "active"
+};
+
+} // namespace
+
+// An Ovelin installed as a user installs it (cmake --install into KWin's ~/.local), on the headless
+// KWin of scripts/kwinsession.sh; the keys come from this test through KWin's fake input.
+class KwinAppTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_home;
+    std::unique_ptr<FakeInput> m_input;
+    std::unique_ptr<Ovelin> m_ovelin;
+    KwinView m_kwin;
+    QString m_marker = QString::number(QDateTime::currentMSecsSinceEpoch());
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (!qEnvironmentVariableIsSet("OVELIN_KWIN") || qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+            QSKIP("needs the headless KWin of scripts/kwinsession.sh");
+        QVERIFY2(QFile::exists(installedOvelin()), "the tst_kwin_app_install fixture installs it");
+        QFile entry(kwinHome() + u"/.local/share/applications/ovelin-tst-kwin-app.desktop"_s);
+        QVERIFY(entry.open(QIODevice::WriteOnly));
+        entry.write("[Desktop Entry]\nType=Application\nName=KWin test\nExec=" +
+                    QCoreApplication::applicationFilePath().toUtf8() +
+                    "\nX-KDE-Wayland-Interfaces=org_kde_kwin_fake_input\n");
+        entry.close();
+        QVERIFY(rebuildServiceCache());
+        // KWin reads the new cache a moment later; this test's entry went in with Ovelin's.
+        QVERIFY(QTest::qWaitFor([this] { return (m_input = std::make_unique<FakeInput>())->isAvailable(); },
+                                timeoutMs));
+        m_ovelin = std::make_unique<Ovelin>(m_home.path());
+    }
+
+    // The start line reads what KWin gave the installed executable, and the panel shown at the
+    // start is on the screen: the first --toggle hides it, the next shows it again.
+    void startsWithKwinsProtocolsAndTogglesThePanel()
+    {
+        QVERIFY2(m_ovelin->waitForLine(registeredLine), qPrintable(m_ovelin->output()));
+        QVERIFY2(
+            m_ovelin->output().contains(
+                u"🖥️ Plataforma Wayland: área de transferência ✅ via zwlr_data_control_manager_v1, "
+                u"colar ✅ "
+                u"via fake input do KWin, app em frente ✅ via plasma window management"_s),
+            qPrintable(m_ovelin->output()));
+        QVERIFY(m_ovelin->output().contains(u"posição do painel ✅ via plasma shell"_s));
+        QVERIFY(m_kwin.panelShown());
+        QCOMPARE(m_ovelin->command(u"--toggle"_s), 0);
+        QVERIFY2(m_ovelin->waitForLine(hiddenLine), qPrintable(m_ovelin->output()));
+        QVERIFY(m_kwin.panelGone());
+        QCOMPARE(m_ovelin->command(u"--toggle"_s), 0);
+        QVERIFY(m_kwin.panelShown());
+        QCOMPARE(m_ovelin->command(u"--toggle"_s), 0);
+        QVERIFY(m_kwin.panelGone());
+    }
+
+    // Each copy once: the second is the sentinel that nothing else came in between.
+    void copiesAreCapturedOnce()
+    {
+        QCOMPARE(QProcess::execute(u"wl-copy"_s, {u"first "_s + m_marker}), 0);
+        QVERIFY2(m_ovelin->waitForLine(u"✅ Histórico atualizado (total: 1)"_s),
+                 qPrintable(m_ovelin->output()));
+        QCOMPARE(QProcess::execute(u"wl-copy"_s, {u"second "_s + m_marker}), 0);
+        QVERIFY2(m_ovelin->waitForLine(u"✅ Histórico atualizado (total: 2)"_s),
+                 qPrintable(m_ovelin->output()));
+        QVERIFY(!m_ovelin->output().contains(u"(total: 3)"_s));
+    }
+
+    void returnPastesIntoTheWindowBelow_data()
+    {
+        QTest::addColumn<QString>("appId");
+        QTest::addColumn<QByteArray>("keys");
+        QTest::newRow("an application: Ctrl+V") << u"org.example.Editor"_s << QByteArray("key Ctrl+V");
+        QTest::newRow("a terminal: Ctrl+Shift+V") << u"foot"_s << QByteArray("key Ctrl+Shift+V");
+    }
+
+    // The newest item, chosen with Return in the panel, reaches the window the panel opened over.
+    void returnPastesIntoTheWindowBelow()
+    {
+        QFETCH(QString, appId);
+        QFETCH(QByteArray, keys);
+        Target target(appId);
+        QVERIFY(target.waitFor("active"));
+        QCOMPARE(m_ovelin->command(u"--toggle"_s), 0);
+        QVERIFY(m_kwin.panelShown(true));
+        QVERIFY(m_input->press({KEY_ENTER}));
+        QVERIFY2(target.waitFor(keys), qPrintable(m_ovelin->output() + QString::fromUtf8(target.heard())));
+        QVERIFY(target.waitFor("paste " + (u"second "_s + m_marker).toUtf8().toBase64()));
+        QVERIFY(m_ovelin->output().contains(u"📦 App em foco: "_s + appId));
+    }
+
+    void theShortcutOpensThePanelUnderThePointer_data()
+    {
+        QTest::addColumn<QPoint>("pointer");
+        QTest::newRow("top left") << QPoint(200, 150);
+        QTest::newRow("bottom right corner: kept on the screen") << QPoint(1270, 710);
+    }
+
+    void theShortcutOpensThePanelUnderThePointer()
+    {
+        QFETCH(QPoint, pointer);
+        const qsizetype placed = m_ovelin->output().count(placedLine);
+        QVERIFY(m_input->movePointer(pointer));
+        QVERIFY(m_input->press(storedShortcut));
+        QVERIFY2(m_ovelin->waitForLine(placedLine, placed + 1), qPrintable(m_ovelin->output()));
+        QVERIFY(m_kwin.panelShown());
+        const QRect panel = m_kwin.panel()->first;
+        QVERIFY2(QRect(0, 0, 1280, 720).contains(panel),
+                 qPrintable(u"%1 %2"_s.arg(panel.x()).arg(panel.y())));
+        QVERIFY(panel.contains(pointer));
+        QVERIFY(m_input->press(storedShortcut));
+        QVERIFY(m_kwin.panelGone());
+    }
+
+    // A shortcut changed in the settings replaces the one KDE's service kept for Ovelin, even
+    // for an Ovelin that ended without releasing it; quitting leaves the keys free.
+    void aChangedShortcutReplacesTheOneKdeKept()
+    {
+        m_ovelin.reset(); // killed: its shortcut stays with KDE's service
+        QSettings(m_home.filePath(u"config/Ovelin/Ovelin.conf"_s), QSettings::IniFormat)
+            .setValue(u"shortcutKey"_s, u"⌃⌥O"_s);
+        m_ovelin = std::make_unique<Ovelin>(m_home.path());
+        QVERIFY2(m_ovelin->waitForLine(registeredLine), qPrintable(m_ovelin->output()));
+        QVERIFY(m_input->press(storedShortcut));
+        QVERIFY(m_input->press({KEY_LEFTCTRL, KEY_LEFTALT, KEY_O})); // the sentinel
+        QVERIFY2(m_ovelin->waitForLine(u"⚡️ Atalho pressionado: ⌃⌥O"_s),
+                 qPrintable(m_ovelin->output()));
+        QCOMPARE(m_ovelin->output().count(u"⚡️ Atalho pressionado"_s), 1);
+        QVERIFY(m_ovelin->quit());
+        QDBusInterface kglobalaccel(u"org.kde.kglobalaccel"_s, u"/kglobalaccel"_s, u"org.kde.KGlobalAccel"_s);
+        const QDBusReply<QStringList> holder =
+            kglobalaccel.call(u"action"_s, (Qt::CTRL | Qt::ALT | Qt::Key_O).toCombined());
+        QVERIFY(holder.isValid());
+        QVERIFY2(holder.value().isEmpty(), qPrintable(holder.value().join(u',')));
+    }
+};
+
+OVELIN_TEST_MAIN(KwinAppTest)
+#include "tst_kwin_app.moc"
