@@ -4,6 +4,7 @@
 #include <QDBusInterface>
 #include <QDBusReply>
 #include <QDateTime>
+#include <QFile>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -104,6 +105,14 @@ public:
         second.start(QStringLiteral(OVELIN_EXECUTABLE), {argument});
         return second.waitForFinished(timeoutMs) ? second.exitCode() : -1;
     }
+    QByteArray historyAfterQuit()
+    {
+        QFile file(m_home.filePath(u"data/Ovelin/clipboard_history.json"_s));
+        return command(u"--quit"_s) == 0 && m_process.waitForFinished(timeoutMs) &&
+                       file.open(QIODevice::ReadOnly)
+                   ? file.readAll()
+                   : QByteArray();
+    }
 
 private:
     QTemporaryDir m_home;
@@ -125,7 +134,8 @@ public:
     {
         return QTest::qWaitFor([this] { return focusWindow(windowTitle()) && isActiveWindow(); }, timeoutMs);
     }
-    bool copy(const QString& text)
+    // Returns once the window has handled the Ctrl+C: the shell's keys arrive after its answer.
+    bool copy(const QString& text, bool concealed = false)
     {
         // A fresh virtual keyboard's first keys can be lost while its keymap reaches the window:
         // one key is typed until it arrives.
@@ -138,20 +148,28 @@ public:
                             timeoutMs))
             return false;
         setText(text);
-        return typeInShell({u"Control_L"_s, u"a"_s}) && typeInShell({u"Control_L"_s, u"c"_s});
+        m_concealed = concealed;
+        const int copies = m_copies;
+        return typeInShell({u"Control_L"_s, u"a"_s}) && typeInShell({u"Control_L"_s, u"c"_s}) &&
+               QTest::qWaitFor([&] { return m_copies > copies; }, timeoutMs);
     }
-    bool concealed = false;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override
     {
-        if (!concealed || !event->matches(QKeySequence::Copy))
+        const bool copy = event->matches(QKeySequence::Copy);
+        m_copies += copy;
+        if (!m_concealed || !copy)
             return QLineEdit::keyPressEvent(event);
-        auto* secret = new QMimeData;
+        auto* secret = new QMimeData; // as a password manager copies
         secret->setText(text());
         secret->setData(u"x-kde-passwordManagerHint"_s, "secret");
         QGuiApplication::clipboard()->setMimeData(secret);
     }
+
+private:
+    bool m_concealed = false;
+    int m_copies = 0;
 };
 
 } // namespace
@@ -186,7 +204,7 @@ private Q_SLOTS:
         QCOMPARE(shell.call(u"FrontWindow"_s).errorName(), u"org.freedesktop.DBus.Error.AccessDenied"_s);
     }
 
-    // Each copy once, and again after the extension was off.
+    // Each copy once, the password manager's never, and again after the extension was off.
     void copiesAreCapturedOnceAcrossTheExtensionGoingOffAndOn()
     {
         Ovelin ovelin;
@@ -197,6 +215,7 @@ private Q_SLOTS:
         QVERIFY(source.copy(u"first "_s + marker));
         QVERIFY2(ovelin.waitForLine(updated(1)), qPrintable(ovelin.output()));
 
+        QVERIFY(source.copy(u"hunter2 "_s + marker, true));
         QVERIFY(source.copy(u"second "_s + marker)); // the sentinel: nothing came in between
         QVERIFY2(ovelin.waitForLine(updated(2)), qPrintable(ovelin.output()));
         QVERIFY(!ovelin.output().contains(updated(3)));
@@ -210,6 +229,8 @@ private Q_SLOTS:
         QVERIFY(source.copy(u"fourth "_s + marker));
         QVERIFY2(ovelin.waitForLine(updated(4)), qPrintable(ovelin.output()));
         QVERIFY2(!ovelin.output().contains(updated(5)), qPrintable(ovelin.output()));
+        const QByteArray history = ovelin.historyAfterQuit();
+        QVERIFY2(history.contains("fourth") && !history.contains("hunter2"), history.constData());
     }
 
     // Started without the extension: says how to turn it on, then captures once it is on.
