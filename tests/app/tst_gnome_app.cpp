@@ -4,7 +4,9 @@
 #include <QDBusInterface>
 #include <QDBusReply>
 #include <QDateTime>
+#include <QFile>
 #include <QGuiApplication>
+#include <QJsonDocument>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMimeData>
@@ -104,6 +106,14 @@ public:
         second.start(QStringLiteral(OVELIN_EXECUTABLE), {argument});
         return second.waitForFinished(timeoutMs) ? second.exitCode() : -1;
     }
+    QByteArray historyAfterQuit()
+    {
+        QFile file(m_home.filePath(u"data/Ovelin/clipboard_history.json"_s));
+        return command(u"--quit"_s) == 0 && m_process.waitForFinished(timeoutMs) &&
+                       file.open(QIODevice::ReadOnly)
+                   ? file.readAll()
+                   : QByteArray();
+    }
 
 private:
     QTemporaryDir m_home;
@@ -125,7 +135,8 @@ public:
     {
         return QTest::qWaitFor([this] { return focusWindow(windowTitle()) && isActiveWindow(); }, timeoutMs);
     }
-    bool copy(const QString& text)
+    // Returns once the window has handled the Ctrl+C: the shell's keys arrive after its answer.
+    bool copy(const QString& text, bool concealed = false)
     {
         // A fresh virtual keyboard's first keys can be lost while its keymap reaches the window:
         // one key is typed until it arrives.
@@ -138,20 +149,28 @@ public:
                             timeoutMs))
             return false;
         setText(text);
-        return typeInShell({u"Control_L"_s, u"a"_s}) && typeInShell({u"Control_L"_s, u"c"_s});
+        m_concealed = concealed;
+        const int copies = m_copies;
+        return typeInShell({u"Control_L"_s, u"a"_s}) && typeInShell({u"Control_L"_s, u"c"_s}) &&
+               QTest::qWaitFor([&] { return m_copies > copies; }, timeoutMs);
     }
-    bool concealed = false;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override
     {
-        if (!concealed || !event->matches(QKeySequence::Copy))
+        const bool copy = event->matches(QKeySequence::Copy);
+        m_copies += copy;
+        if (!m_concealed || !copy)
             return QLineEdit::keyPressEvent(event);
-        auto* secret = new QMimeData;
+        auto* secret = new QMimeData; // as a password manager copies
         secret->setText(text());
         secret->setData(u"x-kde-passwordManagerHint"_s, "secret");
         QGuiApplication::clipboard()->setMimeData(secret);
     }
+
+private:
+    bool m_concealed = false;
+    int m_copies = 0;
 };
 
 } // namespace
@@ -186,7 +205,7 @@ private Q_SLOTS:
         QCOMPARE(shell.call(u"FrontWindow"_s).errorName(), u"org.freedesktop.DBus.Error.AccessDenied"_s);
     }
 
-    // Each copy once, and again after the extension was off.
+    // Each copy once, the password manager's never, and again after the extension was off.
     void copiesAreCapturedOnceAcrossTheExtensionGoingOffAndOn()
     {
         Ovelin ovelin;
@@ -197,6 +216,7 @@ private Q_SLOTS:
         QVERIFY(source.copy(u"first "_s + marker));
         QVERIFY2(ovelin.waitForLine(updated(1)), qPrintable(ovelin.output()));
 
+        QVERIFY(source.copy(u"hunter2 "_s + marker, true));
         QVERIFY(source.copy(u"second "_s + marker)); // the sentinel: nothing came in between
         QVERIFY2(ovelin.waitForLine(updated(2)), qPrintable(ovelin.output()));
         QVERIFY(!ovelin.output().contains(updated(3)));
@@ -210,6 +230,8 @@ private Q_SLOTS:
         QVERIFY(source.copy(u"fourth "_s + marker));
         QVERIFY2(ovelin.waitForLine(updated(4)), qPrintable(ovelin.output()));
         QVERIFY2(!ovelin.output().contains(updated(5)), qPrintable(ovelin.output()));
+        const QByteArray history = ovelin.historyAfterQuit();
+        QVERIFY2(history.contains("fourth") && !history.contains("hunter2"), history.constData());
     }
 
     // Started without the extension: says how to turn it on, then captures once it is on.
@@ -228,6 +250,57 @@ private Q_SLOTS:
         Source source(u"gnome source"_s);
         QVERIFY(source.copy(u"late "_s + QString::number(QDateTime::currentMSecsSinceEpoch())));
         QVERIFY2(ovelin.waitForLine(updated(1)), qPrintable(ovelin.output()));
+    }
+
+    void theShortcutTogglesThePanelAtThePointer_data()
+    {
+        QTest::addColumn<QPoint>("pointer");
+        QTest::newRow("right and below the pointer") << QPoint(300, 200);
+        QTest::newRow("kept on the monitor in its corner") << QPoint(1270, 710);
+    }
+
+    // The stored shortcut (⌃⌘V) typed in the shell: the panel hides, then shows beside the pointer
+    // and inside the monitor's work area.
+    void theShortcutTogglesThePanelAtThePointer()
+    {
+        QFETCH(QPoint, pointer);
+        Ovelin ovelin;
+        QVERIFY2(ovelin.waitForLine(watchingLine), qPrintable(ovelin.output()));
+        const QStringList shortcut{u"Control_L"_s, u"Super_L"_s, u"v"_s};
+        // A fresh virtual keyboard joins the seat a moment after it is made: one harmless key first.
+        QVERIFY(typeInShell({u"Shift_L"_s}));
+        QVERIFY(QTest::qWaitFor(
+            [] {
+                return shellReply(u"imports.gi.Clutter.get_default_backend().get_default_seat().list_devices()"
+                                  u".some(d => d.get_device_type() === "
+                                  u"imports.gi.Clutter.InputDeviceType.KEYBOARD_DEVICE)"_s)
+                           .value(1) == u"true"_s;
+            },
+            timeoutMs));
+        QVERIFY(typeInShell(shortcut)); // shown at the first start
+        QVERIFY2(ovelin.waitForLine(u"🔴 Janela oculta"_s), qPrintable(ovelin.output()));
+        QVERIFY(
+            shellEval(u"imports.gi.Clutter.get_default_backend().get_default_seat().warp_pointer(%1, %2)"_s
+                          .arg(pointer.x())
+                          .arg(pointer.y())));
+        QVERIFY(typeInShell(shortcut));
+        QVariantList rects;
+        const auto placed = [&] {
+            const QVariantList reply = shellReply(
+                u"const w = global.display.list_all_windows().find(w => w.get_title() === 'Ovelin'); "
+                u"const f = w.get_frame_rect(), a = Main.layoutManager.getWorkAreaForMonitor(0); "
+                u"[f.x, f.y, f.width, f.height, a.x, a.y, a.width, a.height]"_s);
+            rects = reply.isEmpty() ? QVariantList()
+                                    : QJsonDocument::fromJson(reply.at(1).toByteArray()).toVariant().toList();
+            if (rects.size() != 8)
+                return false;
+            const QRect frame(rects[0].toInt(), rects[1].toInt(), rects[2].toInt(), rects[3].toInt());
+            const QRect area(rects[4].toInt(), rects[5].toInt(), rects[6].toInt(), rects[7].toInt());
+            return area.contains(frame) &&
+                   (frame.left() == pointer.x() + 10 || frame.right() + 1 == pointer.x() - 10) &&
+                   (frame.top() == pointer.y() + 10 || frame.bottom() == area.bottom() - 10);
+        };
+        QVERIFY2(QTest::qWaitFor(placed, timeoutMs), qPrintable(QVariant(rects).toStringList().join(u' ')));
     }
 
     void returnPastesIntoTheWindowBelow_data()

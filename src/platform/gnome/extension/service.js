@@ -438,8 +438,15 @@ var OvelinService = class OvelinService {
         this._serve(invocation, '(b)', pid => new Promise(resolve => {
             const find = () => this._windows().find(w => w.get_pid() === pid && w.get_title() === title);
             const place = window => {
-                if (window)
+                if (window) {
                     this._placeAtPointer(window);
+                    // Mutter puts a new window where it likes when it first shows it: placed again then.
+                    const shown = window.connect('shown', () => this._placeAtPointer(window));
+                    GLib.timeout_add(GLib.PRIORITY_DEFAULT, WINDOW_TIMEOUT_MS, () => {
+                        window.disconnect(shown);
+                        return GLib.SOURCE_REMOVE;
+                    });
+                }
                 resolve([Boolean(window)]);
             };
             const window = find();
