@@ -391,7 +391,7 @@ private Q_SLOTS:
         QCOMPARE(lines.lines(), QStringList());
     }
 
-    // The panel floats at its own size (where sway puts it: tst_wayland_shortcut) and learns that
+    // The panel floats at its own size (where sway puts it: tst_wayland_app) and learns that
     // it lost the focus; the help viewer, a window of the same title, is left alone.
     void panelFloatsAndLosesTheFocus()
     {
