@@ -238,6 +238,7 @@ public:
             timeoutMs);
     }
     QByteArray heard() const { return m_heard; }
+    qint64 pid() const { return m_process.processId(); }
 
 private:
     QProcess m_process;
@@ -332,6 +333,8 @@ private Q_SLOTS:
         QVERIFY2(target.waitFor(keys), qPrintable(m_ovelin->output() + QString::fromUtf8(target.heard())));
         QVERIFY(target.waitFor("paste " + (u"second "_s + m_marker).toUtf8().toBase64()));
         QVERIFY(m_ovelin->output().contains(u"📦 App em foco: "_s + appId));
+        // Plasma's window list names the process, which the line for an application reports.
+        QVERIFY(appId == u"foot"_s || m_ovelin->output().contains(u"para PID: %1"_s.arg(target.pid())));
     }
 
     void theShortcutOpensThePanelUnderThePointer_data()

@@ -25,6 +25,8 @@ const QString noClipboardLine =
 const QString watchingLine = u"📋 Monitoramento da área de transferência iniciado!"_s;
 const QString hiddenLine = u"🔴 Janela oculta"_s;
 const QString displayLostLine = u"❌ Conexão com o compositor Wayland perdida, encerrando"_s;
+const QString placedLine = u"📍 Janela posicionada com base no cursor."_s;
+const QStringList shortcutKeys{u"-M"_s, u"ctrl"_s, u"-M"_s, u"logo"_s, u"v"_s, u"-m"_s, u"logo"_s, u"-m"_s, u"ctrl"_s};
 
 const int timeoutMs = 30000;
 
@@ -212,8 +214,7 @@ private Q_SLOTS:
         if (!weston)
             QVERIFY(QTest::qWaitFor([] { return !swayShowsPanel(); }, timeoutMs));
         QCOMPARE(ovelin.command(u"--toggle"_s), 0);
-        QVERIFY2(ovelin.waitForLine(u"📍 Janela posicionada com base no cursor."_s),
-                 qPrintable(ovelin.output()));
+        QVERIFY2(ovelin.waitForLine(placedLine), qPrintable(ovelin.output()));
         if (!weston)
             QVERIFY(QTest::qWaitFor(swayShowsPanel, timeoutMs));
 
@@ -294,6 +295,42 @@ private Q_SLOTS:
                                  u"-s"_s, u"300"_s, u"-k"_s, u"Return"_s}));
         QTRY_COMPARE_WITH_TIMEOUT(target.text(), u"alpha "_s + marker, timeoutMs);
         QVERIFY2(ovelin.waitForLine(u"✅ Paste via virtual keyboard"_s), qPrintable(ovelin.output()));
+    }
+
+    // The stored shortcut, bound through sway's IPC, toggles the panel, which sway centres on the
+    // pointer and keeps on the 1920 × 1080 output; quitting releases the binding.
+    void theShortcutOpensThePanelAtThePointer()
+    {
+        if (!underSway())
+            QSKIP("needs the headless sway");
+        Ovelin ovelin;
+        QVERIFY2(ovelin.waitForLine(u"🚀 OvelinApp iniciado"_s), qPrintable(ovelin.output()));
+        QVERIFY(QTest::qWaitFor(swayShowsPanel, timeoutMs));
+        QVERIFY(run(u"wtype"_s, shortcutKeys));
+        QVERIFY2(ovelin.waitForLine(hiddenLine), qPrintable(ovelin.output()));
+        QVERIFY(QTest::qWaitFor([] { return !swayShowsPanel(); }, timeoutMs));
+
+        qsizetype placed = ovelin.output().count(placedLine);
+        for (const QPoint pointer : {QPoint(700, 500), QPoint(1900, 1070)}) {
+            QVERIFY(run(u"swaymsg"_s, {u"seat seat0 cursor set %1 %2"_s.arg(pointer.x()).arg(pointer.y())}));
+            QVERIFY(run(u"wtype"_s, shortcutKeys));
+            QVERIFY2(ovelin.waitForLine(placedLine, ++placed), qPrintable(ovelin.output()));
+            const auto centred = [pointer] {
+                const auto rect = ovelin::test::swayPanel();
+                if (!rect)
+                    return false;
+                const QPoint expected(std::clamp(pointer.x() - rect->width() / 2, 0, 1920 - rect->width()),
+                                      std::clamp(pointer.y() - rect->height() / 2, 0, 1080 - rect->height()));
+                return (rect->topLeft() - expected).manhattanLength() <= 2;
+            };
+            QVERIFY2(QTest::qWaitFor(centred, timeoutMs), qPrintable(ovelin.output()));
+            QVERIFY(run(u"wtype"_s, shortcutKeys));
+            QVERIFY(QTest::qWaitFor([] { return !swayShowsPanel(); }, timeoutMs));
+        }
+        QCOMPARE(ovelin.command(u"--quit"_s), 0);
+        QVERIFY(ovelin.waitForEnd());
+        // The binding went with it: there is nothing left to unbind.
+        QVERIFY(!run(u"swaymsg"_s, {u"unbindsym --no-repeat Ctrl+Mod4+v"_s}));
     }
 
     void losingTheCompositorEndsWithItsLine()

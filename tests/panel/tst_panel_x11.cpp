@@ -81,17 +81,6 @@ private Q_SLOTS:
         owner.waitForFinished();
     }
 
-    void nearTheRightEdgeItOpensToTheLeft()
-    {
-        const QRect screen = QGuiApplication::primaryScreen()->geometry();
-        const int x = screen.x() + screen.width() - 100;
-        OvelinOnX11::pressShortcutAt(x, 300);
-        QVERIFY(waitFor([this] { return m_ovelin.panelMapped(); }));
-        QCOMPARE(m_ovelin.panelGeometry(), QRect(x - 410, 310, 400, 600));
-        OvelinOnX11::pressShortcutAt(x, 300);
-        QVERIFY(waitFor([this] { return !m_ovelin.panelMapped(); }));
-    }
-
     void pastingGivesTheFocusBackToTheWindowTheShortcutWasPressedIn()
     {
         const QString captured = u"⬆️ Inserindo item no topo do histórico"_s;
