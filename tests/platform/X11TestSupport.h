@@ -41,7 +41,7 @@ public:
     bool started() { return m_process.waitForStarted(5000); }
     /// Waits, running the event loop (the test process may have to answer clipboard requests),
     /// until the program printed "ready".
-    bool waitReady(int timeoutMs = 10000)
+    bool waitReady(int timeoutMs = 30000)
     {
         QElapsedTimer clock;
         clock.start();
