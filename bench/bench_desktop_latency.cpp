@@ -1,8 +1,10 @@
-// The two latencies a person feels on a Wayland desktop, for the real executable: the stored
-// shortcut (Ctrl+Super+V) pressed → the panel holds the keyboard (the window below hears it lose
-// the focus), and Return in the panel → the paste keys arriving in that window. Keys come
-// through KWin's fake input on KWin and through a virtual keyboard of this program's own on sway,
-// each one connection kept for the whole run, so both desktops are measured from the key press.
+// The latencies a person feels on a Wayland desktop, for the real executable: a copy → Ovelin's
+// capture line, the stored shortcut (Ctrl+Super+V) pressed → the panel holds the keyboard (the
+// window below hears it lose the focus), and Return in the panel → the paste keys arriving in that
+// window. Keys come through KWin's fake input on KWin, a virtual keyboard of this program's own on
+// sway (each one connection for the whole run, so both count from the key press) and a virtual
+// keyboard of GNOME Shell's (asked over D-Bus, the call counted). Copies come from wl-copy (its
+// start counted) on KWin and sway, from the shell on GNOME, whose seat gives clients no serial.
 // Run inside a session by bench/desktop_latency.sh, which prints the desktops side by side:
 //     bench_desktop_latency [repetitions] [results file]
 // Prints "<desktop> <measure>: median … ms" and appends "<desktop> <measure> <median>" to the file.
@@ -19,6 +21,7 @@
 #include <vector>
 
 #include <QCoreApplication>
+#include <QDBusInterface>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -58,7 +61,8 @@ bool waitUntil(const std::function<bool()>& done, int ms = timeoutMs)
 class Printer
 {
 public:
-    void start(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment = {})
+    void start(const QString& program, const QStringList& arguments,
+               const QProcessEnvironment& environment = {})
     {
         if (!environment.isEmpty())
             m_process.setProcessEnvironment(environment);
@@ -80,16 +84,18 @@ public:
                                              int ms = timeoutMs)
     {
         std::optional<Clock::time_point> when;
-        waitUntil([&] {
-            for (size_t i = from; i < m_lines.size() && !when; ++i) {
-                if (m_lines[i].first.startsWith(prefix)) {
-                    when = m_lines[i].second;
-                    if (index)
-                        *index = i;
+        waitUntil(
+            [&] {
+                for (size_t i = from; i < m_lines.size() && !when; ++i) {
+                    if (m_lines[i].first.startsWith(prefix)) {
+                        when = m_lines[i].second;
+                        if (index)
+                            *index = i;
+                    }
                 }
-            }
-            return when || m_process.state() == QProcess::NotRunning;
-        }, ms);
+                return when || m_process.state() == QProcess::NotRunning;
+            },
+            ms);
         return when;
     }
     size_t count() const { return m_lines.size(); }
@@ -123,14 +129,16 @@ public:
                     self->m_manager = static_cast<zwp_virtual_keyboard_manager_v1*>(
                         wl_registry_bind(registry, name, &zwp_virtual_keyboard_manager_v1_interface, 1));
                 else if (std::strcmp(interface, wl_seat_interface.name) == 0 && !self->m_seat)
-                    self->m_seat = static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, 1));
+                    self->m_seat =
+                        static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, 1));
             },
             [](void*, wl_registry*, uint32_t) {}};
         wl_registry_add_listener(wl_display_get_registry(m_display), &listener, this);
         wl_display_roundtrip(m_display);
         xkb_context* context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
         const xkb_rule_names names{nullptr, nullptr, "us", nullptr, nullptr};
-        m_keymap = context ? xkb_keymap_new_from_names(context, &names, XKB_KEYMAP_COMPILE_NO_FLAGS) : nullptr;
+        m_keymap =
+            context ? xkb_keymap_new_from_names(context, &names, XKB_KEYMAP_COMPILE_NO_FLAGS) : nullptr;
         xkb_context_unref(context);
         char* text = m_keymap ? xkb_keymap_get_as_string(m_keymap, XKB_KEYMAP_FORMAT_TEXT_V1) : nullptr;
         if (!m_manager || !m_seat || !text) {
@@ -169,13 +177,13 @@ public:
 private:
     void send(uint32_t key, bool pressed)
     {
-        const uint32_t time = uint32_t(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                           Clock::now().time_since_epoch())
-                                           .count());
+        const uint32_t time = uint32_t(
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch()).count());
         zwp_virtual_keyboard_v1_key(m_keyboard, time, key,
                                     pressed ? WL_KEYBOARD_KEY_STATE_PRESSED : WL_KEYBOARD_KEY_STATE_RELEASED);
         xkb_state_update_key(m_state, key + 8, pressed ? XKB_KEY_DOWN : XKB_KEY_UP);
-        zwp_virtual_keyboard_v1_modifiers(m_keyboard, xkb_state_serialize_mods(m_state, XKB_STATE_MODS_DEPRESSED),
+        zwp_virtual_keyboard_v1_modifiers(m_keyboard,
+                                          xkb_state_serialize_mods(m_state, XKB_STATE_MODS_DEPRESSED),
                                           xkb_state_serialize_mods(m_state, XKB_STATE_MODS_LATCHED),
                                           xkb_state_serialize_mods(m_state, XKB_STATE_MODS_LOCKED),
                                           xkb_state_serialize_layout(m_state, XKB_STATE_LAYOUT_EFFECTIVE));
@@ -218,6 +226,37 @@ bool announceToKwin()
     return sycoca.waitForFinished(timeoutMs) && sycoca.exitCode() == 0;
 }
 
+// GNOME Shell (the test session's, in unsafe mode) runs `script`; keys come from a virtual
+// keyboard it makes, as tst_gnome_app types.
+bool shellEval(const QString& script)
+{
+    QDBusInterface shell(u"org.gnome.Shell"_s, u"/org/gnome/Shell"_s, u"org.gnome.Shell"_s);
+    const QVariantList reply = shell.call(u"Eval"_s, script).arguments();
+    return reply.size() == 2 && reply.at(0).toBool();
+}
+
+bool pressInShell(const QList<uint32_t>& keys)
+{
+    QStringList codes;
+    for (uint32_t key : keys)
+        codes << QString::number(key);
+    return shellEval(
+        u"const {Clutter, GLib} = imports.gi; global.ovelinBenchKeys = global.ovelinBenchKeys || "
+        u"Clutter.get_default_backend().get_default_seat()"
+        u".create_virtual_device(Clutter.InputDeviceType.KEYBOARD_DEVICE); const keys = [%1]; "
+        u"const t = GLib.get_monotonic_time(); "
+        u"for (const k of keys) global.ovelinBenchKeys.notify_key(t, k, Clutter.KeyState.PRESSED); "
+        u"for (const k of keys.reverse()) global.ovelinBenchKeys.notify_key(t, k, Clutter.KeyState.RELEASED);"_s
+            .arg(codes.join(u',')));
+}
+
+bool focusInShell(const QString& title)
+{
+    return shellEval(
+        u"Main.overview.hide(); const w = global.display.list_all_windows()"
+        u".find(w => w.get_title() === '%1'); w.activate(global.get_current_time());"_s.arg(title));
+}
+
 int fail(const char* what, const QString& output = {})
 {
     std::fprintf(stderr, "bench_desktop_latency: %s\n%s", what, qPrintable(output));
@@ -233,12 +272,13 @@ int main(int argc, char** argv)
     const QString resultsFile = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
     const bool kwin = qEnvironmentVariableIsSet("OVELIN_KWIN");
     const bool sway = !qEnvironmentVariableIsEmpty("SWAYSOCK");
-    if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") || (!kwin && !sway)) {
-        std::fprintf(stderr, "bench_desktop_latency runs inside a headless KWin or sway: "
+    const bool gnome = qEnvironmentVariable("XDG_CURRENT_DESKTOP").contains(u"GNOME"_s);
+    if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") || (!kwin && !sway && !gnome)) {
+        std::fprintf(stderr, "bench_desktop_latency runs inside a headless KWin, sway or GNOME Shell: "
                              "bench/desktop_latency.sh starts them\n");
         return 2;
     }
-    const char* desktop = kwin ? "kwin" : "sway";
+    const char* desktop = kwin ? "kwin" : sway ? "sway" : "gnome";
 
     // The keys: KWin's fake input once KWin read this program's entry, or a virtual keyboard.
     std::function<bool(const QList<uint32_t>&)> press;
@@ -253,6 +293,8 @@ int main(int argc, char** argv)
             }))
             return fail("KWin offers no fake input to this program");
         press = [&](const QList<uint32_t>& keys) { return fakeInput->press(keys); };
+    } else if (gnome) {
+        press = pressInShell;
     } else {
         keyboard = std::make_unique<VirtualKeyboard>();
         if (!keyboard->isAvailable())
@@ -266,12 +308,23 @@ int main(int argc, char** argv)
     if (sway)
         environment.remove(u"XDG_CURRENT_DESKTOP"_s);
     Printer ovelin;
-    ovelin.start(kwin ? kwinHome() + u"/.local/bin/ovelin"_s : QStringLiteral(OVELIN_EXECUTABLE), {}, environment);
+    ovelin.start(kwin ? kwinHome() + u"/.local/bin/ovelin"_s : QStringLiteral(OVELIN_EXECUTABLE), {},
+                 environment);
     if (!ovelin.waitFor(u"📋 Monitoramento da área de transferência iniciado!"_s) ||
         (kwin && !ovelin.waitFor(u"✅ Atalho registrado no serviço de atalhos do KDE"_s)))
         return fail("Ovelin did not start", ovelin.output());
-    if (QProcess::execute(u"wl-copy"_s, {u"latency bench "_s + QString::number(QCoreApplication::applicationPid())}) != 0 ||
-        !ovelin.waitFor(u"✅ Histórico atualizado (total: 1)"_s))
+    // A copy: GNOME's shell sets the clipboard itself (its seat has no keyboard of its own to
+    // give a client the serial a copy needs); elsewhere wl-copy, its start counted in the time.
+    const auto copy = [&](int number) {
+        const QString text = u"latency bench %1 %2"_s.arg(QCoreApplication::applicationPid()).arg(number);
+        return gnome ? shellEval(u"imports.gi.St.Clipboard.get_default().set_text("
+                                 u"imports.gi.St.ClipboardType.CLIPBOARD, '%1')"_s.arg(text))
+                     : QProcess::execute(u"wl-copy"_s, {text}) == 0;
+    };
+    const auto captured = [&](int total, size_t from) {
+        return ovelin.waitFor(u"✅ Histórico atualizado (total: %1)"_s.arg(total), from);
+    };
+    if (!copy(0) || !captured(1, 0))
         return fail("the copy was not captured", ovelin.output());
     // The panel shows at the first start: the stored shortcut hides it, once it is bound (sway's
     // binding comes a moment after the start lines, and says nothing).
@@ -287,12 +340,21 @@ int main(int argc, char** argv)
     Printer target;
     target.start(QStringLiteral(WAYLAND_WINDOW), {u"org.example.Editor"_s, u"latency target"_s});
     size_t seen = 0;
+    if (gnome && !waitUntil([&] {
+            return focusInShell(u"latency target"_s) && target.waitFor(u"active"_s, 0, &seen, 200);
+        }))
+        return fail("the shell did not focus the target window", target.output());
     if (!target.waitFor(u"active"_s, 0, &seen))
         return fail("the target window never got the keyboard", target.output());
 
     // The first round warms both up (fonts, the keymap in the panel) and is not counted.
-    std::vector<double> shortcutToPanel, returnToKeys;
+    std::vector<double> copyToCapture, shortcutToPanel, returnToKeys;
     for (int round = 0; round <= repetitions; ++round) {
+        const size_t printed = ovelin.count();
+        const auto copied = Clock::now();
+        const auto capture = copy(round + 1) ? captured(round + 2, printed) : std::nullopt;
+        if (!capture)
+            return fail("a copy was not captured", ovelin.output());
         const auto pressed = Clock::now();
         if (!press(storedShortcut))
             return fail("the compositor went away");
@@ -307,6 +369,7 @@ int main(int argc, char** argv)
         if (!keys || !target.waitFor(u"paste "_s, seen + 1, &seen))
             return fail("the paste never arrived", ovelin.output() + target.output());
         if (round > 0) {
+            copyToCapture.push_back(std::chrono::duration<double, std::milli>(*capture - copied).count());
             shortcutToPanel.push_back(std::chrono::duration<double, std::milli>(*shown - pressed).count());
             returnToKeys.push_back(std::chrono::duration<double, std::milli>(*keys - returned).count());
         }
@@ -314,12 +377,14 @@ int main(int argc, char** argv)
 
     QFile results(resultsFile);
     const bool keep = !resultsFile.isEmpty() && results.open(QIODevice::Append);
-    for (const auto& [measure, samples] : {std::pair{"shortcut-to-panel", &shortcutToPanel},
-                                           std::pair{"return-to-keys", &returnToKeys}}) {
+    for (const auto& [measure, samples] :
+         {std::pair{gnome ? "copy-to-capture" : "wl-copy-to-capture", &copyToCapture},
+          std::pair{"shortcut-to-panel", &shortcutToPanel}, std::pair{"return-to-keys", &returnToKeys}}) {
         std::printf("%s %s: median %.1f ms, p90 %.1f ms over %d\n", desktop, measure, median(*samples),
                     percentile(*samples, 0.9), repetitions);
         if (keep)
-            results.write(QByteArray(desktop) + ' ' + measure + ' ' + QByteArray::number(median(*samples), 'f', 2) + '\n');
+            results.write(QByteArray(desktop) + ' ' + measure + ' ' +
+                          QByteArray::number(median(*samples), 'f', 2) + '\n');
     }
     return 0;
 }

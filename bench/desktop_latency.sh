@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# The shortcut → panel and Return → paste keys latencies of the real ovelin on a private headless
-# sway and a private headless KWin (Ovelin installed into KWin's home, as tst_kwin_app does), with
-# each KWin median's ratio to sway's. Each desktop is started, measured by bench_desktop_latency
-# and stopped in turn.
+# Copy → captured, shortcut → panel and Return → paste keys for the real ovelin on a private
+# headless sway, KWin (Ovelin installed into KWin's home, as tst_kwin_app does) and, when asked,
+# GNOME Shell with Ovelin's extension, with each median's ratio to sway's. Each desktop is
+# started, measured by bench_desktop_latency and stopped in turn.
 #
-#   bench/desktop_latency.sh <build dir> [repetitions] [desktops: "sway kwin"]
+#   bench/desktop_latency.sh <build dir> [repetitions] [desktops: "sway kwin", or with gnome]
 set -euo pipefail
 
 build=$(cd "${1:?build directory}" && pwd)
@@ -18,6 +18,8 @@ bench=$build/bench/bench_desktop_latency
 source "$scripts/wlsession.sh"
 # shellcheck source=../scripts/kwinsession.sh
 source "$scripts/kwinsession.sh"
+# shellcheck source=../scripts/gnomesession.sh
+source "$scripts/gnomesession.sh"
 
 work=$(mktemp -d /tmp/ovelin-latency-XXXXXX)
 chmod 777 "$work" # the sessions' user appends its medians here
@@ -25,6 +27,7 @@ results=$work/results
 cleanup() {
     ovelin_wl_stop
     ovelin_kwin_stop
+    ovelin_gnome_stop
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -42,6 +45,11 @@ for desktop in $desktops; do
         "$scripts/as-kwin-user.sh" "$bench" "$repetitions" "$results" || echo "kwin: the bench failed" >&2
         ovelin_kwin_stop
         ;;
+    gnome)
+        ovelin_gnome_start "$build"
+        "$scripts/as-gnome-user.sh" "$bench" "$repetitions" "$results" || echo "gnome: the bench failed" >&2
+        ovelin_gnome_stop
+        ;;
     *) echo "unknown desktop: $desktop" >&2 ;;
     esac
 done
@@ -51,7 +59,7 @@ echo "medians over $repetitions repetitions:"
     { desktop[NR] = $1; measure[NR] = $2; value[NR] = $3; if ($1 == "sway") sway[$2] = $3 }
     END {
         for (i = 1; i <= NR; i++) {
-            ratio = (measure[i] in sway && sway[measure[i]] > 0) ? sprintf(" (%.2f× sway)", value[i] / sway[measure[i]]) : ""
+            ratio = (desktop[i] != "sway" && measure[i] in sway && sway[measure[i]] > 0) ? sprintf(" (%.2f× sway)", value[i] / sway[measure[i]]) : ""
             printf "%-5s %-18s %8.1f ms%s\n", desktop[i], measure[i], value[i], ratio
         }
     }' "$results"

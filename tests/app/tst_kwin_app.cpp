@@ -222,7 +222,9 @@ private Q_SLOTS:
         QVERIFY(rebuildServiceCache());
         // KWin reads the new cache a moment later; this test's entry went in with Ovelin's.
         QVERIFY(QTest::qWaitFor(
-            [this] { return (m_input = std::make_unique<ovelin::test::FakeInput>("tst_kwin_app"))->isAvailable(); },
+            [this] {
+                return (m_input = std::make_unique<ovelin::test::FakeInput>("tst_kwin_app"))->isAvailable();
+            },
             timeoutMs));
         m_ovelin = std::make_unique<Ovelin>(m_home.path());
     }
