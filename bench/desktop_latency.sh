@@ -22,7 +22,8 @@ source "$scripts/kwinsession.sh"
 source "$scripts/gnomesession.sh"
 
 work=$(mktemp -d /tmp/ovelin-latency-XXXXXX)
-chmod 777 "$work" # the sessions' user appends its medians here
+ovelin_session_user
+chown "$OVELIN_SESSION_USER:" "$work" # the sessions' user appends its medians here
 results=$work/results
 cleanup() {
     ovelin_wl_stop
