@@ -13,6 +13,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -22,6 +23,7 @@
 
 #include <QCoreApplication>
 #include <QDBusInterface>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -268,7 +270,8 @@ int fail(const char* what, const QString& output = {})
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
+    // One copy a round: the history (500 items at most here) counts each one.
+    const int repetitions = argc > 1 ? std::clamp(std::atoi(argv[1]), 1, 400) : 15;
     const QString resultsFile = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
     const bool kwin = qEnvironmentVariableIsSet("OVELIN_KWIN");
     const bool sway = !qEnvironmentVariableIsEmpty("SWAYSOCK");
@@ -305,6 +308,11 @@ int main(int argc, char** argv)
     // Ovelin in a clean HOME: on KWin the installed one, which KWin trusts; here the build's.
     QTemporaryDir home;
     QProcessEnvironment environment = ovelin::test::ovelinEnvironment(home.path());
+    QDir(home.path()).mkpath(u"config/Ovelin"_s);
+    QFile config(home.filePath(u"config/Ovelin/Ovelin.conf"_s));
+    if (!config.open(QIODevice::WriteOnly) || config.write("[General]\nhistoryLimit=500\n") < 0)
+        return fail("the settings could not be written");
+    config.close();
     if (sway)
         environment.remove(u"XDG_CURRENT_DESKTOP"_s);
     Printer ovelin;
