@@ -1,7 +1,5 @@
 #include <linux/input-event-codes.h>
 
-#include <cstring>
-
 #include <QDBusConnection>
 #include <QDBusInterface>
 #include <QDBusReply>
@@ -15,11 +13,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <wayland-client.h>
-
+#include "KwinFakeInput.h"
 #include "OvelinEnvironment.h"
 #include "TestMain.h"
-#include "fake-input-client-protocol.h"
 
 using namespace Qt::StringLiterals;
 
@@ -57,54 +53,6 @@ bool rebuildServiceCache()
     sycoca.start(u"kbuildsycoca5"_s, {});
     return sycoca.waitForFinished(timeoutMs) && sycoca.exitCode() == 0;
 }
-
-// The keys and the pointer a person would move, through KWin's fake input: KWin grants it to
-// this test through a desktop entry of its own, as it grants it to an installed Ovelin.
-class FakeInput
-{
-public:
-    FakeInput() : m_display(wl_display_connect(nullptr))
-    {
-        if (!m_display)
-            return;
-        static const wl_registry_listener listener{
-            [](void* data, wl_registry* registry, uint32_t name, const char* interface, uint32_t version) {
-                if (std::strcmp(interface, org_kde_kwin_fake_input_interface.name) == 0 && version >= 4)
-                    static_cast<FakeInput*>(data)->m_device = static_cast<org_kde_kwin_fake_input*>(
-                        wl_registry_bind(registry, name, &org_kde_kwin_fake_input_interface, 4));
-            },
-            [](void*, wl_registry*, uint32_t) {}};
-        wl_registry_add_listener(wl_display_get_registry(m_display), &listener, this);
-        wl_display_roundtrip(m_display);
-        if (m_device)
-            org_kde_kwin_fake_input_authenticate(m_device, "tst_kwin_app", "a person's keys");
-    }
-    ~FakeInput()
-    {
-        if (m_display)
-            wl_display_disconnect(m_display);
-    }
-    bool isAvailable() const { return m_device != nullptr; }
-    /// Presses the keys (evdev codes) in order and releases them the other way round.
-    bool press(const QList<uint32_t>& keys)
-    {
-        for (uint32_t key : keys)
-            org_kde_kwin_fake_input_keyboard_key(m_device, key, 1);
-        for (auto key = keys.crbegin(); key != keys.crend(); ++key)
-            org_kde_kwin_fake_input_keyboard_key(m_device, *key, 0);
-        return wl_display_roundtrip(m_display) >= 0;
-    }
-    bool movePointer(QPoint to)
-    {
-        org_kde_kwin_fake_input_pointer_motion_absolute(m_device, wl_fixed_from_int(to.x()),
-                                                        wl_fixed_from_int(to.y()));
-        return wl_display_roundtrip(m_display) >= 0;
-    }
-
-private:
-    wl_display* m_display;
-    org_kde_kwin_fake_input* m_device = nullptr;
-};
 
 // What KWin shows: a script of KWin's scripting calls this test back with its windows.
 class KwinView : public QObject
@@ -254,7 +202,7 @@ class KwinAppTest : public QObject
     Q_OBJECT
 
     QTemporaryDir m_home;
-    std::unique_ptr<FakeInput> m_input;
+    std::unique_ptr<ovelin::test::FakeInput> m_input;
     std::unique_ptr<Ovelin> m_ovelin;
     KwinView m_kwin;
     QString m_marker = QString::number(QDateTime::currentMSecsSinceEpoch());
@@ -273,8 +221,11 @@ private Q_SLOTS:
         entry.close();
         QVERIFY(rebuildServiceCache());
         // KWin reads the new cache a moment later; this test's entry went in with Ovelin's.
-        QVERIFY(QTest::qWaitFor([this] { return (m_input = std::make_unique<FakeInput>())->isAvailable(); },
-                                timeoutMs));
+        QVERIFY(QTest::qWaitFor(
+            [this] {
+                return (m_input = std::make_unique<ovelin::test::FakeInput>("tst_kwin_app"))->isAvailable();
+            },
+            timeoutMs));
         m_ovelin = std::make_unique<Ovelin>(m_home.path());
     }
 
