@@ -199,34 +199,7 @@ private:
     xkb_state* m_state = nullptr;
 };
 
-// KWin's home (scripts/kwinsession.sh) holds the installed Ovelin and the desktop entries.
-QString kwinHome()
-{
-    return qEnvironmentVariable("OVELIN_KWIN_RUNTIME_DIR");
-}
-
-// KWin grants fake input to this program through a desktop entry naming it, once KDE's
-// service cache knows the entry.
-bool announceToKwin()
-{
-    QFile entry(kwinHome() + u"/.local/share/applications/ovelin-bench-desktop-latency.desktop"_s);
-    if (!entry.open(QIODevice::WriteOnly))
-        return false;
-    entry.write("[Desktop Entry]\nType=Application\nName=Latency bench\nExec=" +
-                QCoreApplication::applicationFilePath().toUtf8() +
-                "\nX-KDE-Wayland-Interfaces=org_kde_kwin_fake_input\n");
-    entry.close();
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(u"XDG_DATA_DIRS"_s);
-    for (const auto& [variable, folder] : {std::pair{"XDG_DATA_HOME", "/.local/share"},
-                                           {"XDG_CACHE_HOME", "/.cache"},
-                                           {"XDG_CONFIG_HOME", "/.config"}})
-        environment.insert(QLatin1String(variable), kwinHome() + QLatin1String(folder));
-    QProcess sycoca;
-    sycoca.setProcessEnvironment(environment);
-    sycoca.start(u"kbuildsycoca5"_s, {});
-    return sycoca.waitForFinished(timeoutMs) && sycoca.exitCode() == 0;
-}
+using ovelin::test::kwinHome;
 
 // GNOME Shell (the test session's, in unsafe mode) runs `script`; keys come from a virtual
 // keyboard it makes, as tst_gnome_app types.
@@ -288,7 +261,7 @@ int main(int argc, char** argv)
     std::unique_ptr<ovelin::test::FakeInput> fakeInput;
     std::unique_ptr<VirtualKeyboard> keyboard;
     if (kwin) {
-        if (!announceToKwin())
+        if (!ovelin::test::announceToKwin(timeoutMs))
             return fail("KDE's service cache could not be rebuilt");
         if (!waitUntil([&] {
                 return (fakeInput = std::make_unique<ovelin::test::FakeInput>("bench_desktop_latency"))

@@ -15,6 +15,7 @@
 #include <QTest>
 
 #include "OvelinEnvironment.h"
+#include "RunningOvelin.h"
 #include "TestMain.h"
 
 using namespace Qt::StringLiterals;
@@ -75,50 +76,15 @@ bool setExtensionEnabled(bool enabled)
 }
 
 // The real executable in a clean HOME, as a client of the test shell.
-class Ovelin
+class Ovelin : public ovelin::test::RunningOvelin
 {
 public:
-    Ovelin()
-    {
-        m_process.setProcessEnvironment(ovelin::test::ovelinEnvironment(m_home.path()));
-        m_process.setProcessChannelMode(QProcess::MergedChannels);
-        QObject::connect(&m_process, &QProcess::readyRead,
-                         [this] { m_output += QString::fromUtf8(m_process.readAll()); });
-        m_process.start(QStringLiteral(OVELIN_EXECUTABLE), {});
-    }
-    ~Ovelin()
-    {
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
-    QString output() const { return m_output; }
-    bool waitForLine(const QString& text, int count = 1)
-    {
-        return QTest::qWaitFor(
-                   [&] { return m_output.count(text) >= count || m_process.state() == QProcess::NotRunning; },
-                   timeoutMs) &&
-               m_output.count(text) >= count;
-    }
-    int command(const QString& argument)
-    {
-        QProcess second;
-        second.setProcessEnvironment(m_process.processEnvironment());
-        second.start(QStringLiteral(OVELIN_EXECUTABLE), {argument});
-        return second.waitForFinished(timeoutMs) ? second.exitCode() : -1;
-    }
+    Ovelin() : RunningOvelin(QStringLiteral(OVELIN_EXECUTABLE), timeoutMs) {}
     QByteArray historyAfterQuit()
     {
-        QFile file(m_home.filePath(u"data/Ovelin/clipboard_history.json"_s));
-        return command(u"--quit"_s) == 0 && m_process.waitForFinished(timeoutMs) &&
-                       file.open(QIODevice::ReadOnly)
-                   ? file.readAll()
-                   : QByteArray();
+        QFile file(home() + u"/data/Ovelin/clipboard_history.json"_s);
+        return quit() && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
-
-private:
-    QTemporaryDir m_home;
-    QProcess m_process;
-    QString m_output;
 };
 
 // The tests' own window, copied from with the shell's keys (the headless seat has no keyboard).

@@ -15,6 +15,7 @@
 
 #include "KwinFakeInput.h"
 #include "OvelinEnvironment.h"
+#include "RunningOvelin.h"
 #include "TestMain.h"
 
 using namespace Qt::StringLiterals;
@@ -22,36 +23,17 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int timeoutMs = 30000;
+using ovelin::test::kwinHome;
+
 const QString watchingLine = u"📋 Monitoramento da área de transferência iniciado!"_s;
 const QString registeredLine = u"✅ Atalho registrado no serviço de atalhos do KDE"_s;
 const QString hiddenLine = u"🔴 Janela oculta"_s;
 const QString placedLine = u"📍 Janela posicionada com base no cursor."_s;
 const QList<uint32_t> storedShortcut{KEY_LEFTCTRL, KEY_LEFTMETA, KEY_V};
 
-// KWin's home (scripts/kwinsession.sh): the installed Ovelin and the desktop entries are there.
-QString kwinHome()
-{
-    return qEnvironmentVariable("OVELIN_KWIN_RUNTIME_DIR");
-}
-
 QString installedOvelin()
 {
     return kwinHome() + u"/.local/bin/ovelin"_s;
-}
-
-// KDE's service cache rebuilt in KWin's home, as a desktop session does when entries change.
-bool rebuildServiceCache()
-{
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(u"XDG_DATA_DIRS"_s);
-    for (const auto& [variable, folder] : {std::pair{"XDG_DATA_HOME", "/.local/share"},
-                                           {"XDG_CACHE_HOME", "/.cache"},
-                                           {"XDG_CONFIG_HOME", "/.config"}})
-        environment.insert(QLatin1String(variable), kwinHome() + QLatin1String(folder));
-    QProcess sycoca;
-    sycoca.setProcessEnvironment(environment);
-    sycoca.start(u"kbuildsycoca5"_s, {});
-    return sycoca.waitForFinished(timeoutMs) && sycoca.exitCode() == 0;
 }
 
 // What KWin shows: a script of KWin's scripting calls this test back with its windows.
@@ -128,42 +110,10 @@ private:
 };
 
 // The installed executable in a clean HOME, on KWin's display and bus.
-class Ovelin
+class Ovelin : public ovelin::test::RunningOvelin
 {
 public:
-    explicit Ovelin(const QString& home)
-    {
-        m_process.setProcessEnvironment(ovelin::test::ovelinEnvironment(home));
-        m_process.setProcessChannelMode(QProcess::MergedChannels);
-        QObject::connect(&m_process, &QProcess::readyRead,
-                         [this] { m_output += QString::fromUtf8(m_process.readAll()); });
-        m_process.start(installedOvelin(), {});
-    }
-    ~Ovelin()
-    {
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
-    QString output() const { return m_output; }
-    bool waitForLine(const QString& text, qsizetype count = 1)
-    {
-        return QTest::qWaitFor(
-                   [&] { return m_output.count(text) >= count || m_process.state() == QProcess::NotRunning; },
-                   timeoutMs) &&
-               m_output.count(text) >= count;
-    }
-    int command(const QString& argument)
-    {
-        QProcess second;
-        second.setProcessEnvironment(m_process.processEnvironment());
-        second.start(installedOvelin(), {argument});
-        return second.waitForFinished(timeoutMs) ? second.exitCode() : -1;
-    }
-    bool quit() { return command(u"--quit"_s) == 0 && m_process.waitForFinished(timeoutMs); }
-
-private:
-    QProcess m_process;
-    QString m_output;
+    explicit Ovelin(const QString& home) : RunningOvelin(installedOvelin(), timeoutMs, home) {}
 };
 
 // A window of another process (tests/platform/wayland_window.cpp) that prints the keys it gets.
@@ -213,13 +163,7 @@ private Q_SLOTS:
         if (!qEnvironmentVariableIsSet("OVELIN_KWIN") || qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
             QSKIP("needs the headless KWin of scripts/kwinsession.sh");
         QVERIFY2(QFile::exists(installedOvelin()), "the tst_kwin_app_install fixture installs it");
-        QFile entry(kwinHome() + u"/.local/share/applications/ovelin-tst-kwin-app.desktop"_s);
-        QVERIFY(entry.open(QIODevice::WriteOnly));
-        entry.write("[Desktop Entry]\nType=Application\nName=KWin test\nExec=" +
-                    QCoreApplication::applicationFilePath().toUtf8() +
-                    "\nX-KDE-Wayland-Interfaces=org_kde_kwin_fake_input\n");
-        entry.close();
-        QVERIFY(rebuildServiceCache());
+        QVERIFY(ovelin::test::announceToKwin(timeoutMs));
         // KWin reads the new cache a moment later; this test's entry went in with Ovelin's.
         QVERIFY(QTest::qWaitFor(
             [this] {

@@ -2,14 +2,49 @@
 
 #include <cstring>
 
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QList>
 #include <QPoint>
+#include <QProcess>
 
 #include <wayland-client.h>
 
 #include "fake-input-client-protocol.h"
 
 namespace ovelin::test {
+
+/// KWin's home (scripts/kwinsession.sh): the installed Ovelin and the desktop entries are there.
+inline QString kwinHome()
+{
+    return qEnvironmentVariable("OVELIN_KWIN_RUNTIME_DIR");
+}
+
+/// KWin grants fake input to a program through a desktop entry naming it, once KDE's service
+/// cache knows the entry: this program's entry is written into KWin's home and the cache rebuilt
+/// there, as a desktop session does when entries change.
+inline bool announceToKwin(int timeoutMs)
+{
+    const QString program = QCoreApplication::applicationFilePath();
+    QFile entry(kwinHome() + QStringLiteral("/.local/share/applications/ovelin-%1.desktop")
+                                 .arg(QFileInfo(program).fileName()));
+    if (!entry.open(QIODevice::WriteOnly))
+        return false;
+    entry.write("[Desktop Entry]\nType=Application\nName=" + QFileInfo(program).fileName().toUtf8() +
+                "\nExec=" + program.toUtf8() + "\nX-KDE-Wayland-Interfaces=org_kde_kwin_fake_input\n");
+    entry.close();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("XDG_DATA_DIRS"));
+    for (const auto& [variable, folder] : {std::pair{"XDG_DATA_HOME", "/.local/share"},
+                                           {"XDG_CACHE_HOME", "/.cache"},
+                                           {"XDG_CONFIG_HOME", "/.config"}})
+        environment.insert(QLatin1String(variable), kwinHome() + QLatin1String(folder));
+    QProcess sycoca;
+    sycoca.setProcessEnvironment(environment);
+    sycoca.start(QStringLiteral("kbuildsycoca5"), {});
+    return sycoca.waitForFinished(timeoutMs) && sycoca.exitCode() == 0;
+}
 
 /// The keys and the pointer a person would move, through KWin's fake input on $WAYLAND_DISPLAY:
 /// KWin grants it to a program through a desktop entry of its own (X-KDE-Wayland-Interfaces), as
