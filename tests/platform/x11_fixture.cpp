@@ -133,7 +133,7 @@ int own(QApplication& app, QStringList args)
         args.remove(at, 2);
         // The window manager lists the window before it shows it: once exposed, the clipboard's
         // reader can name this application.
-        (void)QTest::qWaitForWindowExposed(window.get());
+        (void)QTest::qWaitForWindowExposed(window.get(), 30000);
     }
     auto* mime = new QMimeData;
     for (const QString& arg : args) {
