@@ -98,23 +98,24 @@ bool WaylandGuiConnection::setUp(int timeoutMs)
     return true;
 }
 
+const WaylandGuiConnection::Global* WaylandGuiConnection::global(const wl_interface* interface) const
+{
+    const QString name = QString::fromUtf8(interface->name);
+    const auto found = std::find_if(m_globals.cbegin(), m_globals.cend(),
+                                    [&name](const Global& global) { return global.interface == name; });
+    return found == m_globals.cend() ? nullptr : &*found;
+}
+
 void* WaylandGuiConnection::bind(const wl_interface* interface, uint32_t version)
 {
-    if (!isConnected())
-        return nullptr;
-    const QString name = QString::fromUtf8(interface->name);
-    for (const Global& global : std::as_const(m_globals)) {
-        if (global.interface == name)
-            return wl_registry_bind(m_registry, global.name, interface, std::min(version, global.version));
-    }
-    return nullptr;
+    const Global* offered = isConnected() ? global(interface) : nullptr;
+    return offered ? wl_registry_bind(m_registry, offered->name, interface, std::min(version, offered->version))
+                   : nullptr;
 }
 
 bool WaylandGuiConnection::offers(const wl_interface* interface) const
 {
-    const QString name = QString::fromUtf8(interface->name);
-    return std::any_of(m_globals.cbegin(), m_globals.cend(),
-                       [&name](const Global& global) { return global.interface == name; });
+    return global(interface) != nullptr;
 }
 
 bool WaylandGuiConnection::flush()

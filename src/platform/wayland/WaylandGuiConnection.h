@@ -50,6 +50,7 @@ private:
     bool setUp(int timeoutMs);
     void readEvents();
     bool checkError();
+    const Global* global(const wl_interface* interface) const;
 
     wl_display* m_display = nullptr;
     wl_registry* m_registry = nullptr;
