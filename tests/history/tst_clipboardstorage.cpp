@@ -1,8 +1,13 @@
+#include <functional>
+#include <optional>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -22,6 +27,9 @@ using namespace Qt::StringLiterals;
 namespace {
 
 using fixtures::textItem;
+
+const QString loadFailure = u"⚠️ Nenhum histórico encontrado ou erro ao carregar: "_s;
+const QString saveFailure = u"❌ Erro ao salvar histórico: "_s;
 
 // Of the file itself, not of where a link points: moved aside, it is the same file under a new name.
 struct stat statOf(const QString& path)
@@ -73,7 +81,76 @@ void verifyNothingReadable(const QByteArray& file)
     QVERIFY(!file.contains("isPinned"));
 }
 
+bool run(const QString& program, const QStringList& args)
+{
+    QProcess process;
+    process.start(program, args);
+    return process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit &&
+           process.exitCode() == 0;
+}
+
+// A small tmpfs of the test's own, so that the disk can really be filled or made read-only.
+class SmallDisk
+{
+public:
+    explicit SmallDisk(const QString& size)
+    {
+        m_mounted = m_dir.isValid() &&
+                    run(u"mount"_s, {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"size="_s + size + u",mode=0700"_s,
+                                     u"tmpfs"_s, m_dir.path()});
+    }
+    ~SmallDisk()
+    {
+        if (m_mounted)
+            run(u"umount"_s, {u"-l"_s, m_dir.path()});
+    }
+    bool mounted() const { return m_mounted; }
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+    bool remount(const QString& mode) const
+    {
+        return run(u"mount"_s, {u"-o"_s, u"remount,"_s + mode, m_dir.path()});
+    }
+    // Fills the disk up to the last block with the file `name`.
+    void fill(const QString& name) const
+    {
+        QFile filler(path(name));
+        const QByteArray block(4096, 'x');
+        if (filler.open(QIODevice::WriteOnly)) {
+            while (filler.write(block) == block.size() && filler.flush()) {
+            }
+        }
+    }
+
+private:
+    QTemporaryDir m_dir;
+    bool m_mounted = false;
+};
+
+QStringList savedTexts(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {u"<unreadable>"_s};
+    const auto decoded = HistoryFileCodec::decode(file.readAll());
+    if (!decoded.ok())
+        return {u"<broken: "_s + decoded.error + u'>'};
+    QStringList texts;
+    for (const ClipboardItem& item : decoded.items)
+        texts.append(item.type().text().left(20));
+    return texts;
+}
+
+void addAndWait(ClipboardHistory& history, const QString& text)
+{
+    history.addItem(textItem(text));
+    history.storage().waitForPendingSaves();
+}
+
 } // namespace
+
+#define REQUIRE_MOUNT(disk)                                                                                  \
+    if (!(disk).mounted())                                                                                   \
+        QSKIP("cannot mount a tmpfs here (needs root); the test command runs as root");
 
 Q_DECLARE_METATYPE(HistoryKeyStore::Status)
 
@@ -84,8 +161,13 @@ private Q_SLOTS:
     void defaultLocationIsPrivate()
     {
         const QString folder = ovelin::test::isolatedEnvironment().dataHome() + u"/Ovelin"_s;
+        ovelin::test::PrintedLines printed;
         ClipboardStorage storage(u"clipboard_history.json"_s);
         QCOMPARE(storage.filePath(), folder + u"/clipboard_history.json"_s);
+        // No file yet: an empty history, told in one line.
+        QVERIFY(storage.load().isEmpty());
+        QCOMPARE(printed.count(loadFailure), 1);
+        QCOMPARE(printed.lines().size(), 1);
         // A folder deleted while Ovelin runs comes back, private again, at the next save.
         for (const QString& text : {u"secret"_s, u"again"_s}) {
             QVERIFY(QDir(folder).removeRecursively());
@@ -94,17 +176,6 @@ private Q_SLOTS:
             QCOMPARE(modeOf(folder), mode_t(0700));
             QCOMPARE(modeOf(storage.filePath()), mode_t(0600));
         }
-    }
-
-    void missingFileStartsEmptyWithOneLine()
-    {
-        QTemporaryDir dir;
-        ovelin::test::PrintedLines printed;
-        auto storage = ClipboardStorage::atPath(dir.filePath(u"clipboard_history.json"_s));
-        QVERIFY(storage->load().isEmpty());
-        QCOMPARE(printed.lines().size(), 1);
-        QVERIFY(printed.lines().first().startsWith(
-            u"⚠️ Nenhum histórico encontrado ou erro ao carregar: "_s));
     }
 
     // A file that could not be decoded used to be overwritten by the next save, losing the whole
@@ -147,7 +218,7 @@ private Q_SLOTS:
             history.addItem(textItem(u"new"_s));
             history.storage().waitForPendingSaves();
         }
-        QCOMPARE(printed.count(u"⚠️ Nenhum histórico encontrado ou erro ao carregar: "_s), 1);
+        QCOMPARE(printed.count(loadFailure), 1);
 
         const QString aside = keptAside(dir);
         QVERIFY(QRegularExpression(u"^clipboard_history\\.json\\.unreadable-\\d{8}T\\d{6}$"_s).match(aside).hasMatch());
@@ -234,7 +305,7 @@ private Q_SLOTS:
         QList<ClipboardItem> loaded{textItem(u"sentinel"_s)};
         auto storage = openStorage(path, keyring, true, &loaded);
         QVERIFY(loaded.isEmpty());
-        QCOMPARE(printed.count(u"⚠️ Nenhum histórico encontrado ou erro ao carregar: "_s), 1);
+        QCOMPARE(printed.count(loadFailure), 1);
         QCOMPARE(ovelin::test::readFile(dir.filePath(keptAside(dir))), file);
 
         storage->save({textItem(u"after"_s)});
@@ -287,28 +358,11 @@ private Q_SLOTS:
             storage->waitForPendingSaves();
         }
         storage.reset();
-        QCOMPARE(printed.count(u"❌ Erro ao salvar histórico: "_s), 1);
+        QCOMPARE(printed.count(saveFailure), 1);
         QCOMPARE(keyring->lookups + keyring->stores, keyStore ? 1 : 0);
         QCOMPARE(QFile::exists(path), onDisk != u"none");
         QCOMPARE(ovelin::test::readFile(path), before);
         QVERIFY(QDir(dir.path()).entryList({u"*.unreadable-*"_s}).isEmpty());
-    }
-
-    void repeatedSaveFailureIsReportedOnce()
-    {
-        QTemporaryDir dir;
-        // A plain file where the folder should be: the folder can never be created.
-        QVERIFY(ovelin::test::writeFile(dir.filePath(u"blocker"_s), "x"));
-        ovelin::test::PrintedLines printed;
-        ClipboardHistory history(
-            ClipboardStorage::atPath(dir.filePath(u"blocker/sub/clipboard_history.json"_s)));
-        history.addItem(textItem(u"one"_s));
-        history.storage().waitForPendingSaves();
-        history.addItem(textItem(u"two"_s));
-        history.storage().waitForPendingSaves();
-        QCOMPARE(printed.count(u"❌ Erro ao salvar histórico: "_s), 1);
-        QCOMPARE(history.history().size(), 2);
-        QCOMPARE(history.history().first().type().text(), u"two"_s);
     }
 
     void fileEndsWithTheLatestSnapshot()
@@ -338,6 +392,129 @@ private Q_SLOTS:
             storage->save({textItem(u"last words"_s)});
         }
         QCOMPARE(HistoryFileCodec::decode(ovelin::test::readFile(path)).items.size(), 1);
+    }
+
+    void fullDiskKeepsPreviousFileAndSavesAllOnceThereIsRoom()
+    {
+        SmallDisk disk(u"512k"_s);
+        REQUIRE_MOUNT(disk);
+        const QString folder = disk.path(u"Ovelin"_s);
+        const QString file = folder + u"/clipboard_history.json"_s;
+        ovelin::test::PrintedLines printed;
+        ClipboardHistory history(ClipboardStorage::atPath(file));
+        addAndWait(history, u"first"_s);
+        QCOMPARE(savedTexts(file), QStringList{u"first"_s});
+
+        disk.fill(u"filler"_s);
+        for (const QChar fill : {u'a', u'b', u'c'})
+            addAndWait(history, QString(100 * 1024, fill));
+        QCOMPARE(printed.count(saveFailure), 1);
+        QCOMPARE(savedTexts(file), QStringList{u"first"_s});
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{u"clipboard_history.json"_s});
+        QCOMPARE(history.history().size(), 4);
+
+        QVERIFY(QFile::remove(disk.path(u"filler"_s)));
+        addAndWait(history, u"after"_s);
+        QCOMPARE(savedTexts(file).size(), 5);
+        QCOMPARE(savedTexts(file).first(), u"after"_s);
+
+        // A new run of failures is reported again.
+        disk.fill(u"filler"_s);
+        addAndWait(history, QString(100 * 1024, u'd'));
+        QCOMPARE(printed.count(saveFailure), 2);
+        QCOMPARE(savedTexts(file).size(), 5);
+    }
+
+    // A file that could neither be read nor moved aside was reported, then overwritten by the
+    // first save once its folder could be written again.
+    void unreadableFileThatCannotBeMovedAsideIsNeverOverwritten_data()
+    {
+        QTest::addColumn<QString>("where");
+        QTest::newRow("read-only disk") << u"read-only mount"_s;
+        QTest::newRow("folder without write permission") << u"locked folder"_s;
+        // Nothing can be renamed in /proc, and reading /proc/self/mem at address 0 fails: for
+        // every user.
+        QTest::newRow("read error where nothing can be renamed") << u"proc"_s;
+    }
+    void unreadableFileThatCannotBeMovedAsideIsNeverOverwritten()
+    {
+        QFETCH(QString, where);
+        const QByteArray broken = "[{\"not\": \"quite";
+        std::optional<SmallDisk> disk;
+        QTemporaryDir dir;
+        QString file = dir.filePath(u"Ovelin/clipboard_history.json"_s);
+        std::function<bool()> mend = [] { return true; };
+        if (where == u"read-only mount") {
+            disk.emplace(u"1m"_s);
+            REQUIRE_MOUNT(*disk);
+            file = disk->path(u"clipboard_history.json"_s);
+            QVERIFY(ovelin::test::writeFile(file, broken));
+            QVERIFY(disk->remount(u"ro"_s));
+            mend = [&disk] { return disk->remount(u"rw"_s); };
+        } else if (where == u"locked folder") {
+            if (::geteuid() == 0)
+                QSKIP("root renames in a folder without write permission; the read-only disk row runs");
+            QVERIFY(QDir().mkpath(QFileInfo(file).absolutePath()));
+            QVERIFY(ovelin::test::writeFile(file, broken));
+            const QByteArray folder = QFile::encodeName(QFileInfo(file).absolutePath());
+            QVERIFY(::chmod(folder.constData(), 0500) == 0);
+            mend = [folder] { return ::chmod(folder.constData(), 0700) == 0; };
+        } else {
+            file = u"/proc/self/mem"_s;
+        }
+
+        ovelin::test::PrintedLines printed;
+        ClipboardHistory history(ClipboardStorage::atPath(file));
+        QVERIFY(history.history().isEmpty());
+        QCOMPARE(printed.count(u"❌ Não foi possível guardar o histórico ilegível: "_s), 1);
+        QCOMPARE(printed.count(u"🛑 O histórico não será salvo até o app ser reiniciado"_s), 1);
+        QVERIFY(history.storage().savingStopped());
+
+        QVERIFY(mend());
+        addAndWait(history, u"one"_s);
+        addAndWait(history, u"two"_s);
+        QCOMPARE(history.history().size(), 2);
+        QCOMPARE(printed.count(saveFailure), 0);
+        if (where != u"proc")
+            QCOMPARE(ovelin::test::readFile(file), broken);
+    }
+
+    // The file is never replaced by a failed save, and a run of failures is told once.
+    void failedSavesAreReportedOnceAndKeepTheFile_data()
+    {
+        QTest::addColumn<bool>("readOnlyDisk");
+        QTest::newRow("read-only disk") << true;
+        // A plain file where the folder should be: the folder can never be created.
+        QTest::newRow("folder that cannot be created") << false;
+    }
+    void failedSavesAreReportedOnceAndKeepTheFile()
+    {
+        QFETCH(bool, readOnlyDisk);
+        std::optional<SmallDisk> disk;
+        QTemporaryDir dir;
+        QString file = dir.filePath(u"blocker/sub/clipboard_history.json"_s);
+        QStringList kept;
+        if (readOnlyDisk) {
+            disk.emplace(u"1m"_s);
+            REQUIRE_MOUNT(*disk);
+            file = disk->path(u"clipboard_history.json"_s);
+            ClipboardStorage::atPath(file)->save({textItem(u"kept"_s)});
+            QVERIFY(disk->remount(u"ro"_s));
+            kept = {u"kept"_s};
+        } else {
+            QVERIFY(ovelin::test::writeFile(dir.filePath(u"blocker"_s), "x"));
+        }
+
+        ovelin::test::PrintedLines printed;
+        ClipboardHistory history(ClipboardStorage::atPath(file));
+        QCOMPARE(history.history().size(), kept.size());
+        addAndWait(history, u"one"_s);
+        addAndWait(history, u"two"_s);
+        QCOMPARE(printed.count(saveFailure), 1);
+        QCOMPARE(history.history().size(), kept.size() + 2);
+        QCOMPARE(history.history().first().type().text(), u"two"_s);
+        QCOMPARE(savedTexts(file), readOnlyDisk ? kept : QStringList{u"<unreadable>"_s});
     }
 };
 
