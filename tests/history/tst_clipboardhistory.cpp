@@ -144,7 +144,8 @@ private Q_SLOTS:
         history().setLimit(limit);
         QCOMPARE(history().history().size(), 60);
         add({u"new"_s});
-        QCOMPARE(texts(history()).mid(0, 3), (QStringList{u"1*"_s, u"0*"_s, u"new"_s}).mid(0, 2 + unpinnedKept));
+        QCOMPARE(texts(history()).mid(0, 3),
+                 (QStringList{u"1*"_s, u"0*"_s, u"new"_s}).mid(0, 2 + unpinnedKept));
         QCOMPARE(history().history().size(), 2 + unpinnedKept);
         // The id of an insertion trimmed away at once still names the newest insertion.
         QVERIFY(history().lastInsertedID().has_value());

@@ -172,17 +172,13 @@ private Q_SLOTS:
         QCOMPARE(lines.count(u"⬆️ Inserindo item no topo do histórico"_s), 1);
     }
 
-    void transfersOnlyAfterAChangeButOffersEveryTick()
+    void transfersOnlyAfterAChange()
     {
         m_clipboard.setSnapshot(textSnapshot(u"A"_s));
         ClipboardMonitor monitor(m_history.get(), m_clipboard);
-        QSet<QUuid> offered;
-        for (int i = 0; i < 4; ++i) {
+        for (int i = 0; i < 4; ++i)
             monitor.checkPasteboard();
-            offered.insert(monitor.lastCopiedItem()->id());
-        }
         QCOMPARE(m_clipboard.readCount(), 1);
-        QCOMPARE(offered.size(), 4); // a fresh candidate each time
 
         m_clipboard.setSnapshot(textSnapshot(u"B"_s));
         monitor.checkPasteboard();

@@ -38,13 +38,17 @@ struct stat statOf(const QString& path)
     ::lstat(QFile::encodeName(path).constData(), &info);
     return info;
 }
-mode_t modeOf(const QString& path) { return statOf(path).st_mode & 0777; }
+mode_t modeOf(const QString& path)
+{
+    return statOf(path).st_mode & 0777;
+}
 
 // The one file kept aside in `dir`.
 QString keptAside(const QTemporaryDir& dir)
 {
-    const QStringList aside = QDir(dir.path()).entryList({u"clipboard_history.json.unreadable-*"_s},
-                                                        QDir::AllEntries | QDir::System | QDir::Hidden);
+    const QStringList aside = QDir(dir.path())
+                                  .entryList({u"clipboard_history.json.unreadable-*"_s},
+                                             QDir::AllEntries | QDir::System | QDir::Hidden);
     return aside.size() == 1 ? aside.first() : QString();
 }
 
@@ -153,6 +157,9 @@ void addAndWait(ClipboardHistory& history, const QString& text)
         QSKIP("cannot mount a tmpfs here (needs root); the test command runs as root");
 
 Q_DECLARE_METATYPE(HistoryKeyStore::Status)
+// Done to a sealed file or its key before the file is loaded again.
+using Damage = std::function<void(QByteArray& file, FakeKeyring& keyring)>;
+Q_DECLARE_METATYPE(Damage)
 
 class TestClipboardStorage : public QObject
 {
@@ -221,7 +228,9 @@ private Q_SLOTS:
         QCOMPARE(printed.count(loadFailure), 1);
 
         const QString aside = keptAside(dir);
-        QVERIFY(QRegularExpression(u"^clipboard_history\\.json\\.unreadable-\\d{8}T\\d{6}$"_s).match(aside).hasMatch());
+        QVERIFY(QRegularExpression(u"^clipboard_history\\.json\\.unreadable-\\d{8}T\\d{6}$"_s)
+                    .match(aside)
+                    .hasMatch());
         QCOMPARE(statOf(dir.filePath(aside)).st_ino, original);
         QCOMPARE(printed.count(u"🗂️ Histórico ilegível guardado em: "_s), 1);
 
@@ -265,40 +274,34 @@ private Q_SLOTS:
     // and the history goes on in a new file.
     void encryptedFileThatDoesNotOpenIsKeptAside_data()
     {
-        QTest::addColumn<QString>("damage");
-        QTest::newRow("wrong key") << u"key"_s;
-        QTest::newRow("key gone from the keyring") << u"no key"_s;
-        QTest::newRow("byte flipped in the sealed part") << u"flip body"_s;
-        QTest::newRow("byte flipped in the nonce") << u"flip nonce"_s;
-        QTest::newRow("last byte flipped") << u"flip tag"_s;
-        QTest::newRow("unknown version") << u"version"_s;
-        QTest::newRow("truncated") << u"truncate"_s;
-        QTest::newRow("only the header") << u"header"_s;
+        QTest::addColumn<Damage>("damage");
+        const auto flip = [](qsizetype at, char mask) {
+            return Damage([at, mask](QByteArray& file, FakeKeyring&) {
+                const qsizetype i = at < 0 ? file.size() + at : at;
+                file[i] = char(file[i] ^ mask);
+            });
+        };
+        QTest::newRow("wrong key") << Damage(
+            [](QByteArray&, FakeKeyring& k) { k.key = HistoryCipher::generateKey(); });
+        QTest::newRow("key gone from the keyring")
+            << Damage([](QByteArray&, FakeKeyring& k) { k.key.reset(); });
+        QTest::newRow("byte flipped in the sealed part") << flip(HistoryCipher::headerSize + 1000, 0x01);
+        QTest::newRow("byte flipped in the nonce") << flip(10, char(0x80));
+        QTest::newRow("last byte flipped") << flip(-1, 0x01);
+        QTest::newRow("unknown version") << flip(7, 0x03); // 1 becomes 2
+        QTest::newRow("truncated") << Damage([](QByteArray& file, FakeKeyring&) { file.chop(1000); });
+        QTest::newRow("only the header")
+            << Damage([](QByteArray& file, FakeKeyring&) { file.truncate(HistoryCipher::headerSize); });
     }
     void encryptedFileThatDoesNotOpenIsKeptAside()
     {
-        QFETCH(QString, damage);
+        QFETCH(Damage, damage);
         QTemporaryDir dir;
         const QString path = dir.filePath(u"clipboard_history.json"_s);
         auto keyring = std::make_shared<FakeKeyring>();
         openStorage(path, keyring, true)->save(secretItems());
         QByteArray file = ovelin::test::readFile(path);
-        if (damage == u"key")
-            keyring->key = HistoryCipher::generateKey();
-        else if (damage == u"no key")
-            keyring->key.reset();
-        else if (damage == u"flip body")
-            file[file.size() / 2] = char(file[file.size() / 2] ^ 0x01);
-        else if (damage == u"flip nonce")
-            file[10] = char(file[10] ^ 0x80);
-        else if (damage == u"flip tag")
-            file[file.size() - 1] = char(file[file.size() - 1] ^ 0x01);
-        else if (damage == u"version")
-            file[7] = char(2);
-        else if (damage == u"truncate")
-            file.chop(1000);
-        else if (damage == u"header")
-            file.truncate(HistoryCipher::headerSize);
+        damage(file, *keyring);
         QVERIFY(ovelin::test::writeFile(path, file));
 
         ovelin::test::PrintedLines printed;

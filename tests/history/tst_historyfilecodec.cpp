@@ -26,10 +26,11 @@ private Q_SLOTS:
         QStringList described;
         for (const ClipboardItem& item : result.items)
             described << fixtures::describe(item);
-        QCOMPARE(described, (QStringList{u"text:Olá, \"mundo\"\n✓|rtf={\\rtf1 Olá}|html=<b>Olá</b>"_s,
-                                         u"text:plain|rtf=-|html=-"_s, u"file:file:///home/ana/Relatório final.pdf"_s,
-                                         u"group:file:///tmp/only one.txt"_s,
-                                         u"group:file:///tmp/a.txt file:///tmp/b.txt"_s, u"image:iVBORw0KGgo="_s}));
+        QCOMPARE(described,
+                 (QStringList{u"text:Olá, \"mundo\"\n✓|rtf={\\rtf1 Olá}|html=<b>Olá</b>"_s,
+                              u"text:plain|rtf=-|html=-"_s, u"file:file:///home/ana/Relatório final.pdf"_s,
+                              u"group:file:///tmp/only one.txt"_s,
+                              u"group:file:///tmp/a.txt file:///tmp/b.txt"_s, u"image:iVBORw0KGgo="_s}));
         QCOMPARE(result.items[0].id(), QUuid(u"6a1b1f9e-0c4d-4b8e-9f10-2b3c4d5e6f70"_s));
         QCOMPARE(result.items[0].date(), 786012345.678901);
         QVERIFY(result.items[0].isPinned() && !result.items[1].isPinned());
@@ -67,11 +68,12 @@ private Q_SLOTS:
         QTest::newRow("control characters and escapes")
             << fileOf("{\"type\":\"text\",\"value\":\"zero\\u0000one\\u001ftwo \\\\ \\\" \\/ \\u00e9\"}")
             << u"text:zero\u0000one\u001ftwo \\ \" / \u00e9|rtf=-|html=-"_s;
-        QTest::newRow("outside the basic plane") << fileOf("{\"type\":\"text\",\"value\":\"😀 𝄞\"}")
-                                                 << u"text:😀 𝄞|rtf=-|html=-"_s;
+        QTest::newRow("outside the basic plane")
+            << fileOf("{\"type\":\"text\",\"value\":\"😀 𝄞\"}") << u"text:😀 𝄞|rtf=-|html=-"_s;
         // A lone surrogate has no UTF-8 form; it used to come back as a replacement character.
-        QTest::newRow("lone surrogates") << fileOf("{\"type\":\"text\",\"value\":\"a\\ud800b\\udc00\"}")
-                                         << u"text:a"_s + QChar(0xD800) + u"b"_s + QChar(0xDC00) + u"|rtf=-|html=-"_s;
+        QTest::newRow("lone surrogates")
+            << fileOf("{\"type\":\"text\",\"value\":\"a\\ud800b\\udc00\"}")
+            << u"text:a"_s + QChar(0xD800) + u"b"_s + QChar(0xDC00) + u"|rtf=-|html=-"_s;
     }
     void filesWriteBackTheSameItems()
     {

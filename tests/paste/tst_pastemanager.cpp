@@ -77,7 +77,7 @@ private Q_SLOTS:
     QString pastedImagePath(const ClipboardItem& item)
     {
         manager().copyToPasteboard(item);
-        const QUrl url(QString::fromUtf8(m_clipboard.lastWritten().formats.value(0).second.split('\r').first()));
+        const QUrl url(QString::fromUtf8(m_clipboard.lastWritten().formats.value(0).second.trimmed()));
         return url.isLocalFile() ? url.toLocalFile() : QString();
     }
 
@@ -97,14 +97,16 @@ private Q_SLOTS:
         QTest::newRow("rich text off: plain only") << both << false << Formats{plainOla} << u"text"_s;
         QTest::newRow("HTML when there is no RTF")
             << htmlOnly << true << Formats{{u"text/html"_s, "<i>x</i>"}, plainX} << u"text"_s;
-        QTest::newRow("plain text") << ClipboardItem(ClipboardItemType::text(u"x"_s)) << true << Formats{plainX}
-                                    << u"text"_s;
+        QTest::newRow("plain text") << ClipboardItem(ClipboardItemType::text(u"x"_s)) << true
+                                    << Formats{plainX} << u"text"_s;
         // Asked for plain text (Shift+Return): no rich form even with rich text on.
-        QTest::newRow("plain-text paste of an HTML item") << htmlOnly << true << Formats{plainX} << u"plain text"_s;
+        QTest::newRow("plain-text paste of an HTML item")
+            << htmlOnly << true << Formats{plainX} << u"plain text"_s;
         QTest::newRow("one file") << ClipboardItem(ClipboardItemType::file(QUrl(u"file:///tmp/a%20b.txt"_s)))
                                   << true
                                   << Formats{{u"text/uri-list"_s, "file:///tmp/a%20b.txt\r\n"},
-                                             {u"x-special/gnome-copied-files"_s, "copy\nfile:///tmp/a%20b.txt"}}
+                                             {u"x-special/gnome-copied-files"_s,
+                                              "copy\nfile:///tmp/a%20b.txt"}}
                                   << u"file"_s;
         // In the group's order in both forms.
         QTest::newRow("file group")
@@ -112,7 +114,8 @@ private Q_SLOTS:
                    {QUrl::fromLocalFile(u"/tmp/z é.txt"_s), QUrl(u"file:///tmp/a.txt"_s)}))
             << true
             << Formats{{u"text/uri-list"_s, "file:///tmp/z%20%C3%A9.txt\r\nfile:///tmp/a.txt\r\n"},
-                       {u"x-special/gnome-copied-files"_s, "copy\nfile:///tmp/z%20%C3%A9.txt\nfile:///tmp/a.txt"}}
+                       {u"x-special/gnome-copied-files"_s,
+                        "copy\nfile:///tmp/z%20%C3%A9.txt\nfile:///tmp/a.txt"}}
             << u"group"_s;
     }
     void writesTheItemsRepresentations()
@@ -129,7 +132,8 @@ private Q_SLOTS:
 
         QCOMPARE(m_clipboard.writeCount(), 1); // one write: the representations go together
         QCOMPARE(m_clipboard.lastWritten().formats, formats);
-        QCOMPARE(manager().lastCopiedContentType(), std::optional<QString>(plainText ? u"text"_s : contentType));
+        QCOMPARE(manager().lastCopiedContentType(),
+                 std::optional<QString>(plainText ? u"text"_s : contentType));
         QCOMPARE(lines.lines(), QStringList{u"📋 Conteúdo copiado para a área de transferência"_s});
     }
 
