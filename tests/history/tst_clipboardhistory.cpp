@@ -29,13 +29,7 @@ ClipboardItem secret(const QString& value, double date)
     return item;
 }
 
-QStringList texts(const ClipboardHistory& history)
-{
-    QStringList out;
-    for (const ClipboardItem& item : history.history())
-        out << item.type().text() + (item.isPinned() ? u"*"_s : QString());
-    return out;
-}
+using fixtures::texts;
 
 } // namespace
 

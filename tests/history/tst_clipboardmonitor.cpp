@@ -49,13 +49,7 @@ class TestClipboardMonitor : public QObject
         monitor->startMonitoring();
         return monitor;
     }
-    QStringList texts() const
-    {
-        QStringList out;
-        for (const ClipboardItem& item : m_history->history())
-            out << item.type().text();
-        return out;
-    }
+    QStringList texts() const { return fixtures::texts(*m_history); }
 
 private Q_SLOTS:
     void init()
