@@ -159,11 +159,13 @@ private Q_SLOTS:
         m_history->setLimit(0);
         const auto monitor = started();
         ovelin::test::PrintedLines lines;
+        const QString inserted = u"⬆️ Inserindo item no topo do histórico"_s;
         m_clipboard.setSnapshot(textSnapshot(u"dropped"_s));
-        bool sentinel = false;
-        QTimer::singleShot(50, this, [&sentinel] { sentinel = true; });
-        QTRY_VERIFY_WITH_TIMEOUT(sentinel, 10000);
-        QCOMPARE(lines.count(u"⬆️ Inserindo item no topo do histórico"_s), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(lines.count(inserted), 1, 10000);
+        // The next copy is the sentinel: the dropped one offered again would come before it.
+        m_clipboard.setSnapshot(textSnapshot(u"sentinel"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(lines.count(inserted), 2, 10000);
+        QCOMPARE(m_clipboard.readCount(), 2);
     }
 
     void transfersOnlyAfterAChange()
