@@ -9,12 +9,7 @@
 #include <Beacon/DurationSignalTracker.h>
 
 #include "support/ClientSetup.h"
-#include "support/LogCapture.h"
 #include "support/TestMain.h"
-
-using Sender = std::function<void()>;
-Q_DECLARE_METATYPE(ParameterDictionary)
-Q_DECLARE_METATYPE(Sender)
 
 namespace {
 
@@ -52,22 +47,13 @@ private Q_SLOTS:
         Clock::setCurrent(nullptr);
     }
 
-    void durationText_data()
-    {
-        QTest::addColumn<double>("seconds");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("cut to thousandths") << 1.23456 << u"1.234"_qs;
-        QTest::newRow("half") << 2.5 << u"2.5"_qs;
-        QTest::newRow("not representable in binary") << 2.3 << u"2.3"_qs;
-        QTest::newRow("under a millisecond") << 0.0009 << u"0"_qs;
-        QTest::newRow("large, no exponent") << 1'000'000.0 << u"1000000"_qs;
-    }
-
+    // Cut to thousandths, with neither binary noise (2.3) nor an exponent.
     void durationText()
     {
-        QFETCH(double, seconds);
-        QFETCH(QString, expected);
-        QCOMPARE(DurationSignalTracker::durationText(seconds), expected);
+        QStringList texts;
+        for (double seconds : {1.23456, 2.3, 0.0009, 1'000'000.0})
+            texts.append(DurationSignalTracker::durationText(seconds));
+        QCOMPARE(texts, (QStringList{u"1.234"_qs, u"2.3"_qs, u"0"_qs, u"1000000"_qs}));
     }
 
     void durationSignalCarriesTheElapsedTimeAndMergedParameters_data()
@@ -127,55 +113,49 @@ private Q_SLOTS:
         QCOMPARE(Beacon::previousNavigationPath(), std::optional<QString>(u"preferences"_qs));
     }
 
-    void errorSignalForms_data()
-    {
-        QTest::addColumn<Sender>("send");
-        QTest::addColumn<ParameterDictionary>("expected"); // "Beacon.Error." left out, and the caller's keys
-
-        QTest::newRow("identifier only") << Sender([] { Beacon::sendErrorSignal(u"export-failed"_qs); })
-                                         << parameters(u"id=export-failed"_qs);
-        QTest::newRow("identifier, category and message") << Sender([] {
-            Beacon::sendErrorSignal(u"export-failed"_qs, ErrorCategory::userInput, u"Name is empty"_qs,
-                                    {{u"screen"_qs, u"export"_qs}});
-        }) << parameters(u"id=export-failed;category=user-input;message=Name is empty;screen=export"_qs);
-        QTest::newRow("error with its description")
-            << Sender([] { Beacon::sendErrorSignal(ExportError(), ErrorCategory::thrownException); })
-            << parameters(u"id=export-failed;category=thrown-exception;message=The disk is full."_qs);
-        QTest::newRow("error without a message")
-            << Sender([] { Beacon::sendErrorSignal(ExportError(), ErrorCategory::appState, std::nullopt); })
-            << parameters(u"id=export-failed;category=app-state"_qs);
-        QTest::newRow("caller's parameters win") << Sender([] {
-            Beacon::sendErrorSignal(ExportError(), ErrorCategory::thrownException,
-                                    {{u"Beacon.Error.message"_qs, u"(hidden)"_qs}});
-        }) << parameters(u"id=export-failed;category=thrown-exception;message=(hidden)"_qs);
-        QTest::newRow("wrapped standard exception") << Sender([] {
-            Beacon::sendErrorSignal(AnyIdentifiableError(u"parse"_qs, std::invalid_argument("bad number")));
-        }) << parameters(u"id=parse;category=thrown-exception;message=bad number"_qs);
-    }
-
     void errorSignalForms()
     {
-        QFETCH(Sender, send);
-        QFETCH(ParameterDictionary, expected);
-        send();
-        const QList<SignalPostBody> records = cachedRecords(true);
-        QCOMPARE(records.size(), 1);
-        QCOMPARE(records[0].type, u"Beacon.Error.occurred"_qs);
-        ParameterDictionary actual;
-        for (auto it = records[0].payload.cbegin(); it != records[0].payload.cend(); ++it) {
-            const QString key = it.key().startsWith(u"Beacon.Error."_qs) ? it.key().mid(13) : it.key();
-            if (it.key() != key || expected.contains(key))
-                actual.insert(key, it.value());
+        const struct
+        {
+            std::function<void()> send;
+            QString expected; // "Beacon.Error." left out, and the caller's keys
+        } cases[] = {
+            {[] { Beacon::sendErrorSignal(u"export-failed"_qs); }, u"id=export-failed"_qs},
+            {[] {
+                 Beacon::sendErrorSignal(u"export-failed"_qs, ErrorCategory::userInput, u"Name is empty"_qs,
+                                         {{u"screen"_qs, u"export"_qs}});
+             },
+             u"id=export-failed;category=user-input;message=Name is empty;screen=export"_qs},
+            {[] { Beacon::sendErrorSignal(ExportError(), ErrorCategory::thrownException); },
+             u"id=export-failed;category=thrown-exception;message=The disk is full."_qs},
+            {[] { Beacon::sendErrorSignal(ExportError(), ErrorCategory::appState, std::nullopt); },
+             u"id=export-failed;category=app-state"_qs},
+            // The caller's parameters win.
+            {[] {
+                 Beacon::sendErrorSignal(ExportError(), ErrorCategory::thrownException,
+                                         {{u"Beacon.Error.message"_qs, u"(hidden)"_qs}});
+             },
+             u"id=export-failed;category=thrown-exception;message=(hidden)"_qs},
+            {[] {
+                 Beacon::sendErrorSignal(
+                     AnyIdentifiableError(u"parse"_qs, std::invalid_argument("bad number")));
+             },
+             u"id=parse;category=thrown-exception;message=bad number"_qs},
+        };
+        for (const auto& c : cases) {
+            c.send();
+            const QList<SignalPostBody> records = cachedRecords(true);
+            QCOMPARE(records.size(), 1);
+            QCOMPARE(records[0].type, u"Beacon.Error.occurred"_qs);
+            const ParameterDictionary expected = parameters(c.expected);
+            ParameterDictionary actual;
+            for (auto it = records[0].payload.cbegin(); it != records[0].payload.cend(); ++it) {
+                const QString key = it.key().startsWith(u"Beacon.Error."_qs) ? it.key().mid(13) : it.key();
+                if (it.key() != key || expected.contains(key))
+                    actual.insert(key, it.value());
+            }
+            QCOMPARE(actual, expected);
         }
-        QCOMPARE(actual, expected);
-    }
-
-    void logLinesBelowTheHandlersLevelAreDropped()
-    {
-        LogCapture capture;
-        for (LogLevel level : {LogLevel::debug, LogLevel::info, LogLevel::error})
-            capture.handler(LogLevel::info).log(level, logLevelDescription(level));
-        QCOMPARE(capture.lines(), (QStringList{u"INFO"_qs, u"ERROR"_qs}));
     }
 };
 

@@ -47,32 +47,9 @@ private Q_SLOTS:
         qunsetenv("OVELIN_ANALYTICS_URL");
     }
 
-    void throttleKey_data()
-    {
-        QTest::addColumn<int>("signal");
-        QTest::addColumn<SignalParameters>("parameters");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("placement comes first") << int(AppSignal::WindowOpened)
-                                               << SignalParameters{{u"contentType"_qs, u"text"_qs},
-                                                                   {u"limitType"_qs, u"l"_qs},
-                                                                   {u"placement"_qs, u"p"_qs}}
-                                               << u"WindowOpened|p"_qs;
-        QTest::newRow("limit type before content type")
-            << int(AppSignal::SettingsChanged)
-            << SignalParameters{{u"contentType"_qs, u"text"_qs}, {u"limitType"_qs, u"unpinned"_qs}}
-            << u"SettingsChanged|unpinned"_qs;
-    }
-
-    void throttleKey()
-    {
-        QFETCH(int, signal);
-        QFETCH(SignalParameters, parameters);
-        QFETCH(QString, expected);
-        QCOMPARE(Telemetry::throttleKey(static_cast<AppSignal>(signal), parameters), expected);
-    }
-
-    // The keys by content type and the bare name where no key parameter is given; every signal
-    // carries the app parameter (its value, and the payloads' others, are tst_TelemetryEndToEnd's).
+    // Throttled per signal and key parameter (by content type here), by the bare name where no key
+    // parameter is given; every signal carries the app parameter (its value, and the payloads'
+    // others, are tst_TelemetryEndToEnd's).
     void throttledSignalsPerKeyAndInterval()
     {
         Telemetry& telemetry = Telemetry::shared();
