@@ -1,8 +1,6 @@
 #include <functional>
 #include <stdexcept>
 
-#include <QWidget>
-
 #include <Beacon/ApplicationActivity.h>
 #include <Beacon/Beacon.h>
 #include <Beacon/Clock.h>
@@ -87,30 +85,6 @@ private Q_SLOTS:
         QCOMPARE(records[0].payload.value(u"a"_qs), u"2"_qs);
         QCOMPARE(records[0].payload.value(u"kept"_qs), u"x"_qs);
         QCOMPARE(records[0].floatValue, std::optional<double>(7.0));
-    }
-
-    void navigationIdentifiersFollowThePreviousPath()
-    {
-        Beacon::resetNavigationPath();
-        Beacon::sendNavigationChange(u"settings"_qs);
-        Beacon::sendNavigationChange(u"about"_qs);
-        Beacon::sendNavigationChange(u"panel"_qs, u"history"_qs);
-        QWidget page;
-        Beacon::trackNavigationPath(&page, u"preferences"_qs);
-        page.show();
-
-        const QList<SignalPostBody> records = cachedRecords(true);
-        QCOMPARE(records.size(), 4);
-        const QStringList identifiers{u" -> settings"_qs, u"settings -> about"_qs, u"panel -> history"_qs,
-                                      u"history -> preferences"_qs};
-        for (qsizetype i = 0; i < records.size(); ++i) {
-            QCOMPARE(records[i].type, u"Beacon.Navigation.pathChanged"_qs);
-            QCOMPARE(records[i].payload.value(u"Beacon.Navigation.identifier"_qs), identifiers[i]);
-            QCOMPARE(records[i].payload.value(u"Beacon.Navigation.schemaVersion"_qs), u"1"_qs);
-        }
-        QCOMPARE(records[0].payload.value(u"Beacon.Navigation.sourcePath"_qs, u"(absent)"_qs), QString());
-        QCOMPARE(records[1].payload.value(u"Beacon.Navigation.destinationPath"_qs), u"about"_qs);
-        QCOMPARE(Beacon::previousNavigationPath(), std::optional<QString>(u"preferences"_qs));
     }
 
     void errorSignalForms()
