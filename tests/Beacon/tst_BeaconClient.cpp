@@ -46,48 +46,6 @@ private Q_SLOTS:
         QCOMPARE(records[0].clientUser, records[1].clientUser);
     }
 
-    // Prefixes go on the signal's name and on its and the default parameters' keys, but not on a
-    // key that has the reserved prefix already; the signal's own parameters win over the defaults.
-    void namesAndParametersArePrefixed()
-    {
-        const struct
-        {
-            QString signalPrefix, parameterPrefix, defaults, given, expectedType, expected;
-        } cases[] = {
-            {{}, {}, {}, u"k=v"_qs, u"Opened"_qs, u"k=v"_qs},
-            {u"App."_qs,
-             u"my."_qs,
-             {},
-             u"k=v;Beacon.custom=w"_qs,
-             u"App.Opened"_qs,
-             u"my.k=v;Beacon.custom=w"_qs},
-            {{}, u"p."_qs, u"a=1;b=2"_qs, u"b=3"_qs, u"Opened"_qs, u"p.a=1;p.b=3"_qs},
-        };
-        for (const auto& c : cases) {
-            const ParameterDictionary defaults = parameters(c.defaults), given = parameters(c.given),
-                                      expected = parameters(c.expected);
-            TelemetryManagerConfiguration config = configuration();
-            if (!c.signalPrefix.isEmpty())
-                config.defaultSignalPrefix = c.signalPrefix;
-            if (!c.parameterPrefix.isEmpty())
-                config.defaultParameterPrefix = c.parameterPrefix;
-            config.defaultParameters = [defaults] { return defaults; };
-            Beacon::initialize(config);
-            Beacon::signal(u"Opened"_qs, given);
-
-            const QList<SignalPostBody> records = cachedRecords(true);
-            QCOMPARE(records.size(), 1);
-            QCOMPARE(records.first().type, c.expectedType);
-            // The given keys, prefixed or not, and nothing of them left unprefixed by mistake.
-            ParameterDictionary actual;
-            for (auto it = records.first().payload.cbegin(); it != records.first().payload.cend(); ++it) {
-                if (expected.contains(it.key()) || given.contains(it.key()) || defaults.contains(it.key()))
-                    actual.insert(it.key(), it.value());
-            }
-            QCOMPARE(actual, expected);
-        }
-    }
-
     void reservedNamesDrawWarningsButAreSent()
     {
         const QString text =

@@ -54,37 +54,32 @@ private Q_SLOTS:
         QCOMPARE(texts, (QStringList{u"1.234"_qs, u"2.3"_qs, u"0"_qs, u"1000000"_qs}));
     }
 
-    void durationSignalCarriesTheElapsedTimeAndMergedParameters_data()
-    {
-        QTest::addColumn<bool>("includeBackgroundTime");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("active time only") << false << u"10.234"_qs;
-        QTest::newRow("whole time") << true << u"610.234"_qs;
-    }
-
+    // The time since the beginning, active or all of it, with the end's parameters over the
+    // beginning's; a second end, or the end of what never began, sends nothing.
     void durationSignalCarriesTheElapsedTimeAndMergedParameters()
     {
-        QFETCH(bool, includeBackgroundTime);
-        QFETCH(QString, expected);
         ApplicationActivity& activity = ApplicationActivity::shared();
-        Beacon::beginDurationSignal(u"Export"_qs, {{u"a"_qs, u"1"_qs}, {u"kept"_qs, u"x"_qs}},
-                                    includeBackgroundTime);
-        m_clock->advance(4.23456);
-        activity.notifyDidResignActive();
-        m_clock->advance(600);
-        activity.notifyWillBecomeActive();
-        m_clock->advance(6);
-        Beacon::endDurationSignal(u"Export"_qs, {{u"a"_qs, u"2"_qs}}, 7.0);
-        Beacon::endDurationSignal(u"Export"_qs);
-        Beacon::endDurationSignal(u"NeverBegun"_qs);
+        for (bool includeBackgroundTime : {false, true}) {
+            Beacon::beginDurationSignal(u"Export"_qs, {{u"a"_qs, u"1"_qs}, {u"kept"_qs, u"x"_qs}},
+                                        includeBackgroundTime);
+            m_clock->advance(4.23456);
+            activity.notifyDidResignActive();
+            m_clock->advance(600);
+            activity.notifyWillBecomeActive();
+            m_clock->advance(6);
+            Beacon::endDurationSignal(u"Export"_qs, {{u"a"_qs, u"2"_qs}}, 7.0);
+            Beacon::endDurationSignal(u"Export"_qs);
+            Beacon::endDurationSignal(u"NeverBegun"_qs);
 
-        const QList<SignalPostBody> records = cachedRecords(true);
-        QCOMPARE(records.size(), 1);
-        QCOMPARE(records[0].type, u"Export"_qs);
-        QCOMPARE(records[0].payload.value(durationKey), expected);
-        QCOMPARE(records[0].payload.value(u"a"_qs), u"2"_qs);
-        QCOMPARE(records[0].payload.value(u"kept"_qs), u"x"_qs);
-        QCOMPARE(records[0].floatValue, std::optional<double>(7.0));
+            const QList<SignalPostBody> records = cachedRecords(true);
+            QCOMPARE(records.size(), 1);
+            QCOMPARE(records[0].type, u"Export"_qs);
+            QCOMPARE(records[0].payload.value(durationKey),
+                     includeBackgroundTime ? u"610.234"_qs : u"10.234"_qs);
+            QCOMPARE(records[0].payload.value(u"a"_qs), u"2"_qs);
+            QCOMPARE(records[0].payload.value(u"kept"_qs), u"x"_qs);
+            QCOMPARE(records[0].floatValue, std::optional<double>(7.0));
+        }
     }
 
     void errorSignalForms()

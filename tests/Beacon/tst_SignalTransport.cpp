@@ -32,6 +32,7 @@ class TestSignalTransport : public QObject
 private:
     QTemporaryDir m_dir;
     LogCapture m_log;
+    std::unique_ptr<TestIngestionServer> m_server;
 
     std::unique_ptr<SignalManager>
     manager(const QUrl& baseUrl, const std::function<void(TelemetryManagerConfiguration&)>& adjust = {})
@@ -72,27 +73,27 @@ private Q_SLOTS:
         QVERIFY(m_dir.isValid());
         m_log.clear();
         QFile::remove(cacheFile());
+        m_server = std::make_unique<TestIngestionServer>();
+        QVERIFY(m_server->listen());
     }
 
     void waitingRecordsGoOutInBatchesOfAHundredOnSuccessiveTicks()
     {
-        TestIngestionServer server;
-        QVERIFY(server.listen());
-        auto signals = manager(server.baseUrl(), [](auto& config) { config.sendInterval = 150ms; });
+        auto signals = manager(m_server->baseUrl(), [](auto& config) { config.sendInterval = 150ms; });
         QVERIFY(!signals->isSendTimerActive()); // nothing waits: nothing wakes the application
         signals->signalCache().push(records(0, 250));
         signals->startTimer();
 
-        QTRY_COMPARE_WITH_TIMEOUT(server.requests().size(), 3, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_server->requests().size(), 3, 10000);
         QList<qsizetype> batchSizes;
-        for (const QByteArray& body : server.bodies())
+        for (const QByteArray& body : m_server->bodies())
             batchSizes.append(QJsonDocument::fromJson(body).array().size());
         QCOMPARE(batchSizes, (QList<qsizetype>{100, 100, 50}));
-        QTRY_COMPARE(server.acceptedPayloadValues(u"index"_qs), indices(0, 250));
+        QTRY_COMPARE(m_server->acceptedPayloadValues(u"index"_qs), indices(0, 250));
         QCOMPARE(signals->signalCache().count(), 0);
         QVERIFY(m_log.contains(u"Sending 100 signals leaving a cache of 150 signals"_qs));
 
-        const TestIngestionServer::Request first = server.requests().first();
+        const TestIngestionServer::Request first = m_server->requests().first();
         QCOMPARE(first.method, QByteArray("POST"));
         QCOMPARE(first.path, QByteArray("/v2/"));
         QCOMPARE(first.headers.value("content-type"), QByteArray("application/json"));
@@ -101,8 +102,8 @@ private Q_SLOTS:
         QTRY_VERIFY(!signals->isSendTimerActive());
         signals->processSignal(u"Later"_qs, {}, std::nullopt, std::nullopt, false);
         QTRY_VERIFY(signals->isSendTimerActive());
-        QTRY_COMPARE(server.requests().size(), 4);
-        QCOMPARE(QJsonDocument::fromJson(server.bodies().last()).array().first()[u"type"_qs].toString(),
+        QTRY_COMPARE(m_server->requests().size(), 4);
+        QCOMPARE(QJsonDocument::fromJson(m_server->bodies().last()).array().first()[u"type"_qs].toString(),
                  u"Later"_qs);
         QTRY_VERIFY(!signals->isSendTimerActive());
     }
@@ -122,13 +123,11 @@ private Q_SLOTS:
     {
         QFETCH(int, status);
         QFETCH(QString, logLine);
-        TestIngestionServer server;
-        QVERIFY(server.listen());
         if (status)
-            server.queueStatuses({status});
+            m_server->queueStatuses({status});
         else
-            server.close();
-        auto signals = manager(server.baseUrl());
+            m_server->close();
+        auto signals = manager(m_server->baseUrl());
         signals->signalCache().push(records(0, 150));
         QSignalSpy finished(signals.get(), &SignalManager::batchFinished);
 
@@ -138,23 +137,21 @@ private Q_SLOTS:
         QCOMPARE(m_log.count(logLine), 1);
         QCOMPARE(signals->signalCache().count(), 150);
 
-        if (!status && !server.listen(server.port()))
+        if (!status && !m_server->listen(m_server->port()))
             QSKIP("the loopback port was taken by someone else meanwhile");
         // One tick at a time, so the batches reach the server in the order they left the cache.
         signals->attemptToSendNextBatchOfCachedSignals();
         QTRY_COMPARE(finished.size(), 2);
         signals->attemptToSendNextBatchOfCachedSignals();
         QTRY_COMPARE(finished.size(), 3);
-        QCOMPARE(server.acceptedPayloadValues(u"index"_qs), indices(100, 50) + indices(0, 100));
+        QCOMPARE(m_server->acceptedPayloadValues(u"index"_qs), indices(100, 50) + indices(0, 100));
         QCOMPARE(signals->signalCache().count(), 0);
     }
 
     void slowServerDoesNotBlockTheGuiThread()
     {
-        TestIngestionServer server;
-        QVERIFY(server.listen());
-        server.holdResponses = true;
-        auto signals = manager(server.baseUrl(), [](auto& config) { config.requestTimeout = 1500ms; });
+        m_server->holdResponses = true;
+        auto signals = manager(m_server->baseUrl(), [](auto& config) { config.requestTimeout = 1500ms; });
         signals->signalCache().push(records(0, 10));
         QSignalSpy finished(signals.get(), &SignalManager::batchFinished);
 
@@ -162,7 +159,7 @@ private Q_SLOTS:
         // The server, on this thread, holds its answer until the request times out: a call that
         // waited for it would come back with the batch already finished.
         QVERIFY2(finished.isEmpty(), "starting an upload must not wait for the server");
-        QTRY_COMPARE(server.requests().size(), 1);
+        QTRY_COMPARE(m_server->requests().size(), 1);
         QCOMPARE(finished.size(), 0);
 
         // The request gives up after its timeout and the records wait for the next tick.
@@ -203,15 +200,13 @@ private Q_SLOTS:
 
     void quitSavesWaitingRecordsAndTheNextStartSendsThem()
     {
-        TestIngestionServer server;
-        QVERIFY(server.listen());
-        server.holdResponses = true;
+        m_server->holdResponses = true;
         {
-            auto signals = manager(server.baseUrl());
+            auto signals = manager(m_server->baseUrl());
             signals->signalCache().push(records(0, 7));
             // One batch is on the wire when the application quits: it must be saved too.
             signals->attemptToSendNextBatchOfCachedSignals();
-            QTRY_COMPARE(server.requests().size(), 1);
+            QTRY_COMPARE(m_server->requests().size(), 1);
             signals->signalCache().push(records(7, 3));
             ApplicationActivity::shared().notifyWillTerminate();
             QCOMPARE(signals->signalCache().count(), 0);
