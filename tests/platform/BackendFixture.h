@@ -55,6 +55,8 @@ public:
     /// and waits until it has the keyboard focus. Null if it never got it.
     virtual std::unique_ptr<PasteTargetWindow> openWindow(const QString& identifier,
                                                           const QString& title) = 0;
+    /// Why the desktop cannot play this case (test function and data row); empty when it can.
+    virtual QString cannotPlay(const QString& /*function*/, const QString& /*row*/) { return {}; }
     /// Ends the other applications the case started.
     virtual void cleanup() = 0;
 };

@@ -101,6 +101,10 @@ private Q_SLOTS:
     }
     void init()
     {
+        const QString why = m_backend->cannotPlay(QString::fromUtf8(QTest::currentTestFunction()),
+                                                  QString::fromUtf8(QTest::currentDataTag()));
+        if (!why.isEmpty())
+            QSKIP(qPrintable(why));
         static int n = 0;
         m_historyPath = m_dir.filePath(u"history-%1.json"_s.arg(++n));
         m_history = std::make_unique<ClipboardHistory>(ClipboardStorage::atPath(m_historyPath));
