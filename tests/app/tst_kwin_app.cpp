@@ -75,12 +75,11 @@ private:
         QFile script(path);
         if (!script.open(QIODevice::WriteOnly))
             return {};
-        script.write(
-            u"callDBus('%1', '/view', 'app.ovelin.KwinTest', 'report', JSON.stringify("
-            u"(workspace.windowList ? workspace.windowList() : workspace.clientList()).map(w => "
-            u"[w.resourceClass, w.frameGeometry.x, w.frameGeometry.y, w.frameGeometry.width, "
-            u"w.frameGeometry.height])));"_s.arg(QDBusConnection::sessionBus().baseService())
-                .toUtf8());
+        script.write(u"callDBus('%1', '/view', 'app.ovelin.KwinTest', 'report', JSON.stringify("
+                     u"(workspace.windowList ? workspace.windowList() : workspace.clientList()).map(w => "
+                     u"[w.resourceClass, w.frameGeometry.x, w.frameGeometry.y, w.frameGeometry.width, "
+                     u"w.frameGeometry.height])));"_s.arg(QDBusConnection::sessionBus().baseService())
+                         .toUtf8());
         script.close();
         m_reply.clear();
         const QString plugin = u"ovelin-test-view-%1"_s.arg(++m_asked);

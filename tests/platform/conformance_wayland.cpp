@@ -69,9 +69,10 @@ public:
         // KWin grants its fake input and window list to this executable once its service cache
         // knows an entry naming it, a moment after the cache was rebuilt; the services come after.
         const QSet<QString> granted{u"org_kde_kwin_fake_input"_s, u"org_kde_plasma_window_management"_s};
+        const auto offered = [&] { return WaylandCapabilityService::announcedGlobals().contains(granted); };
         if (!announceToKwin(30000, "org_kde_kwin_fake_input,org_kde_plasma_window_management") ||
-            !QTest::qWaitFor([&] { return WaylandCapabilityService::announcedGlobals().contains(granted); }, 30000))
-            qWarning("KWin did not grant this test its fake input and window list: the paste and focus cases fail");
+            !QTest::qWaitFor(offered, 30000))
+            qWarning("KWin granted this test no fake input or window list: its paste cases fail");
 #endif
         if (!WaylandClipboardService::dataControlProtocol())
             return u"the compositor offers no data-control"_s;
