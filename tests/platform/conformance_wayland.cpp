@@ -38,6 +38,10 @@ public:
             texts << QString::fromUtf8(QByteArray::fromBase64(base64.toLatin1()));
         return texts;
     }
+#ifdef KWIN_CONFORMANCE
+    // Plasma's window list names the process, the wlroots one does not.
+    std::optional<qint64> pid() override { return helper->process().processId(); }
+#endif
 
     std::unique_ptr<Helper> helper;
     QStringList lines;

@@ -321,6 +321,7 @@ private Q_SLOTS:
         const auto front = waitForFront(identifier);
         QVERIFY(front);
         QCOMPARE(front->name, title);
+        QCOMPARE(front->processIdentifier, window->pid());
         const KeyEventPoster& keys = *m_backend->services().keyEventPoster;
         const QString keystroke =
             pasteKeystrokeName(terminal ? keys.terminalPasteKeystroke() : PasteKeystroke::ControlV);
