@@ -4,6 +4,7 @@
 // its desktop. One small file per backend implements it (conformance_<backend>.cpp).
 
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include <QByteArray>
@@ -29,6 +30,8 @@ public:
     virtual QStringList keys() = 0;
     /// What the window pasted, in order: the text, or the file URLs separated by spaces.
     virtual QStringList pastedTexts() = 0;
+    /// The window's process as the desktop names it to others; none where it names none.
+    virtual std::optional<qint64> pid() { return std::nullopt; }
 };
 
 class BackendFixture
@@ -55,6 +58,8 @@ public:
     /// and waits until it has the keyboard focus. Null if it never got it.
     virtual std::unique_ptr<PasteTargetWindow> openWindow(const QString& identifier,
                                                           const QString& title) = 0;
+    /// Why the desktop cannot play this case (test function and data row); empty when it can.
+    virtual QString cannotPlay(const QString& /*function*/, const QString& /*row*/) { return {}; }
     /// Ends the other applications the case started.
     virtual void cleanup() = 0;
 };
