@@ -204,6 +204,10 @@ private Q_SLOTS:
         QVERIFY2(ovelin.output().split(u'\n').filter(startLinePrefix) == QStringList{startLine},
                  qPrintable(ovelin.output()));
         QCOMPARE(ovelin.output().contains(noClipboardLine), startLine.contains(u"sem data-control"_s));
+        // Where nothing binds keys, the user learns which command to bind.
+        const QString toggle = QFileInfo(QStringLiteral(OVELIN_EXECUTABLE)).canonicalFilePath() + u" --toggle"_s;
+        QVERIFY2(!weston || ovelin.waitForLine(u"associe \""_s + toggle + u"\" a uma tecla"_s),
+                 qPrintable(ovelin.output()));
 
         if (!weston)
             QVERIFY(QTest::qWaitFor(swayShowsPanel, timeoutMs));

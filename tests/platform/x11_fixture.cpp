@@ -172,17 +172,6 @@ int hang(Display* dpy, int retakeMs)
     }
 }
 
-// The few atoms an owner needs.
-struct Atoms
-{
-    explicit Atoms(Display* dpy)
-        : targets(XInternAtom(dpy, "TARGETS", False)), utf8(XInternAtom(dpy, "UTF8_STRING", False)),
-          incr(XInternAtom(dpy, "INCR", False))
-    {
-    }
-    Atom targets, utf8, incr;
-};
-
 // Atoms named "OVELIN_TEST_FORMAT_<n>", interned in one round trip.
 std::vector<Atom> internMadeUpFormats(Display* dpy, int count)
 {
@@ -212,7 +201,11 @@ void notify(Display* dpy, const XSelectionRequestEvent& request, Atom property)
 
 int misbehave(Display* dpy, const QByteArray& mode)
 {
-    const Atoms atoms(dpy);
+    const struct
+    {
+        Atom targets, utf8, incr;
+    } atoms{XInternAtom(dpy, "TARGETS", False), XInternAtom(dpy, "UTF8_STRING", False),
+            XInternAtom(dpy, "INCR", False)};
     takeClipboard(dpy);
     for (;;) {
         XEvent event;
