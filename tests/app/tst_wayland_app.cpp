@@ -81,6 +81,9 @@ public:
         }
         // The desktop the tests run from (GNOME) would pick its own backend.
         m_environment.remove(u"XDG_CURRENT_DESKTOP"_s);
+        // Sway runs the shortcut's command through its parser and the shell: a data folder whose
+        // name needs quoting must reach the command intact, or the command starts another Ovelin.
+        m_environment.insert(u"XDG_DATA_HOME"_s, m_home.path() + u"/data home,x;y"_s);
         if (!desktop.isEmpty()) {
             // The test's own runtime folder is a private one: sway's socket is in sway's.
             m_environment.insert(u"XDG_RUNTIME_DIR"_s, QFileInfo(qEnvironmentVariable("SWAYSOCK")).path());
@@ -93,7 +96,7 @@ public:
     QString output() const { return ovelin::test::outputOf(m_process); }
     QByteArray historyFile() const
     {
-        return ovelin::test::readFile(m_home.dataFolder() + u"/clipboard_history.json"_s);
+        return ovelin::test::readFile(m_environment.value(u"XDG_DATA_HOME"_s) + u"/Ovelin/clipboard_history.json"_s);
     }
     bool waitForLine(const QString& text, int count = 1)
     {
