@@ -266,7 +266,7 @@ private Q_SLOTS:
             << QVariant() << QString() << QVariantList()
             << QStringList{u"🚫 Não foi possível identificar o app em foco."_s};
         // An editor and named terminals ("XTerm" against the list's "xterm") are pasted into for
-        // real by tst_clipboardconformance and tst_x11paste.
+        // real by tst_clipboardconformance.
         QTest::newRow("terminal without a name")
             << QVariant::fromValue(app(u"kitty"_s)) << QString() << shiftInsert
             << QStringList{u"📦 App em foco: kitty"_s, u"↩️ Usando fallback (XTEST Shift+Insert)"_s,
