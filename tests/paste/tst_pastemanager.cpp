@@ -245,7 +245,7 @@ private Q_SLOTS:
             << QVariant() << QString() << QList<PasteKeystroke>()
             << QStringList{u"🚫 Não foi possível identificar o app em foco."_s};
         // An editor and named terminals ("XTerm" against the list's "xterm") are pasted into for
-        // real by tst_clipboardconformance and tst_x11paste.
+        // real by tst_clipboardconformance.
         QTest::newRow("terminal without a name")
             << QVariant::fromValue(app(u"kitty"_s)) << QString() << QList{PasteKeystroke::ShiftInsert}
             << QStringList{u"📦 App em foco: kitty"_s, u"↩️ Usando fallback (XTEST Shift+Insert)"_s,
