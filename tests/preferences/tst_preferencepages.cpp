@@ -1,7 +1,6 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QFrame>
 #include <QLabel>
 #include <QListWidget>
@@ -14,6 +13,7 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QToolButton>
+#include <QTranslator>
 
 #include "PreferencesTestSupport.h"
 #include "PrintedLines.h"
@@ -23,7 +23,7 @@
 #include "history/ClipboardHistory.h"
 #include "history/ClipboardStorage.h"
 #include "history/SensitiveText.h"
-#include "platform/x11/XdgAutostartLoginItem.h"
+#include "platform/GlobalShortcutService.h"
 #include "preferences/AboutPreferencesView.h"
 #include "preferences/AlertPresenter.h"
 #include "preferences/AppVersion.h"
@@ -40,14 +40,15 @@
 using namespace Qt::StringLiterals;
 using namespace ovelin::test;
 
-// The pages of the preferences window, each on its own with fake services, and the message box
-// that shows their alerts in the application.
+// The pages of the preferences window, each on its own with fake services (an X11 session's, or a
+// Wayland session's), and the message box that shows their alerts in the application.
 class PreferencePagesTest : public QObject
 {
     Q_OBJECT
 
 private:
     static constexpr QSize pageSize{440, 700};
+    QTranslator m_english;
     QTemporaryDir m_dir;
     int m_files = 0;
     std::unique_ptr<ClipboardHistory> m_history;
@@ -60,6 +61,15 @@ private:
 
     static SignalParameters general(const char* settingKey) { return changed(settingKey, "general"); }
 
+    static bool showsText(const QWidget* page, const QString& text)
+    {
+        for (const QLabel* label : page->findChildren<QLabel*>()) {
+            if (label->isVisible() && label->text() == text)
+                return true;
+        }
+        return false;
+    }
+
     static QMessageBox* openBox()
     {
         for (QWidget* widget : QApplication::topLevelWidgets()) {
@@ -70,6 +80,12 @@ private:
     }
 
 private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_english.load(u":/i18n/ovelin_en.qm"_s));
+        QCoreApplication::installTranslator(&m_english);
+    }
+
     void init()
     {
         QSettings().clear();
@@ -147,45 +163,37 @@ private Q_SLOTS:
                  (QList<SignalParameters>{general("shortcut"), general("shortcut")}));
     }
 
-    void launchAtLoginWritesTheAutostartEntryOrShowsTheAlert_data()
+    // The autostart entry itself: tst_loginitem.
+    void launchAtLoginRegistersOrShowsTheAlert_data()
     {
-        QTest::addColumn<QString>("blocker");
-        QTest::newRow("a writable folder") << QString();
-        // A plain file where the folder should be: it cannot be created, even by root (which
-        // permission bits would not stop).
-        QTest::newRow("a file where the folder should be") << u"file"_s;
+        QTest::addColumn<bool>("fails");
+        QTest::newRow("registered") << false;
+        QTest::newRow("refused") << true;
     }
 
-    void launchAtLoginWritesTheAutostartEntryOrShowsTheAlert()
+    void launchAtLoginRegistersOrShowsTheAlert()
     {
-        QFETCH(QString, blocker);
-        const bool works = blocker.isEmpty();
-        const QString folder =
-            isolatedEnvironment().path() + u"/autostart-"_s + QString::fromUtf8(QTest::currentDataTag());
-        if (blocker == u"file")
-            QVERIFY(QFile(folder).open(QIODevice::WriteOnly));
-        XdgAutostartLoginItem entry(folder + u"/ovelin.desktop"_s, u"/opt/Ovelin Test/ovelin"_s);
-        PreferencesServices services = m_world->services();
-        services.loginItems = &entry;
-        auto page = showPage<GeneralPreferencesView>(pageSize, services);
+        QFETCH(bool, fails);
+        m_world->loginItems.failWrites = fails;
+        auto page = open<GeneralPreferencesView>();
         QVERIFY(page);
         PrintedLines printed;
 
         click(page->launchAtLoginSwitch());
-        QCOMPARE(QFile::exists(entry.entryPath()), works);
-        QCOMPARE(entry.isEnabled(), works);
+        QCOMPARE(m_world->loginItems.enabled, !fails);
         // The switch and the stored wish keep the user's choice either way.
         QVERIFY(page->launchAtLoginSwitch()->isChecked());
         QVERIFY(Settings::shared().boolValue(QString(SettingsKey::launchAtLogin)));
+        m_world->loginItems.failWrites = false;
         click(page->launchAtLoginSwitch());
-        QVERIFY(!entry.isEnabled() && !Settings::shared().boolValue(QString(SettingsKey::launchAtLogin)));
+        QVERIFY(!m_world->loginItems.enabled &&
+                !Settings::shared().boolValue(QString(SettingsKey::launchAtLogin)));
 
-        QCOMPARE(printed.lines().size(), 2);
-        QVERIFY2(printed.lines().at(0).startsWith(works ? u"✅ App registrado para iniciar com o sistema"_s
-                                                        : u"🚫 Erro ao configurar login automático: "_s),
-                 qPrintable(printed.lines().at(0)));
-        QCOMPARE(printed.lines().at(1), u"🛑 App removido do login automático"_s);
-        QCOMPARE(m_world->alerts.shown.size(), works ? 0 : 1);
+        QCOMPARE(printed.lines(),
+                 (QStringList{fails ? u"🚫 Erro ao configurar login automático: fake register failure"_s
+                                    : u"✅ App registrado para iniciar com o sistema"_s,
+                              u"🛑 App removido do login automático"_s}));
+        QCOMPARE(m_world->alerts.shown.size(), fails ? 1 : 0);
         QCOMPARE(m_world->settingsChanged(),
                  (QList<SignalParameters>{general("launchAtLogin"), general("launchAtLogin")}));
     }
@@ -526,6 +534,98 @@ private Q_SLOTS:
         QCOMPARE(AboutPreferencesView::siblingProductIcon(u"NoSuchImage"_s), u"tray.full.fill"_s);
     }
 
+    // A session that reports its capabilities row by row and never gives the pointer's motion
+    // (Wayland).
+
+    void waylandRowsShowFoundOrWhatToDo_data()
+    {
+        QTest::addColumn<bool>("found");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("all found") << true << false;
+        QTest::newRow("all missing (weston)") << false << false;
+        // Keys the desktop's own configuration uses are left to it, and the row says so.
+        QTest::newRow("shortcut keys taken by the desktop") << false << true;
+    }
+
+    void waylandRowsShowFoundOrWhatToDo()
+    {
+        QFETCH(bool, found);
+        QFETCH(bool, taken);
+        using Kind = SessionCapability::Kind;
+        QList<SessionCapability> session;
+        for (Kind kind : {Kind::ClipboardAccess, Kind::Paste, Kind::FrontmostApplication, Kind::Shortcut,
+                          Kind::Placement, Kind::PointerMotion})
+            session.append({kind, found && kind != Kind::PointerMotion, {}, taken && kind == Kind::Shortcut});
+        m_world->capabilities.setSession(session, false);
+        auto page = open<PermissionsPreferencesView>();
+        QVERIFY(page);
+
+        // Clipboard, paste, shortcut, placement: nothing to grant, so no buttons anywhere.
+        QCOMPARE(page->sessionRows().size(), 4);
+        for (const auto& row : page->sessionRows()) {
+            QCOMPARE(row.granted, found);
+            QVERIFY(!row.requestButton);
+        }
+        QVERIFY(!page->inputMonitoring().granted);
+        QVERIFY(!page->inputMonitoring().requestButton);
+        QVERIFY(showsText(page.get(), qtTrId("permissions_pointer_unavailable_description")));
+        QVERIFY(!showsText(page.get(), qtTrId("permissions_accessibility_title")));
+        // Each missing one says what to do; the shortcut names this executable's toggle command.
+        const QStringList whatToDo{qtTrId("permissions_clipboard_missing"),
+                                   qtTrId("permissions_paste_missing"),
+                                   qtTrId("permissions_placement_missing")};
+        for (const QString& text : whatToDo)
+            QCOMPARE(showsText(page.get(), text), !found);
+        QCOMPARE(
+            showsText(page.get(),
+                      qtTrId("permissions_shortcut_missing").arg(GlobalShortcutService::toggleCommand())),
+            !found && !taken);
+        QCOMPARE(showsText(page.get(), qtTrId("permissions_shortcut_taken")), taken);
+    }
+
+    // On KWin a copy that no desktop entry names gets no paste: the row offers to write one.
+    void pasteRowOffersTheDesktopEntryKwinNeeds_data()
+    {
+        QTest::addColumn<bool>("installs");
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("written") << true << qtTrId("permissions_desktop_entry_written");
+        QTest::newRow("refused") << false << qtTrId("permissions_desktop_entry_failed").arg(u"disk full"_s);
+    }
+    void pasteRowOffersTheDesktopEntryKwinNeeds()
+    {
+        QFETCH(bool, installs);
+        QFETCH(QString, answer);
+        m_world->capabilities.setSession({{SessionCapability::Kind::Paste, false, {}}}, false);
+        m_world->capabilities.setMissesDesktopEntry(true, installs);
+        auto page = open<PermissionsPreferencesView>();
+        QVERIFY(page);
+        QVERIFY(showsText(page.get(), qtTrId("permissions_paste_desktop_entry_missing")));
+        QPushButton* button = page->sessionRows().constFirst().requestButton;
+        QVERIFY(button);
+        QCOMPARE(button->text(), qtTrId("permissions_desktop_entry_button"));
+        click(button);
+        QCOMPARE(button->text(), answer);
+        QCOMPARE(button->isEnabled(), !installs);
+    }
+
+    void shakeSwitchIsUnavailableOnWaylandAndKeepsTheStoredChoice()
+    {
+        Settings::shared().setValue(QString(SettingsKey::enableShakeGesture), true);
+        m_world->capabilities.setSession({}, false);
+        auto page = open<GeneralPreferencesView>();
+        QVERIFY(page);
+        QVERIFY(!page->shakeSwitch()->isEnabled());
+        QVERIFY(!page->shakeSwitch()->isChecked());
+        QVERIFY(!page->shakeModifierBlock()->isVisible());
+        QVERIFY(page->shakeUnavailableReason() && page->shakeUnavailableReason()->isVisible());
+
+        click(page->shakeSwitch());
+        Settings::shared().setValue(QString(SettingsKey::enableShakeGesture), false);
+        Settings::shared().setValue(QString(SettingsKey::enableShakeGesture), true);
+        QVERIFY(!page->shakeSwitch()->isChecked());
+        QVERIFY(Settings::shared().boolValue(QString(SettingsKey::enableShakeGesture)));
+        QVERIFY(m_world->settingsChanged().isEmpty());
+    }
     // The message box that shows the alerts of the real application
 
     void messageBoxAlertReportsTheChosenButton_data()
