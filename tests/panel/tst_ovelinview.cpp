@@ -172,7 +172,6 @@ private Q_SLOTS:
         m_history->storage().waitForPendingSaves();
         auto loaded = makeHistory(m_dir);
         OvelinView view(*loaded);
-        view.setItemActions(m_recorded.actions());
         QVERIFY(!view.selectedItemID());
         view.moveSelection(+1);
         QCOMPARE(view.selectedItemID(), loaded->history().at(1).id());

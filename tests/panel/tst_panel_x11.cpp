@@ -12,7 +12,7 @@ using namespace ovelin::test;
 
 // The real executable on the test's X server: texts copied with xclip, the panel opened with the
 // hot key, keys and clicks sent with xdotool, and a text editor of the test's own as the
-// application that receives the paste.
+// application that receives the paste. Showing the panel at the pointer is tst_instance_x11's.
 class TestPanelX11 : public QObject
 {
     Q_OBJECT
@@ -147,8 +147,6 @@ private Q_SLOTS:
         QVERIFY2(wmClass.contains(u"\"ovelin\", \"Ovelin\""_s), qPrintable(wmClass));
         QVERIFY(waitFor([this] { return panelMapped(); }));
         QCOMPARE(geometryOf(m_panel), QRect(300, 300, 400, 600));
-        QVERIFY(printed(u"🚀 OvelinApp iniciado com AppDelegate ✅"_s));
-        QVERIFY(printed(u"📋 Monitoramento da área de transferência iniciado!"_s));
     }
 
     void activatingAnotherWindowHidesIt()
@@ -160,19 +158,6 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&other));
         xdotool({u"windowactivate"_s, QString::number(other.winId())});
         QVERIFY(waitFor([this] { return !panelMapped(); }));
-    }
-
-    void theShortcutShowsItNextToThePointerAndHidesItAgain()
-    {
-        pressShortcutAt(500, 400);
-        QVERIFY(waitFor([this] { return panelMapped(); }));
-        QCOMPARE(geometryOf(m_panel), QRect(510, 410, 400, 600));
-        QVERIFY(waitFor([this] { return panelActive(); }));
-        QVERIFY(printed(u"📍 Janela posicionada com base no cursor."_s));
-
-        pressShortcutAt(500, 400);
-        QVERIFY(waitFor([this] { return !panelMapped(); }));
-        QVERIFY(printed(u"🔴 Janela oculta"_s));
     }
 
     // The clipboard is read off the GUI thread: an owner that never answers, and keeps taking the
@@ -200,12 +185,11 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("copies");
         QTest::addColumn<QString>("keys");
-        QTest::addColumn<QString>("pasted"); // empty: nothing, the panel hides
+        QTest::addColumn<QString>("pasted");
         QTest::addColumn<int>("movedFrom");  // -1: no paste to capture again
         const QStringList three{u"alpha first entry"_s, u"bravo second entry"_s, u"charlie third entry"_s};
         QTest::newRow("typing and Return paste the match")
             << three << u"type:BRAVO Return"_s << u"bravo second entry"_s << 1;
-        QTest::newRow("Escape hides without pasting") << QStringList() << u"Escape"_s << QString() << -1;
         // The point is inside the first row, below the search bar, in either style.
         QTest::newRow("a click pastes the row")
             << QStringList{u"echo one"_s, u"echo two"_s} << u"type:one click"_s << u"echo one"_s << -1;
@@ -236,15 +220,6 @@ private Q_SLOTS:
             } else {
                 xdotool({u"key"_s, key});
             }
-        }
-        if (pasted.isEmpty()) {
-            // A paste writes the clipboard, and says so, before it hides the panel: once the panel
-            // says it is hidden, no paste is on its way.
-            QVERIFY(waitFor([this] { return !panelMapped(); }));
-            QVERIFY(printed(u"🔴 Janela oculta"_s));
-            QVERIFY(!m_output.contains(u"📋 Conteúdo copiado para a área de transferência"_s));
-            QCOMPARE(m_editor->toPlainText(), QString());
-            return;
         }
         QVERIFY(waitFor([&] { return m_editor->toPlainText() == pasted; }) && !panelMapped());
         if (movedFrom > 0)

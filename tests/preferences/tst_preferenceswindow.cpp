@@ -108,7 +108,6 @@ private Q_SLOTS:
         QPointer<QWidget> about = view->currentPage();
         clickSection(view, PreferencesSection::General);
         clickSection(view, PreferencesSection::About);
-        QVERIFY(view->currentPage() != about || !about);
         QTRY_VERIFY(!about);
 
         // Closing only hides the window; reopening shows the section left open.
