@@ -125,7 +125,7 @@ private Q_SLOTS:
         QVERIFY(Settings::shared().boolValue(key));
 
         const SignalParameters expected = general(qPrintable(settingKey));
-        QCOMPARE(m_world->settingsChanged(), (QList<SignalParameters>{expected, expected}));
+        QCOMPARE(m_world->settingsChanged, (QList<SignalParameters>{expected, expected}));
     }
 
     void modifierPickerWritesItsKeyAndTheShakeSwitchHidesIt()
@@ -136,7 +136,7 @@ private Q_SLOTS:
         QCOMPARE(page->shakeModifierPicker()->currentData().toString(), u"shift"_s);
         pick(page->shakeModifierPicker(), qtTrId("modifier_command"));
         QCOMPARE(Settings::shared().stringValue(QString(SettingsKey::selectedShakeModifier)), u"command"_s);
-        QCOMPARE(m_world->settingsChanged(), QList<SignalParameters>{general("shakeModifier")});
+        QCOMPARE(m_world->settingsChanged, QList<SignalParameters>{general("shakeModifier")});
 
         click(page->shakeSwitch());
         QVERIFY(!page->shakeModifierBlock()->isVisible());
@@ -159,7 +159,7 @@ private Q_SLOTS:
         QCOMPARE(Settings::shared().stringValue(QString(SettingsKey::shortcutKey)), u"⇧⌘K"_s);
         QCOMPARE(m_world->registeredShortcuts, QStringList{u"⇧⌘K"_s});
         // Emptied when the recording starts, then the captured text.
-        QCOMPARE(m_world->settingsChanged(),
+        QCOMPARE(m_world->settingsChanged,
                  (QList<SignalParameters>{general("shortcut"), general("shortcut")}));
     }
 
@@ -194,7 +194,7 @@ private Q_SLOTS:
                                     : u"✅ App registrado para iniciar com o sistema"_s,
                               u"🛑 App removido do login automático"_s}));
         QCOMPARE(m_world->alerts.shown.size(), fails ? 1 : 0);
-        QCOMPARE(m_world->settingsChanged(),
+        QCOMPARE(m_world->settingsChanged,
                  (QList<SignalParameters>{general("launchAtLogin"), general("launchAtLogin")}));
     }
 
@@ -242,7 +242,7 @@ private Q_SLOTS:
         QCOMPARE(page->limitStepper()->decrementButton()->isEnabled(), expected > 10);
         QCOMPARE(page->limitStepper()->incrementButton()->isEnabled(), expected < 500);
         // Each step that moved reports the new limit as text; a refused step reports nothing.
-        const QList<SignalParameters> sent = m_world->settingsChanged();
+        const QList<SignalParameters> sent = m_world->settingsChanged;
         QVERIFY(!sent.isEmpty());
         QCOMPARE(sent.last(), changed("historyLimit", "history", qPrintable(QString::number(expected))));
     }
@@ -272,7 +272,7 @@ private Q_SLOTS:
                                        : qtTrId("clear_history_alert_cancel"));
 
         QCOMPARE(m_history->history().size(), confirm ? 0 : 2);
-        QVERIFY(m_world->settingsChanged().isEmpty());
+        QVERIFY(m_world->settingsChanged.isEmpty());
     }
 
     // A history file that can be neither read (EIO) nor moved aside (nothing is renamed in /proc),
@@ -326,13 +326,13 @@ private Q_SLOTS:
         QCOMPARE(page->maxItemSizeBox()->value(), 50);
         page->maxItemSizeBox()->setValue(900);
         QCOMPARE(Settings::shared().intValue(SettingsKey::maxItemSizeMB), 500);
-        QCOMPARE(m_world->settingsChanged().last(), changed("maxItemSizeMB", "history", "500"));
+        QCOMPARE(m_world->settingsChanged.last(), changed("maxItemSizeMB", "history", "500"));
 
         // Encryption: off unless set; the switch stores it, and follows a write made elsewhere.
         QVERIFY(!page->encryptSwitch()->isChecked());
         click(page->encryptSwitch());
         QVERIFY(Settings::shared().boolValue(SettingsKey::encryptHistory));
-        QCOMPARE(m_world->settingsChanged().last(), changed("encryptHistory", "history", "true"));
+        QCOMPARE(m_world->settingsChanged.last(), changed("encryptHistory", "history", "true"));
         Settings::shared().setValue(SettingsKey::encryptHistory, false);
         QVERIFY(!page->encryptSwitch()->isChecked());
     }
@@ -352,7 +352,7 @@ private Q_SLOTS:
 
         page->sensitiveMinutesBox()->setValue(0);
         QCOMPARE(Settings::shared().intValue(SettingsKey::sensitiveItemMinutes), 0);
-        QCOMPARE(m_world->settingsChanged().last(), changed("sensitiveItemMinutes", "history", "0"));
+        QCOMPARE(m_world->settingsChanged.last(), changed("sensitiveItemMinutes", "history", "0"));
 
         // Each kind's choice is kept on its own; clicked on its box, where a person clicks.
         const auto tick = [&box](const QString& id) {
@@ -404,7 +404,7 @@ private Q_SLOTS:
             QCOMPARE(Settings::shared().doubleValue(QString(SettingsKey::windowHeight)), 0.0);
             QCOMPARE(reset.count(), 1);
         }
-        QVERIFY(m_world->settingsChanged().isEmpty());
+        QVERIFY(m_world->settingsChanged.isEmpty());
 
         pick(page->stylePicker(), qtTrId(modern ? "appearance_option_classic" : "appearance_option_modern"));
         QCOMPARE(Settings::shared().stringValue(SettingsKey::appearanceStyle),
@@ -417,7 +417,7 @@ private Q_SLOTS:
         for (const QString& theme : {u"Dark"_s, u"Dark"_s, u"dark"_s /* System */, u"Light"_s})
             Settings::shared().setValue(QString(SettingsKey::selectedAppTheme), theme);
         const auto theme = [](const char* value) { return changed("theme", "appearance", value); };
-        QCOMPARE(m_world->settingsChanged(),
+        QCOMPARE(m_world->settingsChanged,
                  (QList<SignalParameters>{changed("appearanceStyle", "appearance"), theme("Dark"),
                                           theme("System"), theme("Light")}));
     }
@@ -453,13 +453,13 @@ private Q_SLOTS:
         QCOMPARE(Settings::shared().stringValue(SettingsKey::selectedLanguage),
                  written.isNull() ? stored : written);
         if (written.isNull()) {
-            QVERIFY(m_world->settingsChanged().isEmpty());
+            QVERIFY(m_world->settingsChanged.isEmpty());
             return;
         }
         QCOMPARE(AppEnvironment::shared().selectedLanguage(), written);
         // Back to English from Portuguese too: the system's language is English here.
         QCOMPARE(AppEnvironment::shared().locale().name(), u"en_US"_s);
-        QCOMPARE(m_world->settingsChanged(),
+        QCOMPARE(m_world->settingsChanged,
                  QList<SignalParameters>{changed("language", "language", qPrintable(written))});
     }
 
@@ -624,7 +624,7 @@ private Q_SLOTS:
         Settings::shared().setValue(QString(SettingsKey::enableShakeGesture), true);
         QVERIFY(!page->shakeSwitch()->isChecked());
         QVERIFY(Settings::shared().boolValue(QString(SettingsKey::enableShakeGesture)));
-        QVERIFY(m_world->settingsChanged().isEmpty());
+        QVERIFY(m_world->settingsChanged.isEmpty());
     }
     // The message box that shows the alerts of the real application
 
