@@ -375,7 +375,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("stored");
         QTest::addColumn<bool>("modern");
         QTest::newRow("modern") << u"modern"_s << true;
-        // A capital M reads as classic: tst_settings.
+        QTest::newRow("Modern with a capital M is classic") << u"Modern"_s << false;
         QTest::newRow("absent") << QString() << false;
     }
 
