@@ -164,38 +164,30 @@ private Q_SLOTS:
     }
 
     // The autostart entry itself: tst_loginitem.
-    void launchAtLoginRegistersOrShowsTheAlert_data()
-    {
-        QTest::addColumn<bool>("fails");
-        QTest::newRow("registered") << false;
-        QTest::newRow("refused") << true;
-    }
-
     void launchAtLoginRegistersOrShowsTheAlert()
     {
-        QFETCH(bool, fails);
-        m_world->loginItems.failWrites = fails;
+        m_world->loginItems.failWrites = true;
         auto page = open<GeneralPreferencesView>();
         QVERIFY(page);
         PrintedLines printed;
+        const auto wished = [] { return Settings::shared().boolValue(QString(SettingsKey::launchAtLogin)); };
 
+        // Refused: the switch and the stored wish keep the user's choice, and an alert says why.
         click(page->launchAtLoginSwitch());
-        QCOMPARE(m_world->loginItems.enabled, !fails);
-        // The switch and the stored wish keep the user's choice either way.
-        QVERIFY(page->launchAtLoginSwitch()->isChecked());
-        QVERIFY(Settings::shared().boolValue(QString(SettingsKey::launchAtLogin)));
+        QVERIFY(!m_world->loginItems.enabled && page->launchAtLoginSwitch()->isChecked() && wished());
+        QCOMPARE(m_world->alerts.shown.size(), 1);
         m_world->loginItems.failWrites = false;
         click(page->launchAtLoginSwitch());
-        QVERIFY(!m_world->loginItems.enabled &&
-                !Settings::shared().boolValue(QString(SettingsKey::launchAtLogin)));
+        QVERIFY(!m_world->loginItems.enabled && !wished());
+        click(page->launchAtLoginSwitch());
+        QVERIFY(m_world->loginItems.enabled && wished());
 
         QCOMPARE(printed.lines(),
-                 (QStringList{fails ? u"🚫 Erro ao configurar login automático: fake register failure"_s
-                                    : u"✅ App registrado para iniciar com o sistema"_s,
-                              u"🛑 App removido do login automático"_s}));
-        QCOMPARE(m_world->alerts.shown.size(), fails ? 1 : 0);
-        QCOMPARE(m_world->settingsChanged,
-                 (QList<SignalParameters>{general("launchAtLogin"), general("launchAtLogin")}));
+                 (QStringList{u"🚫 Erro ao configurar login automático: fake register failure"_s,
+                              u"🛑 App removido do login automático"_s,
+                              u"✅ App registrado para iniciar com o sistema"_s}));
+        QCOMPARE(m_world->alerts.shown.size(), 1);
+        QCOMPARE(m_world->settingsChanged, QList<SignalParameters>(3, general("launchAtLogin")));
     }
 
     // History
@@ -576,28 +568,24 @@ private Q_SLOTS:
     }
 
     // On KWin a copy that no desktop entry names gets no paste: the row offers to write one.
-    void pasteRowOffersTheDesktopEntryKwinNeeds_data()
-    {
-        QTest::addColumn<bool>("installs");
-        QTest::addColumn<QString>("answer");
-        QTest::newRow("written") << true << qtTrId("permissions_desktop_entry_written");
-        QTest::newRow("refused") << false << qtTrId("permissions_desktop_entry_failed").arg(u"disk full"_s);
-    }
     void pasteRowOffersTheDesktopEntryKwinNeeds()
     {
-        QFETCH(bool, installs);
-        QFETCH(QString, answer);
         m_world->capabilities.setSession({{SessionCapability::Kind::Paste, false, {}}}, false);
-        m_world->capabilities.setMissesDesktopEntry(true, installs);
+        m_world->capabilities.setMissesDesktopEntry(true, false);
         auto page = open<PermissionsPreferencesView>();
         QVERIFY(page);
         QVERIFY(showsText(page.get(), qtTrId("permissions_paste_desktop_entry_missing")));
         QPushButton* button = page->sessionRows().constFirst().requestButton;
         QVERIFY(button);
         QCOMPARE(button->text(), qtTrId("permissions_desktop_entry_button"));
+        // Refused: the reason, and the button to try again.
         click(button);
-        QCOMPARE(button->text(), answer);
-        QCOMPARE(button->isEnabled(), !installs);
+        QCOMPARE(button->text(), qtTrId("permissions_desktop_entry_failed").arg(u"disk full"_s));
+        QVERIFY(button->isEnabled());
+        m_world->capabilities.setMissesDesktopEntry(true, true);
+        click(button);
+        QCOMPARE(button->text(), qtTrId("permissions_desktop_entry_written"));
+        QVERIFY(!button->isEnabled());
     }
 
     void shakeSwitchIsUnavailableOnWaylandAndKeepsTheStoredChoice()
