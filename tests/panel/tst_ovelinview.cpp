@@ -332,22 +332,15 @@ private Q_SLOTS:
         QVERIFY(list->viewport()->grab().toImage().pixelColor(badge) != highlight);
     }
 
-    void emptyStatesAndTheClearButtonKeepTheFocusInTheSearchField_data()
-    {
-        QTest::addColumn<QString>("shortcut");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("stored shortcut, written with names")
-            << u"⌃⌘V"_s << u"Copy something, it will be here. Open this panel with Ctrl+Super+V"_s;
-        QTest::newRow("no shortcut") << QString() << u"Copy something, it will be here."_s;
-    }
     void emptyStatesAndTheClearButtonKeepTheFocusInTheSearchField()
     {
-        QFETCH(QString, shortcut);
-        QFETCH(QString, expected);
-        Settings::shared().setValue(SettingsKey::shortcutKey, shortcut);
+        Settings::shared().setValue(SettingsKey::shortcutKey, u"⌃⌘V"_s);
         showActive();
         HistoryListView* list = m_view->listView();
-        QCOMPARE(list->emptyText(), expected);
+        // The stored shortcut, written with names; a change of it is followed.
+        QCOMPARE(list->emptyText(), u"Copy something, it will be here. Open this panel with Ctrl+Super+V"_s);
+        Settings::shared().setValue(SettingsKey::shortcutKey, QString());
+        QCOMPARE(list->emptyText(), u"Copy something, it will be here."_s);
         QVERIFY(field()->hasFocus());
         QWidget* clear = m_view->searchBar()->clearButton();
         QVERIFY(!clear->isVisible());
