@@ -97,35 +97,24 @@ private Q_SLOTS:
 
     // General
 
-    void eachSwitchWritesItsKeyAndReportsWithoutTheValue_data()
-    {
-        QTest::addColumn<int>("control");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("settingKey");
-        // Launch at login: launchAtLoginWritesTheAutostartEntryOrShowsTheAlert.
-        QTest::newRow("rich text") << 0 << u"useRichTextPaste"_s << u"useRichTextPaste"_s;
-        QTest::newRow("click sound") << 1 << u"playClickSound"_s << u"playClickSound"_s;
-        QTest::newRow("shake gesture") << 2 << u"enableShakeGesture"_s << u"shakeGesture"_s;
-    }
-
+    // Launch at login: launchAtLoginRegistersOrShowsTheAlert.
     void eachSwitchWritesItsKeyAndReportsWithoutTheValue()
     {
-        QFETCH(int, control);
-        QFETCH(QString, key);
-        QFETCH(QString, settingKey);
         auto page = open<GeneralPreferencesView>();
         QVERIFY(page);
-        ToggleSwitch* toggle =
-            QList{page->richTextSwitch(), page->clickSoundSwitch(), page->shakeSwitch()}.at(control);
-        QVERIFY(toggle->isChecked()); // each is on by default
-
-        click(toggle);
-        QCOMPARE(Settings::shared().value(key), QVariant(false));
-        click(toggle);
-        QVERIFY(Settings::shared().boolValue(key));
-
-        const SignalParameters expected = general(qPrintable(settingKey));
-        QCOMPARE(m_world->settingsChanged, (QList<SignalParameters>{expected, expected}));
+        QList<SignalParameters> expected;
+        for (const auto& [toggle, key, reported] :
+             {std::tuple{page->richTextSwitch(), "useRichTextPaste", "useRichTextPaste"},
+              {page->clickSoundSwitch(), "playClickSound", "playClickSound"},
+              {page->shakeSwitch(), "enableShakeGesture", "shakeGesture"}}) {
+            QVERIFY2(toggle->isChecked(), key); // each is on by default
+            click(toggle);
+            QVERIFY2(!Settings::shared().boolValue(QString::fromUtf8(key)), key);
+            click(toggle);
+            QVERIFY2(Settings::shared().boolValue(QString::fromUtf8(key)), key);
+            expected << general(reported) << general(reported);
+        }
+        QCOMPARE(m_world->settingsChanged, expected);
     }
 
     void modifierPickerWritesItsKeyAndTheShakeSwitchHidesIt()
