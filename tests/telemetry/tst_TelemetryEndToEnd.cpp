@@ -7,6 +7,7 @@
 #include <QScopeGuard>
 
 #include "app/TrayHost.h"
+#include "support/TestFiles.h"
 #include "support/TestIngestionServer.h"
 #include "support/TestMain.h"
 
@@ -82,11 +83,8 @@ private Q_SLOTS:
         copier.closeWriteChannel();
 
         const QString historyFile = home.dataFolder() + QStringLiteral("/clipboard_history.json");
-        const auto historyHoldsMarker = [&] {
-            QFile file(historyFile);
-            return file.open(QIODevice::ReadOnly) && file.readAll().contains(marker);
-        };
-        QTRY_VERIFY2_WITH_TIMEOUT(historyHoldsMarker(), "the copied text never reached the history", 15000);
+        QTRY_VERIFY2_WITH_TIMEOUT(ovelin::test::readFile(historyFile).contains(marker),
+                                  "the copied text never reached the history", 15000);
 
         // Paste it from the panel (shown at launch): select the newest entry and press Return.
         // Then summon the panel again with the default shortcut.
@@ -134,11 +132,8 @@ private Q_SLOTS:
         QDirIterator files(home.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
         while (files.hasNext()) {
             const QString path = files.next();
-            if (path == historyFile)
-                continue;
-            QFile file(path);
-            if (file.open(QIODevice::ReadOnly))
-                QVERIFY2(!file.readAll().contains(marker), qPrintable(path));
+            if (path != historyFile)
+                QVERIFY2(!ovelin::test::readFile(path).contains(marker), qPrintable(path));
         }
 
         // Without a paste the check above covered less than it should.
