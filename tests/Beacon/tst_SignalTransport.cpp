@@ -250,14 +250,7 @@ private Q_SLOTS:
 
     void cacheFileOfTheEarlierFolderIsMovedOnce()
     {
-        const QString organization = QCoreApplication::organizationName();
-        const QString application = QCoreApplication::applicationName();
-        QCoreApplication::setOrganizationName(u"Ovelin"_qs);
-        QCoreApplication::setApplicationName(u"Ovelin"_qs);
-        auto restore = qScopeGuard([&] {
-            QCoreApplication::setOrganizationName(organization);
-            QCoreApplication::setApplicationName(application);
-        });
+        // The test runs under the real application and organisation names, in a cache home of its own.
         const QString cacheHome = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
         QCOMPARE(SignalCache::defaultFilePath(), cacheHome + u"/Ovelin/telemetrysignalcache"_qs);
         const QString legacy = cacheHome + u"/Ovelin/Ovelin/telemetrysignalcache"_qs;
