@@ -24,11 +24,17 @@ private Q_SLOTS:
     void cleanup() { Beacon::terminate(); }
 
     // What the application sets: an application ID and nothing about the user or a test mode.
-    void recordsBeforeInitializationAreDroppedAndAfterItCarryTheConfiguration()
+    void recordsBeforeInitializationOrWhileDisabledAreDroppedAndOthersCarryTheConfiguration()
     {
         Beacon::terminate();
         Beacon::signal(u"Early"_qs);
         QVERIFY(!Beacon::isInitialized());
+
+        TelemetryManagerConfiguration disabled = configuration();
+        disabled.analyticsDisabled = true;
+        Beacon::initialize(disabled);
+        Beacon::signal(u"Disabled"_qs);
+        QCOMPARE(cachedRecords().size(), 0);
 
         Beacon::initialize(configuration());
         Beacon::signal(u"Accepted"_qs);
