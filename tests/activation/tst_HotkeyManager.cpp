@@ -12,8 +12,6 @@
 
 using namespace Qt::StringLiterals;
 
-Q_DECLARE_METATYPE(std::optional<Key>)
-
 namespace {
 
 using FakeBackend = ovelin::test::FakeHotKeyBackend;
@@ -64,38 +62,32 @@ private Q_SLOTS:
     }
 
     // The empty, lower-case and 10 kB texts: invalidTextLeavesNoShortcut.
-    void parsing_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<std::optional<Key>>("key");
-        QTest::addColumn<uint>("modifiers");
-        QTest::newRow("default") << u"⌃⌘V"_s << std::optional(Key::v) << uint(control | command);
-        QTest::newRow("modifier order does not matter")
-            << u"⌘⌃V"_s << std::optional(Key::v) << uint(control | command);
-        QTest::newRow("the last letter wins") << u"⌘AB"_s << std::optional(Key::b) << uint(command);
-        QTest::newRow("all four") << u"⌃⌥⇧⌘K"_s << std::optional(Key::k)
-                                  << uint(control | option | shift | command);
-        QTest::newRow("digit is the main row")
-            << u"⌃⌘1"_s << std::optional(Key::one) << uint(control | command);
-        QTest::newRow("bare key") << u"V"_s << std::optional(Key::v) << 0u;
-        QTest::newRow("modifiers only") << u"⌃⌥⇧⌘"_s << std::optional<Key>() << 0u;
-        QTest::newRow("punctuation key") << u"⌘,"_s << std::optional<Key>() << 0u;
-        QTest::newRow("F1 description ends in a digit")
-            << u"⌘\uF860F1"_s << std::optional(Key::one) << uint(command);
-        QTest::newRow("emoji") << u"⌘😀"_s << std::optional<Key>() << 0u;
-        QTest::newRow("full-width letter") << u"⌘Ｖ"_s << std::optional<Key>() << 0u;
-        QTest::newRow("10 kB ending in a key")
-            << QString(10240, u'⇧') + u'Z' << std::optional(Key::z) << uint(shift);
-    }
-
     void parsing()
     {
-        QFETCH(QString, text);
-        QFETCH(std::optional<Key>, key);
-        QFETCH(uint, modifiers);
-        const HotkeyManager::Shortcut shortcut = HotkeyManager::parseShortcut(text);
-        QCOMPARE(shortcut.key, key);
-        QCOMPARE(shortcut.modifiers.rawValue, modifiers);
+        const struct
+        {
+            QString text;
+            std::optional<Key> key;
+            std::uint32_t modifiers;
+        } cases[] = {
+            {u"⌃⌘V"_s, Key::v, control | command},
+            {u"⌘⌃V"_s, Key::v, control | command}, // modifier order does not matter
+            {u"⌘AB"_s, Key::b, command},           // the last letter wins
+            {u"⌃⌥⇧⌘K"_s, Key::k, control | option | shift | command},
+            {u"⌃⌘1"_s, Key::one, control | command}, // a digit is the main row's
+            {u"V"_s, Key::v, 0},
+            {u"⌃⌥⇧⌘"_s, std::nullopt, 0},
+            {u"⌘,"_s, std::nullopt, 0},
+            {u"⌘\uF860F1"_s, Key::one, command}, // F1's label ends in a digit
+            {u"⌘😀"_s, std::nullopt, 0},
+            {u"⌘Ｖ"_s, std::nullopt, 0}, // full-width letter
+            {QString(10240, u'⇧') + u'Z', Key::z, shift},
+        };
+        for (const auto& c : cases) {
+            const HotkeyManager::Shortcut shortcut = HotkeyManager::parseShortcut(c.text);
+            QCOMPARE(shortcut.key, c.key);
+            QCOMPARE(shortcut.modifiers.rawValue, c.modifiers);
+        }
     }
 
     void pressTogglesThePanel()
@@ -115,6 +107,11 @@ private Q_SLOTS:
         QCOMPARE(press(), HotKeysController::DispatchStatus::noErr);
         HotkeyManager::shared().setPresenter(&m_presenter);
         QCOMPARE(m_lines, QStringList(3, u"⚡️ Atalho pressionado: ⌃⌘V"_s));
+
+        // A new shortcut retires the old one.
+        HotkeyManager::shared().registerShortcut(u"⌥⇧K"_s);
+        QCOMPARE(m_backend->active.size(), 1u);
+        QCOMPARE(m_backend->active.begin()->second, KeyCombo(Key::k, ModifierFlags(option | shift)));
     }
 
     void invalidTextLeavesNoShortcut_data()

@@ -5,15 +5,12 @@
 
 #include "FakePanelPresenter.h"
 #include "HotKey/KeyboardDriver.h"
-#include "activation/HotkeyManager.h"
 #include "activation/ShakeGestureDetector.h"
 #include "core/Settings.h"
 #include "platform/GlobalMouseMonitor.h"
-#include "platform/HotKeyShortcutService.h"
 #include "support/TestMain.h"
 
 using namespace Qt::StringLiterals;
-using ovelin::test::pressSentinelHotKey;
 using ovelin::test::xdotool;
 
 namespace {
@@ -67,7 +64,6 @@ class X11ActivationTest : public QObject
 {
     Q_OBJECT
     FakePanelPresenter m_presenter;
-    HotKeyShortcutService m_shortcuts;
 
 private Q_SLOTS:
     void initTestCase()
@@ -76,26 +72,7 @@ private Q_SLOTS:
             QSKIP("needs an X server (run under Xvfb with the x11 label)");
         if (QStandardPaths::findExecutable(u"xdotool"_s).isEmpty())
             QSKIP("xdotool is not installed");
-        HotkeyManager::shared().setPresenter(&m_presenter);
-        HotkeyManager::shared().setShortcutService(&m_shortcuts);
         ShakeGestureDetector::shared().setPresenter(&m_presenter);
-    }
-
-    void newShortcutRetiresTheOld()
-    {
-        m_presenter.toggles.clear();
-        HotkeyManager::shared().registerShortcut(u"⌃⌘V"_s);
-        HotkeyManager::shared().registerShortcut(u"⌥⇧K"_s);
-        xdotool({u"key"_s, u"ctrl+super+v"_s});
-        pressSentinelHotKey();
-        QVERIFY(m_presenter.toggles.isEmpty());
-        xdotool({u"key"_s, u"alt+shift+k"_s});
-        QTRY_COMPARE_WITH_TIMEOUT(m_presenter.toggles.size(), 1, 10000);
-
-        HotkeyManager::shared().registerShortcut(QString());
-        xdotool({u"key"_s, u"alt+shift+k"_s});
-        pressSentinelHotKey();
-        QCOMPARE(m_presenter.toggles.size(), 1);
     }
 
     void shakeWithShiftIsRecognised()

@@ -7,6 +7,7 @@
 #include <QScopeGuard>
 
 #include "app/TrayHost.h"
+#include "support/TestFiles.h"
 #include "support/TestIngestionServer.h"
 #include "support/TestMain.h"
 
@@ -14,18 +15,18 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString startupLine = QStringLiteral("🚀 OvelinApp iniciado com AppDelegate ✅");
+const QString startupLine = u"🚀 OvelinApp iniciado com AppDelegate ✅"_s;
 
 /// Ovelin in a clean HOME of its own, its runtime folder inside it too (so the privacy check sees
 /// every file it writes), posting to the loopback server; null when it never printed its start-up line.
 QProcess* startOvelin(ovelin::test::Home& home, const QUrl& analyticsUrl)
 {
-    const QString runtime = home.path() + QStringLiteral("/runtime");
+    const QString runtime = home.path() + u"/runtime"_s;
     QDir().mkpath(runtime);
     QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QProcessEnvironment environment = home.environment();
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
-    environment.insert(QStringLiteral("OVELIN_ANALYTICS_URL"), analyticsUrl.toString());
+    environment.insert(u"XDG_RUNTIME_DIR"_s, runtime);
+    environment.insert(u"OVELIN_ANALYTICS_URL"_s, analyticsUrl.toString());
     QProcess* ovelin = home.start({}, environment);
     return ovelin::test::waitForLine(ovelin, startupLine, 1, 10000) ? ovelin : nullptr;
 }
@@ -75,18 +76,14 @@ private Q_SLOTS:
             copier.kill();
             copier.waitForFinished();
         });
-        copier.start(QStringLiteral("xclip"), {QStringLiteral("-quiet"), QStringLiteral("-selection"),
-                                               QStringLiteral("clipboard"), QStringLiteral("-i")});
+        copier.start(u"xclip"_s, {u"-quiet"_s, u"-selection"_s, u"clipboard"_s, u"-i"_s});
         QVERIFY(copier.waitForStarted());
         copier.write(marker);
         copier.closeWriteChannel();
 
-        const QString historyFile = home.dataFolder() + QStringLiteral("/clipboard_history.json");
-        const auto historyHoldsMarker = [&] {
-            QFile file(historyFile);
-            return file.open(QIODevice::ReadOnly) && file.readAll().contains(marker);
-        };
-        QTRY_VERIFY2_WITH_TIMEOUT(historyHoldsMarker(), "the copied text never reached the history", 15000);
+        const QString historyFile = home.dataFolder() + u"/clipboard_history.json"_s;
+        QTRY_VERIFY2_WITH_TIMEOUT(ovelin::test::readFile(historyFile).contains(marker),
+                                  "the copied text never reached the history", 15000);
 
         // Paste it from the panel (shown at launch): select the newest entry and press Return.
         // Then summon the panel again with the default shortcut.
@@ -98,7 +95,7 @@ private Q_SLOTS:
         QVERIFY(ovelin::test::waitFor(
             [&] {
                 const QString output = ovelin::test::outputOf(ovelin);
-                return output.contains(QStringLiteral("Usando")) || output.contains(QStringLiteral("🚫"));
+                return output.contains(u"Usando"_s) || output.contains(u"🚫"_s);
             },
             15000));
         xdotool({u"key"_s, u"ctrl+super+v"_s});
@@ -121,11 +118,11 @@ private Q_SLOTS:
         // The client's own session signal goes out beside the application's.
         QTRY_VERIFY_WITH_TIMEOUT(findRecord(server, u"Beacon.Session.started"_s).has_value(), 12000);
         QTRY_VERIFY_WITH_TIMEOUT(findRecord(server, u"WindowOpened"_s, u"launch"_s).has_value(), 12000);
-        QTRY_VERIFY_WITH_TIMEOUT(findRecord(server, QStringLiteral("PreferencesOpened")).has_value(), 12000);
-        QTRY_VERIFY_WITH_TIMEOUT(findRecord(server, QStringLiteral("PastePerformed")).has_value() ||
+        QTRY_VERIFY_WITH_TIMEOUT(findRecord(server, u"PreferencesOpened"_s).has_value(), 12000);
+        QTRY_VERIFY_WITH_TIMEOUT(findRecord(server, u"PastePerformed"_s).has_value() ||
                                      ovelin->state() != QProcess::Running,
                                  12000);
-        const bool pasted = findRecord(server, QStringLiteral("PastePerformed")).has_value();
+        const bool pasted = findRecord(server, u"PastePerformed"_s).has_value();
 
         for (const QByteArray& body : server.bodies())
             QVERIFY2(!body.contains(marker), body.constData());
@@ -134,18 +131,14 @@ private Q_SLOTS:
         QDirIterator files(home.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
         while (files.hasNext()) {
             const QString path = files.next();
-            if (path == historyFile)
-                continue;
-            QFile file(path);
-            if (file.open(QIODevice::ReadOnly))
-                QVERIFY2(!file.readAll().contains(marker), qPrintable(path));
+            if (path != historyFile)
+                QVERIFY2(!ovelin::test::readFile(path).contains(marker), qPrintable(path));
         }
 
         // Without a paste the check above covered less than it should.
         QVERIFY2(pasted, "no PastePerformed signal arrived: the paste from the panel did not happen");
-        const QJsonObject paste =
-            findRecord(server, QStringLiteral("PastePerformed"))->value(u"payload"_qs).toObject();
-        QCOMPARE(paste.value(QStringLiteral("contentType")).toString(), QStringLiteral("text"));
+        const QJsonObject paste = findRecord(server, u"PastePerformed"_s)->value(u"payload"_s).toObject();
+        QCOMPARE(paste.value(u"contentType"_s).toString(), u"text"_s);
     }
 };
 

@@ -35,12 +35,3 @@ inline QList<SignalPostBody> cachedRecords(bool drain = false)
     }
     return records;
 }
-
-/// "a=1;b=2" as parameters.
-inline ParameterDictionary parameters(const QString& text)
-{
-    ParameterDictionary result;
-    for (const QString& pair : text.split(u';', Qt::SkipEmptyParts))
-        result.insert(pair.section(u'=', 0, 0), pair.section(u'=', 1));
-    return result;
-}

@@ -55,7 +55,7 @@ void TestIngestionServer::readFrom(QTcpSocket* socket)
             m_answeredStatuses.append(0);
             continue;
         }
-        const int status = m_statuses.isEmpty() ? defaultStatus : m_statuses.takeFirst();
+        const int status = m_statuses.isEmpty() ? 200 : m_statuses.takeFirst();
         m_answeredStatuses.append(status);
         const QByteArray answer = "{}";
         socket->write("HTTP/1.1 " + QByteArray::number(status) +

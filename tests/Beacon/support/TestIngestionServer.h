@@ -32,9 +32,8 @@ public:
     quint16 port() const { return m_port; }
     QUrl baseUrl() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(m_port)); }
 
-    /// Statuses for the next requests, in order; afterwards `defaultStatus`.
+    /// Statuses for the next requests, in order; afterwards 200.
     void queueStatuses(const QList<int>& statuses) { m_statuses.append(statuses); }
-    int defaultStatus = 200;
     /// Never answer while set.
     bool holdResponses = false;
 
