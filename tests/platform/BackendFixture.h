@@ -31,6 +31,47 @@ public:
     virtual QStringList pastedTexts() = 0;
 };
 
+/// The tests' Qt window (wayland_window.cpp) in another process: it prints "active" once focused,
+/// "key <keys>" for each key and "paste <base64>" for what each paste got.
+class HelperWindow : public PasteTargetWindow
+{
+public:
+    QStringList keys() override { return read(QStringLiteral("key ")); }
+    QStringList pastedTexts() override
+    {
+        QStringList texts;
+        for (const QString& base64 : read(QStringLiteral("paste ")))
+            texts << QString::fromUtf8(QByteArray::fromBase64(base64.toLatin1()));
+        return texts;
+    }
+    /// Waits for a line the window printed, taking it.
+    bool waitForLine(const QString& line)
+    {
+        return QTest::qWaitFor([&] { return drain(), m_lines.removeOne(line); }, 30000);
+    }
+
+    std::unique_ptr<Helper> helper;
+
+private:
+    void drain()
+    {
+        while (helper->process().canReadLine())
+            m_lines << QString::fromUtf8(helper->process().readLine()).trimmed();
+    }
+    QStringList read(const QString& kind)
+    {
+        drain();
+        QStringList out;
+        for (const QString& line : std::as_const(m_lines)) {
+            if (line.startsWith(kind))
+                out << line.mid(kind.size());
+        }
+        return out;
+    }
+
+    QStringList m_lines;
+};
+
 class BackendFixture
 {
 public:
@@ -38,6 +79,8 @@ public:
 
     /// Why the backend cannot run here (no display, no compositor); empty when it can.
     virtual QString unavailable() = 0;
+    /// Why this desktop cannot play the case (test function, data row); empty when it can.
+    virtual QString cannotPlay(const QString& /*function*/, const QString& /*row*/) { return {}; }
     /// The backend's services, made once for the process.
     virtual const PlatformServices& services() = 0;
 

@@ -10,46 +10,6 @@ using namespace Qt::StringLiterals;
 namespace ovelin::test {
 namespace {
 
-void drain(QProcess& process, QStringList& lines)
-{
-    while (process.canReadLine())
-        lines << QString::fromUtf8(process.readLine()).trimmed();
-}
-
-// Waits for a line the helper printed, taking it.
-bool waitForLine(QProcess& process, QStringList& lines, const QString& line)
-{
-    return QTest::qWaitFor([&] { return drain(process, lines), lines.removeOne(line); }, 30000);
-}
-
-class Window : public PasteTargetWindow
-{
-public:
-    QStringList keys() override { return read(u"key "_s); }
-    QStringList pastedTexts() override
-    {
-        QStringList texts;
-        for (const QString& base64 : read(u"paste "_s))
-            texts << QString::fromUtf8(QByteArray::fromBase64(base64.toLatin1()));
-        return texts;
-    }
-
-    std::unique_ptr<Helper> helper;
-    QStringList lines;
-
-private:
-    QStringList read(const QString& kind)
-    {
-        drain(helper->process(), lines);
-        QStringList out;
-        for (const QString& line : std::as_const(lines)) {
-            if (line.startsWith(kind))
-                out << line.mid(kind.size());
-        }
-        return out;
-    }
-};
-
 class WaylandFixture : public HelperProgramFixture
 {
 public:
@@ -77,11 +37,10 @@ public:
     }
     std::unique_ptr<PasteTargetWindow> openWindow(const QString& identifier, const QString& title) override
     {
-        auto window = std::make_unique<Window>();
+        auto window = std::make_unique<HelperWindow>();
         window->helper =
             std::make_unique<Helper>(QStringLiteral(WAYLAND_WINDOW), QStringList{identifier, title});
-        return waitForLine(window->helper->process(), window->lines, u"active"_s) ? std::move(window)
-                                                                                  : nullptr;
+        return window->waitForLine(u"active"_s) ? std::move(window) : nullptr;
     }
 };
 

@@ -339,9 +339,12 @@ var OvelinService = class OvelinService {
                     entry.get_child_value(1).get_data_as_bytes()]);
             }
             const selection = global.display.get_selection();
-            if (entries.length === 0)
-                selection.unset_owner(Meta.SelectionType.SELECTION_CLIPBOARD, selection);
-            else
+            if (entries.length === 0) {
+                // Mutter lets only the owner give the clipboard up: owned for a moment, then emptied.
+                const empty = Meta.SelectionSourceMemory.new('text/plain', new GLib.Bytes(new Uint8Array(0)));
+                selection.set_owner(Meta.SelectionType.SELECTION_CLIPBOARD, empty);
+                selection.unset_owner(Meta.SelectionType.SELECTION_CLIPBOARD, empty);
+            } else
                 selection.set_owner(Meta.SelectionType.SELECTION_CLIPBOARD,
                     Meta.SelectionSourceMemory.new(...preferredFormat(entries)));
         });

@@ -1,0 +1,134 @@
+// GNOME Shell under Wayland, through Ovelin's extension: this process is Ovelin to it (it owns
+// Ovelin's name and its executable is named ovelin); the other applications are its own window,
+// which copies with the keys the shell types, the tests' Qt window (wayland_window.cpp), and the
+// shell itself, which reads the clipboard.
+
+#include <QDBusConnection>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonValue>
+
+#include "BackendFixture.h"
+#include "GnomeShell.h"
+#include "platform/gnome/GnomePlatform.h"
+
+using namespace Qt::StringLiterals;
+
+namespace ovelin::test {
+namespace {
+
+constexpr int timeoutMs = 30000;
+
+// Data that counts how often an application read it.
+class CountedMimeData : public QMimeData
+{
+public:
+    explicit CountedMimeData(int* reads) : m_reads(reads) {}
+
+protected:
+    QVariant retrieveData(const QString& format, QMetaType type) const override
+    {
+        ++*m_reads;
+        return QMimeData::retrieveData(format, type);
+    }
+
+private:
+    int* m_reads;
+};
+
+class GnomeFixture : public BackendFixture
+{
+public:
+    QString unavailable() override
+    {
+        if (!onGnomeShell())
+            return u"needs the headless GNOME Shell (scripts/gnomesession.sh)"_s;
+        if (!gnome::extensionAnswers())
+            return u"the Shell extension does not answer"_s;
+        if (!QDBusConnection::sessionBus().registerService(u"app.ovelin.Ovelin"_s))
+            return u"Ovelin's name on the bus is taken"_s;
+        m_source = std::make_unique<ShellCopySource>(u"conformance source"_s, timeoutMs);
+        return {};
+    }
+    QString cannotPlay(const QString& function, const QString& row) override
+    {
+        if (function == u"unresponsiveOwnerCostsOneTimeOut")
+            return u"a client takes the clipboard only from its own focused window, and this process, "
+                   u"whose window that is, must answer the extension"_s;
+        if (row == u"HTML" || row == u"RTF" || row == u"files for file managers")
+            return u"unfocused, Ovelin writes through the extension, whose source offers one format "
+                   u"(GJS cannot answer a selection source's asynchronous read)"_s;
+        if (row == u"primary selection")
+            return u"Ovelin sets the primary selection only from a focused window of its own"_s;
+        return {};
+    }
+    const PlatformServices& services() override { return gnome::services().platform; }
+    bool copy(const Formats& formats) override
+    {
+        auto* data = new CountedMimeData(&m_reads);
+        for (const auto& [format, bytes] : formats)
+            data->setData(format, bytes);
+        return m_source->copy(data);
+    }
+    bool copyFromUnresponsiveOwner() override { return false; }
+    bool burst(int count) override
+    {
+        for (int i = 1; i <= count; ++i) {
+            const int reads = m_reads;
+            // Read three times: by mutter's clipboard manager, which keeps a copy, and by Ovelin.
+            if (!copy({{u"text/plain"_s, "burst " + QByteArray::number(i)}}) ||
+                (i < count && !QTest::qWaitFor([&] { return m_reads >= reads + 3; }, timeoutMs)))
+                return false;
+        }
+        return true;
+    }
+    // What the shell reads, base64 through its Eval; text as GNOME's applications ask for it.
+    QByteArray paste(const QString& format, bool primary) override
+    {
+        if (!shellEval(
+                u"const St = imports.gi.St; global.ovelinTestRead = null; "
+                u"St.Clipboard.get_default().get_content(St.ClipboardType.%1, '%2', (c, bytes) => "
+                u"global.ovelinTestRead = imports.gi.GLib.base64_encode(bytes?.get_data() ?? []));"_s.arg(
+                    primary ? u"PRIMARY"_s : u"CLIPBOARD"_s,
+                    format == u"text/plain" ? u"text/plain;charset=utf-8"_s : format)))
+            return "no answer";
+        QString json;
+        if (!QTest::qWaitFor(
+                [&] {
+                    json = shellReply(u"global.ovelinTestRead"_s).value(1).toString();
+                    return !json.isEmpty() && json != u"null";
+                },
+                timeoutMs))
+            return "no answer";
+        const QJsonArray read = QJsonDocument::fromJson(QString(u'[' + json + u']').toUtf8()).array();
+        return QByteArray::fromBase64(read.at(0).toString().toLatin1());
+    }
+    std::unique_ptr<PasteTargetWindow> openWindow(const QString& identifier, const QString& title) override
+    {
+        auto window = std::make_unique<HelperWindow>();
+        window->helper =
+            std::make_unique<Helper>(QStringLiteral(WAYLAND_WINDOW), QStringList{identifier, title});
+        const bool focused = QTest::qWaitFor([&] { return focusWindow(title); }, timeoutMs);
+        return focused && window->waitForLine(u"active"_s) ? std::move(window) : nullptr;
+    }
+    // Out of the way: unfocused, Ovelin writes through the extension (mutter would ignore a second
+    // request of its window's on the same input serial).
+    void cleanup() override
+    {
+        m_source->hide();
+        QVERIFY(QTest::qWaitFor([] { return !QGuiApplication::focusWindow(); }, timeoutMs));
+    }
+
+private:
+    std::unique_ptr<ShellCopySource> m_source;
+    int m_reads = 0;
+};
+
+} // namespace
+
+std::unique_ptr<BackendFixture> makeBackendFixture()
+{
+    return std::make_unique<GnomeFixture>();
+}
+
+} // namespace ovelin::test
