@@ -47,20 +47,17 @@ public:
     /// Waits for a line the window printed, taking it.
     bool waitForLine(const QString& line)
     {
-        return QTest::qWaitFor([&] { return drain(), m_lines.removeOne(line); }, 30000);
+        return QTest::qWaitFor([&] { return read({}), m_lines.removeOne(line); }, 30000);
     }
 
     std::unique_ptr<Helper> helper;
 
 private:
-    void drain()
+    // The lines printed so far that start with `kind`, without it.
+    QStringList read(const QString& kind)
     {
         while (helper->process().canReadLine())
             m_lines << QString::fromUtf8(helper->process().readLine()).trimmed();
-    }
-    QStringList read(const QString& kind)
-    {
-        drain();
         QStringList out;
         for (const QString& line : std::as_const(m_lines)) {
             if (line.startsWith(kind))

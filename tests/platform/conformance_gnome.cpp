@@ -4,9 +4,6 @@
 // shell itself, which reads the clipboard.
 
 #include <QDBusConnection>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonValue>
 
 #include "BackendFixture.h"
 #include "GnomeShell.h"
@@ -16,8 +13,6 @@ using namespace Qt::StringLiterals;
 
 namespace ovelin::test {
 namespace {
-
-constexpr int timeoutMs = 30000;
 
 // Data that counts how often an application read it.
 class CountedMimeData : public QMimeData
@@ -41,13 +36,11 @@ class GnomeFixture : public BackendFixture
 public:
     QString unavailable() override
     {
-        if (!onGnomeShell())
-            return u"needs the headless GNOME Shell (scripts/gnomesession.sh)"_s;
-        if (!gnome::extensionAnswers())
-            return u"the Shell extension does not answer"_s;
+        if (!onGnomeShell() || !gnome::extensionAnswers())
+            return u"needs the headless GNOME Shell with Ovelin's extension (scripts/gnomesession.sh)"_s;
         if (!QDBusConnection::sessionBus().registerService(u"app.ovelin.Ovelin"_s))
             return u"Ovelin's name on the bus is taken"_s;
-        m_source = std::make_unique<ShellCopySource>(u"conformance source"_s, timeoutMs);
+        m_source = std::make_unique<ShellCopySource>(u"conformance source"_s);
         return {};
     }
     QString cannotPlay(const QString& function, const QString& row) override
@@ -77,7 +70,7 @@ public:
             const int reads = m_reads;
             // Read three times: by mutter's clipboard manager, which keeps a copy, and by Ovelin.
             if (!copy({{u"text/plain"_s, "burst " + QByteArray::number(i)}}) ||
-                (i < count && !QTest::qWaitFor([&] { return m_reads >= reads + 3; }, timeoutMs)))
+                (i < count && !QTest::qWaitFor([&] { return m_reads >= reads + 3; }, shellTimeoutMs)))
                 return false;
         }
         return true;
@@ -85,12 +78,13 @@ public:
     // What the shell reads, base64 through its Eval; text as GNOME's applications ask for it.
     QByteArray paste(const QString& format, bool primary) override
     {
-        if (!shellEval(
+        if (shellReply(
                 u"const St = imports.gi.St; global.ovelinTestRead = null; "
                 u"St.Clipboard.get_default().get_content(St.ClipboardType.%1, '%2', (c, bytes) => "
                 u"global.ovelinTestRead = imports.gi.GLib.base64_encode(bytes?.get_data() ?? []));"_s.arg(
                     primary ? u"PRIMARY"_s : u"CLIPBOARD"_s,
-                    format == u"text/plain" ? u"text/plain;charset=utf-8"_s : format)))
+                    format == u"text/plain" ? u"text/plain;charset=utf-8"_s : format))
+                .isEmpty())
             return "no answer";
         QString json;
         if (!QTest::qWaitFor(
@@ -98,17 +92,16 @@ public:
                     json = shellReply(u"global.ovelinTestRead"_s).value(1).toString();
                     return !json.isEmpty() && json != u"null";
                 },
-                timeoutMs))
+                shellTimeoutMs))
             return "no answer";
-        const QJsonArray read = QJsonDocument::fromJson(QString(u'[' + json + u']').toUtf8()).array();
-        return QByteArray::fromBase64(read.at(0).toString().toLatin1());
+        return QByteArray::fromBase64(json.mid(1, json.size() - 2).toLatin1()); // a string in quotes
     }
     std::unique_ptr<PasteTargetWindow> openWindow(const QString& identifier, const QString& title) override
     {
         auto window = std::make_unique<HelperWindow>();
         window->helper =
             std::make_unique<Helper>(QStringLiteral(WAYLAND_WINDOW), QStringList{identifier, title});
-        const bool focused = QTest::qWaitFor([&] { return focusWindow(title); }, timeoutMs);
+        const bool focused = QTest::qWaitFor([&] { return focusWindow(title); }, shellTimeoutMs);
         return focused && window->waitForLine(u"active"_s) ? std::move(window) : nullptr;
     }
     // Out of the way: unfocused, Ovelin writes through the extension (mutter would ignore a second
@@ -116,7 +109,7 @@ public:
     void cleanup() override
     {
         m_source->hide();
-        QVERIFY(QTest::qWaitFor([] { return !QGuiApplication::focusWindow(); }, timeoutMs));
+        QVERIFY(QTest::qWaitFor([] { return !QGuiApplication::focusWindow(); }, shellTimeoutMs));
     }
 
 private:

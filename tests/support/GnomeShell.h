@@ -16,6 +16,8 @@
 
 namespace ovelin::test {
 
+constexpr int shellTimeoutMs = 30000;
+
 inline bool onGnomeShell()
 {
     return qEnvironmentVariable("XDG_CURRENT_DESKTOP").contains(u"GNOME") &&
@@ -31,19 +33,15 @@ inline QVariantList shellReply(const QString& script)
     return reply.size() == 2 && reply.at(0).toBool() ? reply : QVariantList();
 }
 
-inline bool shellEval(const QString& script)
-{
-    return !shellReply(script).isEmpty();
-}
-
 /// Focuses the window with `title`, with the overview the headless shell starts in out of the way.
 inline bool focusWindow(const QString& title)
 {
-    return shellEval(
-        QStringLiteral("Main.overview.hide(); const w = global.display.list_all_windows()"
-                       ".find(w => w.get_title() === '%1'); w.activate(global.get_current_time()); "
-                       "if (global.display.focus_window !== w) throw new Error('not yet');")
-            .arg(title));
+    return !shellReply(
+                QStringLiteral("Main.overview.hide(); const w = global.display.list_all_windows()"
+                               ".find(w => w.get_title() === '%1'); w.activate(global.get_current_time()); "
+                               "if (global.display.focus_window !== w) throw new Error('not yet');")
+                    .arg(title))
+                .isEmpty();
 }
 
 /// Presses the keys (Clutter's names: "Control_L", "v") together, then releases them.
@@ -52,23 +50,25 @@ inline bool typeInShell(const QStringList& keys)
     QStringList names;
     for (const QString& key : keys)
         names << QStringLiteral("Clutter.KEY_") + key;
-    return shellEval(
-        QStringLiteral(
-            "const {Clutter, GLib} = imports.gi; global.ovelinTestKeys = global.ovelinTestKeys || "
-            "Clutter.get_default_backend().get_default_seat()"
-            ".create_virtual_device(Clutter.InputDeviceType.KEYBOARD_DEVICE); "
-            "const keys = [%1]; const t = GLib.get_monotonic_time(); "
-            "for (const k of keys) global.ovelinTestKeys.notify_keyval(t, k, Clutter.KeyState.PRESSED); "
-            "for (const k of keys.reverse()) global.ovelinTestKeys.notify_keyval(t, k, "
-            "Clutter.KeyState.RELEASED);")
-            .arg(names.join(u',')));
+    return !shellReply(
+                QStringLiteral(
+                    "const {Clutter, GLib} = imports.gi; global.ovelinTestKeys = global.ovelinTestKeys || "
+                    "Clutter.get_default_backend().get_default_seat()"
+                    ".create_virtual_device(Clutter.InputDeviceType.KEYBOARD_DEVICE); "
+                    "const keys = [%1]; const t = GLib.get_monotonic_time(); "
+                    "for (const k of keys) global.ovelinTestKeys.notify_keyval(t, k, "
+                    "Clutter.KeyState.PRESSED); "
+                    "for (const k of keys.reverse()) global.ovelinTestKeys.notify_keyval(t, k, "
+                    "Clutter.KeyState.RELEASED);")
+                    .arg(names.join(u',')))
+                .isEmpty();
 }
 
 /// The test's own window: a Ctrl+C the shell types there puts the given data on the clipboard.
 class ShellCopySource : public QLineEdit
 {
 public:
-    explicit ShellCopySource(const QString& title, int timeoutMs) : m_timeoutMs(timeoutMs)
+    explicit ShellCopySource(const QString& title)
     {
         setWindowTitle(title);
         resize(400, 60);
@@ -78,7 +78,7 @@ public:
     {
         show();
         return QTest::qWaitFor([this] { return focusWindow(windowTitle()) && isActiveWindow(); },
-                               m_timeoutMs);
+                               shellTimeoutMs);
     }
     /// Focuses the window and types a key there: its requests then carry a fresh input serial
     /// (mutter ignores a clipboard request whose serial is not newer than the current owner's).
@@ -92,14 +92,21 @@ public:
                                   return typeInShell({QStringLiteral("x")}) &&
                                          QTest::qWaitFor([this] { return !text().isEmpty(); }, 500);
                               },
-                              m_timeoutMs);
+                              shellTimeoutMs);
     }
     /// Returns once the window has handled the Ctrl+C: the shell's keys arrive after its answer.
     bool copy(QMimeData* data)
     {
         m_next.reset(data);
         return takeInput() && typeInShell({QStringLiteral("Control_L"), QStringLiteral("c")}) &&
-               QTest::qWaitFor([&] { return !m_next; }, m_timeoutMs);
+               QTest::qWaitFor([&] { return !m_next; }, shellTimeoutMs);
+    }
+
+    bool copyText(const QString& text)
+    {
+        auto* data = new QMimeData;
+        data->setText(text);
+        return copy(data);
     }
 
 protected:
@@ -112,7 +119,6 @@ protected:
 
 private:
     std::unique_ptr<QMimeData> m_next;
-    int m_timeoutMs;
 };
 
 } // namespace ovelin::test
