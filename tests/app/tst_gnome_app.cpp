@@ -26,13 +26,6 @@ bool setExtensionEnabled(bool enabled)
     return reply.isValid() && reply.value();
 }
 
-// The real executable in a clean HOME, as a client of the test shell.
-class Ovelin : public ovelin::test::RunningOvelin
-{
-public:
-    Ovelin() : RunningOvelin(QStringLiteral(OVELIN_EXECUTABLE), shellTimeoutMs) {}
-};
-
 } // namespace
 
 // The real executable under a headless GNOME Shell with Ovelin's extension.
@@ -56,7 +49,7 @@ private Q_SLOTS:
         QCOMPARE(shell.call(u"FrontWindow"_s).errorName(), u"org.freedesktop.DBus.Error.AccessDenied"_s);
         QVERIFY(bus.unregisterService(u"app.ovelin.Ovelin"_s));
 
-        Ovelin ovelin;
+        RunningOvelin ovelin(QStringLiteral(OVELIN_EXECUTABLE), shellTimeoutMs); // in a clean HOME
         QVERIFY2(ovelin.waitForLine(watchingLine), qPrintable(ovelin.output()));
         QVERIFY2(ovelin.output().contains(u"🖥️ Plataforma GNOME (Wayland): extensão do GNOME Shell ✅ "
                                           u"ovelin@ovelin.app v1, área de transferência ✅ via GNOME Shell"_s),
@@ -69,7 +62,7 @@ private Q_SLOTS:
     void followsTheExtensionComingAndGoing()
     {
         QVERIFY(setExtensionEnabled(false));
-        Ovelin ovelin;
+        RunningOvelin ovelin(QStringLiteral(OVELIN_EXECUTABLE), shellTimeoutMs);
         const bool told =
             ovelin.waitForLine(u"⚠️ GNOME Shell extension not found: turn it on with gnome-extensions "
                                u"enable ovelin@ovelin.app (after a first install, log out and in again)"_s);
@@ -94,20 +87,35 @@ private Q_SLOTS:
         QVERIFY2(!ovelin.output().contains(updated(4)), qPrintable(ovelin.output()));
     }
 
-    // The stored shortcut (⌃⌘V) typed in the shell toggles the panel: hidden, then shown again.
+    // The stored shortcut (⌃⌘V) typed in the shell toggles the panel: hidden, then shown again at
+    // the pointer.
     void theShortcutTogglesThePanel()
     {
         // A fresh virtual keyboard joins the seat a moment after it is made: typed into a window first.
         QVERIFY(ShellCopySource(u"keyboard check"_s).takeInput());
-        Ovelin ovelin;
+        RunningOvelin ovelin(QStringLiteral(OVELIN_EXECUTABLE), shellTimeoutMs);
         QVERIFY2(ovelin.waitForLine(watchingLine), qPrintable(ovelin.output()));
+        QVERIFY(QTest::qWaitFor([] { return focusWindow(u"Ovelin"_s); }, shellTimeoutMs)); // shown at start
         const QStringList shortcut{u"Control_L"_s, u"Super_L"_s, u"v"_s};
-        QVERIFY(typeInShell(shortcut)); // shown at the first start
+        QVERIFY(typeInShell(shortcut));
         QVERIFY2(ovelin.waitForLine(u"🔴 Janela oculta"_s), qPrintable(ovelin.output()));
         const QString placed = u"📍 Janela posicionada com base no cursor."_s;
         const qsizetype before = ovelin.output().count(placed);
+        QVERIFY(!shellReply(
+                     u"imports.gi.Clutter.get_default_backend().get_default_seat().warp_pointer(300, 200)"_s)
+                     .isEmpty());
         QVERIFY(typeInShell(shortcut));
         QVERIFY2(ovelin.waitForLine(placed, before + 1), qPrintable(ovelin.output()));
+        // Beside the pointer, kept inside the monitor's work area.
+        QVERIFY(QTest::qWaitFor(
+            [] {
+                return shellReply(
+                           u"const f = global.display.list_all_windows().find(w => w.get_title() === "
+                           u"'Ovelin').get_frame_rect(), a = Main.layoutManager.getWorkAreaForMonitor(0); "
+                           u"f.x === 310 && (f.y === 210 || f.y + f.height === a.y + a.height - 10)"_s)
+                           .value(1) == u"true"_s;
+            },
+            shellTimeoutMs));
     }
 };
 

@@ -14,21 +14,16 @@ using namespace Qt::StringLiterals;
 namespace ovelin::test {
 namespace {
 
-// Data that counts how often an application read it.
+int reads = 0; // of what the tests' window copied, by any application
+
 class CountedMimeData : public QMimeData
 {
-public:
-    explicit CountedMimeData(int* reads) : m_reads(reads) {}
-
 protected:
     QVariant retrieveData(const QString& format, QMetaType type) const override
     {
-        ++*m_reads;
+        ++reads;
         return QMimeData::retrieveData(format, type);
     }
-
-private:
-    int* m_reads;
 };
 
 class GnomeFixture : public BackendFixture
@@ -58,7 +53,7 @@ public:
     const PlatformServices& services() override { return gnome::services().platform; }
     bool copy(const Formats& formats) override
     {
-        auto* data = new CountedMimeData(&m_reads);
+        auto* data = new CountedMimeData;
         for (const auto& [format, bytes] : formats)
             data->setData(format, bytes);
         return m_source->copy(data);
@@ -67,10 +62,10 @@ public:
     bool burst(int count) override
     {
         for (int i = 1; i <= count; ++i) {
-            const int reads = m_reads;
+            const int before = reads;
             // Read three times: by mutter's clipboard manager, which keeps a copy, and by Ovelin.
             if (!copy({{u"text/plain"_s, "burst " + QByteArray::number(i)}}) ||
-                (i < count && !QTest::qWaitFor([&] { return m_reads >= reads + 3; }, shellTimeoutMs)))
+                (i < count && !QTest::qWaitFor([&] { return reads >= before + 3; }, shellTimeoutMs)))
                 return false;
         }
         return true;
@@ -114,7 +109,6 @@ public:
 
 private:
     std::unique_ptr<ShellCopySource> m_source;
-    int m_reads = 0;
 };
 
 } // namespace
