@@ -5,6 +5,8 @@
 // sway (each one connection for the whole run, so both count from the key press) and a virtual
 // keyboard of GNOME Shell's (asked over D-Bus, the call counted). Copies come from wl-copy (its
 // start counted) on KWin and sway, from the shell on GNOME, whose seat gives clients no serial.
+// On GNOME it also measures the longest stall of the shell's main loop (no frame can be drawn
+// during it) while Ovelin reads a 60 MB image from the clipboard, against a small image.
 // Run inside a session by bench/desktop_latency.sh, which prints the desktops side by side:
 //     bench_desktop_latency [repetitions] [results file]
 // Prints "<desktop> <measure>: median … ms" and appends "<desktop> <measure> <median>" to the file.
@@ -14,6 +16,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -25,7 +28,9 @@
 #include <QDBusInterface>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -81,15 +86,17 @@ public:
         m_process.kill();
         m_process.waitForFinished(5000);
     }
-    /// The moment of the first line from `from` on that starts with `prefix`; its index in `*index`.
-    std::optional<Clock::time_point> waitFor(const QString& prefix, size_t from = 0, size_t* index = nullptr,
+    /// The moment of the first line from `from` on that starts with one of `prefixes`; its index
+    /// in `*index`.
+    std::optional<Clock::time_point> waitFor(const QStringList& prefixes, size_t from = 0, size_t* index = nullptr,
                                              int ms = timeoutMs)
     {
         std::optional<Clock::time_point> when;
         waitUntil(
             [&] {
                 for (size_t i = from; i < m_lines.size() && !when; ++i) {
-                    if (m_lines[i].first.startsWith(prefix)) {
+                    if (std::any_of(prefixes.begin(), prefixes.end(),
+                                    [&](const QString& prefix) { return m_lines[i].first.startsWith(prefix); })) {
                         when = m_lines[i].second;
                         if (index)
                             *index = i;
@@ -99,6 +106,11 @@ public:
             },
             ms);
         return when;
+    }
+    std::optional<Clock::time_point> waitFor(const QString& prefix, size_t from = 0, size_t* index = nullptr,
+                                             int ms = timeoutMs)
+    {
+        return waitFor(QStringList{prefix}, from, index, ms);
     }
     size_t count() const { return m_lines.size(); }
     QString output() const
@@ -203,11 +215,38 @@ using ovelin::test::kwinHome;
 
 // GNOME Shell (the test session's, in unsafe mode) runs `script`; keys come from a virtual
 // keyboard it makes, as tst_gnome_app types.
-bool shellEval(const QString& script)
+bool shellEval(const QString& script, QString* result = nullptr)
 {
     QDBusInterface shell(u"org.gnome.Shell"_s, u"/org/gnome/Shell"_s, u"org.gnome.Shell"_s);
     const QVariantList reply = shell.call(u"Eval"_s, script).arguments();
+    if (result && reply.size() == 2)
+        *result = reply.at(1).toString();
     return reply.size() == 2 && reply.at(0).toBool();
+}
+
+// The longest gap, in ms, between ticks of a 2 ms high-priority timer in the shell since the
+// last call; the first call starts the timer. A frame cannot be drawn while the loop is stuck.
+std::optional<double> shellLongestStall()
+{
+    QString microseconds;
+    if (!shellEval(u"const {GLib} = imports.gi; let s = global.ovelinBenchStall; if (!s) { "
+                   u"s = global.ovelinBenchStall = {max: 0, last: GLib.get_monotonic_time()}; "
+                   u"GLib.timeout_add(GLib.PRIORITY_HIGH, 2, () => { const now = GLib.get_monotonic_time(); "
+                   u"s.max = Math.max(s.max, now - s.last); s.last = now; return GLib.SOURCE_CONTINUE; }); } "
+                   u"const longest = s.max; s.max = 0; s.last = GLib.get_monotonic_time(); longest"_s,
+                   &microseconds))
+        return std::nullopt;
+    return microseconds.toDouble() / 1000;
+}
+
+// A PNG of noise (it does not compress) of about `bytes`, written to `path`.
+bool writeNoisePng(const QString& path, qint64 bytes)
+{
+    const int side = std::max(8, int(std::sqrt(double(bytes) / 4)));
+    QImage image(side, side, QImage::Format_ARGB32);
+    for (int y = 0; y < side; ++y)
+        QRandomGenerator::global()->fillRange(reinterpret_cast<quint32*>(image.scanLine(y)), side);
+    return image.save(path, "PNG", 100);
 }
 
 bool pressInShell(const QList<uint32_t>& keys)
@@ -356,13 +395,45 @@ int main(int argc, char** argv)
         }
     }
 
+    std::vector<std::pair<const char*, std::vector<double>*>> measures{
+        {gnome ? "copy-to-capture" : "wl-copy-to-capture", &copyToCapture},
+        {"shortcut-to-panel", &shortcutToPanel},
+        {"return-to-keys", &returnToKeys}};
+
+    // GNOME: the shell's longest stall while Ovelin reads an image the shell holds, from the
+    // change to Ovelin's capture line, or the line that skips an image over its size limit.
+    std::vector<double> stallLarge, stallSmall;
+    if (gnome) {
+        const QString large = home.filePath(u"large.png"_s), small = home.filePath(u"small.png"_s);
+        if (!writeNoisePng(large, 60'000'000) || !shellLongestStall())
+            return fail("the stall measure could not be set up");
+        for (int round = 0; round < std::min(repetitions, 7) * 2; ++round) {
+            const bool isLarge = round % 2;
+            // A new small image each time: the one at the top of the history again adds nothing.
+            if (!isLarge && !writeNoisePng(small, 16'384))
+                return fail("the small image could not be written");
+            const size_t printed = ovelin.count();
+            if (!shellEval(u"const {GLib, St} = imports.gi; const [, bytes] = GLib.file_get_contents('%1'); "
+                           u"St.Clipboard.get_default().set_content(St.ClipboardType.CLIPBOARD, 'image/png', "
+                           u"new GLib.Bytes(bytes)); global.ovelinBenchStall.max = 0; "
+                           u"global.ovelinBenchStall.last = GLib.get_monotonic_time();"_s
+                               .arg(isLarge ? large : small)) ||
+                !ovelin.waitFor({u"✅ Histórico atualizado"_s, u"⚠️ Cópia não capturada"_s}, printed))
+                return fail("an image was not captured", ovelin.output());
+            const auto stall = shellLongestStall();
+            if (!stall)
+                return fail("the shell went away");
+            (isLarge ? stallLarge : stallSmall).push_back(*stall);
+        }
+        measures.push_back({"stall-60MB-image", &stallLarge});
+        measures.push_back({"stall-small-image", &stallSmall});
+    }
+
     QFile results(resultsFile);
     const bool keep = !resultsFile.isEmpty() && results.open(QIODevice::Append);
-    for (const auto& [measure, samples] :
-         {std::pair{gnome ? "copy-to-capture" : "wl-copy-to-capture", &copyToCapture},
-          std::pair{"shortcut-to-panel", &shortcutToPanel}, std::pair{"return-to-keys", &returnToKeys}}) {
-        std::printf("%s %s: median %.1f ms, p90 %.1f ms over %d\n", desktop, measure, median(*samples),
-                    percentile(*samples, 0.9), repetitions);
+    for (const auto& [measure, samples] : measures) {
+        std::printf("%s %s: median %.1f ms, p90 %.1f ms over %zu\n", desktop, measure, median(*samples),
+                    percentile(*samples, 0.9), samples->size());
         if (keep)
             results.write(QByteArray(desktop) + ' ' + measure + ' ' +
                           QByteArray::number(median(*samples), 'f', 2) + '\n');

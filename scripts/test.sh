@@ -39,7 +39,8 @@ ovelin_x_start
 ovelin_wl_start sway
 # GNOME: a headless GNOME Shell with Ovelin's extension from the build tree (scripts/as-gnome-user.sh).
 ovelin_gnome_start build
-# The KDE cases on a headless KWin of their own (scripts/as-kwin-user.sh runs them there).
+# The KDE cases (tst_kwin_app, the conformance suite on KWin) on a headless KWin of their own
+# (scripts/as-kwin-user.sh runs them there).
 ovelin_kwin_start
 # A session bus of the tests' own: the Ovelins they start never reach the developer's, and it
 # activates nothing installed on the machine (the system's session.conf would).

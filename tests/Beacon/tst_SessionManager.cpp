@@ -40,6 +40,14 @@ private:
     QVariant stored(const QString& key) const { return UserStore::open(m_suite)->value(key); }
     void store(const QString& key, const QVariant& value) { UserStore::open(m_suite)->setValue(key, value); }
 
+    /// The duration of the last session in the store once `manager` wrote it; -1 when none is.
+    qint64 storedDuration(SessionManager& manager) const
+    {
+        manager.waitForPendingWrites();
+        const auto sessions = SessionManager::decodeSessions(stored(u"recentSessions"_qs).toByteArray());
+        return sessions && !sessions->isEmpty() ? sessions->last().durationInSeconds : qint64(-1);
+    }
+
     /// Runs one session of `seconds` foreground seconds.
     void runSession(SessionManager& manager, double seconds)
     {
@@ -169,11 +177,6 @@ private Q_SLOTS:
     {
         ApplicationActivity& activity = ApplicationActivity::shared();
         auto manager = makeManager();
-        const auto storedDuration = [&] {
-            manager->waitForPendingWrites();
-            const auto sessions = SessionManager::decodeSessions(stored(u"recentSessions"_qs).toByteArray());
-            return sessions && !sessions->isEmpty() ? sessions->last().durationInSeconds : qint64(-1);
-        };
         activity.notifyDidResignActive();
         manager->startNewSession();
         QVERIFY(!manager->isCounting()); // begun in the background: nothing counts yet
@@ -181,27 +184,27 @@ private Q_SLOTS:
         QVERIFY(manager->isCounting());
         m_clock->advance(2);
         manager->updateSessionDuration();
-        QCOMPARE(storedDuration(), 2);
+        QCOMPARE(storedDuration(*manager), 2);
         for (int second = 0; second < 57; ++second) {
             m_clock->advance(1);
             manager->updateSessionDuration();
         }
         QCOMPARE(manager->recentSessions().last().durationInSeconds, 59);
-        QCOMPARE(storedDuration(), 2);
+        QCOMPARE(storedDuration(*manager), 2);
         m_clock->advance(3);
         manager->updateSessionDuration();
-        QCOMPARE(storedDuration(), 62);
+        QCOMPARE(storedDuration(*manager), 62);
 
         m_clock->advance(4);
         activity.notifyDidResignActive();
         QVERIFY(!manager->isCounting());
-        QCOMPARE(storedDuration(), 66);
+        QCOMPARE(storedDuration(*manager), 66);
         m_clock->advance(1800);           // inactive time is not counted
         manager->updateSessionDuration(); // a signal sent meanwhile counts nothing either
         activity.notifyWillBecomeActive();
         m_clock->advance(5);
         activity.notifyWillTerminate();
-        QCOMPARE(storedDuration(), 71);
+        QCOMPARE(storedDuration(*manager), 71);
     }
 
     void unusableClockReadingsNeverCorruptStoredDurations_data()
@@ -223,11 +226,7 @@ private Q_SLOTS:
         m_clock->set(m_clock->now() + jump);
         manager->updateSessionDuration();
         QCOMPARE(manager->recentSessions().last().durationInSeconds, expected);
-
-        manager->waitForPendingWrites();
-        const auto reloaded = SessionManager::decodeSessions(stored(u"recentSessions"_qs).toByteArray());
-        QVERIFY(reloaded);
-        QCOMPARE(reloaded->last().durationInSeconds, expected);
+        QCOMPARE(storedDuration(*manager), expected);
     }
 
     void storedSessionsAreReadSafely()

@@ -10,7 +10,6 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <sys/stat.h>
 
@@ -33,6 +32,7 @@ class TestSignalTransport : public QObject
 private:
     QTemporaryDir m_dir;
     LogCapture m_log;
+    std::unique_ptr<TestIngestionServer> m_server;
 
     std::unique_ptr<SignalManager>
     manager(const QUrl& baseUrl, const std::function<void(TelemetryManagerConfiguration&)>& adjust = {})
@@ -73,27 +73,27 @@ private Q_SLOTS:
         QVERIFY(m_dir.isValid());
         m_log.clear();
         QFile::remove(cacheFile());
+        m_server = std::make_unique<TestIngestionServer>();
+        QVERIFY(m_server->listen());
     }
 
     void waitingRecordsGoOutInBatchesOfAHundredOnSuccessiveTicks()
     {
-        TestIngestionServer server;
-        QVERIFY(server.listen());
-        auto signals = manager(server.baseUrl(), [](auto& config) { config.sendInterval = 150ms; });
+        auto signals = manager(m_server->baseUrl(), [](auto& config) { config.sendInterval = 150ms; });
         QVERIFY(!signals->isSendTimerActive()); // nothing waits: nothing wakes the application
         signals->signalCache().push(records(0, 250));
         signals->startTimer();
 
-        QTRY_COMPARE_WITH_TIMEOUT(server.requests().size(), 3, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_server->requests().size(), 3, 10000);
         QList<qsizetype> batchSizes;
-        for (const QByteArray& body : server.bodies())
+        for (const QByteArray& body : m_server->bodies())
             batchSizes.append(QJsonDocument::fromJson(body).array().size());
         QCOMPARE(batchSizes, (QList<qsizetype>{100, 100, 50}));
-        QTRY_COMPARE(server.acceptedPayloadValues(u"index"_qs), indices(0, 250));
+        QTRY_COMPARE(m_server->acceptedPayloadValues(u"index"_qs), indices(0, 250));
         QCOMPARE(signals->signalCache().count(), 0);
         QVERIFY(m_log.contains(u"Sending 100 signals leaving a cache of 150 signals"_qs));
 
-        const TestIngestionServer::Request first = server.requests().first();
+        const TestIngestionServer::Request first = m_server->requests().first();
         QCOMPARE(first.method, QByteArray("POST"));
         QCOMPARE(first.path, QByteArray("/v2/"));
         QCOMPARE(first.headers.value("content-type"), QByteArray("application/json"));
@@ -102,8 +102,8 @@ private Q_SLOTS:
         QTRY_VERIFY(!signals->isSendTimerActive());
         signals->processSignal(u"Later"_qs, {}, std::nullopt, std::nullopt, false);
         QTRY_VERIFY(signals->isSendTimerActive());
-        QTRY_COMPARE(server.requests().size(), 4);
-        QCOMPARE(QJsonDocument::fromJson(server.bodies().last()).array().first()[u"type"_qs].toString(),
+        QTRY_COMPARE(m_server->requests().size(), 4);
+        QCOMPARE(QJsonDocument::fromJson(m_server->bodies().last()).array().first()[u"type"_qs].toString(),
                  u"Later"_qs);
         QTRY_VERIFY(!signals->isSendTimerActive());
     }
@@ -123,13 +123,11 @@ private Q_SLOTS:
     {
         QFETCH(int, status);
         QFETCH(QString, logLine);
-        TestIngestionServer server;
-        QVERIFY(server.listen());
         if (status)
-            server.queueStatuses({status});
+            m_server->queueStatuses({status});
         else
-            server.close();
-        auto signals = manager(server.baseUrl());
+            m_server->close();
+        auto signals = manager(m_server->baseUrl());
         signals->signalCache().push(records(0, 150));
         QSignalSpy finished(signals.get(), &SignalManager::batchFinished);
 
@@ -139,38 +137,29 @@ private Q_SLOTS:
         QCOMPARE(m_log.count(logLine), 1);
         QCOMPARE(signals->signalCache().count(), 150);
 
-        if (!status && !server.listen(server.port()))
+        if (!status && !m_server->listen(m_server->port()))
             QSKIP("the loopback port was taken by someone else meanwhile");
         // One tick at a time, so the batches reach the server in the order they left the cache.
         signals->attemptToSendNextBatchOfCachedSignals();
         QTRY_COMPARE(finished.size(), 2);
         signals->attemptToSendNextBatchOfCachedSignals();
         QTRY_COMPARE(finished.size(), 3);
-        QCOMPARE(server.acceptedPayloadValues(u"index"_qs), indices(100, 50) + indices(0, 100));
+        QCOMPARE(m_server->acceptedPayloadValues(u"index"_qs), indices(100, 50) + indices(0, 100));
         QCOMPARE(signals->signalCache().count(), 0);
     }
 
     void slowServerDoesNotBlockTheGuiThread()
     {
-        TestIngestionServer server;
-        QVERIFY(server.listen());
-        server.holdResponses = true;
-        auto signals = manager(server.baseUrl(), [](auto& config) { config.requestTimeout = 1500ms; });
+        m_server->holdResponses = true;
+        auto signals = manager(m_server->baseUrl(), [](auto& config) { config.requestTimeout = 1500ms; });
         signals->signalCache().push(records(0, 10));
         QSignalSpy finished(signals.get(), &SignalManager::batchFinished);
 
         signals->attemptToSendNextBatchOfCachedSignals();
-        // The server holds its answer until the request times out: a call that waited for it
-        // would come back with the batch already finished.
+        // The server, on this thread, holds its answer until the request times out: a call that
+        // waited for it would come back with the batch already finished.
         QVERIFY2(finished.isEmpty(), "starting an upload must not wait for the server");
-
-        // While the server sits on the request, the event loop keeps turning.
-        int ticks = 0;
-        QTimer heartbeat;
-        connect(&heartbeat, &QTimer::timeout, this, [&ticks] { ++ticks; });
-        heartbeat.start(20);
-        QTRY_COMPARE(server.requests().size(), 1);
-        QTRY_VERIFY(ticks >= 5);
+        QTRY_COMPARE(m_server->requests().size(), 1);
         QCOMPARE(finished.size(), 0);
 
         // The request gives up after its timeout and the records wait for the next tick.
@@ -211,15 +200,13 @@ private Q_SLOTS:
 
     void quitSavesWaitingRecordsAndTheNextStartSendsThem()
     {
-        TestIngestionServer server;
-        QVERIFY(server.listen());
-        server.holdResponses = true;
+        m_server->holdResponses = true;
         {
-            auto signals = manager(server.baseUrl());
+            auto signals = manager(m_server->baseUrl());
             signals->signalCache().push(records(0, 7));
             // One batch is on the wire when the application quits: it must be saved too.
             signals->attemptToSendNextBatchOfCachedSignals();
-            QTRY_COMPARE(server.requests().size(), 1);
+            QTRY_COMPARE(m_server->requests().size(), 1);
             signals->signalCache().push(records(7, 3));
             ApplicationActivity::shared().notifyWillTerminate();
             QCOMPARE(signals->signalCache().count(), 0);
@@ -256,35 +243,31 @@ private Q_SLOTS:
         QCOMPARE(m_log.count(u"Telemetry cache full: dropped the 5 oldest signals"_qs), 1);
     }
 
-    // The cache used to follow the umask (0644 in a 0755 folder): readable by every user.
-    void cacheFileAndFolderAreOwnerOnly_data()
-    {
-        QTest::addColumn<bool>("leftByEarlierVersion");
-        QTest::newRow("new folder") << false;
-        QTest::newRow("folder and file of an earlier version") << true;
-    }
+    // The cache used to follow the umask (0644 in a 0755 folder): readable by every user. Both a new
+    // folder and the folder and file of an earlier version end up owner-only.
     void cacheFileAndFolderAreOwnerOnly()
     {
-        QFETCH(bool, leftByEarlierVersion);
         // Qt's owner, group and other bits read as octal digits: 0x7055 is 0755.
         const auto modeOf = [](const QString& path) { return int(QFileInfo(path).permissions()) & 0x7077; };
         const mode_t previousMask = ::umask(022);
         auto restoreMask = qScopeGuard([previousMask] { ::umask(previousMask); });
-        QTemporaryDir home;
-        const QString folder = home.filePath(u"Ovelin"_qs);
-        const QString file = folder + u"/telemetrysignalcache"_qs;
-        if (leftByEarlierVersion) {
-            QVERIFY(QDir().mkpath(folder));
-            QVERIFY(ovelin::test::writeFile(file, SignalPostBody::encodeList(records(0, 2))));
-            QCOMPARE(modeOf(folder), 0x7055);
-            QCOMPARE(modeOf(file), 0x6044);
+        for (bool leftByEarlierVersion : {false, true}) {
+            QTemporaryDir home;
+            const QString folder = home.filePath(u"Ovelin"_qs);
+            const QString file = folder + u"/telemetrysignalcache"_qs;
+            if (leftByEarlierVersion) {
+                QVERIFY(QDir().mkpath(folder));
+                QVERIFY(ovelin::test::writeFile(file, SignalPostBody::encodeList(records(0, 2))));
+                QCOMPARE(modeOf(folder), 0x7055);
+                QCOMPARE(modeOf(file), 0x6044);
+            }
+            SignalCache cache(m_log.handler(), file);
+            cache.push(records(2, 3));
+            QVERIFY(cache.backupCache());
+            QCOMPARE(modeOf(folder), 0x7000);
+            QCOMPARE(modeOf(file), 0x6000);
+            QCOMPARE(SignalCache(m_log.handler(), file).count(), leftByEarlierVersion ? 5 : 3);
         }
-        SignalCache cache(m_log.handler(), file);
-        cache.push(records(2, 3));
-        QVERIFY(cache.backupCache());
-        QCOMPARE(modeOf(folder), 0x7000);
-        QCOMPARE(modeOf(file), 0x6000);
-        QCOMPARE(SignalCache(m_log.handler(), file).count(), leftByEarlierVersion ? 5 : 3);
     }
 
     void cacheFileOfTheEarlierFolderIsMovedOnce()

@@ -60,13 +60,10 @@ public:
     /// Starts one and waits for it to end.
     Finished run(const QStringList& arguments, const QProcessEnvironment& environment = {})
     {
-        QProcess process;
-        process.setProcessEnvironment(environment.isEmpty() ? this->environment() : environment);
-        process.setProcessChannelMode(QProcess::MergedChannels);
-        process.start(QStringLiteral(OVELIN_EXECUTABLE), arguments);
-        if (!process.waitForFinished(30000))
+        QProcess* process = start(arguments, environment);
+        if (!process->waitForFinished(30000))
             return {};
-        return {process.exitCode(), QString::fromUtf8(process.readAll())};
+        return {process->exitCode(), QString::fromUtf8(process->readAll())};
     }
 
 private:

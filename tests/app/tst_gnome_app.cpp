@@ -52,7 +52,7 @@ private Q_SLOTS:
         RunningOvelin ovelin(QStringLiteral(OVELIN_EXECUTABLE), shellTimeoutMs); // in a clean HOME
         QVERIFY2(ovelin.waitForLine(watchingLine), qPrintable(ovelin.output()));
         QVERIFY2(ovelin.output().contains(u"🖥️ Plataforma GNOME (Wayland): extensão do GNOME Shell ✅ "
-                                          u"ovelin@ovelin.app v1, área de transferência ✅ via GNOME Shell"_s),
+                                          u"ovelin@ovelin.app v2, área de transferência ✅ via GNOME Shell"_s),
                  qPrintable(ovelin.output()));
         QCOMPARE(shell.call(u"FrontWindow"_s).errorName(), u"org.freedesktop.DBus.Error.AccessDenied"_s);
     }

@@ -32,11 +32,7 @@ private Q_SLOTS:
         QProcess* ovelin = home.start();
         QVERIFY(waitForLine(ovelin, watching));
 
-        // Started again without a command, it opens the running one's preferences and leaves.
-        const Finished again = home.run({});
-        QCOMPARE(again.exitCode, 0);
-        QVERIFY(waitForLine(ovelin, preferencesOpened));
-
+        // (A later start without a command opens the running one's preferences: the five starts.)
         xdotool({u"mousemove"_s, u"500"_s, u"400"_s});
         QCOMPARE(home.run({u"--show"_s}).exitCode, 0);
         QVERIFY(waitFor([] { return !visiblePanel().isEmpty(); }));
@@ -59,7 +55,7 @@ private Q_SLOTS:
             call.waitForFinished();
             QVERIFY2(!call.isError(), qPrintable(call.error().message()));
         }
-        QVERIFY(waitForLine(ovelin, preferencesOpened, 2));
+        QVERIFY(waitForLine(ovelin, preferencesOpened));
         const QString output = outputOf(ovelin);
         QVERIFY(output.lastIndexOf(u"🔴 Janela oculta"_s) < output.lastIndexOf(preferencesOpened));
         QDBusConnection::disconnectFromBus(u"instance-test"_s);
@@ -68,24 +64,11 @@ private Q_SLOTS:
         QCOMPARE(home.run({u"--pause"_s, u"15"_s}).exitCode, 0);
         QCOMPARE(home.run({u"--resume"_s}).exitCode, 0);
 
-        // --quit returns once the running one has saved what it captured and ended.
-        const QByteArray marker = "kept-through-quit-5d1e";
-        QProcess copier;
-        copier.start(u"xclip"_s, {u"-quiet"_s, u"-selection"_s, u"clipboard"_s, u"-i"_s});
-        QVERIFY(copier.waitForStarted());
-        copier.write(marker);
-        copier.closeWriteChannel();
-        QVERIFY(waitForLine(ovelin, u"✅ Histórico atualizado (total: 1)"_s));
-        const Finished quit = home.run({u"--quit"_s});
-        copier.kill();
-        copier.waitForFinished();
-        QCOMPARE(quit.exitCode, 0);
+        // --quit ends the running one (that it saves what it captured first is tst_wayland_app's).
+        QCOMPARE(home.run({u"--quit"_s}).exitCode, 0);
         QVERIFY(ovelin->waitForFinished(10000));
         QCOMPARE(ovelin->exitStatus(), QProcess::NormalExit);
         QCOMPARE(ovelin->exitCode(), 0);
-        QFile history(home.dataFolder() + u"/clipboard_history.json"_s);
-        QVERIFY(history.open(QIODevice::ReadOnly));
-        QVERIFY(history.readAll().contains(marker));
 
         const Finished quitAgain = home.run({u"--quit"_s});
         QCOMPARE(quitAgain.exitCode, 0);

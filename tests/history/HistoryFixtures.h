@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include "history/ClipboardHistory.h"
 #include "history/ClipboardItem.h"
 
 namespace fixtures {
@@ -17,6 +18,15 @@ using namespace Qt::StringLiterals;
 inline ClipboardItem textItem(const QString& text)
 {
     return ClipboardItem(ClipboardItemType::text(text));
+}
+
+/// The history's texts, newest first, a pinned one marked with a trailing '*'.
+inline QStringList texts(const ClipboardHistory& history)
+{
+    QStringList out;
+    for (const ClipboardItem& item : history.history())
+        out << item.type().text() + (item.isPinned() ? u"*"_s : QString());
+    return out;
 }
 
 // Written by hand in the file's exact format: every kind, rich text present and absent, a group

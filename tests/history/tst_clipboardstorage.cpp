@@ -1,8 +1,13 @@
+#include <functional>
+#include <optional>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -23,6 +28,9 @@ namespace {
 
 using fixtures::textItem;
 
+const QString loadFailure = u"⚠️ Nenhum histórico encontrado ou erro ao carregar: "_s;
+const QString saveFailure = u"❌ Erro ao salvar histórico: "_s;
+
 // Of the file itself, not of where a link points: moved aside, it is the same file under a new name.
 struct stat statOf(const QString& path)
 {
@@ -30,13 +38,17 @@ struct stat statOf(const QString& path)
     ::lstat(QFile::encodeName(path).constData(), &info);
     return info;
 }
-mode_t modeOf(const QString& path) { return statOf(path).st_mode & 0777; }
+mode_t modeOf(const QString& path)
+{
+    return statOf(path).st_mode & 0777;
+}
 
 // The one file kept aside in `dir`.
 QString keptAside(const QTemporaryDir& dir)
 {
-    const QStringList aside = QDir(dir.path()).entryList({u"clipboard_history.json.unreadable-*"_s},
-                                                        QDir::AllEntries | QDir::System | QDir::Hidden);
+    const QStringList aside = QDir(dir.path())
+                                  .entryList({u"clipboard_history.json.unreadable-*"_s},
+                                             QDir::AllEntries | QDir::System | QDir::Hidden);
     return aside.size() == 1 ? aside.first() : QString();
 }
 
@@ -73,9 +85,81 @@ void verifyNothingReadable(const QByteArray& file)
     QVERIFY(!file.contains("isPinned"));
 }
 
+bool run(const QString& program, const QStringList& args)
+{
+    QProcess process;
+    process.start(program, args);
+    return process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit &&
+           process.exitCode() == 0;
+}
+
+// A small tmpfs of the test's own, so that the disk can really be filled or made read-only.
+class SmallDisk
+{
+public:
+    explicit SmallDisk(const QString& size)
+    {
+        m_mounted = m_dir.isValid() &&
+                    run(u"mount"_s, {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"size="_s + size + u",mode=0700"_s,
+                                     u"tmpfs"_s, m_dir.path()});
+    }
+    ~SmallDisk()
+    {
+        if (m_mounted)
+            run(u"umount"_s, {u"-l"_s, m_dir.path()});
+    }
+    bool mounted() const { return m_mounted; }
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+    bool remount(const QString& mode) const
+    {
+        return run(u"mount"_s, {u"-o"_s, u"remount,"_s + mode, m_dir.path()});
+    }
+    // Fills the disk up to the last block with the file `name`.
+    void fill(const QString& name) const
+    {
+        QFile filler(path(name));
+        const QByteArray block(4096, 'x');
+        if (filler.open(QIODevice::WriteOnly)) {
+            while (filler.write(block) == block.size() && filler.flush()) {
+            }
+        }
+    }
+
+private:
+    QTemporaryDir m_dir;
+    bool m_mounted = false;
+};
+
+QStringList savedTexts(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {u"<unreadable>"_s};
+    const auto decoded = HistoryFileCodec::decode(file.readAll());
+    if (!decoded.ok())
+        return {u"<broken: "_s + decoded.error + u'>'};
+    QStringList texts;
+    for (const ClipboardItem& item : decoded.items)
+        texts.append(item.type().text().left(20));
+    return texts;
+}
+
+void addAndWait(ClipboardHistory& history, const QString& text)
+{
+    history.addItem(textItem(text));
+    history.storage().waitForPendingSaves();
+}
+
 } // namespace
 
+#define REQUIRE_MOUNT(disk)                                                                                  \
+    if (!(disk).mounted())                                                                                   \
+        QSKIP("cannot mount a tmpfs here (needs root); the test command runs as root");
+
 Q_DECLARE_METATYPE(HistoryKeyStore::Status)
+// Done to a sealed file or its key before the file is loaded again.
+using Damage = std::function<void(QByteArray& file, FakeKeyring& keyring)>;
+Q_DECLARE_METATYPE(Damage)
 
 class TestClipboardStorage : public QObject
 {
@@ -84,8 +168,13 @@ private Q_SLOTS:
     void defaultLocationIsPrivate()
     {
         const QString folder = ovelin::test::isolatedEnvironment().dataHome() + u"/Ovelin"_s;
+        ovelin::test::PrintedLines printed;
         ClipboardStorage storage(u"clipboard_history.json"_s);
         QCOMPARE(storage.filePath(), folder + u"/clipboard_history.json"_s);
+        // No file yet: an empty history, told in one line.
+        QVERIFY(storage.load().isEmpty());
+        QCOMPARE(printed.count(loadFailure), 1);
+        QCOMPARE(printed.lines().size(), 1);
         // A folder deleted while Ovelin runs comes back, private again, at the next save.
         for (const QString& text : {u"secret"_s, u"again"_s}) {
             QVERIFY(QDir(folder).removeRecursively());
@@ -94,17 +183,6 @@ private Q_SLOTS:
             QCOMPARE(modeOf(folder), mode_t(0700));
             QCOMPARE(modeOf(storage.filePath()), mode_t(0600));
         }
-    }
-
-    void missingFileStartsEmptyWithOneLine()
-    {
-        QTemporaryDir dir;
-        ovelin::test::PrintedLines printed;
-        auto storage = ClipboardStorage::atPath(dir.filePath(u"clipboard_history.json"_s));
-        QVERIFY(storage->load().isEmpty());
-        QCOMPARE(printed.lines().size(), 1);
-        QVERIFY(printed.lines().first().startsWith(
-            u"⚠️ Nenhum histórico encontrado ou erro ao carregar: "_s));
     }
 
     // A file that could not be decoded used to be overwritten by the next save, losing the whole
@@ -147,10 +225,12 @@ private Q_SLOTS:
             history.addItem(textItem(u"new"_s));
             history.storage().waitForPendingSaves();
         }
-        QCOMPARE(printed.count(u"⚠️ Nenhum histórico encontrado ou erro ao carregar: "_s), 1);
+        QCOMPARE(printed.count(loadFailure), 1);
 
         const QString aside = keptAside(dir);
-        QVERIFY(QRegularExpression(u"^clipboard_history\\.json\\.unreadable-\\d{8}T\\d{6}$"_s).match(aside).hasMatch());
+        QVERIFY(QRegularExpression(u"^clipboard_history\\.json\\.unreadable-\\d{8}T\\d{6}$"_s)
+                    .match(aside)
+                    .hasMatch());
         QCOMPARE(statOf(dir.filePath(aside)).st_ino, original);
         QCOMPARE(printed.count(u"🗂️ Histórico ilegível guardado em: "_s), 1);
 
@@ -194,47 +274,41 @@ private Q_SLOTS:
     // and the history goes on in a new file.
     void encryptedFileThatDoesNotOpenIsKeptAside_data()
     {
-        QTest::addColumn<QString>("damage");
-        QTest::newRow("wrong key") << u"key"_s;
-        QTest::newRow("key gone from the keyring") << u"no key"_s;
-        QTest::newRow("byte flipped in the sealed part") << u"flip body"_s;
-        QTest::newRow("byte flipped in the nonce") << u"flip nonce"_s;
-        QTest::newRow("last byte flipped") << u"flip tag"_s;
-        QTest::newRow("unknown version") << u"version"_s;
-        QTest::newRow("truncated") << u"truncate"_s;
-        QTest::newRow("only the header") << u"header"_s;
+        QTest::addColumn<Damage>("damage");
+        const auto flip = [](qsizetype at, char mask) {
+            return Damage([at, mask](QByteArray& file, FakeKeyring&) {
+                const qsizetype i = at < 0 ? file.size() + at : at;
+                file[i] = char(file[i] ^ mask);
+            });
+        };
+        QTest::newRow("wrong key") << Damage(
+            [](QByteArray&, FakeKeyring& k) { k.key = HistoryCipher::generateKey(); });
+        QTest::newRow("key gone from the keyring")
+            << Damage([](QByteArray&, FakeKeyring& k) { k.key.reset(); });
+        QTest::newRow("byte flipped in the sealed part") << flip(HistoryCipher::headerSize + 1000, 0x01);
+        QTest::newRow("byte flipped in the nonce") << flip(10, char(0x80));
+        QTest::newRow("last byte flipped") << flip(-1, 0x01);
+        QTest::newRow("unknown version") << flip(7, 0x03); // 1 becomes 2
+        QTest::newRow("truncated") << Damage([](QByteArray& file, FakeKeyring&) { file.chop(1000); });
+        QTest::newRow("only the header")
+            << Damage([](QByteArray& file, FakeKeyring&) { file.truncate(HistoryCipher::headerSize); });
     }
     void encryptedFileThatDoesNotOpenIsKeptAside()
     {
-        QFETCH(QString, damage);
+        QFETCH(Damage, damage);
         QTemporaryDir dir;
         const QString path = dir.filePath(u"clipboard_history.json"_s);
         auto keyring = std::make_shared<FakeKeyring>();
         openStorage(path, keyring, true)->save(secretItems());
         QByteArray file = ovelin::test::readFile(path);
-        if (damage == u"key")
-            keyring->key = HistoryCipher::generateKey();
-        else if (damage == u"no key")
-            keyring->key.reset();
-        else if (damage == u"flip body")
-            file[file.size() / 2] = char(file[file.size() / 2] ^ 0x01);
-        else if (damage == u"flip nonce")
-            file[10] = char(file[10] ^ 0x80);
-        else if (damage == u"flip tag")
-            file[file.size() - 1] = char(file[file.size() - 1] ^ 0x01);
-        else if (damage == u"version")
-            file[7] = char(2);
-        else if (damage == u"truncate")
-            file.chop(1000);
-        else if (damage == u"header")
-            file.truncate(HistoryCipher::headerSize);
+        damage(file, *keyring);
         QVERIFY(ovelin::test::writeFile(path, file));
 
         ovelin::test::PrintedLines printed;
         QList<ClipboardItem> loaded{textItem(u"sentinel"_s)};
         auto storage = openStorage(path, keyring, true, &loaded);
         QVERIFY(loaded.isEmpty());
-        QCOMPARE(printed.count(u"⚠️ Nenhum histórico encontrado ou erro ao carregar: "_s), 1);
+        QCOMPARE(printed.count(loadFailure), 1);
         QCOMPARE(ovelin::test::readFile(dir.filePath(keptAside(dir))), file);
 
         storage->save({textItem(u"after"_s)});
@@ -287,57 +361,153 @@ private Q_SLOTS:
             storage->waitForPendingSaves();
         }
         storage.reset();
-        QCOMPARE(printed.count(u"❌ Erro ao salvar histórico: "_s), 1);
+        QCOMPARE(printed.count(saveFailure), 1);
         QCOMPARE(keyring->lookups + keyring->stores, keyStore ? 1 : 0);
         QCOMPARE(QFile::exists(path), onDisk != u"none");
         QCOMPARE(ovelin::test::readFile(path), before);
         QVERIFY(QDir(dir.path()).entryList({u"*.unreadable-*"_s}).isEmpty());
     }
 
-    void repeatedSaveFailureIsReportedOnce()
-    {
-        QTemporaryDir dir;
-        // A plain file where the folder should be: the folder can never be created.
-        QVERIFY(ovelin::test::writeFile(dir.filePath(u"blocker"_s), "x"));
-        ovelin::test::PrintedLines printed;
-        ClipboardHistory history(
-            ClipboardStorage::atPath(dir.filePath(u"blocker/sub/clipboard_history.json"_s)));
-        history.addItem(textItem(u"one"_s));
-        history.storage().waitForPendingSaves();
-        history.addItem(textItem(u"two"_s));
-        history.storage().waitForPendingSaves();
-        QCOMPARE(printed.count(u"❌ Erro ao salvar histórico: "_s), 1);
-        QCOMPARE(history.history().size(), 2);
-        QCOMPARE(history.history().first().type().text(), u"two"_s);
-    }
-
+    // A large first snapshot keeps the worker busy while later ones queue up; the store, destroyed
+    // at once, still writes the latest.
     void fileEndsWithTheLatestSnapshot()
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(u"h.json"_s);
-        auto storage = ClipboardStorage::atPath(path);
-        QList<ClipboardItem> items;
-        // A large first snapshot keeps the worker busy while later ones queue up.
-        items.append(ClipboardItem(ClipboardItemType::image(QByteArray(8 * 1024 * 1024, 'x'))));
-        for (int i = 0; i < 200; ++i) {
-            items.append(textItem(QString::number(i)));
-            storage->save(items);
+        QList<ClipboardItem> items{ClipboardItem(ClipboardItemType::image(QByteArray(8 * 1024 * 1024, 'x')))};
+        {
+            auto storage = ClipboardStorage::atPath(path);
+            for (int i = 0; i < 200; ++i) {
+                items.append(textItem(QString::number(i)));
+                storage->save(items);
+            }
         }
-        storage->waitForPendingSaves();
         const auto decoded = HistoryFileCodec::decode(ovelin::test::readFile(path));
         QVERIFY(decoded.ok());
         QCOMPARE(decoded.items, items);
     }
 
-    void destructionWritesWhatIsQueued()
+    void fullDiskKeepsPreviousFileAndSavesAllOnceThereIsRoom()
     {
+        SmallDisk disk(u"512k"_s);
+        REQUIRE_MOUNT(disk);
+        const QString folder = disk.path(u"Ovelin"_s);
+        const QString file = folder + u"/clipboard_history.json"_s;
+        ovelin::test::PrintedLines printed;
+        ClipboardHistory history(ClipboardStorage::atPath(file));
+        addAndWait(history, u"first"_s);
+        QCOMPARE(savedTexts(file), QStringList{u"first"_s});
+
+        disk.fill(u"filler"_s);
+        for (const QChar fill : {u'a', u'b', u'c'})
+            addAndWait(history, QString(100 * 1024, fill));
+        QCOMPARE(printed.count(saveFailure), 1);
+        QCOMPARE(savedTexts(file), QStringList{u"first"_s});
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{u"clipboard_history.json"_s});
+        QCOMPARE(history.history().size(), 4);
+
+        QVERIFY(QFile::remove(disk.path(u"filler"_s)));
+        addAndWait(history, u"after"_s);
+        QCOMPARE(savedTexts(file).size(), 5);
+        QCOMPARE(savedTexts(file).first(), u"after"_s);
+
+        // A new run of failures is reported again.
+        disk.fill(u"filler"_s);
+        addAndWait(history, QString(100 * 1024, u'd'));
+        QCOMPARE(printed.count(saveFailure), 2);
+        QCOMPARE(savedTexts(file).size(), 5);
+    }
+
+    // A file that could neither be read nor moved aside was reported, then overwritten by the
+    // first save once its folder could be written again.
+    void unreadableFileThatCannotBeMovedAsideIsNeverOverwritten_data()
+    {
+        QTest::addColumn<QString>("where");
+        QTest::newRow("read-only disk") << u"read-only mount"_s;
+        QTest::newRow("folder without write permission") << u"locked folder"_s;
+        // Nothing can be renamed in /proc, and reading /proc/self/mem at address 0 fails: for
+        // every user.
+        QTest::newRow("read error where nothing can be renamed") << u"proc"_s;
+    }
+    void unreadableFileThatCannotBeMovedAsideIsNeverOverwritten()
+    {
+        QFETCH(QString, where);
+        const QByteArray broken = "[{\"not\": \"quite";
+        std::optional<SmallDisk> disk;
         QTemporaryDir dir;
-        const QString path = dir.filePath(u"h.json"_s);
-        {
-            auto storage = ClipboardStorage::atPath(path);
-            storage->save({textItem(u"last words"_s)});
+        QString file = dir.filePath(u"Ovelin/clipboard_history.json"_s);
+        std::function<bool()> mend = [] { return true; };
+        if (where == u"read-only mount") {
+            disk.emplace(u"1m"_s);
+            REQUIRE_MOUNT(*disk);
+            file = disk->path(u"clipboard_history.json"_s);
+            QVERIFY(ovelin::test::writeFile(file, broken));
+            QVERIFY(disk->remount(u"ro"_s));
+            mend = [&disk] { return disk->remount(u"rw"_s); };
+        } else if (where == u"locked folder") {
+            if (::geteuid() == 0)
+                QSKIP("root renames in a folder without write permission; the read-only disk row runs");
+            QVERIFY(QDir().mkpath(QFileInfo(file).absolutePath()));
+            QVERIFY(ovelin::test::writeFile(file, broken));
+            const QByteArray folder = QFile::encodeName(QFileInfo(file).absolutePath());
+            QVERIFY(::chmod(folder.constData(), 0500) == 0);
+            mend = [folder] { return ::chmod(folder.constData(), 0700) == 0; };
+        } else {
+            file = u"/proc/self/mem"_s;
         }
-        QCOMPARE(HistoryFileCodec::decode(ovelin::test::readFile(path)).items.size(), 1);
+
+        ovelin::test::PrintedLines printed;
+        ClipboardHistory history(ClipboardStorage::atPath(file));
+        QVERIFY(history.history().isEmpty());
+        QCOMPARE(printed.count(u"❌ Não foi possível guardar o histórico ilegível: "_s), 1);
+        QCOMPARE(printed.count(u"🛑 O histórico não será salvo até o app ser reiniciado"_s), 1);
+        QVERIFY(history.storage().savingStopped());
+
+        QVERIFY(mend());
+        addAndWait(history, u"one"_s);
+        addAndWait(history, u"two"_s);
+        QCOMPARE(history.history().size(), 2);
+        QCOMPARE(printed.count(saveFailure), 0);
+        if (where != u"proc")
+            QCOMPARE(ovelin::test::readFile(file), broken);
+    }
+
+    // The file is never replaced by a failed save, and a run of failures is told once.
+    void failedSavesAreReportedOnceAndKeepTheFile_data()
+    {
+        QTest::addColumn<bool>("readOnlyDisk");
+        QTest::newRow("read-only disk") << true;
+        // A plain file where the folder should be: the folder can never be created.
+        QTest::newRow("folder that cannot be created") << false;
+    }
+    void failedSavesAreReportedOnceAndKeepTheFile()
+    {
+        QFETCH(bool, readOnlyDisk);
+        std::optional<SmallDisk> disk;
+        QTemporaryDir dir;
+        QString file = dir.filePath(u"blocker/sub/clipboard_history.json"_s);
+        QStringList kept;
+        if (readOnlyDisk) {
+            disk.emplace(u"1m"_s);
+            REQUIRE_MOUNT(*disk);
+            file = disk->path(u"clipboard_history.json"_s);
+            ClipboardStorage::atPath(file)->save({textItem(u"kept"_s)});
+            QVERIFY(disk->remount(u"ro"_s));
+            kept = {u"kept"_s};
+        } else {
+            QVERIFY(ovelin::test::writeFile(dir.filePath(u"blocker"_s), "x"));
+        }
+
+        ovelin::test::PrintedLines printed;
+        ClipboardHistory history(ClipboardStorage::atPath(file));
+        QCOMPARE(history.history().size(), kept.size());
+        addAndWait(history, u"one"_s);
+        addAndWait(history, u"two"_s);
+        QCOMPARE(printed.count(saveFailure), 1);
+        QCOMPARE(history.history().size(), kept.size() + 2);
+        QCOMPARE(history.history().first().type().text(), u"two"_s);
+        QCOMPARE(savedTexts(file), readOnlyDisk ? kept : QStringList{u"<unreadable>"_s});
     }
 };
 

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "history/HistoryCipher.h"
 #include "history/HistoryFileCodec.h"
@@ -57,14 +58,12 @@ private Q_SLOTS:
                 if (line.startsWith("saved "))
                     lastSaved = line.mid(6).toInt();
             }
-            QFile file(path);
-            if (!file.exists()) {
+            if (!QFile::exists(path)) {
                 if (lastSaved >= 0)
                     shortened.append(u"round %1: file missing after save %2"_s.arg(round).arg(lastSaved));
                 continue; // killed before the first save finished
             }
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            QByteArray bytes = file.readAll();
+            QByteArray bytes = ovelin::test::readFile(path);
             if (encrypted) {
                 const auto opened = HistoryCipher::decrypt(bytes, QByteArray(32, 'k'));
                 bytes = opened.ok() ? opened.plain : QByteArray("not opened: ") + opened.error.toUtf8();

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include <QList>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QUuid>
 
@@ -13,6 +14,8 @@
 
 namespace ovelin::test {
 
+using namespace Qt::StringLiterals;
+
 /// A history over a file in a temporary folder.
 inline std::unique_ptr<ClipboardHistory> makeHistory(const QTemporaryDir& dir)
 {
@@ -20,27 +23,20 @@ inline std::unique_ptr<ClipboardHistory> makeHistory(const QTemporaryDir& dir)
         ClipboardStorage::atPath(dir.filePath(QStringLiteral("clipboard_history.json"))));
 }
 
-/// Item actions that only record what they were asked to do.
+/// Item actions that only record what they were asked to do, as "key a", "click plain:a" (a paste
+/// of the text item "a", as plain text) or "copy a".
 struct RecordedActions
 {
-    struct Paste
-    {
-        QUuid id;
-        PasteTrigger trigger;
-        PasteFormat format;
-        QString text; // of a text item
-    };
-    QList<Paste> pastes;
-    QList<QUuid> copies;
+    QStringList done;
 
     ItemActions actions()
     {
         ItemActions a;
         a.paste = [this](const ClipboardItem& item, PasteTrigger trigger, PasteFormat format) {
-            const bool isText = item.type().kind() == ClipboardItemKind::Text;
-            pastes.append({item.id(), trigger, format, isText ? item.type().text() : QString()});
+            done << (trigger == PasteTrigger::Keyboard ? u"key "_s : u"click "_s) +
+                        (format == PasteFormat::PlainText ? u"plain:"_s : QString()) + item.type().text();
         };
-        a.copyToPasteboard = [this](const ClipboardItem& item) { copies.append(item.id()); };
+        a.copyToPasteboard = [this](const ClipboardItem& item) { done << u"copy "_s + item.type().text(); };
         return a;
     }
 };

@@ -30,20 +30,15 @@ private Q_SLOTS:
 
         for (int i = 0; i < 120; ++i) {
             ClipboardSnapshot snapshot;
-            switch (i % 4) {
-            case 0:
+            if (i % 4 == 0) {
                 snapshot.text = u"text %1"_s.arg(i);
                 snapshot.rtf = QByteArray("{\\rtf1 text}");
-                break;
-            case 1:
+            } else if (i % 4 == 1) {
                 snapshot.uriList = {u"file:///tmp/a%1.txt"_s.arg(i), u"file:///tmp/b.txt"_s};
-                break;
-            case 2:
+            } else if (i % 4 == 2) {
                 snapshot.image = QByteArray(4096, char(i));
-                break;
-            case 3:
+            } else {
                 snapshot.text = u"https://example.org/%1"_s.arg(i);
-                break;
             }
             clipboard.setSnapshot(snapshot);
             monitor.checkPasteboard();

@@ -4,8 +4,10 @@
 #include <QFile>
 #include <QImage>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWidget>
 
 #include "PrintedLines.h"
 #include "ScopedEnvironment.h"
@@ -13,6 +15,7 @@
 #include "TestMain.h"
 #include "core/Settings.h"
 #include "paste/PasteManager.h"
+#include "paste/PasteSequence.h"
 #include "platform/fake/FakeClipboardService.h"
 #include "platform/fake/FakeFrontmostApplicationService.h"
 #include "platform/fake/FakeKeyEventPoster.h"
@@ -25,35 +28,12 @@ Q_DECLARE_METATYPE(ClipboardItem)
 namespace {
 
 const QString richKey = QString(SettingsKey::useRichTextPaste);
-
-QStringList formatNames(const ClipboardContent& content)
-{
-    QStringList names;
-    for (const auto& [format, bytes] : content.formats)
-        names << format;
-    return names;
-}
-
-QByteArray formatData(const ClipboardContent& content, const QString& name)
-{
-    for (const auto& [format, bytes] : content.formats) {
-        if (format == name)
-            return bytes;
-    }
-    return {};
-}
-
+using Formats = QList<std::pair<QString, QByteArray>>;
 const auto pngBytes = [] { return ovelin::test::pngBytes(4, 3); };
 
-FrontmostApplication app(std::optional<QString> identifier, std::optional<QString> name = std::nullopt,
-                         std::optional<qint64> pid = std::nullopt)
+FrontmostApplication app(std::optional<QString> identifier, std::optional<qint64> pid = std::nullopt)
 {
-    FrontmostApplication a;
-    a.windowId = 42;
-    a.identifier = std::move(identifier);
-    a.name = std::move(name);
-    a.processIdentifier = pid;
-    return a;
+    return FrontmostApplication{42, std::move(identifier), std::nullopt, pid};
 }
 
 } // namespace
@@ -72,13 +52,19 @@ class TestPasteManager : public QObject
     PasteManager& manager() { return PasteManager::shared(); }
 
 private Q_SLOTS:
+    // The keystroke waits for the focus to come back; the tests do not wait the real 0.2 s for it.
+    void initTestCase() { PasteSequence::shared().setPasteDelay(std::chrono::milliseconds(1)); }
     void init()
     {
         m_clipboard = FakeClipboardService();
         m_frontmost = FakeFrontmostApplicationService();
         m_keys = FakeKeyEventPoster();
+        m_sound = FakeSoundPlayer();
         PasteManager::installServices({&m_clipboard, &m_frontmost, &m_keys, &m_sound});
         Settings::shared().remove(richKey);
+        Settings::shared().remove(QString(SettingsKey::playClickSound));
+        // A case that failed half-way leaves no handler of its own behind.
+        PasteSequence::shared().setHideApplicationHandler({});
         m_environment.emplace().set("TMPDIR", m_tmp.path().toUtf8());
         manager().removeTemporaryImages();
     }
@@ -91,8 +77,7 @@ private Q_SLOTS:
     QString pastedImagePath(const ClipboardItem& item)
     {
         manager().copyToPasteboard(item);
-        const QList<QByteArray> lines = formatData(m_clipboard.lastWritten(), u"text/uri-list"_s).split('\r');
-        const QUrl url(QString::fromUtf8(lines.first()));
+        const QUrl url(QString::fromUtf8(m_clipboard.lastWritten().formats.value(0).second.trimmed()));
         return url.isLocalFile() ? url.toLocalFile() : QString();
     }
 
@@ -100,60 +85,56 @@ private Q_SLOTS:
     {
         QTest::addColumn<ClipboardItem>("item");
         QTest::addColumn<bool>("rich");
-        QTest::addColumn<QStringList>("formats");
+        QTest::addColumn<Formats>("formats");
         QTest::addColumn<QString>("contentType");
 
         const ClipboardItem both(ClipboardItemType::text(u"Olá"_s), QByteArray("{\\rtf1 Ol}"),
                                  QByteArray("<p>Olá</p>"));
         const ClipboardItem htmlOnly(ClipboardItemType::text(u"x"_s), std::nullopt, QByteArray("<i>x</i>"));
-        const ClipboardItem plain(ClipboardItemType::text(u"x"_s));
-        const QStringList files{u"text/uri-list"_s, u"x-special/gnome-copied-files"_s};
+        const std::pair<QString, QByteArray> plainOla{u"text/plain"_s, "Olá"}, plainX{u"text/plain"_s, "x"};
         QTest::newRow("rich text on: RTF and plain, never HTML")
-            << both << true << QStringList{u"text/rtf"_s, u"text/plain"_s} << u"text"_s;
-        QTest::newRow("rich text off: plain only")
-            << both << false << QStringList{u"text/plain"_s} << u"text"_s;
+            << both << true << Formats{{u"text/rtf"_s, "{\\rtf1 Ol}"}, plainOla} << u"text"_s;
+        QTest::newRow("rich text off: plain only") << both << false << Formats{plainOla} << u"text"_s;
         QTest::newRow("HTML when there is no RTF")
-            << htmlOnly << true << QStringList{u"text/html"_s, u"text/plain"_s} << u"text"_s;
-        QTest::newRow("plain text") << plain << true << QStringList{u"text/plain"_s} << u"text"_s;
+            << htmlOnly << true << Formats{{u"text/html"_s, "<i>x</i>"}, plainX} << u"text"_s;
+        QTest::newRow("plain text") << ClipboardItem(ClipboardItemType::text(u"x"_s)) << true
+                                    << Formats{plainX} << u"text"_s;
         // Asked for plain text (Shift+Return): no rich form even with rich text on.
         QTest::newRow("plain-text paste of an HTML item")
-            << htmlOnly << true << QStringList{u"text/plain"_s} << u"plain text"_s;
+            << htmlOnly << true << Formats{plainX} << u"plain text"_s;
         QTest::newRow("one file") << ClipboardItem(ClipboardItemType::file(QUrl(u"file:///tmp/a%20b.txt"_s)))
-                                  << true << files << u"file"_s;
-        QTest::newRow("file group") << ClipboardItem(ClipboardItemType::fileGroup(
-                                           {QUrl::fromLocalFile(u"/tmp/z é.txt"_s),
-                                            QUrl(u"file:///tmp/a.txt"_s)}))
-                                    << true << files << u"group"_s;
+                                  << true
+                                  << Formats{{u"text/uri-list"_s, "file:///tmp/a%20b.txt\r\n"},
+                                             {u"x-special/gnome-copied-files"_s,
+                                              "copy\nfile:///tmp/a%20b.txt"}}
+                                  << u"file"_s;
+        // In the group's order in both forms.
+        QTest::newRow("file group")
+            << ClipboardItem(ClipboardItemType::fileGroup(
+                   {QUrl::fromLocalFile(u"/tmp/z é.txt"_s), QUrl(u"file:///tmp/a.txt"_s)}))
+            << true
+            << Formats{{u"text/uri-list"_s, "file:///tmp/z%20%C3%A9.txt\r\nfile:///tmp/a.txt\r\n"},
+                       {u"x-special/gnome-copied-files"_s,
+                        "copy\nfile:///tmp/z%20%C3%A9.txt\nfile:///tmp/a.txt"}}
+            << u"group"_s;
     }
     void writesTheItemsRepresentations()
     {
         QFETCH(ClipboardItem, item);
         QFETCH(bool, rich);
-        QFETCH(QStringList, formats);
+        QFETCH(Formats, formats);
         QFETCH(QString, contentType);
         Settings::shared().setValue(richKey, rich);
         ovelin::test::PrintedLines lines;
         const bool plainText = contentType == u"plain text";
-        if (plainText)
-            contentType = u"text"_s;
 
         manager().copyToPasteboard(item, plainText);
 
         QCOMPARE(m_clipboard.writeCount(), 1); // one write: the representations go together
-        QCOMPARE(formatNames(m_clipboard.lastWritten()), formats);
-        QCOMPARE(manager().lastCopiedContentType(), std::optional<QString>(contentType));
+        QCOMPARE(m_clipboard.lastWritten().formats, formats);
+        QCOMPARE(manager().lastCopiedContentType(),
+                 std::optional<QString>(plainText ? u"text"_s : contentType));
         QCOMPARE(lines.lines(), QStringList{u"📋 Conteúdo copiado para a área de transferência"_s});
-        if (item.type().kind() == ClipboardItemKind::Text) {
-            QCOMPARE(QString::fromUtf8(formatData(m_clipboard.lastWritten(), u"text/plain"_s)),
-                     item.type().text());
-            if (formats.contains(u"text/rtf"_s))
-                QCOMPARE(formatData(m_clipboard.lastWritten(), u"text/rtf"_s), *item.richTextRTF());
-        } else if (contentType == u"group") { // in the group's order in both forms
-            QCOMPARE(formatData(m_clipboard.lastWritten(), u"text/uri-list"_s),
-                     QByteArray("file:///tmp/z%20%C3%A9.txt\r\nfile:///tmp/a.txt\r\n"));
-            QCOMPARE(formatData(m_clipboard.lastWritten(), u"x-special/gnome-copied-files"_s),
-                     QByteArray("copy\nfile:///tmp/z%20%C3%A9.txt\nfile:///tmp/a.txt"));
-        }
     }
 
     void imageGoesThroughAPrivateTemporaryFile_data()
@@ -257,26 +238,24 @@ private Q_SLOTS:
     {
         QTest::addColumn<QVariant>("frontmost"); // invalid: no frontmost application
         QTest::addColumn<QString>("failure");
-        QTest::addColumn<QVariantList>("keystrokes");
+        QTest::addColumn<QList<PasteKeystroke>>("keystrokes");
         QTest::addColumn<QStringList>("expectedLines");
 
-        const auto control = QVariantList{int(PasteKeystroke::ControlV)};
-        const auto shiftInsert = QVariantList{int(PasteKeystroke::ShiftInsert)};
         QTest::newRow("no frontmost application")
-            << QVariant() << QString() << QVariantList()
+            << QVariant() << QString() << QList<PasteKeystroke>()
             << QStringList{u"🚫 Não foi possível identificar o app em foco."_s};
         // An editor and named terminals ("XTerm" against the list's "xterm") are pasted into for
-        // real by tst_clipboardconformance and tst_x11paste.
+        // real by tst_clipboardconformance.
         QTest::newRow("terminal without a name")
-            << QVariant::fromValue(app(u"kitty"_s)) << QString() << shiftInsert
+            << QVariant::fromValue(app(u"kitty"_s)) << QString() << QList{PasteKeystroke::ShiftInsert}
             << QStringList{u"📦 App em foco: kitty"_s, u"↩️ Usando fallback (XTEST Shift+Insert)"_s,
                            u"✅ Paste via XTEST Shift+Insert executado no app: AppDesconhecido"_s};
         QTest::newRow("window without class or pid")
-            << QVariant::fromValue(app(std::nullopt)) << QString() << control
+            << QVariant::fromValue(app(std::nullopt)) << QString() << QList{PasteKeystroke::ControlV}
             << QStringList{u"📦 App em foco: desconhecido"_s, u"🚀 Usando paste via XTEST"_s,
                            u"✅ Paste via XTEST para PID: desconhecido"_s};
         QTest::newRow("a keystroke that could not be posted is no success")
-            << QVariant::fromValue(app(u"Mousepad"_s, {}, 1)) << u"no XTEST"_s << QVariantList()
+            << QVariant::fromValue(app(u"Mousepad"_s, 1)) << u"no XTEST"_s << QList<PasteKeystroke>()
             << QStringList{u"📦 App em foco: Mousepad"_s, u"🚀 Usando paste via XTEST"_s,
                            u"❌ XTEST falhou: no XTEST"_s};
     }
@@ -284,7 +263,7 @@ private Q_SLOTS:
     {
         QFETCH(QVariant, frontmost);
         QFETCH(QString, failure);
-        QFETCH(QVariantList, keystrokes);
+        QFETCH(QList<PasteKeystroke>, keystrokes);
         QFETCH(QStringList, expectedLines);
         if (frontmost.isValid())
             m_frontmost.setFrontmostApplication(frontmost.value<FrontmostApplication>());
@@ -294,14 +273,60 @@ private Q_SLOTS:
 
         manager().performPaste();
 
-        QVariantList posted;
-        for (PasteKeystroke k : m_keys.posted())
-            posted << int(k);
-        QCOMPARE(posted, keystrokes);
+        QCOMPARE(m_keys.posted(), keystrokes);
         QCOMPARE(lines.lines(), expectedLines);
     }
 
-    void cleanupTestCase() { PasteManager::installServices({}); }
+    // The paste sequence: the window hidden once the clipboard is written, then the keystroke.
+    void sequenceRunsItsStepsInOrder_data()
+    {
+        QTest::addColumn<int>("origin");
+        QTest::addColumn<bool>("soundSetting");
+        QTest::addColumn<QStringList>("sounds");
+        QTest::newRow("row click plays Blow") << int(PasteOrigin::RowClick) << true << QStringList{u"Blow"_s};
+        QTest::newRow("row click, sound off") << int(PasteOrigin::RowClick) << false << QStringList();
+        QTest::newRow("keyboard never plays") << int(PasteOrigin::Keyboard) << true << QStringList();
+        // Without a handler of the application's, Ovelin's own windows are hidden.
+        QTest::newRow("default handler") << int(PasteOrigin::Keyboard) << true << QStringList();
+    }
+    void sequenceRunsItsStepsInOrder()
+    {
+        QFETCH(int, origin);
+        QFETCH(bool, soundSetting);
+        QFETCH(QStringList, sounds);
+        Settings::shared().setValue(QString(SettingsKey::playClickSound), soundSetting);
+        m_frontmost.setFrontmostApplication(app(u"Mousepad"_s, 99));
+        PasteSequence& sequence = PasteSequence::shared();
+        const bool defaultHandler = QByteArray(QTest::currentDataTag()) == "default handler";
+        QStringList steps;
+        QWidget panel;
+        if (defaultHandler) {
+            panel.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        } else {
+            sequence.setHideApplicationHandler([&] {
+                steps << u"hide, clipboard written %1, keys %2"_s.arg(m_clipboard.writeCount())
+                             .arg(m_keys.posted().size());
+            });
+        }
+        QSignalSpy performed(&sequence, &PasteSequence::pastePerformed);
+
+        sequence.paste(ClipboardItem(ClipboardItemType::text(u"hello"_s)), static_cast<PasteOrigin>(origin));
+
+        QCOMPARE(m_sound.played(), sounds);
+        QCOMPARE(steps, defaultHandler ? QStringList() : QStringList{u"hide, clipboard written 1, keys 0"_s});
+        QVERIFY(!panel.isVisible());
+        QVERIFY(m_keys.posted().isEmpty()); // the paste waits for the focus to come back
+        QVERIFY(performed.wait(10000));
+        QCOMPARE(m_keys.posted(), QList<PasteKeystroke>{PasteKeystroke::ControlV});
+        QCOMPARE(performed.first().first().toString(), u"text"_s);
+    }
+
+    void cleanupTestCase()
+    {
+        PasteManager::installServices({});
+        PasteSequence::shared().setPasteDelay(std::chrono::milliseconds(PasteSequence::pasteDelayMs));
+    }
 };
 
 OVELIN_TEST_MAIN(TestPasteManager)

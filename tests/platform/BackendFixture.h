@@ -4,6 +4,7 @@
 // its desktop. One small file per backend implements it (conformance_<backend>.cpp).
 
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include <QByteArray>
@@ -29,6 +30,8 @@ public:
     virtual QStringList keys() = 0;
     /// What the window pasted, in order: the text, or the file URLs separated by spaces.
     virtual QStringList pastedTexts() = 0;
+    /// The window's process as the desktop names it to others; none where it names none.
+    virtual std::optional<qint64> pid() { return std::nullopt; }
 };
 
 /// The tests' Qt window (wayland_window.cpp) in another process: it prints "active" once focused,

@@ -16,6 +16,7 @@ public:
     explicit Window(QString out) : m_out(std::move(out)) {}
     QStringList keys() override { return read("key "); }
     QStringList pastedTexts() override { return read("paste "); }
+    std::optional<qint64> pid() override { return helper->process().processId(); }
 
     std::unique_ptr<Helper> helper;
 

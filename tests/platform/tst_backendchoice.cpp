@@ -88,15 +88,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("portal");
         QTest::addColumn<ShortcutState>("binding");
         QTest::addColumn<QString>("line");
-        const QStringList wlroots{u"wl_seat"_s, u"zwlr_data_control_manager_v1"_s,
-                                  u"zwp_virtual_keyboard_manager_v1"_s,
-                                  u"zwlr_foreign_toplevel_manager_v1"_s};
-        QTest::newRow("sway")
-            << wlroots << true << false << ShortcutState::Waiting
-            << u"🖥️ Plataforma Wayland: área de transferência ✅ via zwlr_data_control_manager_v1, "
-               "colar ✅ via teclado virtual, app em frente ✅ via foreign toplevel, atalho ✅ via "
-               "IPC do sway, posição do painel ✅ via IPC do sway, sacudida do mouse ❌ "
-               "indisponível no Wayland"_s;
+        // What sway and a Weston offer is checked against the real ones by tst_wayland_app.
         QTest::newRow("ext data-control preferred, portal shortcut")
             << QStringList{u"zwlr_data_control_manager_v1"_s, u"ext_data_control_manager_v1"_s} << false
             << true << ShortcutState::Registered
@@ -136,13 +128,6 @@ private Q_SLOTS:
                ".desktop), "
                "atalho ❌ aguardando o serviço de atalhos do KDE, posição do painel ✅ via plasma shell, "
                "sacudida do mouse ❌ indisponível no Wayland"_s;
-        QTest::newRow("weston")
-            << QStringList{u"wl_seat"_s, u"wl_data_device_manager"_s} << false << false
-            << ShortcutState::Waiting
-            << u"🖥️ Plataforma Wayland: área de transferência ❌ sem data-control, colar ❌ sem "
-               "teclado virtual, app em frente ❌ sem foreign toplevel, atalho ❌ nenhum "
-               "(associe ovelin --toggle nas teclas do ambiente), posição do painel ❌ "
-               "centralizado, sacudida do mouse ❌ indisponível no Wayland"_s;
     }
 
     void startLineNamesEachCapability()

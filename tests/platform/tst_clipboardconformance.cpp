@@ -101,9 +101,9 @@ private Q_SLOTS:
     }
     void init()
     {
-        if (const QString why = m_backend->cannotPlay(QString::fromLatin1(QTest::currentTestFunction()),
-                                                      QString::fromUtf8(QTest::currentDataTag()));
-            !why.isEmpty())
+        const QString why = m_backend->cannotPlay(QString::fromUtf8(QTest::currentTestFunction()),
+                                                  QString::fromUtf8(QTest::currentDataTag()));
+        if (!why.isEmpty())
             QSKIP(qPrintable(why));
         static int n = 0;
         m_historyPath = m_dir.filePath(u"history-%1.json"_s.arg(++n));
@@ -321,6 +321,7 @@ private Q_SLOTS:
         const auto front = waitForFront(identifier);
         QVERIFY(front);
         QCOMPARE(front->name, title);
+        QCOMPARE(front->processIdentifier, window->pid());
         const KeyEventPoster& keys = *m_backend->services().keyEventPoster;
         const QString keystroke =
             pasteKeystrokeName(terminal ? keys.terminalPasteKeystroke() : PasteKeystroke::ControlV);

@@ -1,18 +1,36 @@
 #include <QTest>
 
 #include "PrintedLines.h"
-#include "SnapshotText.h"
 #include "TestMain.h"
 #include "platform/ClipboardSnapshotBuilder.h"
 
 using namespace Qt::StringLiterals;
-using ovelin::test::describe;
 using Outcome = ClipboardTransfer::Outcome;
 
 namespace {
 
-// An owner in memory: "format->bytes" offers bytes, "format->timeout" (also refused, large, interrupted)
-// answers with that outcome. A "-" entry makes the list of formats itself time out.
+// A snapshot in one line, for comparisons: "concealed", "empty", or its forms joined by '|'
+// ("uris=<a> <b>", "text=", "rtf=", "html=", "image=<base64>").
+QString describe(const ClipboardSnapshot& snapshot)
+{
+    if (snapshot.concealed)
+        return QStringLiteral("concealed");
+    QStringList parts;
+    if (!snapshot.uriList.isEmpty())
+        parts << QStringLiteral("uris=") + snapshot.uriList.join(u' ');
+    if (snapshot.text)
+        parts << QStringLiteral("text=") + *snapshot.text;
+    if (snapshot.rtf)
+        parts << QStringLiteral("rtf=") + QString::fromUtf8(*snapshot.rtf);
+    if (snapshot.html)
+        parts << QStringLiteral("html=") + QString::fromUtf8(*snapshot.html);
+    if (snapshot.image)
+        parts << QStringLiteral("image=") + QString::fromLatin1(snapshot.image->toBase64());
+    return parts.isEmpty() ? QStringLiteral("empty") : parts.join(u'|');
+}
+
+// An owner in memory: "format->bytes" offers bytes, "format->refused" and "format->interrupted"
+// answer with that outcome.
 class FakeTransfer : public ClipboardTransfer
 {
 public:
@@ -30,13 +48,8 @@ public:
     {
         *outcome = Outcome::Done;
         QStringList names;
-        for (const auto& [format, answer] : m_offers) {
-            if (format == u"-") {
-                *outcome = Outcome::TimedOut;
-                return std::nullopt;
-            }
+        for (const auto& [format, answer] : m_offers)
             names << format;
-        }
         return names;
     }
 
@@ -46,9 +59,7 @@ public:
         for (const auto& [name, answer] : m_offers) {
             if (name != format)
                 continue;
-            static const QHash<QString, Outcome> failures{{u"timeout"_s, Outcome::TimedOut},
-                                                          {u"refused"_s, Outcome::Refused},
-                                                          {u"large"_s, Outcome::TooLarge},
+            static const QHash<QString, Outcome> failures{{u"refused"_s, Outcome::Refused},
                                                           {u"interrupted"_s, Outcome::Interrupted}};
             if (failures.contains(answer))
                 return {failures.value(answer), {}};

@@ -27,12 +27,6 @@ namespace {
 constexpr int patience = 20000;
 const QString secrets = u"org.freedesktop.secrets"_s;
 
-QList<ClipboardItem> secretItems()
-{
-    return {ClipboardItem(ClipboardItemType::text(u"password hunter2"_s)),
-            ClipboardItem(ClipboardItemType::image(QByteArray(64 * 1024, 'P')))};
-}
-
 } // namespace
 
 class TestSecretKeyStore : public QObject
@@ -102,7 +96,8 @@ private Q_SLOTS:
         m_keyring.write("test password");
         m_keyring.closeWriteChannel();
         QTRY_VERIFY_WITH_TIMEOUT(bus().interface()->isServiceRegistered(secrets).value(), patience);
-        const QList<ClipboardItem> items = secretItems();
+        const QList<ClipboardItem> items{ClipboardItem(ClipboardItemType::text(u"password hunter2"_s)),
+                                         ClipboardItem(ClipboardItemType::image(QByteArray(64 * 1024, 'P')))};
         open(true)->save(items);
         const QByteArray sealed = ovelin::test::readFile(m_path);
         QVERIFY(HistoryCipher::isEncrypted(sealed));

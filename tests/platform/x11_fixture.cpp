@@ -172,31 +172,6 @@ int hang(Display* dpy, int retakeMs)
     }
 }
 
-// The few atoms an owner needs.
-struct Atoms
-{
-    explicit Atoms(Display* dpy)
-        : targets(XInternAtom(dpy, "TARGETS", False)), utf8(XInternAtom(dpy, "UTF8_STRING", False)),
-          incr(XInternAtom(dpy, "INCR", False))
-    {
-    }
-    Atom targets, utf8, incr;
-};
-
-// Atoms named "OVELIN_TEST_FORMAT_<n>", interned in one round trip.
-std::vector<Atom> internMadeUpFormats(Display* dpy, int count)
-{
-    std::vector<QByteArray> names;
-    std::vector<char*> pointers;
-    for (int i = 0; i < count; ++i)
-        names.push_back("OVELIN_TEST_FORMAT_" + QByteArray::number(i));
-    for (QByteArray& name : names)
-        pointers.push_back(name.data());
-    std::vector<Atom> atoms(static_cast<size_t>(count));
-    XInternAtoms(dpy, pointers.data(), count, False, atoms.data());
-    return atoms;
-}
-
 void notify(Display* dpy, const XSelectionRequestEvent& request, Atom property)
 {
     XEvent reply{};
@@ -212,7 +187,11 @@ void notify(Display* dpy, const XSelectionRequestEvent& request, Atom property)
 
 int misbehave(Display* dpy, const QByteArray& mode)
 {
-    const Atoms atoms(dpy);
+    const struct
+    {
+        Atom targets, utf8, incr;
+    } atoms{XInternAtom(dpy, "TARGETS", False), XInternAtom(dpy, "UTF8_STRING", False),
+            XInternAtom(dpy, "INCR", False)};
     takeClipboard(dpy);
     for (;;) {
         XEvent event;
@@ -223,7 +202,11 @@ int misbehave(Display* dpy, const QByteArray& mode)
         if (request.target == atoms.targets) {
             std::vector<Atom> offered{atoms.targets, atoms.utf8};
             if (mode == "many-targets") {
-                const std::vector<Atom> madeUp = internMadeUpFormats(dpy, 1000);
+                std::vector<Atom> madeUp;
+                for (int i = 0; i < 1000; ++i) {
+                    const QByteArray name = "OVELIN_TEST_FORMAT_" + QByteArray::number(i);
+                    madeUp.push_back(XInternAtom(dpy, name.constData(), False));
+                }
                 offered.reserve(1'000'000);
                 while (offered.size() < 1'000'000)
                     offered.push_back(madeUp[offered.size() % madeUp.size()]);

@@ -48,20 +48,14 @@ public:
     Answer pending;
 };
 
-struct SentSignal
-{
-    AppSignal signal;
-    SignalParameters parameters;
-};
-
-/// The services of a test: fakes everywhere, signals and opened addresses recorded.
+/// The services of a test: fakes everywhere, settings changes and opened addresses recorded.
 struct TestServices
 {
     FakeLoginItemService loginItems;
     FakeCapabilityService capabilities;
     FakeFrontmostApplicationService applications;
     ScriptedAlertPresenter alerts;
-    QList<SentSignal> signals;
+    QList<SignalParameters> settingsChanged; // what each SettingsChanged signal carried
     QList<QUrl> openedUrls;
     QStringList registeredShortcuts;
 
@@ -73,22 +67,13 @@ struct TestServices
         result.alerts = &alerts;
         result.applications = &applications;
         result.sendSignal = [this](AppSignal signal, const SignalParameters& parameters) {
-            signals.append({signal, parameters});
+            if (signal == AppSignal::SettingsChanged)
+                settingsChanged.append(parameters);
         };
         result.openUrl = [this](const QUrl& url) { openedUrls.append(url); };
         result.registerShortcut = [this](const QString& text) { registeredShortcuts.append(text); };
         result.bundleInfo = {{QStringLiteral("CFBundleShortVersionString"), QStringLiteral("1.4")},
                              {QStringLiteral("CFBundleVersion"), QStringLiteral("27")}};
-        return result;
-    }
-
-    QList<SignalParameters> settingsChanged() const
-    {
-        QList<SignalParameters> result;
-        for (const SentSignal& sent : signals) {
-            if (sent.signal == AppSignal::SettingsChanged)
-                result.append(sent.parameters);
-        }
         return result;
     }
 };

@@ -16,11 +16,9 @@ class X11CapabilitiesTest : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        if (qEnvironmentVariableIsEmpty("DISPLAY"))
-            QSKIP("needs an X server (DISPLAY is not set)");
         Display* display = XOpenDisplay(nullptr);
         if (!display)
-            QSKIP("needs an X server (the one in DISPLAY does not answer)");
+            QSKIP("needs an X server (DISPLAY is not set or does not answer)");
         XCloseDisplay(display);
     }
 

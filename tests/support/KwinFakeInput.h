@@ -23,8 +23,8 @@ inline QString kwinHome()
 
 /// KWin grants fake input to a program through a desktop entry naming it, once KDE's service
 /// cache knows the entry: this program's entry is written into KWin's home and the cache rebuilt
-/// there, as a desktop session does when entries change.
-inline bool announceToKwin(int timeoutMs)
+/// there, as a desktop session does when entries change. `interfaces` as the entry lists them.
+inline bool announceToKwin(int timeoutMs, const QByteArray& interfaces = "org_kde_kwin_fake_input")
 {
     const QString program = QCoreApplication::applicationFilePath();
     QFile entry(kwinHome() + QStringLiteral("/.local/share/applications/ovelin-%1.desktop")
@@ -32,7 +32,7 @@ inline bool announceToKwin(int timeoutMs)
     if (!entry.open(QIODevice::WriteOnly))
         return false;
     entry.write("[Desktop Entry]\nType=Application\nName=" + QFileInfo(program).fileName().toUtf8() +
-                "\nExec=" + program.toUtf8() + "\nX-KDE-Wayland-Interfaces=org_kde_kwin_fake_input\n");
+                "\nExec=" + program.toUtf8() + "\nX-KDE-Wayland-Interfaces=" + interfaces + '\n');
     entry.close();
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("XDG_DATA_DIRS"));

@@ -1,8 +1,18 @@
 #include "platform/gnome/GnomeClipboardService.h"
 
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <thread>
+#include <utility>
+
 #include <QBuffer>
 #include <QDBusArgument>
 #include <QDBusMessage>
+#include <QDBusUnixFileDescriptor>
 #include <QGuiApplication>
 #include <QPointer>
 #include <QThreadPool>
@@ -14,8 +24,78 @@
 
 namespace {
 
-// The extension gives up after five seconds; the answer of a 64 MiB read then still travels.
-constexpr int readTimeoutMs = 15000;
+// The extension gives up on an owner that stops sending for five seconds, or after 55 s in all;
+// the answer of a 64 MiB read then still travels.
+constexpr int readTimeoutMs = 65000;
+
+// The pipe the extension writes one format into, read on a thread of its own while the call that
+// asks for it waits: up to one byte over the cap is kept, anything more is read and dropped, so
+// the shell never waits on a full pipe.
+class PipeReader
+{
+public:
+    PipeReader()
+    {
+        int ends[2];
+        if (pipe2(ends, O_CLOEXEC) != 0)
+            return;
+        m_read = ends[0];
+        m_write = ends[1];
+        fcntl(m_read, F_SETPIPE_SZ, 1 << 20); // fewer wake-ups for a large answer; best effort
+        m_stop = eventfd(0, EFD_CLOEXEC);
+        m_thread = std::thread([this] { run(); });
+    }
+    ~PipeReader()
+    {
+        finish();
+        for (int fd : {m_read, m_write, m_stop})
+            if (fd >= 0)
+                ::close(fd);
+    }
+    bool isOpen() const { return m_thread.joinable(); }
+    /// The end the extension writes into, given away: this process keeps no copy.
+    QDBusUnixFileDescriptor takeWriteEnd()
+    {
+        QDBusUnixFileDescriptor end(m_write); // a duplicate, closed with the call's message
+        ::close(std::exchange(m_write, -1));
+        return end;
+    }
+    /// Once the answer came, all that was written is in the pipe: reads it and stops.
+    QByteArray finish()
+    {
+        if (m_thread.joinable()) {
+            const quint64 one = 1;
+            [[maybe_unused]] const ssize_t written = ::write(m_stop, &one, sizeof one);
+            m_thread.join();
+        }
+        return m_data;
+    }
+
+private:
+    void run()
+    {
+        char buffer[64 * 1024];
+        bool stopping = false;
+        for (;;) {
+            pollfd fds[] = {{m_read, POLLIN, 0}, {m_stop, POLLIN, 0}};
+            if (!stopping && poll(fds, 2, -1) < 0 && errno != EINTR)
+                return;
+            if (!stopping && fds[1].revents) {
+                stopping = true;
+                fcntl(m_read, F_SETFL, O_NONBLOCK);
+            }
+            const ssize_t got = ::read(m_read, buffer, sizeof buffer);
+            if (got == 0 || (got < 0 && errno != EINTR && errno != EAGAIN) || (got < 0 && stopping))
+                return;
+            if (got > 0 && m_data.size() <= ClipboardTransfer::maxFormatBytes)
+                m_data.append(buffer, got);
+        }
+    }
+
+    int m_read = -1, m_write = -1, m_stop = -1;
+    QByteArray m_data;
+    std::thread m_thread;
+};
 
 class ShellTransfer : public ClipboardTransfer
 {
@@ -34,10 +114,18 @@ public:
     Result fetch(const QString& format) override
     {
         QString error;
+        PipeReader pipe;
+        if (!pipe.isOpen())
+            return {Outcome::Refused, {}};
         const QDBusMessage reply =
-            m_shell->call(QStringLiteral("ReadFormat"), {m_serial, format}, readTimeoutMs, &error);
-        if (reply.arguments().size() == 1)
-            return {Outcome::Done, reply.arguments().at(0).toByteArray()};
+            m_shell->call(QStringLiteral("ReadFormat"),
+                          {m_serial, format, QVariant::fromValue(pipe.takeWriteEnd())}, readTimeoutMs, &error);
+        if (reply.type() == QDBusMessage::ReplyMessage) {
+            QByteArray data = pipe.finish();
+            if (data.size() > maxFormatBytes)
+                return {Outcome::TooLarge, {}};
+            return {Outcome::Done, std::move(data)};
+        }
         if (error.contains(QLatin1String("TooLarge")))
             return {Outcome::TooLarge, {}};
         if (error.contains(QLatin1String("TimedOut")) || error.contains(QLatin1String("NoReply")))

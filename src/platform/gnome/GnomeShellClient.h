@@ -15,7 +15,7 @@ class GnomeShellClient : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr quint32 interfaceVersion = 1;
+    static constexpr quint32 interfaceVersion = 2;
     static constexpr char service[] = "app.ovelin.Shell";
     static constexpr char path[] = "/app/ovelin/Shell";
     static constexpr char interface[] = "app.ovelin.Shell1";

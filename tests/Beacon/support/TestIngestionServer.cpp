@@ -1,5 +1,6 @@
 #include "TestIngestionServer.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTcpSocket>
@@ -71,14 +72,22 @@ QList<QByteArray> TestIngestionServer::bodies() const
     return result;
 }
 
-QStringList TestIngestionServer::acceptedValues(const std::function<QString(const QJsonObject&)>& field) const
+QList<QJsonObject> TestIngestionServer::acceptedRecords() const
 {
-    QStringList values;
+    QList<QJsonObject> records;
     for (qsizetype i = 0; i < m_requests.size(); ++i) {
         if (m_answeredStatuses.value(i) / 100 != 2)
             continue;
         for (const QJsonValue& record : QJsonDocument::fromJson(m_requests[i].body).array())
-            values.append(field(record.toObject()));
+            records.append(record.toObject());
     }
+    return records;
+}
+
+QStringList TestIngestionServer::acceptedPayloadValues(const QString& key) const
+{
+    QStringList values;
+    for (const QJsonObject& record : acceptedRecords())
+        values.append(record.value(u"payload").toObject().value(key).toString());
     return values;
 }

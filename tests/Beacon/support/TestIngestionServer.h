@@ -1,7 +1,5 @@
 #pragma once
 
-#include <functional>
-
 #include <QByteArray>
 #include <QHash>
 #include <QJsonObject>
@@ -43,18 +41,13 @@ public:
     QList<Request> requests() const { return m_requests; }
     /// Every uploaded body, in arrival order.
     QList<QByteArray> bodies() const;
+    /// Every record of every request answered with 2xx, in order.
+    QList<QJsonObject> acceptedRecords() const;
     /// The payload value under `key` of every record accepted, in order.
-    QStringList acceptedPayloadValues(const QString& key) const
-    {
-        return acceptedValues([&key](const QJsonObject& record) {
-            return record.value(u"payload").toObject().value(key).toString();
-        });
-    }
+    QStringList acceptedPayloadValues(const QString& key) const;
 
 private:
     void readFrom(QTcpSocket* socket);
-    /// `field` of every record of every request answered with 2xx, in order.
-    QStringList acceptedValues(const std::function<QString(const QJsonObject&)>& field) const;
 
     QTcpServer m_server;
     quint16 m_port = 0;

@@ -77,6 +77,37 @@ assert.equal(await frontWindow(':1.6'), denied, 'a stand-in owning the name is r
 bus.pids = {'app.ovelin.Ovelin': 42, ':1.7': 42};
 assert.equal(await frontWindow(':1.7'), 4, 'an Ovelin upgraded while it runs is answered');
 
+// A read whose owner keeps sending outlives the stall time-out; one whose owner stops is cut.
+let clock = 0, tick = null, finish = null, stream = null;
+Object.assign(GLib, {PRIORITY_DEFAULT: 0, SOURCE_CONTINUE: true, SOURCE_REMOVE: false,
+    get_monotonic_time: () => clock, timeout_add: (p, ms, fn) => { tick = fn; }, source_remove() { tick = null; }});
+Gio.Cancellable = class { cancel() { this.cancelled = true; finish(); } is_cancelled() { return !!this.cancelled; } };
+Gio.MemoryOutputStream = {new_resizable: () => stream = {size: 0, get_data_size() { return this.size; }, close() {},
+    steal_as_bytes() { return {get_size: () => this.size}; }}};
+globalThis.standIns.Meta.SelectionType = {SELECTION_CLIPBOARD: 1};
+global.display.get_selection = () => ({
+    transfer_async(type, format, size, s, cancellable, done) { finish = () => done(this, cancellable); },
+    transfer_finish(cancellable) { if (cancellable.is_cancelled()) throw new Error('cancelled'); },
+});
+function read(sendsFor) {
+    let outcome = null, at = 0;
+    clock = 0;
+    bus.exported.object._transfer('image/png', 1 << 26, (bytes, error) => {
+        outcome = error ?? bytes.get_size();
+        at = clock / 1e6;
+    });
+    for (; clock <= 60e6 && outcome === null; clock += 5e5) {
+        stream.size += clock < sendsFor ? 4096 : 0;
+        if (clock === sendsFor)
+            finish();
+        tick?.();
+    }
+    return [outcome, at];
+}
+assert.deepEqual(read(20e6), [4096 * 40, 20], 'a large answer still coming is read to its end');
+assert.deepEqual(read(-1), ['TimedOut', 5], 'an owner that sends nothing costs the stall time-out');
+assert.deepEqual(read(100e6), ['TimedOut', 55], 'an owner that never finishes costs the whole time-out');
+
 extension.disable();
 assert.deepEqual(bus.owned, [null], 'the name is given back');
 assert.equal(bus.exported.path, null, 'the object is taken off the bus');

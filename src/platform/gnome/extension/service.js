@@ -5,7 +5,7 @@
 // GLib, Meta, Shell and Main in front of this file and its entry points after it.
 // Nothing here stores what was copied beyond one answer, writes to disk or logs content.
 
-const INTERFACE_VERSION = 1;
+const INTERFACE_VERSION = 2;
 const BUS_NAME = 'app.ovelin.Shell';
 const OBJECT_PATH = '/app/ovelin/Shell';
 const INTERFACE_NAME = 'app.ovelin.Shell1';
@@ -13,7 +13,8 @@ const OVELIN_NAME = 'app.ovelin.Ovelin';
 const OVELIN_PATH = '/app/ovelin/Ovelin';
 const OVELIN_EXECUTABLE = 'ovelin';
 const MAX_READ_BYTES = 64 * 1024 * 1024;
-const READ_TIMEOUT_MS = 5000;
+const READ_STALL_MS = 5000;
+const READ_LIMIT_MS = 55000;
 const FOCUS_TIMEOUT_MS = 1000;
 const WINDOW_TIMEOUT_MS = 1000;
 const MAX_FORMAT_NAME = 1024;
@@ -38,7 +39,7 @@ const INTERFACE_XML = `<node>
     <method name="ReadFormat">
       <arg type="u" name="serial" direction="in"/>
       <arg type="s" name="format" direction="in"/>
-      <arg type="ay" name="data" direction="out"/>
+      <arg type="h" name="sink" direction="in"/>
     </method>
     <method name="SetClipboard">
       <arg type="a{say}" name="formats" direction="in"/>
@@ -282,12 +283,22 @@ var OvelinService = class OvelinService {
             announce(!error && new TextDecoder().decode(bytes.toArray()).trim() === 'secret'));
     }
 
-    // Reads one format with a cap and a time-out: a stalled owner costs a time-out, not the shell.
+    // Reads one format with a cap. An owner that sends nothing for READ_STALL_MS, or has not
+    // finished after READ_LIMIT_MS, costs a time-out, never the shell; a large answer that keeps
+    // coming is read to its end, as on the other desktops.
     _transfer(format, limit, done) {
         const stream = Gio.MemoryOutputStream.new_resizable();
         const cancellable = new Gio.Cancellable();
-        let timedOut = false;
-        const timer = GLib.timeout_add(GLib.PRIORITY_DEFAULT, READ_TIMEOUT_MS, () => {
+        const started = GLib.get_monotonic_time();
+        let timedOut = false, received = 0, progressed = started;
+        const timer = GLib.timeout_add(GLib.PRIORITY_DEFAULT, 500, () => {
+            const now = GLib.get_monotonic_time();
+            if (stream.get_data_size() > received) {
+                received = stream.get_data_size();
+                progressed = now;
+            }
+            if (now - progressed < READ_STALL_MS * 1000 && now - started < READ_LIMIT_MS * 1000)
+                return GLib.SOURCE_CONTINUE;
             timedOut = true;
             cancellable.cancel();
             return GLib.SOURCE_REMOVE;
@@ -313,7 +324,9 @@ var OvelinService = class OvelinService {
             });
     }
 
-    ReadFormatAsync([serial, format], invocation) {
+    // Writes one format into the pipe Ovelin hands in and answers once all of it is written: a
+    // large answer crosses the bus as no message, whose making would stall the shell.
+    ReadFormatAsync([serial, format, sink], invocation) {
         this._serve(invocation, null, () => {
             if (serial !== this._serial || !this._selectionHandler)
                 throw new ServiceError('Changed', 'The clipboard changed');
@@ -322,8 +335,23 @@ var OvelinService = class OvelinService {
             return new Promise((resolve, reject) => this._transfer(format, MAX_READ_BYTES, (bytes, error) => {
                 if (error)
                     return reject(new ServiceError(error, `Reading failed: ${error}`));
-                const data = GLib.Variant.new_from_bytes(new GLib.VariantType('ay'), bytes, true);
-                resolve(GLib.Variant.new_tuple([data]));
+                let pipe;
+                try {
+                    pipe = new Gio.UnixOutputStream({
+                        fd: invocation.get_message().get_unix_fd_list().get(sink), close_fd: true});
+                } catch (e) {
+                    return reject(new ServiceError('Failed', 'No pipe came with the call'));
+                }
+                pipe.splice_async(Gio.MemoryInputStream.new_from_bytes(bytes),
+                    Gio.OutputStreamSpliceFlags.CLOSE_SOURCE | Gio.OutputStreamSpliceFlags.CLOSE_TARGET,
+                    GLib.PRIORITY_DEFAULT, null, (stream, result) => {
+                        try {
+                            stream.splice_finish(result);
+                            resolve(null);
+                        } catch (e) {
+                            reject(new ServiceError('Failed', 'Ovelin stopped reading'));
+                        }
+                    });
             }));
         });
     }
