@@ -34,6 +34,44 @@ public:
     virtual std::optional<qint64> pid() { return std::nullopt; }
 };
 
+/// The tests' Qt window (wayland_window.cpp) in another process: it prints "active" once focused,
+/// "key <keys>" for each key and "paste <base64>" for what each paste got.
+class HelperWindow : public PasteTargetWindow
+{
+public:
+    QStringList keys() override { return read(QStringLiteral("key ")); }
+    QStringList pastedTexts() override
+    {
+        QStringList texts;
+        for (const QString& base64 : read(QStringLiteral("paste ")))
+            texts << QString::fromUtf8(QByteArray::fromBase64(base64.toLatin1()));
+        return texts;
+    }
+    /// Waits for a line the window printed, taking it.
+    bool waitForLine(const QString& line)
+    {
+        return QTest::qWaitFor([&] { return read({}), m_lines.removeOne(line); }, 30000);
+    }
+
+    std::unique_ptr<Helper> helper;
+
+private:
+    // The lines printed so far that start with `kind`, without it.
+    QStringList read(const QString& kind)
+    {
+        while (helper->process().canReadLine())
+            m_lines << QString::fromUtf8(helper->process().readLine()).trimmed();
+        QStringList out;
+        for (const QString& line : std::as_const(m_lines)) {
+            if (line.startsWith(kind))
+                out << line.mid(kind.size());
+        }
+        return out;
+    }
+
+    QStringList m_lines;
+};
+
 class BackendFixture
 {
 public:
@@ -41,6 +79,8 @@ public:
 
     /// Why the backend cannot run here (no display, no compositor); empty when it can.
     virtual QString unavailable() = 0;
+    /// Why this desktop cannot play the case (test function, data row); empty when it can.
+    virtual QString cannotPlay(const QString& /*function*/, const QString& /*row*/) { return {}; }
     /// The backend's services, made once for the process.
     virtual const PlatformServices& services() = 0;
 
@@ -58,8 +98,6 @@ public:
     /// and waits until it has the keyboard focus. Null if it never got it.
     virtual std::unique_ptr<PasteTargetWindow> openWindow(const QString& identifier,
                                                           const QString& title) = 0;
-    /// Why the desktop cannot play this case (test function and data row); empty when it can.
-    virtual QString cannotPlay(const QString& /*function*/, const QString& /*row*/) { return {}; }
     /// Ends the other applications the case started.
     virtual void cleanup() = 0;
 };

@@ -15,49 +15,16 @@ using namespace Qt::StringLiterals;
 namespace ovelin::test {
 namespace {
 
-void drain(QProcess& process, QStringList& lines)
-{
-    while (process.canReadLine())
-        lines << QString::fromUtf8(process.readLine()).trimmed();
-}
-
-// Waits for a line the helper printed, taking it.
-bool waitForLine(QProcess& process, QStringList& lines, const QString& line)
-{
-    return QTest::qWaitFor([&] { return drain(process, lines), lines.removeOne(line); }, 30000);
-}
-
-class Window : public PasteTargetWindow
+#ifdef KWIN_CONFORMANCE
+// Plasma's window list names the process, the wlroots one does not.
+class Window : public HelperWindow
 {
 public:
-    QStringList keys() override { return read(u"key "_s); }
-    QStringList pastedTexts() override
-    {
-        QStringList texts;
-        for (const QString& base64 : read(u"paste "_s))
-            texts << QString::fromUtf8(QByteArray::fromBase64(base64.toLatin1()));
-        return texts;
-    }
-#ifdef KWIN_CONFORMANCE
-    // Plasma's window list names the process, the wlroots one does not.
     std::optional<qint64> pid() override { return helper->process().processId(); }
-#endif
-
-    std::unique_ptr<Helper> helper;
-    QStringList lines;
-
-private:
-    QStringList read(const QString& kind)
-    {
-        drain(helper->process(), lines);
-        QStringList out;
-        for (const QString& line : std::as_const(lines)) {
-            if (line.startsWith(kind))
-                out << line.mid(kind.size());
-        }
-        return out;
-    }
 };
+#else
+using Window = HelperWindow;
+#endif
 
 class WaylandFixture : public HelperProgramFixture
 {
@@ -108,8 +75,7 @@ public:
         auto window = std::make_unique<Window>();
         window->helper =
             std::make_unique<Helper>(QStringLiteral(WAYLAND_WINDOW), QStringList{identifier, title});
-        return waitForLine(window->helper->process(), window->lines, u"active"_s) ? std::move(window)
-                                                                                  : nullptr;
+        return window->waitForLine(u"active"_s) ? std::move(window) : nullptr;
     }
 };
 

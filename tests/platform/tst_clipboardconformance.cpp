@@ -131,11 +131,11 @@ private Q_SLOTS:
 
         const QByteArray png = ovelin::test::pngBytes(8, 8, Qt::red);
         QByteArray manyURLs = "# copied\n";
-        for (int i = 0; i < 10000; ++i)
-            manyURLs += "file:///tmp/many/" + QByteArray::number(i) + ".txt\r\n";
         QStringList manyNames;
-        for (int i = 0; i < 10000; ++i)
+        for (int i = 0; i < 10000; ++i) {
             manyNames << u"file:///tmp/many/%1.txt"_s.arg(i);
+            manyURLs += manyNames.constLast().toLatin1() + "\r\n";
+        }
         QByteArray big;
         while (big.size() < 50'000'000)
             big += "The quick brown fox jumps over the lazy dog 0123456789.\n";
@@ -344,7 +344,8 @@ private Q_SLOTS:
             pasted = url.toString();
         }
         QCOMPARE(window->pastedTexts(), QStringList{pasted});
-        QCOMPARE(lines.lines().constFirst(), u"📦 App em foco: "_s + identifier);
+        QVERIFY2(lines.lines().contains(u"📦 App em foco: "_s + identifier),
+                 qPrintable(lines.lines().join(u'\n')));
         const QStringList outcome = lines.lines().filter(u"✅ Paste via"_s);
         const QString mechanism = keys.mechanismName();
         QCOMPARE(outcome.size(), 1);

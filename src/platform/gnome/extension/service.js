@@ -367,9 +367,12 @@ var OvelinService = class OvelinService {
                     entry.get_child_value(1).get_data_as_bytes()]);
             }
             const selection = global.display.get_selection();
-            if (entries.length === 0)
-                selection.unset_owner(Meta.SelectionType.SELECTION_CLIPBOARD, selection);
-            else
+            if (entries.length === 0) {
+                // Mutter lets only the owner give the clipboard up: owned for a moment, then emptied.
+                const empty = Meta.SelectionSourceMemory.new('text/plain', new GLib.Bytes(new Uint8Array(0)));
+                selection.set_owner(Meta.SelectionType.SELECTION_CLIPBOARD, empty);
+                selection.unset_owner(Meta.SelectionType.SELECTION_CLIPBOARD, empty);
+            } else
                 selection.set_owner(Meta.SelectionType.SELECTION_CLIPBOARD,
                     Meta.SelectionSourceMemory.new(...preferredFormat(entries)));
         });
@@ -480,18 +483,30 @@ var OvelinService = class OvelinService {
             const window = find();
             if (window)
                 return place(window);
-            let timer = 0;
-            const handler = global.display.connect('window-created', () => {
-                const created = find();
-                if (created) {
-                    global.display.disconnect(handler);
+            const titles = []; // [window, handler]: the caller's new windows, still untitled
+            let timer = 0, handler = 0;
+            const finish = found => {
+                global.display.disconnect(handler);
+                titles.forEach(([w, id]) => w.disconnect(id));
+                if (timer)
                     GLib.source_remove(timer);
-                    place(created);
-                }
+                place(found);
+            };
+            // A Wayland window is created before its title arrives: a new window of the caller's
+            // is watched until it has one.
+            handler = global.display.connect('window-created', (display, created) => {
+                if (created.get_pid() !== pid)
+                    return;
+                if (created.get_title() === title)
+                    return finish(created);
+                titles.push([created, created.connect('notify::title', () => {
+                    if (created.get_title() === title)
+                        finish(created);
+                })]);
             });
             timer = GLib.timeout_add(GLib.PRIORITY_DEFAULT, WINDOW_TIMEOUT_MS, () => {
-                global.display.disconnect(handler);
-                place(null);
+                timer = 0;
+                finish(null);
                 return GLib.SOURCE_REMOVE;
             });
         }));
