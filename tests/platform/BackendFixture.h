@@ -47,6 +47,7 @@ public:
             texts << QString::fromUtf8(QByteArray::fromBase64(base64.toLatin1()));
         return texts;
     }
+    std::optional<qint64> pid() override { return helper->process().processId(); }
     /// Waits for a line the window printed, taking it.
     bool waitForLine(const QString& line)
     {
