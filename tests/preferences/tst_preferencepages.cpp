@@ -4,7 +4,6 @@
 #include <QFrame>
 #include <QLabel>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
@@ -25,7 +24,6 @@
 #include "history/SensitiveText.h"
 #include "platform/GlobalShortcutService.h"
 #include "preferences/AboutPreferencesView.h"
-#include "preferences/AlertPresenter.h"
 #include "preferences/AppVersion.h"
 #include "preferences/AppearancePreferencesView.h"
 #include "preferences/GeneralPreferencesView.h"
@@ -68,15 +66,6 @@ private:
                 return true;
         }
         return false;
-    }
-
-    static QMessageBox* openBox()
-    {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible())
-                return box;
-        }
-        return nullptr;
     }
 
 private Q_SLOTS:
@@ -594,49 +583,6 @@ private Q_SLOTS:
         QVERIFY(!page->shakeSwitch()->isChecked());
         QVERIFY(Settings::shared().boolValue(QString(SettingsKey::enableShakeGesture)));
         QVERIFY(m_world->settingsChanged.isEmpty());
-    }
-    // The message box that shows the alerts of the real application
-
-    void messageBoxAlertReportsTheChosenButton_data()
-    {
-        QTest::addColumn<QString>("how");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("cancel button") << u"Cancel"_s << 0;
-        QTest::newRow("destructive button") << u"Clear"_s << 1;
-        QTest::newRow("Escape counts as cancel") << u"escape"_s << 0;
-    }
-
-    void messageBoxAlertReportsTheChosenButton()
-    {
-        QFETCH(QString, how);
-        QFETCH(int, expected);
-        QWidget parent;
-        parent.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&parent));
-
-        Alert alert;
-        alert.title = u"Clear History"_s;
-        alert.message = u"<b>not markup</b>"_s;
-        alert.buttons = {{u"Cancel"_s, Alert::Role::Cancel}, {u"Clear"_s, Alert::Role::Destructive}};
-        int answer = -2;
-        MessageBoxAlertPresenter presenter;
-        presenter.present(&parent, alert, [&answer](int choice) { answer = choice; });
-
-        QMessageBox* box = nullptr;
-        QTRY_VERIFY((box = openBox()));
-        QCOMPARE(answer, -2); // the caller is not blocked
-        QCOMPARE(box->text(), alert.title);
-        QCOMPARE(box->textFormat(), Qt::PlainText);
-        if (how == u"escape") {
-            QTest::keyClick(box, Qt::Key_Escape);
-        } else {
-            for (QAbstractButton* button : box->buttons()) {
-                if (button->text() == how)
-                    button->click();
-            }
-        }
-        QTRY_COMPARE(answer, expected);
-        QTRY_VERIFY(!openBox());
     }
 };
 

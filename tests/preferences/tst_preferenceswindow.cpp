@@ -1,5 +1,7 @@
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPointer>
 #include <QTest>
 #include <QTranslator>
@@ -12,6 +14,7 @@
 #include "history/ClipboardHistory.h"
 #include "history/ClipboardStorage.h"
 #include "preferences/AboutPreferencesView.h"
+#include "preferences/AlertPresenter.h"
 #include "preferences/GeneralPreferencesView.h"
 #include "preferences/HistoryPreferencesView.h"
 #include "preferences/LanguagePreferencesView.h"
@@ -59,6 +62,15 @@ private:
                 QCoreApplication::removeTranslator(m_translator.get());
             m_translator = std::move(translator);
         });
+    }
+
+    static QMessageBox* openBox()
+    {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible())
+                return box;
+        }
+        return nullptr;
     }
 
 private Q_SLOTS:
@@ -187,6 +199,50 @@ private Q_SLOTS:
         // And back, without a restart either.
         pick(rebuilt->languagePicker(), u"English"_s);
         QTRY_COMPARE(view->sidebar()->item(0)->text(), u"General"_s);
+    }
+
+    // The message box that shows the alerts of the real application
+
+    void messageBoxAlertReportsTheChosenButton_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("cancel button") << u"Cancel"_s << 0;
+        QTest::newRow("destructive button") << u"Clear"_s << 1;
+        QTest::newRow("Escape counts as cancel") << u"escape"_s << 0;
+    }
+
+    void messageBoxAlertReportsTheChosenButton()
+    {
+        QFETCH(QString, how);
+        QFETCH(int, expected);
+        QWidget parent;
+        parent.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&parent));
+
+        Alert alert;
+        alert.title = u"Clear History"_s;
+        alert.message = u"<b>not markup</b>"_s;
+        alert.buttons = {{u"Cancel"_s, Alert::Role::Cancel}, {u"Clear"_s, Alert::Role::Destructive}};
+        int answer = -2;
+        MessageBoxAlertPresenter presenter;
+        presenter.present(&parent, alert, [&answer](int choice) { answer = choice; });
+
+        QMessageBox* box = nullptr;
+        QTRY_VERIFY((box = openBox()));
+        QCOMPARE(answer, -2); // the caller is not blocked
+        QCOMPARE(box->text(), alert.title);
+        QCOMPARE(box->textFormat(), Qt::PlainText);
+        if (how == u"escape") {
+            QTest::keyClick(box, Qt::Key_Escape);
+        } else {
+            for (QAbstractButton* button : box->buttons()) {
+                if (button->text() == how)
+                    button->click();
+            }
+        }
+        QTRY_COMPARE(answer, expected);
+        QTRY_VERIFY(!openBox());
     }
 };
 
