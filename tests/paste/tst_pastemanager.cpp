@@ -97,8 +97,6 @@ private Q_SLOTS:
         QTest::newRow("rich text off: plain only") << both << false << Formats{plainOla} << u"text"_s;
         QTest::newRow("HTML when there is no RTF")
             << htmlOnly << true << Formats{{u"text/html"_s, "<i>x</i>"}, plainX} << u"text"_s;
-        QTest::newRow("plain text") << ClipboardItem(ClipboardItemType::text(u"x"_s)) << true
-                                    << Formats{plainX} << u"text"_s;
         // Asked for plain text (Shift+Return): no rich form even with rich text on.
         QTest::newRow("plain-text paste of an HTML item")
             << htmlOnly << true << Formats{plainX} << u"plain text"_s;

@@ -42,7 +42,6 @@ private Q_SLOTS:
             QTest::newRow(tag) << variables.split(u'|') << backend << plugin << warns;
         };
         row("x11 session", u"x11|||"_s, u"x11"_s, u"xcb"_s);
-        row("nothing known", u"|||"_s, u"x11"_s, u"xcb"_s);
         row("wayland session", u"wayland|wayland-0||"_s, u"wayland"_s, u"wayland"_s);
         row("session type in capitals", u"Wayland|wayland-0||"_s, u"wayland"_s, u"wayland"_s);
         row("socket without wayland session", u"x11|wayland-0||"_s, u"x11"_s, u"xcb"_s);

@@ -150,16 +150,10 @@ private Q_SLOTS:
         QTest::addColumn<std::optional<int>>("version");
         QTest::newRow("interface version 0") << std::optional<int>(0);
         QTest::newRow("no GlobalShortcuts interface") << std::optional<int>();
-        QTest::newRow("no portal") << std::optional<int>(-1);
     }
     void portalWithoutGlobalShortcutsIsReported()
     {
         QFETCH(std::optional<int>, version);
-        if (version == -1) {
-            stopPortal();
-            QVERIFY(!PortalShortcutService::isOffered(bus()));
-            return;
-        }
         startPortal(version);
         QVERIFY(!PortalShortcutService::isOffered(bus()));
         PortalShortcutService service(bus());

@@ -121,15 +121,6 @@ private Q_SLOTS:
         SecretServiceKeyStore store(m_path);
         QCOMPARE(store.lookup().key, key.key);
 
-        // A key that no longer opens the file: it is kept aside whole.
-        const QByteArray last = ovelin::test::readFile(m_path);
-        QCOMPARE(store.store(HistoryCipher::generateKey()).status, HistoryKeyStore::Status::Found);
-        QList<ClipboardItem> loaded{items.first()};
-        auto storage = open(true, &loaded);
-        QVERIFY(loaded.isEmpty());
-        const QStringList aside = QDir(m_folder.path()).entryList({u"*.unreadable-*"_s});
-        QCOMPARE(aside.size(), 1);
-        QCOMPARE(ovelin::test::readFile(m_folder.filePath(aside.first())), last);
 
         // Locked: its unlock prompt cannot be shown here (no prompter on the bus), which is what a
         // dismissed prompt looks like; the time-out covers a prompt that hangs instead.
