@@ -49,15 +49,10 @@ public:
     void stop()
     {
         m_process.terminate();
-        m_process.waitForFinished(timeoutMs);
-    }
-    ~Weston()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
+        if (!m_process.waitForFinished(timeoutMs))
             m_process.kill();
-            m_process.waitForFinished(5000);
-        }
     }
+    ~Weston() { stop(); }
     QString runtimeFolder() const { return m_runtime.path(); }
     QString socket() const { return m_runtime.filePath(u"wayland-ovelin"_s); }
 
