@@ -255,12 +255,10 @@ private Q_SLOTS:
         QTest::addColumn<int>("minutes");
         QTest::addColumn<bool>("accepted");
         QTest::newRow("until resumed") << 0 << true;
-        QTest::newRow("a quarter of an hour") << 15 << true;
         QTest::newRow("a week") << CommandLine::longestPauseMinutes << true;
         QTest::newRow("a week and a minute") << CommandLine::longestPauseMinutes + 1 << false;
         QTest::newRow("negative") << -1 << false;
         QTest::newRow("INT_MAX") << INT_MAX << false;
-        QTest::newRow("INT_MIN") << INT_MIN << false;
     }
     void pauseOverTheBusTakesTheCommandLinesRange()
     {

@@ -36,15 +36,10 @@ public:
     void stop()
     {
         m_process.terminate();
-        m_process.waitForFinished(10000);
-    }
-    ~PrivateXServer()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
+        if (!m_process.waitForFinished(10000))
             m_process.kill();
-            m_process.waitForFinished(5000);
-        }
     }
+    ~PrivateXServer() { stop(); }
     QString display() const { return m_display; }
 
 private:

@@ -217,7 +217,6 @@ private Q_SLOTS:
         QCOMPARE(switched.count(), 0);
 
         window->close();
-        QVERIFY(!window->isVisible());
         m_delegate->showPreferences();
         QCOMPARE(m_delegate->preferencesWindowController(), controller);
         QCOMPARE(controller->window(), window);
