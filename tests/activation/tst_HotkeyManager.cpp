@@ -73,7 +73,6 @@ private Q_SLOTS:
             {u"⌃⌘V"_s, Key::v, control | command},
             {u"⌘⌃V"_s, Key::v, control | command}, // modifier order does not matter
             {u"⌘AB"_s, Key::b, command},           // the last letter wins
-            {u"⌃⌥⇧⌘K"_s, Key::k, control | option | shift | command},
             {u"⌃⌘1"_s, Key::one, control | command}, // a digit is the main row's
             {u"V"_s, Key::v, 0},
             {u"⌃⌥⇧⌘"_s, std::nullopt, 0},

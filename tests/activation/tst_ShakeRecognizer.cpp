@@ -95,12 +95,6 @@ private Q_SLOTS:
             twice.append(move); // and one after the cooldown: its first move only sets the start
         }
         QTest::newRow("a second shake within the cooldown is ignored") << twice << QList<int>{4, 14};
-
-        Stream never;
-        for (int index = 0; index < 40; ++index) {
-            never.append({10 + index * 0.05, index % 2 ? 540.0 : 500.0, 0, false});
-        }
-        QTest::newRow("no shaking without the modifier") << never << QList<int>{};
     }
 
     void streams()

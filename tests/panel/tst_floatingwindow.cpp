@@ -85,7 +85,6 @@ private Q_SLOTS:
         QTest::newRow("modern, stored") << modern << 500.0 << true << 500 << 500.0;
         QTest::newRow("modern, not persisted") << modern << 800.0 << false << 800 << 0.0;
         QTest::newRow("modern, below the minimum: 360") << modern << 200.0 << true << 360 << 360.0;
-        QTest::newRow("modern, negative") << modern << -50.0 << true << 360 << 360.0;
         QTest::newRow("modern, taller than any screen") << modern << 2000.0 << true << 2000 << 2000.0;
         QTest::newRow("classic: fixed size, nothing stored") << classic << 500.0 << true << 600 << 0.0;
         // Regressions: a non-finite height must neither reach the window system nor be stored.
@@ -169,14 +168,6 @@ private Q_SLOTS:
         build(AppearanceStyle::Modern);
         ResizeHandleView* strip = m_controller->resizeHandle();
         const int top = panel()->y();
-        // The resize cursor shows while the pointer is over the strip.
-        QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(305, 905));
-        QApplication::sendEvent(strip, &enter);
-        QCOMPARE(strip->cursor().shape(), Qt::SizeVerCursor);
-        QEvent leave(QEvent::Leave);
-        QApplication::sendEvent(strip, &leave);
-        QCOMPARE(strip->cursor().shape(), Qt::ArrowCursor);
-
         sendMouse(strip, QEvent::MouseButtonPress, 870, Qt::LeftButton);
         QVERIFY(!panel()->isMovableByWindowBackground());
         // 50 up, 300 up (stops at 360), then 100 below where the drag began.
@@ -187,7 +178,6 @@ private Q_SLOTS:
         }
         sendMouse(strip, QEvent::MouseButtonRelease, 970, Qt::NoButton);
         QVERIFY(panel()->isMovableByWindowBackground());
-        QCOMPARE(strip->cursor().shape(), Qt::ArrowCursor);
 
         // Moves without a press change nothing.
         sendMouse(strip, QEvent::MouseMove, 600, Qt::NoButton);

@@ -117,11 +117,6 @@ private Q_SLOTS:
         clickSection(view, PreferencesSection::About);
         QVERIFY(qobject_cast<AboutPreferencesView*>(view->currentPage()));
 
-        QPointer<QWidget> about = view->currentPage();
-        clickSection(view, PreferencesSection::General);
-        clickSection(view, PreferencesSection::About);
-        QTRY_VERIFY(!about);
-
         // Reopened, it shows the section left open (that it is the same window: tst_startup).
         QVERIFY(window->close());
         m_controller->showWindow();
@@ -179,15 +174,13 @@ private Q_SLOTS:
         PreferencesView* view = openWindow();
         QVERIFY(view);
         clickSection(view, PreferencesSection::Language);
-        const QString englishLabel = view->sidebar()->item(0)->text();
-        QCOMPARE(englishLabel, u"General"_s);
+        QCOMPARE(view->sidebar()->item(0)->text(), u"General"_s);
 
         auto* page = qobject_cast<LanguagePreferencesView*>(view->currentPage());
         QVERIFY(page);
         pick(page->languagePicker(), u"Português"_s);
 
         QTRY_COMPARE(view->sidebar()->item(0)->text(), u"Geral"_s);
-        QCOMPARE(view->sidebar()->item(5)->text(), u"Sobre"_s);
         QTRY_VERIFY(qobject_cast<LanguagePreferencesView*>(view->currentPage()));
         auto* rebuilt = qobject_cast<LanguagePreferencesView*>(view->currentPage());
         QCOMPARE(rebuilt->languagePicker()->currentText(), u"Português"_s);
