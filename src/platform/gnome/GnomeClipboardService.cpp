@@ -77,17 +77,24 @@ private:
         char buffer[64 * 1024];
         bool stopping = false;
         for (;;) {
-            pollfd fds[] = {{m_read, POLLIN, 0}, {m_stop, POLLIN, 0}};
-            if (!stopping && poll(fds, 2, -1) < 0 && errno != EINTR)
-                return;
-            if (!stopping && fds[1].revents) {
-                stopping = true;
-                fcntl(m_read, F_SETFL, O_NONBLOCK);
+            if (!stopping) {
+                pollfd fds[] = {{m_read, POLLIN, 0}, {m_stop, POLLIN, 0}};
+                if (poll(fds, 2, -1) < 0) {
+                    if (errno == EINTR)
+                        continue;
+                    return;
+                }
+                if (fds[1].revents) {
+                    stopping = true; // from here on, an empty pipe is the end
+                    fcntl(m_read, F_SETFL, O_NONBLOCK);
+                }
             }
             const ssize_t got = ::read(m_read, buffer, sizeof buffer);
-            if (got == 0 || (got < 0 && errno != EINTR && errno != EAGAIN) || (got < 0 && stopping))
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
                 return;
-            if (got > 0 && m_data.size() <= ClipboardTransfer::maxFormatBytes)
+            if (m_data.size() <= ClipboardTransfer::maxFormatBytes)
                 m_data.append(buffer, got);
         }
     }
